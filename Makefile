@@ -1,0 +1,41 @@
+# The two commands of the README, and the builds CI and developers use.
+#   make run        set up, build (Release) and start the desktop program on the bundled data
+#   make test       set up, build and run the whole test suite
+#   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
+#   make bench      build and run the benchmarks (not part of the tests)
+
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD  ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: setup build run test test-asan bench clean
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: setup
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: setup
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMAREVERT_BUILD_TESTS=OFF -DMAREVERT_BUILD_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	@bash bench/run.sh build-bench
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs every benchmark executable of a bench build folder.
+set -euo pipefail
+build=${1:-build-bench}
+shopt -s nullglob
+for b in "$build"/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Starts the desktop program from a build folder, on the data files copied beside it.
+set -euo pipefail
+build=${1:-build}
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: DISPLAY and WAYLAND_DISPLAY are not set, so the desktop program cannot open its window."
+  echo "Run it on a desktop session, or under a virtual display: xvfb-run $build/bin/marevert"
+  echo "The command-line program works without a display: $build/bin/marevert-cli --help"
+  exit 0
+fi
+exec "$build/bin/marevert"

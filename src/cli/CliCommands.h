@@ -1,0 +1,12 @@
+#pragma once
+// Each subcommand of marevert-cli lives in its own file and registers itself here.
+// A command's callback stores the process exit status in `exitCode`.
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+// Turns a path given on the command line into an absolute path, so that messages and
+// details show a folder and a file name whatever the working folder was.
+std::string AbsolutePath(const std::string& path);
+

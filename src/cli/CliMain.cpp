@@ -1,0 +1,35 @@
+// marevert-cli: the jobs of the desktop program without windows, for scripts,
+// servers and very large batches. Results go to standard output, messages to
+// standard error.
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/CliCommands.h"
+#include "cli/Version.h"
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+int main(int argc, char** argv) {
+  CLI::App app{"Marevert command line: vertical datum transformation for hydrographic survey data.\n"
+               "Example: marevert-cli info Marevert_Demo.MRGGrid",
+               "marevert-cli"};
+  app.set_version_flag("--version", std::string("marevert-cli ") + MAREVERT_VERSION);
+  app.require_subcommand(1);
+
+  int exitCode = 0;
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    // Usage errors exit with 2, as documented in --help.
+    return status == 0 ? 0 : 2;
+  }
+  return exitCode;
+}

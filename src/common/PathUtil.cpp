@@ -1,0 +1,75 @@
+#include "common/PathUtil.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+std::mutex g_overrideMutex;
+std::string g_overrideFolder;
+
+std::string WithTrailingSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  return folder;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+void SetProgramFolderOverride(const std::string& folder) {
+  std::lock_guard<std::mutex> lock(g_overrideMutex);
+  g_overrideFolder = WithTrailingSeparator(folder);
+}
+
+bool GetProgramFolder(std::string& folder) {
+  folder.clear();
+  {
+    std::lock_guard<std::mutex> lock(g_overrideMutex);
+    if (!g_overrideFolder.empty()) {
+      folder = g_overrideFolder;
+      return true;
+    }
+  }
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return false;
+  folder = WithTrailingSeparator(GetFolderPart(exe.string()));
+  return true;
+}
+
+std::string GetFileNamePart(const std::string& path) {
+  std::size_t pos = path.rfind('\\');
+  if (pos == std::string::npos) pos = path.rfind('/');
+  if (pos == std::string::npos) return "";
+  return path.substr(pos + 1);
+}
+
+std::string GetFolderPart(const std::string& path) {
+  std::size_t pos = path.rfind('\\');
+  if (pos == std::string::npos) pos = path.rfind('/');
+  if (pos == std::string::npos) return "";
+  return path.substr(0, pos + 1);
+}
+
+bool IsNumberText(const std::string& text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  const std::string copy = text.substr(first, last - first);
+
+  const auto dots = std::count(copy.begin(), copy.end(), '.');
+  const auto minuses = std::count(copy.begin(), copy.end(), '-');
+  if (dots >= 2 || minuses >= 2) return false;
+  if (minuses == 1 && copy.front() != '-') return false;
+
+  const std::size_t prefix = copy.find_first_not_of("1234567890.-");
+  if (prefix == 0 || copy.empty()) return false;
+  return prefix == std::string::npos;
+}
+
+double TextToDouble(const std::string& text) { return std::atof(text.c_str()); }

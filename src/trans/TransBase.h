@@ -1,0 +1,43 @@
+#pragma once
+// Vertical references. Each answers how far its surface lies above the GDA94
+// ellipsoid at an interpolated data point, multiplied by the class-wide sign factor.
+// A value is carried from reference A to B as value + sep_A - sep_B.
+
+#include <string>
+
+class CDataPt;
+
+class CTransBase {
+ public:
+  virtual ~CTransBase() = default;
+  // Height of this surface above the ellipsoid at `point`, metres, times s_sign.
+  virtual double GetSeparation(const CDataPt& point) const = 0;
+  // Display name: what lists show and what CTransFactory::Find matches.
+  virtual std::string GetName() const = 0;
+  // Used where the name becomes part of an output file name.
+  virtual std::string GetShortName() const = 0;
+
+  // +1.0 "Depths negative/Heights positive", -1.0 "Depths positive/Heights negative".
+  static double s_sign;
+};
+
+// Input reference of block-shift mode: no surface.
+class CTrans_NULL : public CTransBase {
+ public:
+  double GetSeparation(const CDataPt& point) const override;
+  std::string GetName() const override;       // "NULL"
+  std::string GetShortName() const override;  // "NULL"
+};
+
+// Output reference of block-shift mode: every value changes by shift * s_sign.
+class CTrans_BlockShift : public CTransBase {
+ public:
+  explicit CTrans_BlockShift(double shift) : m_shift(shift) {}
+  double GetSeparation(const CDataPt& point) const override;  // -(shift * s_sign)
+  std::string GetName() const override;                       // "Block Shift"
+  std::string GetShortName() const override;                  // "Block Shift_%.2fm"
+  double GetShift() const { return m_shift; }
+
+ private:
+  double m_shift;  // metres
+};

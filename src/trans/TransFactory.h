@@ -1,0 +1,26 @@
+#pragma once
+// The fifteen listed vertical references in their fixed order, HAT first and the
+// ellipsoid last. That order is the order of every reference list the user sees.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "trans/TransBase.h"
+
+class CTransFactory {
+ public:
+  // The process-wide factory, created on first use.
+  static CTransFactory& Instance();
+  // Deletes the process-wide factory (at program end); the next Instance makes a new one.
+  static void Release();
+
+  // Display names in factory order.
+  std::vector<std::string> GetNames() const;
+  // The listed reference whose display name equals `name` ignoring case; null if none.
+  CTransBase* Find(const std::string& name) const;
+
+ private:
+  CTransFactory();
+  std::vector<std::unique_ptr<CTransBase>> m_refs;
+};
