@@ -10,3 +10,5 @@
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
 
+// point: one position and height into every vertical reference (PointCommand.cpp).
+void AddPointCommand(CLI::App& app, int& exitCode);
