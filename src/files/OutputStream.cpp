@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-COutputStream::~COutputStream() = default;
+COutputStream::~COutputStream() { Close(); }  // what was written so far reaches the file
 
 bool COutputStream::Open(const std::string& path) {
   Close();
