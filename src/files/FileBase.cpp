@@ -28,7 +28,6 @@ std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& 
 }
 
 void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outRef) {
-  m_lookup.Reset();
   m_useGrid = !(inRef && outRef && inRef->GetName() == "NULL" && outRef->GetName() == "Block Shift");
 }
 
@@ -42,7 +41,7 @@ bool CFileBase::TransformPoint(double a, double b, const CGridInt* grid, const C
     if (std::fabs(b) > kMapGridThreshold && std::fabs(a) > kMapGridThreshold) {
       CCoordConv::Instance().GridToGeo(zone, a, b, latitude, longitude);
     }
-    if (!grid || !m_lookup.Interpolate(*grid, latitude, longitude, m_point)) return false;
+    if (!grid || !grid->Interpolate(latitude, longitude, m_point)) return false;
     value += inRef->GetSeparation(m_point);
   }
   value -= outRef->GetSeparation(m_point);

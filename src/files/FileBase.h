@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 
-#include "files/GridLookup.h"
 #include "grid/DataPt.h"
 
 class CGridInt;
@@ -75,5 +74,4 @@ class CFileBase {
 
   bool m_useGrid = true;
   CDataPt m_point;  // the interpolated surfaces at the current position
-  CGridLookup m_lookup;  // the grid's interpolation, fast for runs of points
 };
