@@ -89,14 +89,6 @@ TEST(TransReferences, EllipsoidSeparationIsPlusZeroWhateverTheSign) {
   EXPECT_FALSE(std::signbit(separation));
 }
 
-TEST(TransReferences, ClassesByName) {
-  EXPECT_EQ(CTrans_HAT().GetName(), "HAT");
-  EXPECT_EQ(CTrans_MLWS().GetSurface(), 2);
-  EXPECT_EQ(CTrans_MHLW().GetSurface(), 4);
-  EXPECT_EQ(CTrans_MLWN().GetSurface(), 5);
-  EXPECT_EQ(CTrans_Ellipsoid_GDA94().GetShortName(), "Ellipsoid (GDA94)");
-}
-
 TEST(TransSignRule, HeightsPositiveCarriesAhdToTheEllipsoid) {
   CCodingGuard guard;
   SurfaceValues values = DistinctSurfaces();
