@@ -10,3 +10,6 @@
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
 
+
+// build-grid: a binary grid file from a text grid file.
+void AddBuildGridCommand(CLI::App& app, int& exitCode);
