@@ -32,6 +32,10 @@ inline float LibraryConvert(const char* p, char** end, float*) { return std::str
 // optional sign, then decimal, hexadecimal, infinity or NaN forms. std::from_chars does
 // the common decimal case (exactly rounded, like strtod); a leading '+', hexadecimal
 // forms and values out of range go to strtod/strtof so that the result is the same.
+//
+// Two details in which scanf differs from strtod: it swallows an exponent marker that
+// has no digits after it ("1e", "1e+", "0x1p" read as the mantissa with the marker
+// consumed, unless the number already had its exponent), and it refuses a "0x" without hexadecimal digits, where strtod reads 0.
 template <typename T>
 bool ReadNumber(const char*& p, const char* end, T& value) {
   const char* start = SkipSpace(p);
@@ -42,17 +46,28 @@ bool ReadNumber(const char*& p, const char* end, T& value) {
   }
   const char* mantissa = digits + (*digits == '-' ? 1 : 0);
   const bool hex = mantissa[0] == '0' && (mantissa[1] == 'x' || mantissa[1] == 'X');
+  const char* stop = nullptr;
+  bool converted = false;
   if (!hex) {
     const auto result = std::from_chars(digits, end, value, std::chars_format::general);
-    if (result.ec == std::errc()) {
-      p = result.ptr;
-      return true;
-    }
     if (result.ec == std::errc::invalid_argument) return false;
+    if (result.ec == std::errc()) {
+      stop = result.ptr;
+      converted = true;
+    }
   }
-  char* stop = nullptr;
-  value = LibraryConvert(start, &stop, static_cast<T*>(nullptr));
-  if (stop == start) return false;
+  if (!converted) {
+    char* libraryStop = nullptr;
+    value = LibraryConvert(start, &libraryStop, static_cast<T*>(nullptr));
+    if (libraryStop == start || (hex && libraryStop == mantissa + 1)) return false;
+    stop = libraryStop;
+  }
+  const char marker = hex ? 'p' : 'e';
+  const auto isMarker = [marker](char c) { return (c | 0x20) == marker; };
+  if (isMarker(*stop) && std::find_if(mantissa, stop, isMarker) == stop) {
+    ++stop;
+    if (*stop == '+' || *stop == '-') ++stop;
+  }
   p = stop;
   return true;
 }
