@@ -10,6 +10,8 @@
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
 
+// info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).
+void AddInfoCommand(CLI::App& app, int& exitCode);
 
 // build-grid: a binary grid file from a text grid file.
 void AddBuildGridCommand(CLI::App& app, int& exitCode);

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   int exitCode = 0;
+  AddInfoCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
 
   try {
