@@ -72,9 +72,14 @@ bool ReadNumber(const char*& p, const char* end, T& value) {
   return true;
 }
 
+// printf-style formatting into a string of whatever length it needs (a coordinate of
+// 1e300 printed with %.10f is over 300 characters).
 std::string Format(const char* format, auto... args) {
-  char text[256];
-  std::snprintf(text, sizeof(text), format, args...);
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return "";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.resize(static_cast<std::size_t>(length));
   return text;
 }
 

@@ -2,4 +2,5 @@
 marevert_add_test(test_gridgen
   ${CMAKE_CURRENT_LIST_DIR}/GridProcTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridProcInputTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DemoGridTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridGenTestUtil.h)

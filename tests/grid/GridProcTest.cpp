@@ -219,6 +219,17 @@ TEST_F(GridProcTest, JunkLinesAreInvalidAndDoNotStopTheJob) {
   EXPECT_EQ(run.Summary()[4], "Minimum lat, lon (decimal degrees): -30.0000000000, 150.0000000000");
 }
 
+TEST_F(GridProcTest, HugeCoordinatesOnOneNodeGiveAOneRowGridAndAFullSummary) {
+  // Finite but absurd: every point on the same node, so the lattice is a single row.
+  const std::string node = "1e300 -1e300 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n";
+  CGridRun run(Settings(node + node + node + node));
+  ASSERT_TRUE(run.job.OutputWritten());
+  EXPECT_EQ(SummaryCounts(run.Summary()), Counts(0, 0, 3, 1));
+  const std::string minimum = run.Summary()[4];
+  EXPECT_EQ(minimum.substr(minimum.size() - 11), ".0000000000");  // not cut short
+  EXPECT_GT(minimum.size(), 600u);
+}
+
 TEST_F(GridProcTest, LinesLongerThanTheBufferArriveInPieces) {
   // A data line padded beyond the 5095 characters of one read: its first piece is a data
   // line, the rest (blanks) comes as a second, invalid line. CRLF line ends are fine.
