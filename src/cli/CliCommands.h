@@ -17,3 +17,5 @@ void AddInfoCommand(CLI::App& app, int& exitCode);
 void AddBuildGridCommand(CLI::App& app, int& exitCode);
 // point: one position and height into every vertical reference (PointCommand.cpp).
 void AddPointCommand(CLI::App& app, int& exitCode);
+// transform: a batch of survey files through CFileProc (TransformCommand.cpp).
+void AddTransformCommand(CLI::App& app, int& exitCode);

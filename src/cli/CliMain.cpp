@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   AddInfoCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
   AddPointCommand(app, exitCode);
+  AddTransformCommand(app, exitCode);
 
   try {
     app.parse(argc, argv);
