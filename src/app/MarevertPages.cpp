@@ -1,17 +1,15 @@
 #include "app/MarevertPages.h"
 
 #include "ui/DlgAbout.h"
+#include "ui/DlgFileTransform.h"
 #include "ui/DlgGridFile.h"
 #include "ui/PageBase.h"
 
 namespace {
-// The file and point transformation pages are not part of the program yet; their tabs
-// show an empty page until CDlgFileTransform and CDlgPtTransform are plugged in here.
-CPageBase* CreateFileTransformPage(CGridInt* /*grid*/, QWidget* parent) {
-  auto* page = new CPageBase(parent);
-  page->setObjectName(QStringLiteral("fileTransformPlaceholder"));
-  return page;
-}
+CPageBase* CreateFileTransformPage(CGridInt* grid, QWidget* parent) { return new CDlgFileTransform(grid, parent); }
+
+// The point transformation page is not part of the program yet; its tab shows an empty
+// page until CDlgPtTransform is plugged in here.
 
 CPageBase* CreatePointTransformPage(CGridInt* /*grid*/, QWidget* parent) {
   auto* page = new CPageBase(parent);
