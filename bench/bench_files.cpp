@@ -59,7 +59,8 @@ void BuildGrid(CGridInt& grid) {
   for (int r = 0; r < nodes; ++r) {
     for (int c = 0; c < nodes; ++c) {
       std::array<double, CDataPt::kSurfaceCount> values{};
-      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) values[k] = -2.0 + 0.25 * k + 0.3 * std::sin(r * 0.01 + c * 0.02);
+      for (int k = 0; k < CDataPt::kSurfaceCount; ++k)
+        values[k] = -2.0 + 0.25 * k + 0.3 * std::sin(r * 0.01 + c * 0.02);
       grid.SetNode(r, c, CDataPt(values));
     }
   }
@@ -247,13 +248,13 @@ int main() {
     const double base = Seconds([&] { BaselineXyz(file("in.xyz"), file("base.xyz")); });
     CFileText handler;
     FileResult result = kFileDone;
-    const double ours = Seconds([&] {
-      result = handler.Process(file("in.xyz"), &grid, msl, lat, nullptr, 56, outside, transformed);
-    });
+    const double ours =
+        Seconds([&] { result = handler.Process(file("in.xyz"), &grid, msl, lat, nullptr, 56, outside, transformed); });
     baselineLinesPerSecond = std::max(baselineLinesPerSecond, xyzLines / base);
-    std::printf("xyz text %lld lines, %s: baseline %.3f s, CFileText %.3f s (result %d, %llu transformed), "
-                "ratio %.2f (>= 1.0)\n",
-                xyzLines, order, base, ours, result, static_cast<unsigned long long>(transformed), base / ours);
+    std::printf(
+        "xyz text %lld lines, %s: baseline %.3f s, CFileText %.3f s (result %d, %llu transformed), "
+        "ratio %.2f (>= 1.0)\n",
+        xyzLines, order, base, ours, result, static_cast<unsigned long long>(transformed), base / ours);
   }
   fs::remove(file("in.xyz"));
   fs::remove(file("base.xyz"));
@@ -264,14 +265,14 @@ int main() {
   {
     CFileESRIGrid handler;
     FileResult result = kFileDone;
-    const double ours = Seconds([&] {
-      result = handler.Process(file("dem.asc"), &grid, msl, lat, nullptr, 56, outside, transformed);
-    });
+    const double ours =
+        Seconds([&] { result = handler.Process(file("dem.asc"), &grid, msl, lat, nullptr, 56, outside, transformed); });
     const double cellsPerSecond = static_cast<double>(esriSide) * esriSide / ours;
-    std::printf("ESRI grid %d x %d: CFileESRIGrid %.3f s (result %d, %llu transformed), %.2f M cells/s vs baseline "
-                "%.2f M lines/s, ratio %.2f (>= 1.0)\n",
-                esriSide, esriSide, ours, result, static_cast<unsigned long long>(transformed), cellsPerSecond / 1e6,
-                baselineLinesPerSecond / 1e6, cellsPerSecond / baselineLinesPerSecond);
+    std::printf(
+        "ESRI grid %d x %d: CFileESRIGrid %.3f s (result %d, %llu transformed), %.2f M cells/s vs baseline "
+        "%.2f M lines/s, ratio %.2f (>= 1.0)\n",
+        esriSide, esriSide, ours, result, static_cast<unsigned long long>(transformed), cellsPerSecond / 1e6,
+        baselineLinesPerSecond / 1e6, cellsPerSecond / baselineLinesPerSecond);
   }
   fs::remove(file("dem.asc"));
   fs::remove(file("dem_LAT.asc"));
@@ -285,12 +286,12 @@ int main() {
     const double copy = Seconds([&] { (void)!std::system(cp.c_str()); });
     CFileLAS handler;
     FileResult result = kFileDone;
-    const double ours = Seconds([&] {
-      result = handler.Process(file("cloud.las"), &grid, msl, lat, nullptr, 56, outside, transformed);
-    });
-    std::printf("LAS 1.2 %lld points, %s: cp %.3f s, CFileLAS %.3f s (result %d, %llu transformed), "
-                "ratio %.2f (<= 4.0)\n",
-                lasPoints, order, copy, ours, result, static_cast<unsigned long long>(transformed), ours / copy);
+    const double ours = Seconds(
+        [&] { result = handler.Process(file("cloud.las"), &grid, msl, lat, nullptr, 56, outside, transformed); });
+    std::printf(
+        "LAS 1.2 %lld points, %s: cp %.3f s, CFileLAS %.3f s (result %d, %llu transformed), "
+        "ratio %.2f (<= 4.0)\n",
+        lasPoints, order, copy, ours, result, static_cast<unsigned long long>(transformed), ours / copy);
     fs::remove(file("copy.las"));
     fs::remove(file("cloud_LAT.las"));
     fs::remove(file("cloud_MSL.las"));
