@@ -114,9 +114,13 @@ void CDlgMap::PrepareTowns() {
   const QFontMetrics metrics(m_font);
   m_townNames.clear();
   m_townWidths.clear();
+  m_townPaths.clear();
   for (const CMapTown& town : CMapData::Instance().GetTowns()) {
     m_townNames.push_back(QString::fromUtf16(town.m_name.data(), static_cast<qsizetype>(town.m_name.size())));
     m_townWidths.push_back(metrics.horizontalAdvance(m_townNames.back()));
+    QPainterPath path;
+    path.addText(0, 0, m_font, m_townNames.back());  // baseline at the origin
+    m_townPaths.push_back(path);
   }
   m_townHeight = metrics.height();
   m_townAscent = metrics.ascent();
@@ -216,11 +220,9 @@ void CDlgMap::PaintScene(QPainter& painter) {
     const QPointF baseline(anchors[i].x + kNameOffset, anchors[i].y - kNameOffset + m_townAscent);
     // The name as a path, stroked and filled in white, gives the letters a white halo;
     // the blue text goes on top.
-    QPainterPath path;
-    path.addText(baseline, m_font, m_townNames[i]);
     painter.setPen(outline);
     painter.setBrush(Qt::white);
-    painter.drawPath(path);
+    painter.drawPath(m_townPaths[i].translated(baseline));
     painter.setPen(kTownTextColour);
     painter.setFont(m_font);
     painter.drawText(baseline, m_townNames[i]);

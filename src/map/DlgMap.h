@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -92,9 +93,11 @@ class CDlgMap : public QDialog {
   bool m_created = false;
   MessageHook m_message;
 
-  // Town names and their measured sizes in m_font, in file order, made once per window.
+  // Town names, their measured widths and outlines in m_font, in file order, made once
+  // per window.
   std::vector<QString> m_townNames;
   std::vector<int> m_townWidths;
+  std::vector<QPainterPath> m_townPaths;
   int m_townHeight = 0;
   int m_townAscent = 0;
 

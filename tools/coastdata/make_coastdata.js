@@ -17,8 +17,11 @@ const fs = require('fs');
 const topojson = require('topojson-client');
 
 // Australia and its nearby islands, with a margin of about a degree. A land polygon is kept
-// whole when its bounds touch this box; nothing is cut.
+// whole when its bounds touch this box and lie wholly inside the wider region below; nothing
+// is cut. The second test leaves out the land masses that merely reach into the box: the
+// single Afro-Eurasian polygon, and the islands that straddle the equator.
 const kBox = {minX: 104.0, maxX: 161.0, minY: -48.0, maxY: -7.0};
+const kRegion = {minX: 90.0, maxX: 175.0, minY: -60.0, maxY: 0.0};
 // Populated places only; sections of a city (GeoNames PPLX, mostly suburbs) are left out so
 // that the town list names distinct places.
 const kSkipFeatureCodes = new Set(['PPLX']);
@@ -53,6 +56,10 @@ function intersectsBox(b) {
          Math.max(b.minY, kBox.minY) <= Math.min(b.maxY, kBox.maxY);
 }
 
+function insideRegion(b) {
+  return kRegion.minX <= b.minX && b.maxX <= kRegion.maxX && kRegion.minY <= b.minY && b.maxY <= kRegion.maxY;
+}
+
 // The outer rings of the land polygons that touch the box, largest first. Holes (lakes
 // inside land) are left out: every line is drawn as a filled land polygon.
 function coastlines(scale) {
@@ -68,7 +75,9 @@ function coastlines(scale) {
         const first = outer[0], last = outer[outer.length - 1];
         if (first[0] === last[0] && first[1] === last[1]) outer.pop();  // the drawing closes it
       }
-      if (outer.length >= 3 && intersectsBox(ringBounds(outer))) rings.push(outer);
+      if (outer.length < 3) continue;
+      const bounds = ringBounds(outer);
+      if (intersectsBox(bounds) && insideRegion(bounds)) rings.push(outer);
     }
   }
   rings.sort((a, b) => b.length - a.length);
