@@ -185,6 +185,23 @@ TEST_F(MapDataTest, FailedOpeningIsRetriedNextTime) {
   EXPECT_TRUE(CMapData::Instance().EnsureLoaded());
 }
 
+TEST(BundledCoastDataTest, LoadsWithAustraliaFirstAndTownsLargestFirst) {
+  CMapData data;
+  ASSERT_TRUE(data.LoadFile(MAREVERT_SOURCE_DIR "/data/Marevert_CoastData.bin"));
+  ASSERT_GT(data.GetLineCount(), 100u);
+  // The mainland is the largest polygon and comes first.
+  const CMapRect& mainland = data.GetLines()[0].m_bounds;
+  EXPECT_TRUE(mainland.Contains(CMapPt(134.0f, -25.0f)));
+  EXPECT_GT(mainland.m_max.m_x - mainland.m_min.m_x, 35.0f);
+  const CMapRect& extent = data.GetExtent();
+  EXPECT_GE(extent.m_min.m_x, 90.0f);
+  EXPECT_LE(extent.m_max.m_x, 175.0f);
+  EXPECT_GE(extent.m_min.m_y, -60.0f);
+  EXPECT_LE(extent.m_max.m_y, 0.0f);
+  ASSERT_FALSE(data.GetTowns().empty());
+  EXPECT_EQ(data.GetTowns()[0].m_name, u"Sydney");
+}
+
 TEST(MapGeometryTest, RectangleFromCornersInAnyOrderAndTouchingEdgesIntersect) {
   const CMapRect r(CMapPt(5, -1), CMapPt(2, 3));
   EXPECT_FLOAT_EQ(r.m_min.m_x, 2);
