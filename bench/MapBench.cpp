@@ -3,7 +3,8 @@
 // frame at 60 Hz. The baseline draws the same coastlines the plain way: every line,
 // every point converted, no culling and no collapsing of points that share a pixel.
 //
-// Usage: bench_map [--save image.png]   (runs on the offscreen platform by default)
+// Usage: bench_map [--save fitted.png] [--save-zoomed zoomed.png]
+// (runs on the offscreen platform by default)
 
 #include <QApplication>
 #include <QImage>
@@ -67,9 +68,10 @@ void PaintPlain(QPainter& painter, const CMapView& view) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  std::string savePath;
+  std::string savePath, saveZoomedPath;
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--save") == 0) savePath = argv[i + 1];
+    if (std::strcmp(argv[i], "--save-zoomed") == 0) saveZoomedPath = argv[i + 1];
   }
 
   SetProgramFolderOverride(MAREVERT_SOURCE_DIR "/data");
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
     QPainter painter(&image);
     map.PaintScene(painter);
   });
+  if (!saveZoomedPath.empty()) image.save(QString::fromStdString(saveZoomedPath));
 
   std::printf("fitted view, whole scene (coast, towns): median %.2f ms = %.3f of a 60 Hz frame (%.1f ms)\n", fitted,
               fitted / kFrameMs, kFrameMs);

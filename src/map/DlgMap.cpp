@@ -186,6 +186,8 @@ void CDlgMap::PaintScene(QPainter& painter) {
   // Without a view nothing converts to pixels: the sea alone.
   if (!m_view.HasView()) return;
   painter.save();
+  // Only the drawing area reaches the screen; nothing needs rasterising outside it.
+  painter.setClipRect(ToQRect(draw));
 
   // Coastlines, skipped by their bounds before any point is converted.
   const CMapRect view = m_view.ViewRect();
