@@ -18,6 +18,8 @@
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "common/WindowPlacement.h"
+#include "files/FileFactory.h"
+#include "map/MapData.h"
 #include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
@@ -100,10 +102,8 @@ CMarevertDlg::~CMarevertDlg() {
   // The process-wide single instances, in this order.
   CCoordConv::Release();
   CTransFactory::Release();
-  // TODO(files, map): release the handler factory and the map data here, in this order,
-  // once they exist:
-  //   CFileFactory::Release();
-  //   CMapData::Release();
+  CFileFactory::Release();
+  CMapData::Release();
 }
 
 bool CMarevertDlg::Initialise() {
