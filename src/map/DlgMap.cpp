@@ -36,8 +36,8 @@ QRect ToQRect(const CPixelRect& r) { return QRect(r.left, r.top, r.Width(), r.He
 
 }  // namespace
 
-CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid)
-    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_pPtPage(page),
       m_pGrid(grid),
       m_font(QStringLiteral("Arial"), 10),
@@ -149,8 +149,8 @@ void CDlgMap::ZoomIn() { Apply(m_view.ZoomIn()); }
 void CDlgMap::ZoomOut() { Apply(m_view.ZoomOut()); }
 
 void CDlgMap::ShowMarker(bool inside, double latitude, double longitude) {
-  const EViewChange change = m_view.ShowMarker(inside, latitude, longitude);
-  Apply(change == EViewChange::kNone ? EViewChange::kChanged : change);
+  m_view.ShowMarker(inside, latitude, longitude);  // may re-centre the view
+  update(DrawRect());
 }
 
 void CDlgMap::HideMarker() {
