@@ -100,10 +100,9 @@ bool CDlgMap::ShowCoastMap() {
   RestoreWindowPlacement(kPlacementSection, this, false);
   LayoutDrawRect();
   const bool gridLoaded = m_pGrid && m_pGrid->IsLoaded();
-  m_view.SetDataRect(CMapView::NavigableExtent(data.GetExtent(), gridLoaded, gridLoaded ? m_pGrid->GetMinLat() : 0,
-                                               gridLoaded ? m_pGrid->GetMinLon() : 0,
-                                               gridLoaded ? m_pGrid->GetMaxLat() : 0,
-                                               gridLoaded ? m_pGrid->GetMaxLon() : 0));
+  m_view.SetDataRect(CMapView::NavigableExtent(
+      data.GetExtent(), gridLoaded, gridLoaded ? m_pGrid->GetMinLat() : 0, gridLoaded ? m_pGrid->GetMinLon() : 0,
+      gridLoaded ? m_pGrid->GetMaxLat() : 0, gridLoaded ? m_pGrid->GetMaxLon() : 0));
   PrepareTowns();
   Fit();
   show();
@@ -253,7 +252,8 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt) {
     return;
   }
   setFocus(Qt::MouseFocusReason);
-  m_stPosition->setText(QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
+  m_stPosition->setText(
+      QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
   CDataPt scratch;
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));
