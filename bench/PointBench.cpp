@@ -72,7 +72,8 @@ int main() {
   CPointTransform point;
   const std::string height = "12.34";
   // Warm-up, then measure each side.
-  for (int i = 0; i < 1000; ++i) point.Compute(latTexts[i % kPositions], lonTexts[i % kPositions], height, "AHD", &grid);
+  for (int i = 0; i < 1000; ++i)
+    point.Compute(latTexts[i % kPositions], lonTexts[i % kPositions], height, "AHD", &grid);
   const double baseline = NanosecondsPerCall(kCalls, [&](int i) {
     CDataPt result;
     if (grid.Interpolate(lats[i % kPositions], lons[i % kPositions], result)) sink += result.GetValue(6);

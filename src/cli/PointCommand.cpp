@@ -38,7 +38,8 @@ const CTransBase* FindReference(const std::string& name) {
 }
 
 void PrintOutside(const CPointOptions& options) {
-  if (options.json) std::printf("%s\n", nlohmann::json{{"inside", false}, {"rows", nlohmann::json::array()}}.dump().c_str());
+  if (options.json)
+    std::printf("%s\n", nlohmann::json{{"inside", false}, {"rows", nlohmann::json::array()}}.dump().c_str());
   std::fprintf(stderr, "%s\n", CPointTransform::GetMessage(CPointTransform::Outcome::Outside));
 }
 
@@ -54,8 +55,7 @@ int RunPoint(const CPointOptions& options) {
 
   // Check the texts before reading what may be a large grid file.
   CPointTransform point;
-  CPointTransform::Outcome outcome =
-      point.Compute(options.latitude, options.longitude, options.height, from, nullptr);
+  CPointTransform::Outcome outcome = point.Compute(options.latitude, options.longitude, options.height, from, nullptr);
   if (outcome != CPointTransform::Outcome::Outside) {
     std::fprintf(stderr, "%s\n", CPointTransform::GetMessage(outcome));
     return kExitBadInput;
@@ -96,9 +96,10 @@ void AddPointCommand(CLI::App& app, int& exitCode) {
       ->required();
   command->add_option("--lon", options->longitude, "Longitude in decimal degrees, -180 to 180")->required();
   command->add_option("--height", options->height, "Height or depth in metres")->required();
-  command->add_option("--from", options->from,
-                      "Vertical reference of the height: a display name such as AHD, MSL or LAT (any case), "
-                      "or \"ellipsoid\"")
+  command
+      ->add_option("--from", options->from,
+                   "Vertical reference of the height: a display name such as AHD, MSL or LAT (any case), "
+                   "or \"ellipsoid\"")
       ->required();
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");

@@ -18,22 +18,17 @@ QScreen* ScreenOf(QWidget* window) {
   return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-// The extra width and height the window frame adds around the client area.
-QSize FrameExtra(QWidget* window) {
-  const QSize extra = window->frameGeometry().size() - window->geometry().size();
-  return QSize(qMax(0, extra.width()), qMax(0, extra.height()));
-}
-
 }  // namespace
 
 void SaveWindowPlacement(const std::string& section, QWidget* window) {
   CProfile* profile = GetProfile();
   if (section.empty() || !profile || !window) return;
-  const QRect frame = window->frameGeometry();
-  profile->WriteInt(section, kLeft, frame.x());
-  profile->WriteInt(section, kTop, frame.y());
-  profile->WriteInt(section, kRight, frame.x() + frame.width());
-  profile->WriteInt(section, kBottom, frame.y() + frame.height());
+  const QPoint corner = window->frameGeometry().topLeft();
+  const QSize size = window->size();
+  profile->WriteInt(section, kLeft, corner.x());
+  profile->WriteInt(section, kTop, corner.y());
+  profile->WriteInt(section, kRight, corner.x() + size.width());
+  profile->WriteInt(section, kBottom, corner.y() + size.height());
 }
 
 void RestoreWindowPlacement(const std::string& section, QWidget* window, bool keepSize) {
@@ -53,10 +48,7 @@ void RestoreWindowPlacement(const std::string& section, QWidget* window, bool ke
     return;
   }
   window->move(left, top);  // moves the frame's top-left corner
-  if (!keepSize) {
-    const QSize extra = FrameExtra(window);
-    window->resize(qMax(0, right - left - extra.width()), qMax(0, bottom - top - extra.height()));
-  }
+  if (!keepSize) window->resize(right - left, bottom - top);
 }
 
 void CentreWindow(QWidget* window) {

@@ -1,9 +1,11 @@
 #pragma once
 // Window placement kept in the per-user profile, one section per window (the main
 // window's class name, a progress or message window's title, "CDlgMap"). The section
-// holds the window's screen rectangle, frame included, as the integers "Wnd Left",
-// "Wnd Top", "Wnd Right" and "Wnd Bottom"; right and bottom lie one past the last
-// pixel, so right - left is the width.
+// holds the integers "Wnd Left", "Wnd Top", "Wnd Right" and "Wnd Bottom": the top-left
+// corner of the window on the screen, frame included, and right = left + width,
+// bottom = top + height of its client area. Storing the client size (rather than the
+// frame's) lets a window be placed before it is shown, when the frame the window
+// manager will add is not yet known, and still come back at exactly the size it had.
 
 #include <string>
 

@@ -55,13 +55,13 @@ CCoordConv& CCoordConv::Instance() {
 void CCoordConv::Release() { Holder().reset(); }
 
 CCoordConv::CCoordConv()
-    : m_falseEasting(500000.0),        // metres
-      m_falseNorthing(10000000.0),     // metres, applied to every northing
-      m_k0(0.9996),                    // central scale factor
-      m_zoneWidth(0.10471975511965978),              // 6 degrees in radians
-      m_centralMeridianZone1(-3.0892327760299634),   // -177 degrees in radians
-      m_a(6378137.0),                  // GRS80 semi-major axis, metres
-      m_f(0.003352810681182319),       // 1 / 298.257222101
+    : m_falseEasting(500000.0),                             // metres
+      m_falseNorthing(10000000.0),                          // metres, applied to every northing
+      m_k0(0.9996),                                         // central scale factor
+      m_zoneWidth(0.10471975511965978),                     // 6 degrees in radians
+      m_centralMeridianZone1(-3.0892327760299634),          // -177 degrees in radians
+      m_a(6378137.0),                                       // GRS80 semi-major axis, metres
+      m_f(0.003352810681182319),                            // 1 / 298.257222101
       m_e2(1.0 - 0.9966471893188177 * 0.9966471893188177),  // 1 - (1 - f)^2
       m_latOrigin(0.0) {
   const double e2 = m_e2;
@@ -82,8 +82,8 @@ void CCoordConv::GridToGeo(int zone, double easting, double northing, double& la
   // Foot-point latitude by Newton's method on the meridian distance series.
   double phi = target / m_aA0;
   for (int step = 0; step < kMaxFootPointSteps; ++step) {
-    const double meridian = m_aA0 * phi - m_aA2 * std::sin(2.0 * phi) + m_aA4 * std::sin(4.0 * phi) -
-                            m_aA6 * std::sin(6.0 * phi);
+    const double meridian =
+        m_aA0 * phi - m_aA2 * std::sin(2.0 * phi) + m_aA4 * std::sin(4.0 * phi) - m_aA6 * std::sin(6.0 * phi);
     const double slope = m_aA0 - 2.0 * m_aA2 * std::cos(2.0 * phi) + 4.0 * m_aA4 * std::cos(4.0 * phi) -
                          6.0 * m_aA6 * std::cos(6.0 * phi);
     const double delta = (target - meridian) / slope;
@@ -107,8 +107,7 @@ void CCoordConv::GridToGeo(int zone, double easting, double northing, double& la
   const double latSeries =
       -x / 2.0 + (x3 / 24.0) * (9.0 * psi * (1.0 - t2) - 4.0 * psi2 + 12.0 * t2) -
       (x5 / 720.0) * (8.0 * psi4 * (11.0 - 24.0 * t2) - 12.0 * psi3 * (21.0 - 71.0 * t2) +
-                      15.0 * psi2 * (15.0 - 98.0 * t2 + 15.0 * t4) + 180.0 * psi * (5.0 * t2 - 3.0 * t4) +
-                      360.0 * t4) +
+                      15.0 * psi2 * (15.0 - 98.0 * t2 + 15.0 * t4) + 180.0 * psi * (5.0 * t2 - 3.0 * t4) + 360.0 * t4) +
       (x7 / 40320.0) * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6);
   latitude = phi * kDegreesPerRadian + (t * eDash / rho) * kDegreesPerRadian * latSeries;
 

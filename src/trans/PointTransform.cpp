@@ -43,8 +43,7 @@ CPointTransform::Outcome CPointTransform::Compute(const std::string& latitudeTex
   // A latitude or longitude that is not a plain number gets its range message: there is
   // no separate "number" message for the position.
   if (m_latitude < -90 || m_latitude > 90 || !IsNumberText(latitudeText)) return m_outcome = Outcome::BadLatitude;
-  if (m_longitude < -180 || m_longitude > 180 || !IsNumberText(longitudeText))
-    return m_outcome = Outcome::BadLongitude;
+  if (m_longitude < -180 || m_longitude > 180 || !IsNumberText(longitudeText)) return m_outcome = Outcome::BadLongitude;
   if (!IsNumberText(heightText)) return m_outcome = Outcome::BadHeight;
 
   CDataPt point;

@@ -25,12 +25,12 @@ struct CPointRow {
 class CPointTransform {
  public:
   enum class Outcome {
-    Done,           // rows filled
-    BadLatitude,    // "* Range [-90 .. 90]"
-    BadLongitude,   // "* Range [-180 .. 180]"
-    BadHeight,      // "* Enter a number"
-    Outside,        // "* The requested position is not within the current grid"
-    NoReference,    // no from reference chosen: no rows and no message
+    Done,          // rows filled
+    BadLatitude,   // "* Range [-90 .. 90]"
+    BadLongitude,  // "* Range [-180 .. 180]"
+    BadHeight,     // "* Enter a number"
+    Outside,       // "* The requested position is not within the current grid"
+    NoReference,   // no from reference chosen: no rows and no message
   };
 
   // The message shown for an outcome ("" for Done and NoReference).

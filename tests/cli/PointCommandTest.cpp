@@ -2,7 +2,6 @@
 // the exit status of each outcome.
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -20,8 +19,8 @@ struct CRun {
 
 CRun RunCli(const CScratchDir& dir, const std::string& arguments) {
   const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " +
-                              arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
+  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " + arguments +
+                              " >'" + out + "' 2>'" + err + "' </dev/null";
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
 }
@@ -85,8 +84,7 @@ TEST_F(PointCommandTest, JsonKeepsFullPrecision) {
   EXPECT_EQ(first["reference"], "HAT");
   // The decoded surface value itself, not a rounded text.
   EXPECT_EQ(first["separation"].get<double>(), static_cast<double>(1.15f));
-  EXPECT_DOUBLE_EQ(first["height"].get<double>(),
-                   2.123456 + static_cast<double>(-0.35f) - static_cast<double>(1.15f));
+  EXPECT_DOUBLE_EQ(first["height"].get<double>(), 2.123456 + static_cast<double>(-0.35f) - static_cast<double>(1.15f));
   EXPECT_EQ(result["rows"][7]["reference"], "MSL");
   EXPECT_DOUBLE_EQ(result["rows"][7]["height"].get<double>(), 2.123456);
 }

@@ -23,7 +23,6 @@ struct GridPoint {
   double easting, northing;
 };
 
-
 // Runs cs2cs once over all points of a zone; answers (latitude, longitude) pairs.
 std::vector<std::pair<double, double>> RunCs2cs(int zone, const std::vector<GridPoint>& points,
                                                 const CScratchDir& dir) {
@@ -67,8 +66,8 @@ TEST(CoordConvProj, RedfearnAgreesWithProjAcrossEveryZone) {
       double latitude = 0, longitude = 0;
       conv.GridToGeo(zone, points[k].easting, points[k].northing, latitude, longitude);
       const double north = (latitude - reference[k].first) * kRadiansPerDegree * kEarthRadius;
-      const double east = (longitude - reference[k].second) * kRadiansPerDegree * kEarthRadius *
-                          std::cos(latitude * kRadiansPerDegree);
+      const double east =
+          (longitude - reference[k].second) * kRadiansPerDegree * kEarthRadius * std::cos(latitude * kRadiansPerDegree);
       const double distance = std::hypot(north, east);
       if (distance > zoneWorst) {
         zoneWorst = distance;

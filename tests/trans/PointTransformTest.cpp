@@ -87,8 +87,7 @@ TEST_F(PointTransformTest, NoGridIsOutsideAndMissingReferenceGivesNoRows) {
   CGridInt empty;
   EXPECT_EQ(m_point.Compute("-35", "145", "1", "AHD", &empty), Outcome::Outside);
   // Checks still come first without a reference.
-  EXPECT_EQ(m_point.Compute("-95", "145", "1", static_cast<const CTransBase*>(nullptr), &m_grid),
-            Outcome::BadLatitude);
+  EXPECT_EQ(m_point.Compute("-95", "145", "1", static_cast<const CTransBase*>(nullptr), &m_grid), Outcome::BadLatitude);
   EXPECT_EQ(m_point.Compute("-35", "145", "1", "no such reference", &m_grid), Outcome::NoReference);
   EXPECT_TRUE(m_point.GetRows().empty());
   EXPECT_STREQ(CPointTransform::GetMessage(Outcome::NoReference), "");
@@ -104,10 +103,11 @@ TEST_F(PointTransformTest, LoneMinusHeightIsZero) {
 // MLHW ties with the ellipsoid at 0; the ellipsoid, inserted last, is listed first.
 TEST_F(PointTransformTest, HeightsPositiveRowsRunFromHighestSurface) {
   ASSERT_EQ(Compute("-35", "145", "2.00", "ahd"), Outcome::Done);
-  const std::vector<std::string> expected = {"HAT", "MHWS", "MHHW", "MHW", "MHWN", "Ellipsoid (GDA94/WGS84)",
-                                             "MLHW", "MSL", "AHD", "MLWN", "MHLW", "MLW", "MLWS", "MLLW", "LAT"};
+  const std::vector<std::string> expected = {"HAT",  "MHWS", "MHHW", "MHW",  "MHWN", "Ellipsoid (GDA94/WGS84)",
+                                             "MLHW", "MSL",  "AHD",  "MLWN", "MHLW", "MLW",
+                                             "MLWS", "MLLW", "LAT"};
   EXPECT_EQ(Names(), expected);
-  EXPECT_NEAR(RowOf("AHD").m_height, 2.00, 1e-9);        // the from row shows the typed height
+  EXPECT_NEAR(RowOf("AHD").m_height, 2.00, 1e-9);         // the from row shows the typed height
   EXPECT_NEAR(m_point.GetEllipsoidHeight(), 1.50, 1e-6);  // 2.00 + AHD -0.50
   EXPECT_EQ(RowOf("Ellipsoid (GDA94/WGS84)").m_separation, 0.0);
   EXPECT_NEAR(RowOf("Ellipsoid (GDA94/WGS84)").m_height, 1.50, 1e-6);
@@ -119,9 +119,9 @@ TEST_F(PointTransformTest, HeightsPositiveRowsRunFromHighestSurface) {
 TEST_F(PointTransformTest, DepthsPositiveTurnsTheOrderOverExceptAmongTies) {
   CTransBase::s_sign = -1.0;
   ASSERT_EQ(Compute("-35", "145", "10", "LAT"), Outcome::Done);
-  const std::vector<std::string> expected = {"LAT", "MLLW", "MLWS", "MLW", "MHLW", "MLWN", "AHD", "MSL",
-                                             "Ellipsoid (GDA94/WGS84)", "MLHW", "MHWN", "MHW", "MHHW", "MHWS",
-                                             "HAT"};
+  const std::vector<std::string> expected = {
+      "LAT",  "MLLW", "MLWS", "MLW",  "MHLW", "MLWN", "AHD", "MSL", "Ellipsoid (GDA94/WGS84)",
+      "MLHW", "MHWN", "MHW",  "MHHW", "MHWS", "HAT"};
   EXPECT_EQ(Names(), expected);
   EXPECT_NEAR(RowOf("LAT").m_separation, 2.00, 1e-6);
   EXPECT_NEAR(RowOf("LAT").m_height, 10.00, 1e-9);
