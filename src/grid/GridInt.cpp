@@ -214,7 +214,7 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   const std::uint16_t* se = corners[1]->m_codes.data();
   const std::uint16_t* nw = corners[2]->m_codes.data();
   const std::uint16_t* ne = corners[3]->m_codes.data();
-  float values[kSurfaces];
+  std::array<float, kSurfaces> values;
   const bool tableHolds =
       !m_decoded.empty() &&
       std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
@@ -232,9 +232,7 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
       values[k] = static_cast<float>(sum / area);
     }
   }
-  std::array<std::uint16_t, kSurfaces> codes;
-  for (int k = 0; k < kSurfaces; ++k) codes[k] = CDataPt::Encode(values[k]);
-  result.m_codes = codes;
+  result.m_codes = CDataPt::EncodeAll(values);
   return true;
 }
 
