@@ -10,3 +10,8 @@
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
 
+// info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).
+void AddInfoCommand(CLI::App& app, int& exitCode);
+
+// point: one position and height into every vertical reference (PointCommand.cpp).
+void AddPointCommand(CLI::App& app, int& exitCode);

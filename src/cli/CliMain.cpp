@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   int exitCode = 0;
+  AddInfoCommand(app, exitCode);
+  AddPointCommand(app, exitCode);
 
   try {
     app.parse(argc, argv);

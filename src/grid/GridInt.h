@@ -7,7 +7,9 @@
 // "Outside" (Interpolate answers false) covers every position the grid cannot answer:
 // no grid loaded, a position beyond the extents, or no complete cell around it.
 
+#include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,8 @@ class CGridInt {
   std::vector<std::string> GetDetails() const;
   // Shows the grid-age notice through the messenger when the grid is 184 days or older.
   void CheckAge() const;
+  // The same check against a given current time (the tests fix "now").
+  void CheckAge(std::time_t now) const;
 
   const std::string& GetFilePath() const { return m_filePath; }
   double GetMaxLat() const { return m_maxLat; }
@@ -78,6 +82,12 @@ class CGridInt {
   void SortRow(std::size_t r);
 
  private:
+  // The index of `column` in a sorted row, or -1.
+  static std::ptrdiff_t FindColumn(const Row& row, std::int32_t column);
+  // The four corners of cell (row, column): south-west, south-east, north-west,
+  // north-east. False when one of them is missing.
+  bool GetCell(std::int32_t row, std::int32_t column, const CDataPt* corners[4]) const;
+
   std::string m_filePath;
   double m_maxLat = 0, m_minLat = 0, m_maxLon = 0, m_minLon = 0, m_gridSize = 0;
   int m_majorVersion = 0, m_minorVersion = 0, m_year = 0, m_month = 0, m_day = 0;

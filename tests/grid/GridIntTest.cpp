@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+#include "grid/GridInt.h"
+#include "process/Messenger.h"
+
+namespace {
+
+constexpr double kT = 8.983e-7;  // on-line tolerance, degrees
+
+// A data point whose fourteen codes are all `code`.
+CDataPt Flat(std::uint16_t code) {
+  CDataPt p;
+  p.m_codes.fill(code);
+  return p;
+}
+
+class GridIntTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CDataPt::s_offset = 0.0f;
+    CDataPt::s_scale = 100.0f;
+  }
+  // A rows x columns lattice at spacing g from (-30, 150); `present` says which nodes
+  // exist, and node codes are `code(r, c)`.
+  template <typename Present, typename Code>
+  void Build(int rows, int columns, double g, Present present, Code code) {
+    CGridInt::Header h;
+    h.gridSize = g;
+    h.minLat = -30;
+    h.maxLat = -30 + (rows - 1) * g;
+    h.minLon = 150;
+    h.maxLon = 150 + (columns - 1) * g;
+    h.year = 2024, h.month = 1, h.day = 15;
+    m_grid.SetHeader(h);
+    m_grid.SetRowCount(rows);
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < columns; ++c)
+        if (present(r, c)) m_grid.SetNode(r, c, Flat(code(r, c)));
+  }
+  void BuildFull(int rows, int columns, double g = 0.25) {
+    Build(rows, columns, g, [](int, int) { return true; }, [](int r, int c) { return 1000 + 100 * r + 10 * c; });
+  }
+  // The interpolated code of surface 0, or -1 when outside.
+  int At(double lat, double lon) {
+    CDataPt p = Flat(7);
+    if (!m_grid.Interpolate(lat, lon, p)) {
+      EXPECT_EQ(p.m_codes, Flat(7).m_codes);  // unchanged when outside
+      return -1;
+    }
+    return p.m_codes[0];
+  }
+
+  CGridInt m_grid;
+};
+
+TEST_F(GridIntTest, BilinearInsideAndOnEdges) {
+  BuildFull(3, 3);  // code = 1000 + 100 r + 10 c, linear so bilinear is exact
+  EXPECT_EQ(At(-30 + 0.125, 150 + 0.125), 1055);
+  EXPECT_EQ(At(-30 + 0.3, 150 + 0.4), 1000 + 120 + 16);
+  EXPECT_EQ(At(-30, 150), 1000);               // minimum corner: cell (0, 0)
+  EXPECT_EQ(At(-29.5, 150.5), 1220);           // north-east corner: last fallback cell
+  EXPECT_EQ(At(-29.5, 150 + 0.125), 1205);     // north edge: the cell below
+  EXPECT_EQ(At(-30 + 0.125, 150.5), 1070);     // east edge: the cell to the west
+  EXPECT_EQ(At(-30 - 1e-9, 150.1), -1);
+  EXPECT_EQ(At(-29.5 + 1e-9, 150.1), -1);
+  EXPECT_EQ(At(-30.1, 150.5 + 1e-9), -1);
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  for (auto [lat, lon] : {std::pair{nan, 150.1}, {-29.9, nan}, {inf, 150.1}, {-29.9, -inf}, {nan, nan}})
+    EXPECT_EQ(At(lat, lon), -1);
+}
+
+TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
+  // Distinct codes per surface, so the corner's own values must come back exactly.
+  Build(2, 2, 1.0 / 60, [](int, int) { return true; }, [](int, int) { return 0; });
+  CDataPt corner;
+  for (int k = 0; k < 14; ++k) corner.m_codes[k] = static_cast<std::uint16_t>(4321 + 777 * k);
+  m_grid.SetNode(1, 1, corner);
+  CDataPt result;
+  ASSERT_TRUE(m_grid.Interpolate(m_grid.GetMaxLat(), m_grid.GetMaxLon(), result));
+  EXPECT_EQ(result.m_codes, corner.m_codes);
+}
+
+TEST_F(GridIntTest, IncompleteCellIsOutsideUnlessANeighbourIsWithinTolerance) {
+  // Node (0, 1) missing: cell (0, 0) has three corners, cell (1, 0) is complete.
+  const double g = 1.0 / 60;
+  Build(3, 2, g, [](int r, int c) { return !(r == 0 && c == 1); }, [](int r, int) { return 500 + 100 * r; });
+  const double line = -30 + g;  // row line 1
+  EXPECT_EQ(At(-30 + g / 2, 150 + g / 2), -1);
+  EXPECT_EQ(At(line - 0.5 * kT, 150 + g / 2), 600);  // snaps up into the complete cell
+  EXPECT_EQ(At(line - 2 * kT, 150 + g / 2), -1);
+  EXPECT_EQ(At(line + 2 * kT, 150 + g / 2), 600);    // inside the complete cell anyway
+}
+
+TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
+  // Cell (1, 0) lacks a corner; just above row line 1 the cell below answers with a
+  // weight slightly below zero. Row 0 at the top code and row 1 at code 0 push the
+  // result a few codes below zero, which must give 0, not a code near 65535.
+  const double g = 1.0 / 60;
+  Build(3, 2, g, [](int r, int c) { return !(r == 2 && c == 1); }, [](int r, int) { return r == 0 ? 65535 : 0; });
+  const double line = -30 + g;
+  EXPECT_EQ(At(line + 0.9 * kT, 150 + g / 2), 0);
+  EXPECT_EQ(At(line + 1.1 * kT, 150 + g / 2), -1);
+  // Just west of the east edge a position snaps onto the last column line, whose cell
+  // does not exist; the cell to the west answers.
+  EXPECT_NEAR(At(-30, 150 + g - 0.5 * kT), 65535, 1);
+  EXPECT_NEAR(At(-30 + g / 2, 150 + g - 0.5 * kT), 32767, 1);
+}
+
+TEST_F(GridIntTest, GetNodeAnswersNoneOutsideTheRows) {
+  Build(3, 4, 0.25, [](int r, int c) { return c != 2 || r == 1; }, [](int r, int c) { return r * 10 + c; });
+  EXPECT_EQ(m_grid.GetNode(1, 2)->m_codes[0], 12);
+  EXPECT_EQ(m_grid.GetNode(0, 2), nullptr);
+  for (auto [r, c] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 4}, {0, 0x7fffffff}, {-0x7fffffff - 1, 0}})
+    EXPECT_EQ(m_grid.GetNode(r, c), nullptr);
+  m_grid.SetNode(0, 3, Flat(99));  // replaces
+  EXPECT_EQ(m_grid.GetNode(0, 3)->m_codes[0], 99);
+  EXPECT_EQ(m_grid.GetRow(0).size(), 3u);
+}
+
+TEST_F(GridIntTest, NotLoadedWithFewerThanTwoRowsOrNoSpacing) {
+  EXPECT_FALSE(m_grid.IsLoaded());
+  EXPECT_EQ(m_grid.GetDetails(), std::vector<std::string>{"No grid file loaded"});
+  BuildFull(1, 3);
+  EXPECT_FALSE(m_grid.IsLoaded());
+  EXPECT_EQ(At(-30, 150), -1);
+  BuildFull(2, 2);
+  EXPECT_TRUE(m_grid.IsLoaded());
+  m_grid.Reset();
+  EXPECT_FALSE(m_grid.IsLoaded());
+  EXPECT_EQ(m_grid.GetMaxLon(), 0.0);
+  EXPECT_EQ(m_grid.GetYear(), 0);
+}
+
+TEST_F(GridIntTest, DetailsLines) {
+  BuildFull(2, 2, 1.0 / 60);
+  m_grid.SetFilePath("C:\\grids\\Demo.MRGGrid");
+  const std::vector<std::string> expected = {
+      "File: Demo.MRGGrid",
+      "Date (D/M/Y): 15/1/2024",
+      "Major version: 0",
+      "Minor version: 0",
+      "Grid size (seconds): 60.00000",
+      "Minimum latitude (decimal degrees): -30.0000000000",
+      "Maximum latitude (decimal degrees): -29.9833333333",
+      "Minimum longitude (decimal degrees): 150.0000000000",
+      "Maximum longitude (decimal degrees): 150.0166666667"};
+  EXPECT_EQ(m_grid.GetDetails(), expected);
+}
+
+TEST_F(GridIntTest, CodingRoundTripsAndClamps) {
+  CDataPt::s_offset = -50.0f;
+  for (int code = 0; code <= 65535; ++code) {
+    CDataPt p;
+    p.m_codes[0] = static_cast<std::uint16_t>(code);
+    ASSERT_EQ(CDataPt::Encode(p.GetValue(0)), code);
+  }
+  EXPECT_EQ(CDataPt::Encode(-50.004), 0);   // rounds to 0
+  EXPECT_EQ(CDataPt::Encode(-50.2), 0);     // would wrap without the clamp
+  EXPECT_EQ(CDataPt::Encode(605.35), 65535);
+  EXPECT_EQ(CDataPt::Encode(9999.0), 65535);
+  EXPECT_EQ(CDataPt::Encode(std::nan("")), 0);
+  EXPECT_EQ(CDataPt::Encode(-49.995), 1);   // half up
+}
+
+class CheckAgeTest : public GridIntTest {
+ protected:
+  // Documents shown by CheckAge at `now`.
+  std::size_t NoticesAt(std::time_t now) {
+    CRecordingMessenger recorder;
+    CScopedMessenger scope(&recorder);
+    m_grid.CheckAge(now);
+    for (const auto& e : recorder.Entries()) {
+      EXPECT_EQ(e.text, "Marevert Grid file expired");
+      EXPECT_EQ(e.lines, std::vector<std::string>{"Grid_Expiry_Warning.rtf"});
+    }
+    return recorder.Entries().size();
+  }
+  void SetDate(int year, int month, int day) {
+    CGridInt::Header h;
+    h.gridSize = 0.25;
+    h.year = year, h.month = month, h.day = day;
+    m_grid.SetHeader(h);
+  }
+  static std::time_t Midnight(int year, int month, int day) {
+    std::tm t{};
+    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_isdst = -1;
+    return std::mktime(&t);
+  }
+};
+
+TEST_F(CheckAgeTest, WarnsFrom184Days) {
+  constexpr std::time_t kDay = 86400;
+  const std::time_t issued = Midnight(2024, 3, 10);
+  SetDate(2024, 3, 10);
+  EXPECT_EQ(NoticesAt(issued + 184 * kDay), 0u);  // not loaded: no rows
+  m_grid.SetRowCount(2);
+  EXPECT_EQ(NoticesAt(issued + 184 * kDay - 1), 0u);  // 183 days
+  EXPECT_EQ(NoticesAt(issued + 184 * kDay), 1u);
+  EXPECT_EQ(NoticesAt(issued + 4000 * kDay), 1u);
+  EXPECT_EQ(NoticesAt(issued - 300 * kDay), 0u);  // dated in the future
+  // Day 31 of April is 1 May.
+  SetDate(2024, 4, 31);
+  EXPECT_EQ(NoticesAt(Midnight(2024, 5, 1) + 184 * kDay - 1), 0u);
+  EXPECT_EQ(NoticesAt(Midnight(2024, 5, 1) + 184 * kDay), 1u);
+  // Dates that are no calendar date give no age and no notice.
+  for (auto [y, m, d] : {std::tuple{1899, 6, 1}, {2020, 0, 1}, {2020, 13, 1}, {2020, 6, 0}, {2020, 6, 32},
+                         {-0x7fffffff - 1, -5, -5}, {0x7fffffff, 12, 31}}) {
+    SetDate(y, m, d);
+    EXPECT_EQ(NoticesAt(issued + 9000 * kDay), 0u);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+#include "grid/GridInt.h"
+#include "grid/GridRead.h"
+#include "process/JobRunner.h"
+#include "process/Messenger.h"
+#include "support/GridFileWriter.h"
+#include "support/TestSupport.h"
+
+// Largest single allocation seen, to prove that damaged counts are refused before the
+// reader allocates for them.
+static std::atomic<std::size_t> g_largestAllocation{0};
+
+// GCC cannot see that the replaced new and delete below are a matching pair.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+  std::size_t seen = g_largestAllocation.load();
+  while (size > seen && !g_largestAllocation.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+CTestGridFile OneCellGrid() {
+  CTestGridFile f;
+  f.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
+            {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
+  return f;
+}
+
+class GridReadTest : public ::testing::Test {
+ protected:
+  GridReadTest() : m_messenger(&m_recorder), m_runner(&m_threads) {}
+
+  std::string Write(const std::string& bytes, const std::string& name = "g.MRGGrid") {
+    const std::string path = m_dir.File(name);
+    WriteFileBytes(path, bytes);
+    return path;
+  }
+  void LoadValid() {
+    m_grid.LoadFile(Write(OneCellGrid().Bytes(), "valid.MRGGrid"));
+    ASSERT_TRUE(m_grid.IsLoaded());
+    m_recorder.Clear();
+  }
+  // The load failed as a read error: a report, then the failure text, then no grid.
+  void ExpectReadFailure(const std::string& path) {
+    const auto messages = m_recorder.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(messages[0].empty());
+    EXPECT_EQ(messages[1], "Failed to load grid file:\n" + path);
+    EXPECT_FALSE(m_grid.IsLoaded());
+    EXPECT_EQ(m_grid.GetRowCount(), 0u);
+    EXPECT_EQ(m_grid.GetFilePath(), "");
+    EXPECT_EQ(m_grid.GetGridSize(), 0.0);
+    m_recorder.Clear();
+  }
+
+  CScratchDir m_dir;
+  CRecordingMessenger m_recorder;
+  CScopedMessenger m_messenger;
+  CThreadJobRunner m_threads{false};
+  CScopedJobRunner m_runner;
+  CGridInt m_grid;
+};
+
+TEST_F(GridReadTest, RoundTripKeepsHeaderRowsAndCodes) {
+  CTestGridFile f;
+  f.reserved = -123456;  // ignored by the reader
+  f.offset = -7.25f;
+  f.scale = 50.0f;
+  f.rows.resize(5);
+  f.rows[0] = {{2, f.Codes(1)}, {3, f.Codes(2)}};
+  // Row 2 out of order with a repeated column: the later record wins.
+  f.rows[2] = {{9, f.Codes(3)}, {4, f.Codes(4)}, {9, f.Codes(5)}, {-1, f.Codes(6)}};
+  f.rows[4] = {{0, f.Codes(7)}};
+  const std::string path = Write(f.Bytes());
+  m_grid.LoadFile(path);
+
+  EXPECT_TRUE(m_recorder.Entries().empty());
+  ASSERT_TRUE(m_grid.IsLoaded());
+  EXPECT_EQ(m_grid.GetFilePath(), path);
+  EXPECT_EQ(m_grid.GetMajorVersion(), 3);
+  EXPECT_EQ(m_grid.GetMinorVersion(), 7);
+  EXPECT_EQ(m_grid.GetYear(), 2096);
+  EXPECT_EQ(m_grid.GetMonth(), 2);
+  EXPECT_EQ(m_grid.GetDay(), 29);
+  EXPECT_EQ(m_grid.GetGridSize(), f.gridSize);
+  EXPECT_EQ(m_grid.GetMinLat(), f.minLat);
+  EXPECT_EQ(m_grid.GetMaxLat(), f.maxLat);
+  EXPECT_EQ(m_grid.GetMinLon(), f.minLon);
+  EXPECT_EQ(m_grid.GetMaxLon(), f.maxLon);
+  EXPECT_EQ(CDataPt::s_offset, -7.25f);
+  EXPECT_EQ(CDataPt::s_scale, 50.0f);
+  ASSERT_EQ(m_grid.GetRowCount(), 5u);
+  EXPECT_TRUE(m_grid.GetRow(1).empty());
+  EXPECT_TRUE(m_grid.GetRow(3).empty());
+  EXPECT_EQ(m_grid.GetRow(2).size(), 3u);
+  EXPECT_EQ(m_grid.GetNode(0, 3)->m_codes, f.Codes(2));
+  EXPECT_EQ(m_grid.GetNode(2, 9)->m_codes, f.Codes(5));
+  EXPECT_EQ(m_grid.GetNode(2, 4)->m_codes, f.Codes(4));
+  EXPECT_EQ(m_grid.GetNode(2, -1)->m_codes, f.Codes(6));
+  EXPECT_EQ(m_grid.GetNode(4, 0)->m_codes, f.Codes(7));
+  EXPECT_EQ(m_grid.GetNode(1, 0), nullptr);
+  EXPECT_EQ(m_grid.GetNode(5, 0), nullptr);
+}
+
+TEST_F(GridReadTest, OneCellFileIs219BytesAndLoads) {
+  const std::string bytes = OneCellGrid().Bytes();
+  EXPECT_EQ(bytes.size(), 219u);
+  m_grid.LoadFile(Write(bytes));
+  EXPECT_TRUE(m_grid.IsLoaded());
+  EXPECT_EQ(m_grid.GetNode(1, 1)->m_codes, CTestGridFile::Codes(4));
+}
+
+TEST_F(GridReadTest, RetiredFormatIsRefusedAndResets) {
+  LoadValid();
+  CTestGridFile f = OneCellGrid();
+  f.format = 0;
+  m_grid.LoadFile(Write(f.Bytes()));
+  EXPECT_EQ(m_recorder.Messages(), std::vector<std::string>{"This format grid file is no longer supported"});
+  EXPECT_FALSE(m_grid.IsLoaded());
+  EXPECT_EQ(m_grid.GetFilePath(), "");
+}
+
+TEST_F(GridReadTest, UnknownFormatOrMagicIsABadFormat) {
+  for (auto [magic, format] : {std::pair{"MRG", 2}, {"MRX", 1}, {"mrg", 0}, {"MRG", -1}}) {
+    LoadValid();
+    CTestGridFile f = OneCellGrid();
+    f.magic = magic;
+    f.format = format;
+    const std::string path = Write(f.Bytes());
+    m_grid.LoadFile(path);
+    EXPECT_EQ(m_recorder.Messages().at(0), "CGridInt contained an unexpected object.");
+    ExpectReadFailure(path);
+  }
+}
+
+TEST_F(GridReadTest, UnopenableFileKeepsThePreviousGrid) {
+  for (const std::string& path : {m_dir.File("missing.MRGGrid"), m_dir.Path().string()}) {
+    LoadValid();
+    m_grid.LoadFile(path);
+    EXPECT_EQ(m_recorder.Messages(), std::vector<std::string>{"Cannot open grid file:\n" + path});
+    EXPECT_TRUE(m_grid.IsLoaded());
+    EXPECT_EQ(m_grid.GetFilePath(), m_dir.File("valid.MRGGrid"));
+  }
+}
+
+TEST_F(GridReadTest, StatusTextNamesTheFile) {
+  const std::string path = Write(OneCellGrid().Bytes(), "plain.MRGGrid");
+  CGridRead job(m_grid, path);
+  job.Run();
+  EXPECT_EQ(job.GetText(), "Reading: plain.MRGGrid");
+
+  // Without any separator the name part is empty.
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(m_dir.Path());
+  CGridRead bare(m_grid, "plain.MRGGrid");
+  bare.Run();
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(bare.GetText(), "Reading: ");
+  EXPECT_TRUE(m_grid.IsLoaded());
+}
+
+TEST_F(GridReadTest, FileEndingEarlyIsAReadErrorAtEveryLength) {
+  CTestGridFile f = OneCellGrid();
+  f.rows.insert(f.rows.begin() + 1, 2, {});  // empty rows between the full ones
+  const std::string bytes = f.Bytes();
+  for (std::size_t length = 0; length < bytes.size(); ++length) {
+    SCOPED_TRACE(length);
+    LoadValid();
+    const std::string path = Write(bytes.substr(0, length));
+    m_grid.LoadFile(path);
+    ExpectReadFailure(path);
+  }
+}
+
+TEST_F(GridReadTest, DamagedCountsAreRefusedWithoutAllocatingForThem) {
+  const std::string good = OneCellGrid().Bytes();
+  constexpr std::size_t kRowCountAt = 79, kFirstPointCountAt = 83, kSecondPointCountAt = 83 + 4 + 64;
+  const std::pair<std::size_t, std::int32_t> damage[] = {
+      {kRowCountAt, -1},         {kRowCountAt, 0x7fffffff},         {kRowCountAt, 3},
+      {kFirstPointCountAt, -2},  {kFirstPointCountAt, 0x7fffffff},  {kFirstPointCountAt, 3},
+      {kSecondPointCountAt, 3},  {kSecondPointCountAt, -0x7fffffff - 1}};
+  for (auto [offset, value] : damage) {
+    SCOPED_TRACE(std::to_string(offset) + " " + std::to_string(value));
+    LoadValid();
+    std::string bytes = good;
+    CTestGridFile::PatchInt(bytes, offset, value);
+    const std::string path = Write(bytes);
+    g_largestAllocation = 0;
+    m_grid.LoadFile(path);
+    EXPECT_LT(g_largestAllocation.load(), std::size_t{4} << 20);
+    ExpectReadFailure(path);
+  }
+}
+
+TEST_F(GridReadTest, OldGridShowsTheExpiryNoticeAndStaysLoaded) {
+  CTestGridFile f = OneCellGrid();
+  f.year = 2001;
+  m_grid.LoadFile(Write(f.Bytes()));
+  const auto entries = m_recorder.Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].kind, CRecordingMessenger::Entry::Document);
+  EXPECT_EQ(entries[0].text, "Marevert Grid file expired");
+  EXPECT_EQ(entries[0].lines, std::vector<std::string>{"Grid_Expiry_Warning.rtf"});
+  EXPECT_TRUE(m_grid.IsLoaded());
+}
+
+}  // namespace
