@@ -118,7 +118,8 @@ TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
 
 TEST(DlgDisclaimer, SingleButtonModeShowsOneOkButton) {
   CProgramFolder folder;
-  folder.Add("Grid_Expiry_Warning.rtf", ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
+  folder.Add("Grid_Expiry_Warning.rtf",
+             ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
   CDlgDisclaimer dialog("Marevert Grid file expired", "Grid_Expiry_Warning.rtf", true);
   dialog.show();
   EXPECT_TRUE(dialog.AcceptButton()->isHidden());
