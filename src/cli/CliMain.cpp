@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   AddInfoCommand(app, exitCode);
+  AddPointCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
 
   try {

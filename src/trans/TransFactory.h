@@ -19,6 +19,10 @@ class CTransFactory {
   std::vector<std::string> GetNames() const;
   // The listed reference whose display name equals `name` ignoring case; null if none.
   CTransBase* Find(const std::string& name) const;
+  // The listed references in factory order, for callers that visit every one of them
+  // (the same objects that Find answers for their names).
+  std::size_t GetCount() const { return m_refs.size(); }
+  CTransBase* GetAt(std::size_t index) const { return m_refs[index].get(); }
 
  private:
   CTransFactory();

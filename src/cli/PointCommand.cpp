@@ -1,0 +1,108 @@
+// marevert-cli point: one position and height carried into every vertical reference,
+// as the point transformation page lists it.
+//
+// Exit status: 0 rows printed; 2 an input failed its check (or an unknown reference);
+// 3 the position is not within the grid (also when the grid did not load).
+
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "grid/GridInt.h"
+#include "trans/PointTransform.h"
+#include "trans/TransBase.h"
+#include "trans/TransFactory.h"
+
+namespace {
+
+constexpr int kExitBadInput = 2;
+constexpr int kExitOutside = 3;
+
+struct CPointOptions {
+  std::string grid, latitude, longitude, height, from;
+  bool depthsPositive = false;
+  bool json = false;
+};
+
+// A display name ignoring case, or "ellipsoid" for the ellipsoid (the last listed one).
+const CTransBase* FindReference(const std::string& name) {
+  const CTransFactory& factory = CTransFactory::Instance();
+  if (const CTransBase* ref = factory.Find(name)) return ref;
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
+  return nullptr;
+}
+
+void PrintOutside(const CPointOptions& options) {
+  if (options.json)
+    std::printf("%s\n", nlohmann::json{{"inside", false}, {"rows", nlohmann::json::array()}}.dump().c_str());
+  std::fprintf(stderr, "%s\n", CPointTransform::GetMessage(CPointTransform::Outcome::Outside));
+}
+
+int RunPoint(const CPointOptions& options) {
+  const CTransBase* from = FindReference(options.from);
+  if (from == nullptr) {
+    std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", options.from.c_str());
+    for (const auto& name : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", name.c_str());
+    std::fprintf(stderr, " (or \"ellipsoid\")\n");
+    return kExitBadInput;
+  }
+  if (options.depthsPositive) CTransBase::s_sign = -1.0;
+
+  // Check the texts before reading what may be a large grid file.
+  CPointTransform point;
+  CPointTransform::Outcome outcome = point.Compute(options.latitude, options.longitude, options.height, from, nullptr);
+  if (outcome != CPointTransform::Outcome::Outside) {
+    std::fprintf(stderr, "%s\n", CPointTransform::GetMessage(outcome));
+    return kExitBadInput;
+  }
+
+  CGridInt grid;
+  grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
+  outcome = point.Compute(options.latitude, options.longitude, options.height, from, &grid);
+  if (outcome == CPointTransform::Outcome::Outside) {
+    PrintOutside(options);
+    return kExitOutside;
+  }
+
+  if (options.json) {
+    nlohmann::json rows = nlohmann::json::array();
+    for (const CPointRow& row : point.GetRows())
+      rows.push_back({{"reference", row.m_name}, {"separation", row.m_separation}, {"height", row.m_height}});
+    std::printf("%s\n", nlohmann::json{{"inside", true}, {"rows", rows}}.dump().c_str());
+  } else {
+    for (const CPointRow& row : point.GetRows())
+      std::printf("%s\t%.2f\t%.2f\n", row.m_name.c_str(), row.m_separation, row.m_height);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddPointCommand(CLI::App& app, int& exitCode) {
+  auto options = std::make_shared<CPointOptions>();
+  CLI::App* command = app.add_subcommand(
+      "point",
+      "Carry a height or depth at one position into every vertical reference.\n"
+      "Prints NAME<TAB>SEPARATION<TAB>HEIGHT per reference, largest separation first.\n"
+      "Exit status: 0 done, 2 an input failed its check, 3 position not within the grid.\n"
+      "Example: marevert-cli point --grid Marevert_Demo.MRGGrid --lat=-33.85 --lon 151.25 --height 2 --from AHD");
+  command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid)")->required();
+  command->add_option("--lat", options->latitude, "Latitude in decimal degrees, -90 to 90 (south negative)")
+      ->required();
+  command->add_option("--lon", options->longitude, "Longitude in decimal degrees, -180 to 180")->required();
+  command->add_option("--height", options->height, "Height or depth in metres")->required();
+  command
+      ->add_option("--from", options->from,
+                   "Vertical reference of the height: a display name such as AHD, MSL or LAT (any case), "
+                   "or \"ellipsoid\"")
+      ->required();
+  command->add_flag("--depths-positive", options->depthsPositive,
+                    "Values are depths, positive down (default: heights, positive up)");
+  command->add_flag("--json", options->json, "Print the rows as JSON with full precision");
+  command->callback([options, &exitCode]() { exitCode = RunPoint(*options); });
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Small helpers for the Qt tests of jobs and windows.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+// Processes events until `done` holds or `ms` milliseconds have passed; returns `done`.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+inline void PressKey(QWidget* target, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+
+// Calls `handle` for every visible top-level window of type T, a few times a second,
+// while the object lives; modal windows shown by the code under test can be closed so.
+template <class T>
+class CWindowCloser {
+ public:
+  explicit CWindowCloser(std::function<void(T*)> handle) : m_handle(std::move(handle)) {
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (T* window = qobject_cast<T*>(w); window && window->isVisible()) m_handle(window);
+    });
+    m_timer.start();
+  }
+
+ private:
+  std::function<void(T*)> m_handle;
+  QTimer m_timer;
+};

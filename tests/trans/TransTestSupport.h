@@ -1,0 +1,41 @@
+#pragma once
+// Data points with chosen surface values for the reference and point tests, and a guard
+// that restores the class-wide coding values and sign factor.
+
+#include <array>
+
+#include "grid/DataPt.h"
+#include "trans/TransBase.h"
+
+// Codes of 1 cm from -100 m: values between -100 and 555 m are exact to 5 mm.
+class CCodingGuard {
+ public:
+  CCodingGuard() : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {
+    CDataPt::s_offset = -100.0f;
+    CDataPt::s_scale = 100.0f;
+    CTransBase::s_sign = 1.0;
+  }
+  ~CCodingGuard() {
+    CDataPt::s_offset = m_offset;
+    CDataPt::s_scale = m_scale;
+    CTransBase::s_sign = m_sign;
+  }
+  CCodingGuard(const CCodingGuard&) = delete;
+  CCodingGuard& operator=(const CCodingGuard&) = delete;
+
+ private:
+  float m_offset, m_scale;
+  double m_sign;
+};
+
+// Surface order: 0 LAT, 1 MLLW, 2 MLWS, 3 MLW, 4 MHLW, 5 MLWN, 6 AHD, 7 MSL, 8 MLHW,
+// 9 MHWN, 10 MHW, 11 MHHW, 12 MHWS, 13 HAT.
+using SurfaceValues = std::array<double, CDataPt::kSurfaceCount>;
+
+// Every surface distinct: LAT -2.00 m, rising by 0.25 m per surface to HAT 1.25 m (so
+// MHWS lies above MHHW although MHHW comes first in the list).
+inline SurfaceValues DistinctSurfaces() {
+  SurfaceValues values{};
+  for (int k = 0; k < CDataPt::kSurfaceCount; ++k) values[k] = -2.0 + 0.25 * k;
+  return values;
+}
