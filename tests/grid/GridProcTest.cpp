@@ -300,12 +300,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EarlyStop>& info) { return std::string(info.param.name); });
 
 TEST_F(GridProcTest, UnopenableInputStopsWithTheInputPath) {
-  CGridProc::Settings s = Settings("");
-  s.inputPath = m_dir.File("missing.txt");
-  CGridRun run(s);
-  EXPECT_EQ(run.Messages(), std::vector<std::string>{"Cannot open file: \n" + s.inputPath});
-  EXPECT_FALSE(run.HasSummary());
-  EXPECT_FALSE(OutputExists());
+  for (const std::string& input : {m_dir.File("missing.txt"), m_dir.Path().string(), std::string()}) {
+    CGridProc::Settings s = Settings("");
+    s.inputPath = input;
+    CGridRun run(s);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{"Cannot open file: \n" + input});
+    EXPECT_FALSE(run.HasSummary());
+    EXPECT_FALSE(OutputExists());
+  }
 }
 
 TEST_F(GridProcTest, UncreatableOutputStopsWithoutSummary) {
