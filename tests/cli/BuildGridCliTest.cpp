@@ -23,8 +23,8 @@ class BuildGridCli : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string text = "latitude longitude LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT\n";
-    for (const char* position : {"-30 150", "-30 150.0166666666667", "-29.9833333333333 150",
-                                 "-29.9833333333333 150.0166666666667"})
+    for (const char* position :
+         {"-30 150", "-30 150.0166666666667", "-29.9833333333333 150", "-29.9833333333333 150.0166666666667"})
       text += std::string(position) + " 10 10.2 10.3 10.4 10.5 10.6 11 11.1 11.5 11.6 11.7 11.8 11.9 12.5\n";
     WriteFileBytes(m_dir.File("nodes.txt"), text);
   }
@@ -71,10 +71,8 @@ TEST_F(BuildGridCli, DefaultsAreTodayVersionZeroAndSixtySeconds) {
   const CliResult r = Cli("build-grid --input nodes.txt --output out.MRGGrid");
   ASSERT_EQ(r.status, 0) << r.err;
   char date[64];
-  std::snprintf(date, sizeof(date), "Date (D/M/Y): %d/%d/%d\n", local.tm_mday, local.tm_mon + 1,
-                local.tm_year + 1900);
-  EXPECT_EQ(r.out.substr(0, r.out.find("Grid size")),
-            std::string(date) + "Major version: 0\nMinor version: 0\n");
+  std::snprintf(date, sizeof(date), "Date (D/M/Y): %d/%d/%d\n", local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);
+  EXPECT_EQ(r.out.substr(0, r.out.find("Grid size")), std::string(date) + "Major version: 0\nMinor version: 0\n");
   EXPECT_NE(r.out.find("Grid size (seconds): 60.00000\n"), std::string::npos);
 }
 
