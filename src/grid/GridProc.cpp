@@ -35,7 +35,8 @@ inline float LibraryConvert(const char* p, char** end, float*) { return std::str
 //
 // Two details in which scanf differs from strtod: it swallows an exponent marker that
 // has no digits after it ("1e", "1e+", "0x1p" read as the mantissa with the marker
-// consumed, unless the number already had its exponent), and it refuses a "0x" without hexadecimal digits, where strtod reads 0.
+// consumed, unless the number already had its exponent), and it refuses a "0x" without hexadecimal digits, where strtod
+// reads 0.
 template <typename T>
 bool ReadNumber(const char*& p, const char* end, T& value) {
   const char* start = SkipSpace(p);
@@ -260,8 +261,7 @@ bool CGridProc::CountRows(const Extents& extents, double g, std::size_t& rowCoun
   return true;
 }
 
-CGridProc::Counters CGridProc::GridData(CGridTextReader& reader, const Extents& extents, double g,
-                                        CGridInt& lattice) {
+CGridProc::Counters CGridProc::GridData(CGridTextReader& reader, const Extents& extents, double g, CGridInt& lattice) {
   Counters counters;
   CProgressThrottle throttle;
   SetText("Gridding data ...");

@@ -25,7 +25,7 @@ class CGridProc : public CProcessBase {
   // Position tolerance in decimal degrees (about 0.1 m): a point this close to a
   // lattice node is placed on it.
   static constexpr double kTolerance = 8.983e-7;
-  static constexpr float kValueScale = 100.0f;  // codes per metre (1 cm steps)
+  static constexpr float kValueScale = 100.0f;     // codes per metre (1 cm steps)
   static constexpr double kMaxValueRange = 650.0;  // metres; keeps codes inside 16 bits
   static constexpr int kMinDataLines = 4;
   static constexpr long long kMaxRows = 1073741823;

@@ -25,8 +25,8 @@ struct Parsed {
 Parsed WithScanf(const std::string& line) {
   Parsed p;
   float* v = p.v;
-  const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6,
-                            v + 7, v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
+  const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,
+                            v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
   p.ok = n == 16 && std::isfinite(p.lat) && std::isfinite(p.lon);
   for (float x : p.v) p.ok = p.ok && std::isfinite(x);
   return p;
@@ -62,28 +62,28 @@ TEST(GridTextLine, AcceptsWhatTheScanFormatAccepts) {
            WithTail("-33.8 151.25", "\n"),
            WithTail("-33.8\t151.25", "\r\n"),
            WithTail("   -33.8 151.25"),
-           WithTail("+12 -0.5"),                          // explicit plus sign
-           WithTail("1e1 2E-1"),                          // exponents
-           WithTail(".5 5."),                             // bare fraction, bare point
-           WithTail("0x1p-2 0X1.8p1"),                    // hexadecimal forms
+           WithTail("+12 -0.5"),        // explicit plus sign
+           WithTail("1e1 2E-1"),        // exponents
+           WithTail(".5 5."),           // bare fraction, bare point
+           WithTail("0x1p-2 0X1.8p1"),  // hexadecimal forms
            WithTail("-0x10 12"),
-           "1-2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",    // a sign ends the previous number
-           WithTail("1e 5"),                              // a bare exponent marker is swallowed
+           "1-2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",  // a sign ends the previous number
+           WithTail("1e 5"),                          // a bare exponent marker is swallowed
            WithTail("1e+ 5"),
            WithTail("1.e 5"),
            WithTail(".5E- 5"),
            WithTail("0x1p 5"),
            WithTail("0x1p+ 5"),
-           WithTail("1ex 5"),                             // ... but what follows it is not a number
+           WithTail("1ex 5"),  // ... but what follows it is not a number
            WithTail("1e+x 5"),
            WithTail("1ee 5"),
            WithTail("1e5e 5"),
-           WithTail("0x 5"),                              // "0x" without digits is no number
+           WithTail("0x 5"),  // "0x" without digits is no number
            WithTail("0xg 5"),
            "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 14e",  // the last number too
            WithTail("-30 150", " trailing text 99"),     // text after the sixteenth number
-           WithTail("-30,5 150"),                         // comma: not a separator
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13",     // fifteen numbers
+           WithTail("-30,5 150"),                        // comma: not a separator
+           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13",      // fifteen numbers
            "lat lon LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT",
            "",
            "\n",
@@ -91,8 +91,8 @@ TEST(GridTextLine, AcceptsWhatTheScanFormatAccepts) {
            WithTail("+-1 2"),
            WithTail("- 1 2"),
            WithTail(". 2"),
-           WithTail("1e-400 2"),                          // underflows to zero: still a number
-           WithTail("1e-320 1e-310"),                     // subnormal doubles
+           WithTail("1e-400 2"),                            // underflows to zero: still a number
+           WithTail("1e-320 1e-310"),                       // subnormal doubles
            "1 2 1e-40 1e-46 3 4 5 6 7 8 9 10 11 12 13 14",  // subnormal and underflowing floats
            "0.1 0.2 0.30000001192092896 3.4028235e38 1 2 3 4 5 6 7 8 9 10 11 12",
            "-12.3456789012345678 130.98765432109876543 -1.005 2.675 0.125 0.375 1 2 3 4 5 6 7 8 9 10",
@@ -103,11 +103,8 @@ TEST(GridTextLine, AcceptsWhatTheScanFormatAccepts) {
 
 TEST(GridTextLine, RefusesNumbersThatAreNotFinite) {
   for (const std::string& line : std::vector<std::string>{
-           WithTail("nan 150"),
-           WithTail("-30 inf"),
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 -infinity",
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan(0x1)",
-           WithTail("1e309 150"),
+           WithTail("nan 150"), WithTail("-30 inf"), "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 -infinity",
+           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan(0x1)", WithTail("1e309 150"),
            "-30 150 3.5e38 2 3 4 5 6 7 8 9 10 11 12 13 14",  // beyond single precision
        }) {
     double lat, lon;
