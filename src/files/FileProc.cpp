@@ -145,9 +145,9 @@ void CFileProc::Run() {
       ++filesOk;
     }
     if (outside != 0) {
-      messages.insert(messages.end(), {"", "Warning for file: " + path,
-                                       Format("%llu points were outside the grid/excluded",
-                                              static_cast<unsigned long long>(outside))});
+      messages.insert(messages.end(),
+                      {"", "Warning for file: " + path,
+                       Format("%llu points were outside the grid/excluded", static_cast<unsigned long long>(outside))});
     }
     if (IsCancelled()) {
       messages.insert(messages.end(), {"", "WARNING processing interrupted, not all files processed"});

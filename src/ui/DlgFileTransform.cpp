@@ -202,7 +202,8 @@ void CDlgFileTransform::ValidateBlockShift() {
 std::vector<std::string> CDlgFileTransform::GetFilePaths() const {
   std::vector<std::string> paths;
   paths.reserve(static_cast<std::size_t>(m_files->count()));
-  for (int i = 0; i < m_files->count(); ++i) paths.push_back(m_files->item(i)->data(kPathRole).toString().toStdString());
+  for (int i = 0; i < m_files->count(); ++i)
+    paths.push_back(m_files->item(i)->data(kPathRole).toString().toStdString());
   return paths;
 }
 

@@ -31,8 +31,8 @@ class TransformCommandTest : public ::testing::Test {
   }
   CRun Cli(const std::string& arguments) const {
     const std::string out = m_dir.File("stdout.txt"), err = m_dir.File("stderr.txt");
-    const std::string command = "cd '" + Work("") + "' && '" + m_dir.File("marevert-cli") + "' transform " +
-                                arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
+    const std::string command = "cd '" + Work("") + "' && '" + m_dir.File("marevert-cli") + "' transform " + arguments +
+                                " >'" + out + "' 2>'" + err + "' </dev/null";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
   }
@@ -69,8 +69,8 @@ TEST_F(TransformCommandTest, DepthsPositiveTurnTheShiftAround) {
 }
 
 TEST_F(TransformCommandTest, SamplesOnTheDemoGrid) {
-  const char* samples[] = {"sample_grid.asc", "sample_latlon.xyz", "sample_mga56.xyz",
-                           "sample_soundings.htf", "sample_v12.las", "sample_v14.las"};
+  const char* samples[] = {"sample_grid.asc",      "sample_latlon.xyz", "sample_mga56.xyz",
+                           "sample_soundings.htf", "sample_v12.las",    "sample_v14.las"};
   std::string names;
   for (const char* sample : samples) {
     CopySample(sample);
@@ -93,8 +93,7 @@ TEST_F(TransformCommandTest, AFileWithAnErrorGivesStatusOne) {
   CopySample("sample_latlon.xyz");
   const CRun run = Cli("--grid '" + kDemoGrid + "' --from ellipsoid --to MSL missing.xyz sample_latlon.xyz");
   EXPECT_EQ(run.exitCode, 1) << run.err;
-  EXPECT_EQ(run.out.rfind("\nError with file: " + Work("missing.xyz") + "\nCannot open the file\n", 0), 0u)
-      << run.out;
+  EXPECT_EQ(run.out.rfind("\nError with file: " + Work("missing.xyz") + "\nCannot open the file\n", 0), 0u) << run.out;
   EXPECT_NE(run.out.find("Files OK: 1, files with errors: 1\nProcessed 1 file(s) of 2\n"), std::string::npos);
   EXPECT_TRUE(fs::exists(Work("sample_latlon_MSL.xyz")));
 }

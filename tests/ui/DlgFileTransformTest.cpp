@@ -2,14 +2,14 @@
 // duplicates, sorted by name, full paths kept, non-adjacent removal), the checks of
 // Process in their order, and batches in both modes.
 
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <memory>
 
@@ -158,8 +158,7 @@ TEST_F(DlgFileTransformTest, AddingKeepsOneLinePerPathSortedByName) {
 
 TEST_F(DlgFileTransformTest, RemoveTakesExactlyTheSelectedLines) {
   auto page = MakePage();
-  Add(*page, {m_dir.File("1.xyz"), m_dir.File("2.xyz"), m_dir.File("3.xyz"), m_dir.File("4.xyz"),
-              m_dir.File("5.xyz")});
+  Add(*page, {m_dir.File("1.xyz"), m_dir.File("2.xyz"), m_dir.File("3.xyz"), m_dir.File("4.xyz"), m_dir.File("5.xyz")});
   for (int row : {0, 2, 4}) page->FileList()->item(row)->setSelected(true);
   EXPECT_TRUE(page->RemoveButton()->isEnabled());
   page->OnRemove();
