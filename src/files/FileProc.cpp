@@ -163,7 +163,9 @@ void CFileProc::Run() {
 
   const std::string logPath = (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
   bool logWritten = false;
-  if (CFilePtr log{std::fopen(logPath.c_str(), "w")}) {
+  // A survey file named Log.txt in that folder is an input, not an old log: keep it.
+  CFilePtr log{inputs.IsInput(logPath) ? nullptr : std::fopen(logPath.c_str(), "w")};
+  if (log) {
     std::fprintf(log.get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
     for (const std::string& line : messages) std::fprintf(log.get(), "%s\n", line.c_str());
     logWritten = std::ferror(log.get()) == 0;

@@ -275,4 +275,16 @@ TEST_F(FileProcTest, OutputNameThatLeadsBackToTheInputIsRefused) {
   EXPECT_EQ(m_errors, 1);
 }
 
+TEST_F(FileProcTest, BatchLogDoesNotReplaceAnInputNamedLikeIt) {
+  const std::string log = m_dir.File("Log.txt");
+  WriteFileBytes(log, InsideLines(2));
+  Run({log});
+  EXPECT_EQ(ReadFileBytes(log), InsideLines(2));
+  EXPECT_EQ(m_ok, 1);
+  const std::vector<std::string> summary = Summary();
+  ASSERT_GE(summary.size(), 2u);
+  EXPECT_EQ(summary[summary.size() - 2], "Error generating log file:");
+  EXPECT_EQ(summary.back(), log);
+}
+
 }  // namespace
