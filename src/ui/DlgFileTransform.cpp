@@ -45,7 +45,6 @@ QStringList ChooseFiles(QWidget* parent, const QString& folder) {
   QFileDialog dialog(parent, QStringLiteral("Select files to process"), folder);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setOption(QFileDialog::ReadOnly, false);
   dialog.setNameFilters({QStringLiteral("Supported (*.txt *.xyz *.dat *.asc *.las *.htf)"),
                          QStringLiteral("ASCII xyz (*.txt *.xyz *.dat)"),
                          QStringLiteral("ESRI ASCII Raster (*.asc *.txt)"),
