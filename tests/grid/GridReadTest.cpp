@@ -186,10 +186,14 @@ TEST_F(GridReadTest, FileEndingEarlyIsAReadErrorAtEveryLength) {
 TEST_F(GridReadTest, DamagedCountsAreRefusedWithoutAllocatingForThem) {
   const std::string good = OneCellGrid().Bytes();
   constexpr std::size_t kRowCountAt = 79, kFirstPointCountAt = 83, kSecondPointCountAt = 83 + 4 + 64;
-  const std::pair<std::size_t, std::int32_t> damage[] = {
-      {kRowCountAt, -1},         {kRowCountAt, 0x7fffffff},         {kRowCountAt, 3},
-      {kFirstPointCountAt, -2},  {kFirstPointCountAt, 0x7fffffff},  {kFirstPointCountAt, 3},
-      {kSecondPointCountAt, 3},  {kSecondPointCountAt, -0x7fffffff - 1}};
+  const std::pair<std::size_t, std::int32_t> damage[] = {{kRowCountAt, -1},
+                                                         {kRowCountAt, 0x7fffffff},
+                                                         {kRowCountAt, 3},
+                                                         {kFirstPointCountAt, -2},
+                                                         {kFirstPointCountAt, 0x7fffffff},
+                                                         {kFirstPointCountAt, 3},
+                                                         {kSecondPointCountAt, 3},
+                                                         {kSecondPointCountAt, -0x7fffffff - 1}};
   for (auto [offset, value] : damage) {
     SCOPED_TRACE(std::to_string(offset) + " " + std::to_string(value));
     LoadValid();

@@ -1,0 +1,117 @@
+#pragma once
+// The coast map window. It draws the coastlines and towns of the coast map model in a
+// plain longitude/latitude projection, zooms and pans, reports the position under the
+// cursor and whether the grid covers it, hands a position to its owner on a double right
+// click and shows the owner's last transformed position as a green or red dot.
+//
+// The window is modeless and owned by the point transformation page, which creates it,
+// calls ShowCoastMap and deletes it with itself; the user cannot close it. The geometry
+// lives in CMapView; this class measures, paints and shows messages.
+
+#include <QDialog>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "map/MapView.h"
+
+class CGridInt;
+class CMapOwner;
+class QLabel;
+class QPainter;
+class QPushButton;
+
+class CDlgMap : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kPlacementSection = "CDlgMap";
+  static constexpr const char* kLoadFailedMessage = "Cannot load coast map data";
+
+  // Shows one message and returns when the user has read it.
+  using MessageHook = std::function<void(const QString&)>;
+
+  // `page` receives SetPosition; `grid` answers whether it covers a position. Neither
+  // is owned; both must outlive the window. The map is always a window of its own;
+  // `parent` (optional) only ties it to the page's window, so that it stays usable
+  // beside a modal main window and is centred on it the first time. (Deleting the map
+  // before the parent, e.g. from a std::unique_ptr member of the page, is safe.)
+  CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent = nullptr);
+  ~CDlgMap() override;
+
+  // Replaces the standard message box (tests record the messages instead).
+  void SetMessageHook(MessageHook hook) { m_message = std::move(hook); }
+
+  // Makes sure the coast data are loaded, then sets the window up and shows it. False
+  // (after "Cannot load coast map data") when there is no coast data with a line; the
+  // page then deletes the window and works without a map.
+  bool ShowCoastMap();
+  // The page's last transformed position: green when the grid covers it, red otherwise.
+  void ShowMarker(bool inside, double latitude, double longitude);
+  void HideMarker();
+
+  void Fit();
+  void ZoomIn();
+  void ZoomOut();
+
+  // Composes the whole scene in client coordinates: sea, coastlines, towns, dot.
+  void PaintScene(QPainter& painter);
+
+  const CMapView& View() const { return m_view; }
+  QRect DrawRect() const;
+  QString PositionText() const;
+  QString GridStateText() const;
+  QString SpanText() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ public slots:
+  // Enter and Escape (and closing from the window frame) do nothing: the page decides
+  // when the map goes.
+  void accept() override {}
+  void reject() override {}
+
+ private:
+  void LayoutDrawRect();
+  void Apply(EViewChange change);
+  void UpdateStatus(const CPixelPt& pt);
+  void PrepareTowns();
+  void DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& colour) const;
+  void ShowMessage(const QString& text);
+
+  CMapOwner* m_pPtPage;
+  const CGridInt* m_pGrid;
+  CMapView m_view;
+  QFont m_font;
+  bool m_created = false;
+  MessageHook m_message;
+
+  // Town names, their measured widths and outlines in m_font, in file order, made once
+  // per window.
+  std::vector<QString> m_townNames;
+  std::vector<int> m_townWidths;
+  std::vector<QPainterPath> m_townPaths;
+  int m_townHeight = 0;
+  int m_townAscent = 0;
+
+  QImage m_buffer;  // the back buffer, client-sized
+
+  QPushButton* m_btnFit;
+  QPushButton* m_btnZoomIn;
+  QPushButton* m_btnZoomOut;
+  QLabel* m_stSpan;
+  QLabel* m_stPosition;
+  QLabel* m_stGridSwatch;
+  QLabel* m_stGridState;
+  QLabel* m_stHint;
+};
