@@ -155,18 +155,6 @@ TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
   }
 }
 
-TEST_F(GridIntTest, GetNodeAnswersNoneOutsideTheRows) {
-  Build(
-      3, 4, 0.25, [](int r, int c) { return c != 2 || r == 1; }, [](int r, int c) { return r * 10 + c; });
-  EXPECT_EQ(m_grid.GetNode(1, 2)->m_codes[0], 12);
-  EXPECT_EQ(m_grid.GetNode(0, 2), nullptr);
-  for (auto [r, c] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 4}, {0, 0x7fffffff}, {-0x7fffffff - 1, 0}})
-    EXPECT_EQ(m_grid.GetNode(r, c), nullptr);
-  m_grid.SetNode(0, 3, Flat(99));  // replaces
-  EXPECT_EQ(m_grid.GetNode(0, 3)->m_codes[0], 99);
-  EXPECT_EQ(m_grid.GetRow(0).size(), 3u);
-}
-
 TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
   // Rows of many runs, filled node by node in random order, in bulk and sorted, and in
   // bulk but not yet sorted; every column in and around the row is looked up.
@@ -192,6 +180,8 @@ TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
       if (way == 1) m_grid.SortRow(0);
     }
     ASSERT_EQ(m_grid.GetRow(0).size(), reference.size());
+    EXPECT_EQ(m_grid.GetNode(-1, 0), nullptr);
+    EXPECT_EQ(m_grid.GetNode(1, 0), nullptr);
     for (int column = -25; column < span; ++column) {
       const CDataPt* node = m_grid.GetNode(0, column);
       const auto it = reference.find(column);
