@@ -88,6 +88,10 @@ std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
 std::ptrdiff_t CGridInt::FindNode(std::size_t r, std::int32_t column) const {
   const RowIndex& index = m_index[r];
   if (!index.valid) return FindColumn(m_rows[r], column);
+  if (index.count == 1) {  // a row without gaps
+    const std::int64_t at = static_cast<std::int64_t>(column) - index.inlineRuns[0].column;
+    return at >= 0 && at < static_cast<std::int64_t>(m_rows[r].size()) ? static_cast<std::ptrdiff_t>(at) : -1;
+  }
   const Run* runs = index.Runs();
   const Run* runsEnd = runs + index.count;
   const Run* next =
