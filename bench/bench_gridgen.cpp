@@ -3,8 +3,8 @@
 // strtod pass over the same file, measured side by side in one run. Target: at most 3x.
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -81,8 +81,7 @@ int main() {
   const std::string input = (folder / "nodes.txt").string();
   const std::string output = (folder / "nodes.MRGGrid").string();
   WriteTextGrid(input);
-  std::printf("text grid: %d lines, %.1f MB\n", kRows * kColumns,
-              std::filesystem::file_size(input) / 1048576.0);
+  std::printf("text grid: %d lines, %.1f MB\n", kRows * kColumns, std::filesystem::file_size(input) / 1048576.0);
 
   CSilentMessenger messenger;
   CScopedMessenger scoped(&messenger);
@@ -110,8 +109,8 @@ int main() {
     return 1;
   }
   std::printf("fgets + strtod pass: %.3f s (checksum %.0f)\n", bestBaseline, checksum);
-  std::printf("CGridProc (two passes + write, %.1f MB grid): %.3f s\n",
-              std::filesystem::file_size(output) / 1048576.0, best);
+  std::printf("CGridProc (two passes + write, %.1f MB grid): %.3f s\n", std::filesystem::file_size(output) / 1048576.0,
+              best);
   std::printf("ratio: %.2f (target <= 3)\n", best / bestBaseline);
   std::filesystem::remove_all(folder);
   return 0;

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <cfloat>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>

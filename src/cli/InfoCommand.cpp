@@ -8,8 +8,9 @@
 #include "grid/GridInt.h"
 
 void AddInfoCommand(CLI::App& app, int& exitCode) {
-  auto* cmd = app.add_subcommand("info", "Load a binary grid file (.MRGGrid) and print its details.\n"
-                                         "Exit status 0 when the grid loaded, 1 when it did not.");
+  auto* cmd = app.add_subcommand("info",
+                                 "Load a binary grid file (.MRGGrid) and print its details.\n"
+                                 "Exit status 0 when the grid loaded, 1 when it did not.");
   auto path = std::make_shared<std::string>();
   cmd->add_option("GRID", *path, "Binary grid file")->required();
   cmd->callback([path, &exitCode]() {

@@ -17,8 +17,7 @@ class CSettingsProfile : public CProfile {
   // A profile kept in an INI file at `path` (tests, portable set-ups).
   explicit CSettingsProfile(const QString& path);
 
-  std::string GetString(const std::string& section, const std::string& key,
-                        const std::string& defaultValue) override;
+  std::string GetString(const std::string& section, const std::string& key, const std::string& defaultValue) override;
   int GetInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
   void WriteInt(const std::string& section, const std::string& key, int value) override;

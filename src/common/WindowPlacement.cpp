@@ -41,8 +41,8 @@ void RestoreWindowPlacement(const std::string& section, QWidget* window, bool ke
 
   QScreen* primary = QGuiApplication::primaryScreen();
   const QSize screen = primary ? primary->geometry().size() : QSize(0, 0);
-  const bool usable = 0 <= left && left <= screen.width() && left <= right && right <= screen.width() &&
-                      0 <= top && top <= screen.height() && top <= bottom && bottom <= screen.height();
+  const bool usable = 0 <= left && left <= screen.width() && left <= right && right <= screen.width() && 0 <= top &&
+                      top <= screen.height() && top <= bottom && bottom <= screen.height();
   if (!usable) {
     CentreWindow(window);
     return;

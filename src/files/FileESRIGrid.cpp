@@ -48,15 +48,15 @@ bool ParseHeader(const std::array<std::string, kHeaderLines>& lines, CGridHeader
 
 bool CFileESRIGrid::CanRead(const std::string& path) {
   CInputStream input;
-  if (!input.Open(path)) return false;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return false;
   std::string_view line;
   if (!input.ReadLine(line) || !EqualsNoCase(FirstToken(line), "ncols")) return false;
   return input.ReadLine(line) && EqualsNoCase(FirstToken(line), "nrows");
 }
 
 FileResult CFileESRIGrid::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                                  const CTransBase* outRef, CProcessBase* process, int zone,
-                                  std::uint64_t& outside, std::uint64_t& transformed) {
+                                  const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
+                                  std::uint64_t& transformed) {
   outside = transformed = 0;
   try {
     CInputStream input;
@@ -67,8 +67,8 @@ FileResult CFileESRIGrid::Process(const std::string& path, const CGridInt* grid,
       transformedFile.Close();
       return kFileOutputError;
     }
-    const FileResult result = Run(input, transformedFile, excludedFile, grid, inRef, outRef, process, zone,
-                                  outside, transformed);
+    const FileResult result =
+        Run(input, transformedFile, excludedFile, grid, inRef, outRef, process, zone, outside, transformed);
     if (!CloseFiles(input, transformedFile, excludedFile, transformed, outside) && result == kFileDone) {
       return kFileOutputError;
     }

@@ -15,7 +15,7 @@ class CFileESRIGrid : public CFileBase {
 
  private:
   // Everything between opening and closing the files.
-  FileResult Run(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
-                 const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef, CProcessBase* process,
-                 int zone, std::uint64_t& outside, std::uint64_t& transformed);
+  FileResult Run(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile, const CGridInt* grid,
+                 const CTransBase* inRef, const CTransBase* outRef, CProcessBase* process, int zone,
+                 std::uint64_t& outside, std::uint64_t& transformed);
 };

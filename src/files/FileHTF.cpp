@@ -69,7 +69,7 @@ struct CFileCloser {
 
 bool CFileHTF::CanRead(const std::string& path) {
   CInputStream input;
-  if (!input.Open(path)) return false;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return false;
   std::string_view line;
   if (!input.ReadLine(line) || !StartsWith(line, "HTF HEADER")) return false;
   return input.ReadLine(line) && StartsWith(line, "HTF VERSION:");
@@ -209,7 +209,8 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
     }
     bool updated = true;
     if (transformed != 0) updated = UpdateTotals(transformedFile.GetPath(), transformed, 0);
-    if (excludedRecords != 0) updated = UpdateTotals(excludedFile.GetPath(), excludedRecords, invalidRecords) && updated;
+    if (excludedRecords != 0)
+      updated = UpdateTotals(excludedFile.GetPath(), excludedRecords, invalidRecords) && updated;
     return updated ? result : kFileOutputError;
   } catch (...) {
     return kFileException;

@@ -28,7 +28,7 @@ constexpr std::size_t kHeaderEnd = 179;
 constexpr std::size_t kHeaderEnd13 = 235;
 constexpr std::size_t kHeaderEnd14 = 255;
 
-constexpr std::size_t kXyzBytes = 12;              // X, Y, Z as signed 32-bit integers
+constexpr std::size_t kXyzBytes = 12;             // X, Y, Z as signed 32-bit integers
 constexpr std::uint64_t kProgressInterval = 100;  // points
 
 std::uint64_t ReadLE(const char* p, int bytes) {

@@ -45,7 +45,7 @@ CLineNumbers ParseLine(const char* begin, const char* end) {
 
 bool CFileText::CanRead(const std::string& path) {
   CInputStream input;
-  if (!input.Open(path)) return false;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return false;
   std::string_view line;
   if (!input.ReadLine(line)) return false;
   const char* begin = line.data();
@@ -130,8 +130,7 @@ FileResult CFileText::Process(const std::string& path, const CGridInt* grid, con
         ++outside;
       }
       if (++lineCount % kProgressInterval == 0) {
-        const long long percent =
-            input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
+        const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
         if (ReportProgress(process, throttle, percent)) {
           result = kFileCancelled;
           break;

@@ -13,19 +13,24 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 
 CInputStream::~CInputStream() = default;
 
-bool CInputStream::Open(const std::string& path) {
+bool CInputStream::Open(const std::string& path, std::size_t blockSize) {
   Close();
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   m_handle.reset(file);
-  // The size is only used for progress percentages, so a failed seek is not an error.
+  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
+  // The size serves progress percentages and the LAS offset check; a file whose end
+  // cannot be found (a pipe) counts as empty.
   if (std::fseek(file, 0, SEEK_END) == 0) {
     const long long size = ftello(file);
     m_size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   }
   std::fseek(file, 0, SEEK_SET);
-  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
-  if (!m_buffer) m_buffer = std::make_unique<char[]>(kBlockSize);
+  blockSize = std::max(blockSize, kSmallBlockSize);
+  if (!m_buffer || m_blockSize != blockSize) {
+    m_buffer = std::make_unique<char[]>(blockSize);
+    m_blockSize = blockSize;
+  }
   return true;
 }
 
@@ -44,8 +49,8 @@ bool CInputStream::Refill() {
     m_begin = 0;
     m_end = left;
   }
-  if (m_end == kBlockSize) return true;  // already full
-  const std::size_t n = std::fread(m_buffer.get() + m_end, 1, kBlockSize - m_end, m_handle.get());
+  if (m_end == m_blockSize) return true;  // already full
+  const std::size_t n = std::fread(m_buffer.get() + m_end, 1, m_blockSize - m_end, m_handle.get());
   m_end += n;
   if (n == 0) {
     if (std::ferror(m_handle.get())) m_failed = true;
@@ -87,6 +92,7 @@ bool CInputStream::ReadToken(std::string_view& token) {
 }
 
 bool CInputStream::EnsureSlow(std::size_t count) {
+  if (count > m_blockSize) return false;
   while (Available() < count) {
     if (!Refill()) return false;
   }

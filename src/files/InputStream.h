@@ -24,8 +24,12 @@ class CInputStream {
   CInputStream(const CInputStream&) = delete;
   CInputStream& operator=(const CInputStream&) = delete;
 
-  // Opens the file for binary reading; false when it cannot be opened.
-  bool Open(const std::string& path);
+  // A buffer for looking at the first lines only (format detection).
+  static constexpr std::size_t kSmallBlockSize = 4 * kMaxLine;
+
+  // Opens the file for binary reading with a buffer of `blockSize` bytes (at least
+  // kSmallBlockSize); false when it cannot be opened.
+  bool Open(const std::string& path, std::size_t blockSize = kBlockSize);
   void Close();
   bool IsOpen() const { return m_handle != nullptr; }
   // Size of the file in bytes (found at Open).
@@ -41,7 +45,7 @@ class CInputStream {
   // The next token delimited by white space (space, tab, CR, LF, VT, FF), at most
   // kMaxLine bytes (a longer run of text gives several tokens); false when none is left.
   bool ReadToken(std::string_view& token);
-  // Makes `count` (at most kBlockSize) bytes available at Data(); false when the file
+  // Makes `count` (at most the block size) bytes available at Data(); false when the file
   // ends first (the available bytes stay unread).
   bool Ensure(std::size_t count) { return Available() >= count || EnsureSlow(count); }
   const char* Data() const { return m_buffer.get() + m_begin; }
@@ -66,6 +70,7 @@ class CInputStream {
   };
   std::unique_ptr<std::FILE, CFileCloser> m_handle;
   std::unique_ptr<char[]> m_buffer;
+  std::size_t m_blockSize = 0;
   std::size_t m_begin = 0, m_end = 0;
   std::uint64_t m_size = 0, m_consumed = 0;
   bool m_eof = false, m_failed = false;

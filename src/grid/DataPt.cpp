@@ -1,7 +1,5 @@
 #include "grid/DataPt.h"
 
-#include <cmath>
-
 // Until a grid file is read or a grid is generated, codes mean centimetres above a zero
 // offset: the values the grid generator always writes.
 float CDataPt::s_offset = 0.0f;
@@ -11,14 +9,10 @@ CDataPt::CDataPt(const std::array<double, kSurfaceCount>& values) {
   for (int k = 0; k < kSurfaceCount; ++k) m_codes[k] = Encode(values[k]);
 }
 
-std::uint16_t CDataPt::Encode(double value) {
-  // The scaling is done in single precision, the rounding half up in double.
-  const float scaled = (static_cast<float>(value) - s_offset) * s_scale;
-  const double rounded = std::trunc(static_cast<double>(scaled) + 0.5);
-  // Clamp rather than wrap: an interpolated value a hair below the offset (slightly
-  // negative weights of a fallback cell) must give code 0, not one near 65535. NaN
-  // also gives 0.
-  if (!(rounded > 0.0)) return 0;
-  if (rounded >= 65535.0) return 65535;
-  return static_cast<std::uint16_t>(rounded);
+// Deliberately not inline: GCC 12 at -O3, vectorising a loop over inlined copies of
+// this function that stores the results as double, can drop the rounding to float for
+// some elements, so the same code decoded to two different values.
+float CDataPt::GetValue(int k) const {
+  return static_cast<float>(static_cast<double>(m_codes[k]) / static_cast<double>(s_scale) +
+                            static_cast<double>(s_offset));
 }

@@ -21,15 +21,32 @@ class CDataPt {
   explicit CDataPt(const std::array<double, kSurfaceCount>& values);
 
   // The decoded value of surface k (0..13), in metres: code / s_scale + s_offset
-  // computed in double, rounded to float. Inline: interpolation decodes 56 codes a call.
-  float GetValue(int k) const {
-    return static_cast<float>(static_cast<double>(m_codes[k]) / static_cast<double>(s_scale) +
-                              static_cast<double>(s_offset));
-  }
+  // computed in double, rounded to float.
+  float GetValue(int k) const;
 
   // (v - s_offset) * s_scale in float, plus 0.5 in double, truncated toward zero and
   // clamped to 0..65535 (a value a hair below the offset must not wrap around).
-  static std::uint16_t Encode(double value);
+  static std::uint16_t Encode(double value) { return Encode(static_cast<float>(value), s_offset, s_scale); }
+  // Encode for all fourteen surfaces at once (the compiler vectorises it).
+  static std::array<std::uint16_t, kSurfaceCount> EncodeAll(const std::array<float, kSurfaceCount>& values) {
+    const float offset = s_offset, scale = s_scale;
+    std::array<std::uint16_t, kSurfaceCount> codes;
+    for (int k = 0; k < kSurfaceCount; ++k) codes[k] = Encode(values[k], offset, scale);
+    return codes;
+  }
 
   std::array<std::uint16_t, kSurfaceCount> m_codes{};
+
+ private:
+  static std::uint16_t Encode(float value, float offset, float scale) {
+    const float scaled = (value - offset) * scale;
+    // Clamp rather than wrap: an interpolated value a hair below the offset (slightly
+    // negative weights of a fallback cell) must give code 0, not one near 65535; NaN
+    // gives 0 too. In range, the integer conversion truncates toward zero. Written
+    // without branches so that loops over the surfaces vectorise.
+    double shifted = static_cast<double>(scaled) + 0.5;
+    shifted = shifted > 0.0 ? shifted : 0.0;
+    shifted = shifted < 65535.0 ? shifted : 65535.0;
+    return static_cast<std::uint16_t>(static_cast<std::int32_t>(shifted));
+  }
 };

@@ -75,14 +75,38 @@ class CGridInt {
   void SetRowCount(std::size_t count);
   // Stores a node; a later node with the same column replaces the earlier one.
   void SetNode(std::int32_t row, std::int32_t column, const CDataPt& point);
-  // Gives direct access to a row while filling it; call SortRow afterwards.
-  Row& MutableRow(std::size_t r) { return m_rows[r]; }
+  // Gives direct access to a row while filling it; call SortRow afterwards (until then
+  // lookups in the row fall back to searching it).
+  Row& MutableRow(std::size_t r) {
+    m_index[r].valid = false;
+    return m_rows[r];
+  }
   // Sorts a row filled through MutableRow by column; of nodes with the same column the
   // one appended last wins.
   void SortRow(std::size_t r);
 
  private:
-  // The index of `column` in a sorted row, or -1.
+  // Where each run of consecutive columns of a row starts, so that finding a node
+  // costs one small search in cached memory and one access to the node itself.
+  struct Run {
+    std::int32_t column;  // first column of the run
+    std::int32_t index;   // its position in the row
+  };
+  // A row's runs, kept inline when there are few (the usual case) so that a lookup
+  // touches no memory beyond this table before it reaches the node itself.
+  struct RowIndex {
+    static constexpr std::int32_t kInlineRuns = 4;
+    Run inlineRuns[kInlineRuns];
+    std::vector<Run> moreRuns;  // all the runs, when there are more than kInlineRuns
+    std::int32_t count = 0;
+    bool valid = true;  // false while the row is being filled through MutableRow
+    const Run* Runs() const { return count <= kInlineRuns ? inlineRuns : moreRuns.data(); }
+    void Add(const Run& run);
+  };
+  void IndexRow(std::size_t r);
+  // The position of `column` in row r, or -1.
+  std::ptrdiff_t FindNode(std::size_t r, std::int32_t column) const;
+  // The same by searching the sorted row itself.
   static std::ptrdiff_t FindColumn(const Row& row, std::int32_t column);
   // The four corners of cell (row, column): south-west, south-east, north-west,
   // north-east. False when one of them is missing.
@@ -92,4 +116,11 @@ class CGridInt {
   double m_maxLat = 0, m_minLat = 0, m_maxLon = 0, m_minLon = 0, m_gridSize = 0;
   int m_majorVersion = 0, m_minorVersion = 0, m_year = 0, m_month = 0, m_day = 0;
   std::vector<Row> m_rows;
+  std::vector<RowIndex> m_index;  // one per row
+
+  // GetValue of every code under the coding values in force when the row table was
+  // made (SetRowCount), so interpolation looks values up instead of dividing. Used
+  // only while those coding values still hold.
+  std::vector<double> m_decoded;
+  float m_decodedOffset = 0, m_decodedScale = 0;
 };

@@ -35,7 +35,8 @@ inline float LibraryConvert(const char* p, char** end, float*) { return std::str
 //
 // Two details in which scanf differs from strtod: it swallows an exponent marker that
 // has no digits after it ("1e", "1e+", "0x1p" read as the mantissa with the marker
-// consumed, unless the number already had its exponent), and it refuses a "0x" without hexadecimal digits, where strtod reads 0.
+// consumed, unless the number already had its exponent), and it refuses a "0x" without hexadecimal digits, where strtod
+// reads 0.
 template <typename T>
 bool ReadNumber(const char*& p, const char* end, T& value) {
   const char* start = SkipSpace(p);
@@ -136,37 +137,9 @@ void CGridProc::Run() {
       return;
     }
 
-    // 3. First pass: extents and value range.
-    Extents extents;
-    CProgressThrottle throttle;
-    SetText("Searching extents ...");
-    SetProgress(0);
-    throttle.Reset();
-    char line[kLineBuffer];
-    const long long percentBase = reader.Length() + 1;
-    double latitude = 0, longitude = 0;
-    float values[CDataPt::kSurfaceCount];
-    while (reader.NextLine(line, kLineBuffer)) {
-      if (IsCancelled()) break;
-      throttle.Report(*this, reader.Position() * 100 / percentBase);
-      if (!ParseDataLine(line, latitude, longitude, values)) continue;
-      const auto [lo, hi] = std::minmax_element(values, values + CDataPt::kSurfaceCount);
-      if (extents.dataLines++ == 0) {
-        extents.minLat = extents.maxLat = latitude;
-        extents.minLon = extents.maxLon = longitude;
-        extents.minValue = *lo;
-        extents.maxValue = *hi;
-      } else {
-        extents.minLat = std::min(extents.minLat, latitude);
-        extents.maxLat = std::max(extents.maxLat, latitude);
-        extents.minLon = std::min(extents.minLon, longitude);
-        extents.maxLon = std::max(extents.maxLon, longitude);
-        extents.minValue = std::min(extents.minValue, *lo);
-        extents.maxValue = std::max(extents.maxValue, *hi);
-      }
-    }
-
-    // 4. and 5. Enough points, and a value range that fits 16-bit centimetre codes.
+    // 3. to 5. First pass, then enough points and a value range that fits 16-bit
+    // centimetre codes.
+    const Extents extents = SearchExtents(reader);
     if (extents.dataLines < kMinDataLines) {
       messenger.ShowMessage("There are < 4 valid data points, cannot create grid");
       return;
@@ -180,131 +153,21 @@ void CGridProc::Run() {
     CDataPt::s_offset = std::floor(extents.minValue);
     CDataPt::s_scale = kValueScale;
 
-    // 7. Rows. Everything stays in double until it is known to fit, so that a huge
-    // extent or a tiny grid size cannot overflow an integer.
-    const double n = (extents.maxLat - extents.minLat) / g;
-    const double r = std::trunc(n + 0.5);
-    if (std::fabs((n - r) * g) > kTolerance) {
-      messenger.ShowMessage("The latitude extent points are not compliant with the specified grid");
-      return;
-    }
-    if (!(r + 1 <= static_cast<double>(kMaxRows))) {
-      messenger.ShowMessage("Too many data points in file");
-      return;
-    }
-    // Column indices are 32-bit in the file; refuse a longitude extent that needs more.
-    const double columns = (extents.maxLon - extents.minLon) / g + 0.5;
-    if (!(columns <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
-      messenger.ShowMessage("The longitude extent needs more columns than a grid file can hold");
-      return;
-    }
-    const auto rowCount = static_cast<std::size_t>(r) + 1;
-    // The row table alone must fit comfortably; beyond physical memory the system would
-    // rather end the process than refuse the allocation.
-    const unsigned long long memory = PhysicalMemoryBytes();
-    if (memory != 0 && static_cast<double>(rowCount) * sizeof(CGridInt::Row) > memory / 2.0) {
-      messenger.ShowMessage("Not enough memory to build the grid");
-      return;
-    }
+    // 7. The lattice's rows.
+    std::size_t rowCount = 0;
+    if (!CountRows(extents, g, rowCount)) return;
     CGridInt lattice;
     lattice.SetRowCount(rowCount);
 
-    // 8. Second pass: every point onto the lattice.
-    Counters counters;
-    SetText("Gridding data ...");
-    SetProgress(0);
-    throttle.Reset();
-    reader.Rewind();
-    while (reader.NextLine(line, kLineBuffer)) {
-      if (IsCancelled()) break;
-      throttle.Report(*this, reader.Position() * 100 / percentBase);
-      if (!ParseDataLine(line, latitude, longitude, values)) {
-        ++counters.invalidLines;
-        continue;
-      }
-      const double rho = (latitude - extents.minLat) / g;
-      const double row = std::trunc(rho + 0.5);
-      const double gamma = (longitude - extents.minLon) / g;
-      const double column = std::trunc(gamma + 0.5);
-      // A point outside the extents (the file changed between the passes) cannot be
-      // placed either.
-      if (std::fabs((rho - row) * g) > kTolerance || std::fabs((gamma - column) * g) > kTolerance || row < 0 ||
-          row >= static_cast<double>(rowCount) || column < 0 ||
-          column > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        ++counters.notCompliant;
-        continue;
-      }
-      CGridInt::Row& nodes = lattice.MutableRow(static_cast<std::size_t>(row));
-      const auto c = static_cast<std::int32_t>(column);
-      // Input usually runs along rows, so a node mostly goes at the end of its row. A
-      // node out of order is appended as well; the row is sorted after the pass.
-      if (!nodes.empty() && nodes.back().column == c) {
-        ++counters.duplicates;
-        continue;
-      }
-      CGridInt::Node& node = nodes.emplace_back();
-      node.column = c;
-      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) node.point.m_codes[k] = CDataPt::Encode(values[k]);
-      ++counters.used;
-    }
-    // Rows filled out of order: sort them by column keeping file order among equal
-    // columns, then keep the first point of each node and count the rest as duplicates.
-    for (std::size_t i = 0; i < rowCount; ++i) {
-      CGridInt::Row& nodes = lattice.MutableRow(i);
-      const auto ordered = [](const CGridInt::Node& a, const CGridInt::Node& b) { return a.column < b.column; };
-      if (std::adjacent_find(nodes.begin(), nodes.end(), [](const auto& a, const auto& b) {
-            return a.column >= b.column;
-          }) == nodes.end())
-        continue;
-      std::stable_sort(nodes.begin(), nodes.end(), ordered);
-      const auto last = std::unique(nodes.begin(), nodes.end(),
-                                    [](const auto& a, const auto& b) { return a.column == b.column; });
-      const auto removed = static_cast<long long>(nodes.end() - last);
-      nodes.erase(last, nodes.end());
-      counters.duplicates += removed;
-      counters.used -= removed;
-    }
-
-    // 9. Input done.
+    // 8. and 9. Second pass.
+    const Counters counters = GridData(reader, extents, g, lattice);
     reader.Close();
     SetText("Generating binary grid file ...");
     SetProgress(0);
 
-    // 10. to 13. Output.
-    const std::string& output = m_settings.outputPath;
-    CGridWriter writer;
-    if (!writer.Open(output)) {
-      messenger.ShowMessage("Cannot open file: \n" + output);
-      return;
-    }
-    m_outputCreated = true;
-    CGridWriter::Header header;
-    header.majorVersion = m_settings.majorVersion;
-    header.minorVersion = m_settings.minorVersion;
-    header.year = m_settings.year;
-    header.month = m_settings.month;
-    header.day = m_settings.day;
-    header.gridSize = g;
-    header.minLat = extents.minLat;
-    header.maxLat = extents.maxLat;
-    header.minLon = extents.minLon;
-    header.maxLon = extents.maxLon;
-    header.valueOffset = CDataPt::s_offset;
-    header.valueScale = CDataPt::s_scale;
-    header.rowCount = static_cast<std::int32_t>(rowCount);
-    writer.WriteHeader(header);
-    throttle.Reset();
-    for (std::size_t i = 0; i < rowCount; ++i) {
-      writer.WriteRow(lattice.GetRow(i));
-      if (IsCancelled()) break;
-      throttle.Report(*this, static_cast<long long>(i * 100 / rowCount));
-    }
-    bool written = writer.Close();
-    if (!written) {
-      messenger.ShowMessage(writer.ErrorReport());
-      messenger.ShowMessage("Cannot create the binary grid file: \n" + output);
-      RemoveOutput();
-    }
+    // 10. to 13. Output; a failure to create it ends the job without a summary.
+    bool written = false;
+    if (!WriteGrid(lattice, extents, g, written)) return;
 
     // 14. and 15. Summary.
     std::vector<std::string> lines;
@@ -321,7 +184,7 @@ void CGridProc::Run() {
     if (IsCancelled()) {
       lines.push_back("");
       lines.push_back("WARNING the grid generation was not completed normally");
-      if (written) RemoveOutput();
+      RemoveOutput();
       written = false;
     }
     m_outputWritten = written;
@@ -332,6 +195,179 @@ void CGridProc::Run() {
     m_outputWritten = false;
     messenger.ShowMessage("Not enough memory to build the grid");
   }
+}
+
+CGridProc::Extents CGridProc::SearchExtents(CGridTextReader& reader) {
+  Extents extents;
+  CProgressThrottle throttle;
+  SetText("Searching extents ...");
+  SetProgress(0);
+  throttle.Reset();
+  char line[kLineBuffer];
+  const long long percentBase = reader.Length() + 1;
+  double latitude = 0, longitude = 0;
+  float values[CDataPt::kSurfaceCount];
+  while (reader.NextLine(line, kLineBuffer)) {
+    // A cancel leaves the pass; what was gathered so far is used.
+    if (IsCancelled()) break;
+    throttle.Report(*this, reader.Position() * 100 / percentBase);
+    if (!ParseDataLine(line, latitude, longitude, values)) continue;
+    const auto [lo, hi] = std::minmax_element(values, values + CDataPt::kSurfaceCount);
+    if (extents.dataLines++ == 0) {
+      extents.minLat = extents.maxLat = latitude;
+      extents.minLon = extents.maxLon = longitude;
+      extents.minValue = *lo;
+      extents.maxValue = *hi;
+    } else {
+      extents.minLat = std::min(extents.minLat, latitude);
+      extents.maxLat = std::max(extents.maxLat, latitude);
+      extents.minLon = std::min(extents.minLon, longitude);
+      extents.maxLon = std::max(extents.maxLon, longitude);
+      extents.minValue = std::min(extents.minValue, *lo);
+      extents.maxValue = std::max(extents.maxValue, *hi);
+    }
+  }
+  return extents;
+}
+
+bool CGridProc::CountRows(const Extents& extents, double g, std::size_t& rowCount) {
+  CMessenger& messenger = GetMessenger();
+  // Everything stays in double until it is known to fit, so that a huge extent or a tiny
+  // grid size cannot overflow an integer.
+  const double n = (extents.maxLat - extents.minLat) / g;
+  const double r = std::trunc(n + 0.5);
+  if (std::fabs((n - r) * g) > kTolerance) {
+    messenger.ShowMessage("The latitude extent points are not compliant with the specified grid");
+    return false;
+  }
+  if (!(r + 1 <= static_cast<double>(kMaxRows))) {
+    messenger.ShowMessage("Too many data points in file");
+    return false;
+  }
+  // Column indices are 32-bit in the file; refuse a longitude extent that needs more.
+  const double columns = (extents.maxLon - extents.minLon) / g + 0.5;
+  if (!(columns <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {
+    messenger.ShowMessage("The longitude extent needs more columns than a grid file can hold");
+    return false;
+  }
+  rowCount = static_cast<std::size_t>(r) + 1;
+  // The row table alone must fit comfortably: past physical memory the system would
+  // rather end the process than refuse the allocation.
+  const unsigned long long memory = PhysicalMemoryBytes();
+  if (memory != 0 && static_cast<double>(rowCount) * sizeof(CGridInt::Row) > memory / 2.0) {
+    messenger.ShowMessage("Not enough memory to build the grid");
+    return false;
+  }
+  return true;
+}
+
+CGridProc::Counters CGridProc::GridData(CGridTextReader& reader, const Extents& extents, double g, CGridInt& lattice) {
+  Counters counters;
+  CProgressThrottle throttle;
+  SetText("Gridding data ...");
+  SetProgress(0);
+  throttle.Reset();
+  reader.Rewind();
+  char line[kLineBuffer];
+  const long long percentBase = reader.Length() + 1;
+  const double rowCount = static_cast<double>(lattice.GetRowCount());
+  const double maxColumn = std::numeric_limits<std::int32_t>::max();
+  double latitude = 0, longitude = 0;
+  float values[CDataPt::kSurfaceCount];
+  while (reader.NextLine(line, kLineBuffer)) {
+    if (IsCancelled()) break;
+    throttle.Report(*this, reader.Position() * 100 / percentBase);
+    if (!ParseDataLine(line, latitude, longitude, values)) {
+      ++counters.invalidLines;
+      continue;
+    }
+    const double rho = (latitude - extents.minLat) / g;
+    const double row = std::trunc(rho + 0.5);
+    const double gamma = (longitude - extents.minLon) / g;
+    const double column = std::trunc(gamma + 0.5);
+    // A point outside the extents (the file changed between the passes) cannot be
+    // placed either.
+    if (std::fabs((rho - row) * g) > kTolerance || std::fabs((gamma - column) * g) > kTolerance || row < 0 ||
+        row >= rowCount || column < 0 || column > maxColumn) {
+      ++counters.notCompliant;
+      continue;
+    }
+    CGridInt::Row& nodes = lattice.MutableRow(static_cast<std::size_t>(row));
+    const auto c = static_cast<std::int32_t>(column);
+    // Input usually runs along rows, so a node mostly goes at the end of its row. A node
+    // out of order is appended as well; SortRows sorts the row after the pass.
+    if (!nodes.empty() && nodes.back().column == c) {
+      ++counters.duplicates;
+      continue;
+    }
+    CGridInt::Node& node = nodes.emplace_back();
+    node.column = c;
+    for (int k = 0; k < CDataPt::kSurfaceCount; ++k) node.point.m_codes[k] = CDataPt::Encode(values[k]);
+    ++counters.used;
+  }
+  SortRows(lattice, counters);
+  return counters;
+}
+
+void CGridProc::SortRows(CGridInt& lattice, Counters& counters) {
+  // Sort rows filled out of order by column, keeping file order among equal columns;
+  // then the first point at each node stays and the others count as duplicates. (The
+  // model's own SortRow keeps the last one, as the file reader needs.)
+  const auto before = [](const CGridInt::Node& a, const CGridInt::Node& b) { return a.column < b.column; };
+  const auto notAscending = [](const CGridInt::Node& a, const CGridInt::Node& b) { return a.column >= b.column; };
+  const auto same = [](const CGridInt::Node& a, const CGridInt::Node& b) { return a.column == b.column; };
+  for (std::size_t i = 0; i < lattice.GetRowCount(); ++i) {
+    CGridInt::Row& nodes = lattice.MutableRow(i);
+    if (std::adjacent_find(nodes.begin(), nodes.end(), notAscending) == nodes.end()) continue;
+    std::stable_sort(nodes.begin(), nodes.end(), before);
+    const auto last = std::unique(nodes.begin(), nodes.end(), same);
+    const auto removed = static_cast<long long>(nodes.end() - last);
+    nodes.erase(last, nodes.end());
+    counters.duplicates += removed;
+    counters.used -= removed;
+  }
+}
+
+bool CGridProc::WriteGrid(const CGridInt& lattice, const Extents& extents, double g, bool& written) {
+  CMessenger& messenger = GetMessenger();
+  const std::string& output = m_settings.outputPath;
+  CGridWriter writer;
+  if (!writer.Open(output)) {
+    messenger.ShowMessage("Cannot open file: \n" + output);
+    return false;
+  }
+  m_outputCreated = true;
+  CGridWriter::Header header;
+  header.majorVersion = m_settings.majorVersion;
+  header.minorVersion = m_settings.minorVersion;
+  header.year = m_settings.year;
+  header.month = m_settings.month;
+  header.day = m_settings.day;
+  header.gridSize = g;
+  header.minLat = extents.minLat;
+  header.maxLat = extents.maxLat;
+  header.minLon = extents.minLon;
+  header.maxLon = extents.maxLon;
+  header.valueOffset = CDataPt::s_offset;
+  header.valueScale = CDataPt::s_scale;
+  const std::size_t rowCount = lattice.GetRowCount();
+  header.rowCount = static_cast<std::int32_t>(rowCount);
+  writer.WriteHeader(header);
+
+  CProgressThrottle throttle;
+  throttle.Reset();
+  for (std::size_t i = 0; i < rowCount; ++i) {
+    writer.WriteRow(lattice.GetRow(i));
+    if (IsCancelled()) break;
+    throttle.Report(*this, static_cast<long long>(i * 100 / rowCount));
+  }
+  written = writer.Close();
+  if (!written) {
+    messenger.ShowMessage(writer.ErrorReport());
+    messenger.ShowMessage("Cannot create the binary grid file: \n" + output);
+    RemoveOutput();
+  }
+  return true;
 }
 
 void CGridProc::RemoveOutput() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "grid/GridInt.h"
+#include "grid/GridTextReader.h"
 #include "process/ProcessBase.h"
 
 class CGridProc : public CProcessBase {
@@ -24,7 +25,7 @@ class CGridProc : public CProcessBase {
   // Position tolerance in decimal degrees (about 0.1 m): a point this close to a
   // lattice node is placed on it.
   static constexpr double kTolerance = 8.983e-7;
-  static constexpr float kValueScale = 100.0f;  // codes per metre (1 cm steps)
+  static constexpr float kValueScale = 100.0f;     // codes per metre (1 cm steps)
   static constexpr double kMaxValueRange = 650.0;  // metres; keeps codes inside 16 bits
   static constexpr int kMinDataLines = 4;
   static constexpr long long kMaxRows = 1073741823;
@@ -53,10 +54,15 @@ class CGridProc : public CProcessBase {
     float minValue = 0, maxValue = 0;
   };
 
-  bool SearchExtents(Extents& extents);
-  bool GridData(const Extents& extents, CGridInt& lattice, Counters& counters);
-  // Writes the binary grid file; false after a write failure (already reported).
-  bool WriteGrid(const CGridInt& lattice, const Extents& extents, double g);
+  // The steps of Run. Each that can stop the job shows its message and answers false.
+  Extents SearchExtents(CGridTextReader& reader);
+  bool CountRows(const Extents& extents, double g, std::size_t& rowCount);
+  Counters GridData(CGridTextReader& reader, const Extents& extents, double g, CGridInt& lattice);
+  static void SortRows(CGridInt& lattice, Counters& counters);
+  // False when the output cannot be created; otherwise `written` tells whether the whole
+  // file was written and closed (a write failure has been reported and the file deleted).
+  bool WriteGrid(const CGridInt& lattice, const Extents& extents, double g, bool& written);
+  // Deletes the output, but only a file this job created.
   void RemoveOutput();
 
   Settings m_settings;

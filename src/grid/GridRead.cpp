@@ -81,7 +81,8 @@ class CBoundedReader {
     if (bytes > m_remaining) throw CGridReadError("The grid file ends unexpectedly.");
     const std::size_t got = std::fread(data, 1, static_cast<std::size_t>(bytes), m_file);
     if (got != bytes) {
-      if (std::ferror(m_file)) throw CGridReadError(std::string("Error reading the grid file: ") + std::strerror(errno));
+      if (std::ferror(m_file))
+        throw CGridReadError(std::string("Error reading the grid file: ") + std::strerror(errno));
       throw CGridReadError("The grid file ends unexpectedly.");
     }
     m_remaining -= bytes;
@@ -178,7 +179,8 @@ void CGridRead::Run() {
       if (points < 0)
         throw CGridReadError(Format("Row %lld of the grid file has a negative point count (%lld).", r, points));
       if (static_cast<std::uint64_t>(points) * kRecordBytes + rowsAfter * kCountBytes > reader.Remaining())
-        throw CGridReadError(Format("Row %lld of the grid file announces %lld points, more than the file holds.", r, points));
+        throw CGridReadError(
+            Format("Row %lld of the grid file announces %lld points, more than the file holds.", r, points));
       if (points > 0) {
         CGridInt::Row& row = m_grid.MutableRow(static_cast<std::size_t>(r));
         row.resize(static_cast<std::size_t>(points));

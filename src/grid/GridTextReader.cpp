@@ -9,6 +9,9 @@ constexpr std::size_t kBlockSize = 1 << 20;
 }
 
 bool CGridTextReader::Open(const std::string& path) {
+  // A folder opens for reading on some systems and then reads as nothing at all.
+  std::error_code folderError;
+  if (std::filesystem::is_directory(path, folderError)) return false;
   m_file.reset(std::fopen(path.c_str(), "rb"));
   if (!m_file) return false;
   std::error_code ec;

@@ -32,8 +32,8 @@ bool CGridWriter::Open(const std::string& path) {
 
 void CGridWriter::Fail(int error) {
   if (!m_error.empty()) return;
-  m_error = "An error occurred while writing " + m_path + ": " +
-            (error != 0 ? std::strerror(error) : "unknown error") + ".";
+  m_error =
+      "An error occurred while writing " + m_path + ": " + (error != 0 ? std::strerror(error) : "unknown error") + ".";
 }
 
 void CGridWriter::Flush() {

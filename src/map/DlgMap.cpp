@@ -36,8 +36,8 @@ QRect ToQRect(const CPixelRect& r) { return QRect(r.left, r.top, r.Width(), r.He
 
 }  // namespace
 
-CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid)
-    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_pPtPage(page),
       m_pGrid(grid),
       m_font(QStringLiteral("Arial"), 10),
@@ -100,10 +100,9 @@ bool CDlgMap::ShowCoastMap() {
   RestoreWindowPlacement(kPlacementSection, this, false);
   LayoutDrawRect();
   const bool gridLoaded = m_pGrid && m_pGrid->IsLoaded();
-  m_view.SetDataRect(CMapView::NavigableExtent(data.GetExtent(), gridLoaded, gridLoaded ? m_pGrid->GetMinLat() : 0,
-                                               gridLoaded ? m_pGrid->GetMinLon() : 0,
-                                               gridLoaded ? m_pGrid->GetMaxLat() : 0,
-                                               gridLoaded ? m_pGrid->GetMaxLon() : 0));
+  m_view.SetDataRect(CMapView::NavigableExtent(
+      data.GetExtent(), gridLoaded, gridLoaded ? m_pGrid->GetMinLat() : 0, gridLoaded ? m_pGrid->GetMinLon() : 0,
+      gridLoaded ? m_pGrid->GetMaxLat() : 0, gridLoaded ? m_pGrid->GetMaxLon() : 0));
   PrepareTowns();
   Fit();
   show();
@@ -149,8 +148,8 @@ void CDlgMap::ZoomIn() { Apply(m_view.ZoomIn()); }
 void CDlgMap::ZoomOut() { Apply(m_view.ZoomOut()); }
 
 void CDlgMap::ShowMarker(bool inside, double latitude, double longitude) {
-  const EViewChange change = m_view.ShowMarker(inside, latitude, longitude);
-  Apply(change == EViewChange::kNone ? EViewChange::kChanged : change);
+  m_view.ShowMarker(inside, latitude, longitude);  // may re-centre the view
+  update(DrawRect());
 }
 
 void CDlgMap::HideMarker() {
@@ -253,7 +252,8 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt) {
     return;
   }
   setFocus(Qt::MouseFocusReason);
-  m_stPosition->setText(QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
+  m_stPosition->setText(
+      QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
   CDataPt scratch;
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));

@@ -18,8 +18,8 @@ static_assert(std::endian::native == std::endian::little, "the coast data reader
 constexpr char kMagic[3] = {'M', 'R', 'L'};
 constexpr std::int32_t kVersion = 1;
 // Smallest sizes of the records, used to bound counts by the bytes that remain.
-constexpr std::int64_t kLineRecordMin = 4;      // point count
-constexpr std::int64_t kPointSize = 8;          // x, y
+constexpr std::int64_t kLineRecordMin = 4;          // point count
+constexpr std::int64_t kPointSize = 8;              // x, y
 constexpr std::int64_t kTownRecordMin = 1 + 4 + 8;  // unused byte, name length, x, y
 
 struct CDamaged : std::runtime_error {

@@ -21,6 +21,4 @@ bool CMapRect::Contains(const CMapPt& pt) const {
   return m_min.m_x <= pt.m_x && pt.m_x <= m_max.m_x && m_min.m_y <= pt.m_y && pt.m_y <= m_max.m_y;
 }
 
-CMapPt CMapRect::Centre() const {
-  return CMapPt((m_min.m_x + m_max.m_x) * 0.5f, (m_min.m_y + m_max.m_y) * 0.5f);
-}
+CMapPt CMapRect::Centre() const { return CMapPt((m_min.m_x + m_max.m_x) * 0.5f, (m_min.m_y + m_max.m_y) * 0.5f); }

@@ -137,7 +137,8 @@ bool CMapView::BeginDrag(const CPixelPt& pt) {
 EViewChange CMapView::DragTo(const CPixelPt& pt) {
   if (!m_bDragging || m_scale == 0.0) return EViewChange::kNone;
   // The map follows the mouse.
-  const CMapPt delta(static_cast<float>((m_ptDown.x - pt.x) / m_scale), static_cast<float>((pt.y - m_ptDown.y) / m_scale));
+  const CMapPt delta(static_cast<float>((m_ptDown.x - pt.x) / m_scale),
+                     static_cast<float>((pt.y - m_ptDown.y) / m_scale));
   const CMapPt origin = m_originAtDown + delta;
   const CMapPt size(static_cast<float>(m_rcDraw.Width() / m_scale), static_cast<float>(m_rcDraw.Height() / m_scale));
   // Any overlap with the navigable extent, even a touching edge, keeps the drag going.

@@ -47,9 +47,9 @@ enum class EViewChange {
 class CMapView {
  public:
   static constexpr double kZoomStep = 1.5;
-  static constexpr double kMinSpanKm = 10.0;          // narrowest view, east-west
-  static constexpr double kZoomOutLimit = 1.2;        // widest view, in longitude spans of the extent
-  static constexpr double kExtentMargin = 0.05;       // padding around the coastline extent
+  static constexpr double kMinSpanKm = 10.0;                  // narrowest view, east-west
+  static constexpr double kZoomOutLimit = 1.2;                // widest view, in longitude spans of the extent
+  static constexpr double kExtentMargin = 0.05;               // padding around the coastline extent
   static constexpr double kDefaultSemiMajorAxis = 6378137.0;  // metres (GRS80)
 
   static constexpr const char* kZoomLimitMessage = "Limit of zoom reached";

@@ -20,16 +20,19 @@ class CProgressDlg::CWindowAdapter : public CProcessWindow {
 
   void OnProcessProgress(unsigned percent) override {
     CProgressDlg* dialog = m_dialog;
-    QMetaObject::invokeMethod(dialog, [dialog, percent] { dialog->OnProgress(percent); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog, [dialog, percent] { dialog->OnProgress(percent); }, Qt::QueuedConnection);
   }
   // Called with the job's lock held: only queue, never call back into the job here.
   void OnProcessText() override {
     CProgressDlg* dialog = m_dialog;
-    QMetaObject::invokeMethod(dialog, [dialog] { dialog->OnText(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog, [dialog] { dialog->OnText(); }, Qt::QueuedConnection);
   }
   void OnProcessDone() override {
     CProgressDlg* dialog = m_dialog;
-    QMetaObject::invokeMethod(dialog, [dialog] { dialog->OnDone(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog, [dialog] { dialog->OnDone(); }, Qt::QueuedConnection);
   }
 
  private:
@@ -80,7 +83,8 @@ void CProgressDlg::Initialise() {
   m_progress->setRange(0, 100);
   m_progress->setValue(0);
   if (!m_process) {  // nothing to run: end at once
-    QMetaObject::invokeMethod(this, [this] { End(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { End(); }, Qt::QueuedConnection);
     return;
   }
   m_process->SetWindow(m_adapter.get());
@@ -88,7 +92,8 @@ void CProgressDlg::Initialise() {
     m_process->SetWindow(nullptr);
     GetMessenger().ShowMessage(kThreadFailedText);
     // Ended from the event loop: the modal loop is not running yet while showing.
-    QMetaObject::invokeMethod(this, [this] { End(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { End(); }, Qt::QueuedConnection);
   }
 }
 

@@ -31,8 +31,7 @@ CDlgDisclaimer::CLinkOpener CDlgDisclaimer::SetLinkOpener(CLinkOpener opener) {
   return previous;
 }
 
-CDlgDisclaimer::CDlgDisclaimer(const std::string& title, const std::string& file, bool singleButton,
-                               QWidget* parent)
+CDlgDisclaimer::CDlgDisclaimer(const std::string& title, const std::string& file, bool singleButton, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_title(title),
       m_file(file),

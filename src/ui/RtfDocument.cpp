@@ -8,19 +8,22 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-constexpr int kMaxWordLength = 32;      // longer control words are cut (RTF allows 32 letters)
+constexpr int kMaxWordLength = 32;       // longer control words are cut (RTF allows 32 letters)
 constexpr int kMaxParameterDigits = 10;  // RTF parameters are 16- or 32-bit numbers
 constexpr int kMaxFallbackSkip = 16;     // bound for \ucN
 
 // Destinations whose content is never shown.
 constexpr std::array<std::string_view, 48> kSkippedDestinations = {
-    "fonttbl",   "stylesheet", "info",        "pict",         "header",       "headerl",      "headerr",
-    "headerf",   "footer",     "footerl",     "footerr",      "footerf",      "footnote",     "annotation",
-    "object",    "objdata",    "xe",          "tc",           "txe",          "rxe",          "bkmkstart",
-    "bkmkend",   "filetbl",    "listtable",   "listoverridetable", "revtbl",  "rsidtbl",      "generator",
-    "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "nonshppict", "shppict",
-    "author",    "operator",   "title",       "subject",      "comment",      "doccomm",      "keywords",
-    "company",   "pn",         "pgdsctbl",    "mmathPr",      "template",     "docvar"};
+    "fonttbl",      "stylesheet", "info",      "pict",       "header",
+    "headerl",      "headerr",    "headerf",   "footer",     "footerl",
+    "footerr",      "footerf",    "footnote",  "annotation", "object",
+    "objdata",      "xe",         "tc",        "txe",        "rxe",
+    "bkmkstart",    "bkmkend",    "filetbl",   "listtable",  "listoverridetable",
+    "revtbl",       "rsidtbl",    "generator", "themedata",  "colorschememapping",
+    "latentstyles", "datastore",  "xmlnstbl",  "nonshppict", "shppict",
+    "author",       "operator",   "title",     "subject",    "comment",
+    "doccomm",      "keywords",   "company",   "pn",         "pgdsctbl",
+    "mmathPr",      "template",   "docvar"};
 
 bool IsSkippedDestination(std::string_view word) {
   return std::find(kSkippedDestinations.begin(), kSkippedDestinations.end(), word) != kSkippedDestinations.end();
@@ -105,9 +108,8 @@ void AppendUtf8(std::string& out, char32_t code) {
 }
 
 bool CRtfRun::SameFormat(const CRtfRun& other) const {
-  return bold == other.bold && italic == other.italic && underline == other.underline &&
-         fontSize == other.fontSize && hasColour == other.hasColour && (!hasColour || colour == other.colour) &&
-         link == other.link;
+  return bold == other.bold && italic == other.italic && underline == other.underline && fontSize == other.fontSize &&
+         hasColour == other.hasColour && (!hasColour || colour == other.colour) && link == other.link;
 }
 
 std::string CRtfParagraph::Text() const {
@@ -342,8 +344,8 @@ class CRtfParser {
       s.bold = on;
     } else if (word == "i") {
       s.italic = on;
-    } else if (word == "ul" || word == "uld" || word == "uldb" || word == "ulw" || word == "uldash" ||
-               word == "ulth" || word == "ulwave") {
+    } else if (word == "ul" || word == "uld" || word == "uldb" || word == "ulw" || word == "uldash" || word == "ulth" ||
+               word == "ulwave") {
       s.underline = on;
     } else if (word == "ulnone") {
       s.underline = false;

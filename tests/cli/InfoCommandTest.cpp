@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -18,8 +17,8 @@ struct CRun {
 // Runs marevert-cli with `arguments` in `folder`, capturing both output streams.
 CRun RunCli(const CScratchDir& dir, const std::string& arguments) {
   const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " +
-                              arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
+  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " + arguments +
+                              " >'" + out + "' 2>'" + err + "' </dev/null";
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
 }
@@ -61,7 +60,8 @@ TEST(InfoCommand, FailuresGoToStandardErrorWithExitStatus1) {
   CRun run = RunCli(dir, "info bad.MRGGrid");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "No grid file loaded\n");
-  EXPECT_EQ(run.err, "CGridInt contained an unexpected object.\nFailed to load grid file:\n" + absolute("bad.MRGGrid") + "\n");
+  EXPECT_EQ(run.err,
+            "CGridInt contained an unexpected object.\nFailed to load grid file:\n" + absolute("bad.MRGGrid") + "\n");
 
   run = RunCli(dir, "info missing.MRGGrid");
   EXPECT_EQ(run.exitCode, 1);

@@ -25,7 +25,7 @@ TEST(SettingsProfile, KeepsStringsAndIntegersPerSectionAcrossInstances) {
   EXPECT_EQ(profile.GetInt("Processing files ...", "Wnd Left", 0), -12);
   EXPECT_EQ(profile.GetString("Processing files ...", "Wnd Left", ""), "-12");
   EXPECT_EQ(profile.GetInt("Point Transform", "Wnd Left", 5), 5);  // not an integer: the default
-  EXPECT_EQ(profile.GetInt("Grid file", "Wnd Left", 3), 3);       // same key, other section
+  EXPECT_EQ(profile.GetInt("Grid file", "Wnd Left", 3), 3);        // same key, other section
   EXPECT_EQ(profile.GetString("a/b", "c", ""), "slash in section");
   EXPECT_EQ(profile.GetString("a", "b/c", ""), "slash in key");
   EXPECT_EQ(profile.GetString("a\\b", "c", ""), "backslash");

@@ -101,9 +101,9 @@ TEST(WindowPlacement, UnusableRectanglesCentreTheWindow) {
     const char* what;
     int left, top, right, bottom;
   };
-  const Case cases[] = {{"nothing stored", -1, -1, -1, -1},       {"left of the screen", -300, 10, -100, 100},
+  const Case cases[] = {{"nothing stored", -1, -1, -1, -1},          {"left of the screen", -300, 10, -100, 100},
                         {"past the right edge", 10, 10, W + 1, 100}, {"below the screen", 10, H - 50, 200, H + 50},
-                        {"above the screen", 10, -1, 200, 100},     {"right before left", 200, 10, 100, 100},
+                        {"above the screen", 10, -1, 200, 100},      {"right before left", 200, 10, 100, 100},
                         {"bottom before top", 10, 200, 100, 100}};
   for (const Case& c : cases) {
     const std::string section = c.what;

@@ -9,8 +9,8 @@
 #include <memory>
 #include <regex>
 
-#include "files/FileESRIGrid.h"
 #include "FilesTestSupport.h"
+#include "files/FileESRIGrid.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -54,8 +54,7 @@ TEST_F(FileESRIGridTest, CornerKeywordsShiftByHalfACell) {
 
   // The same numbers as centres: 154.3 and 154.8, all inside; only the transformed
   // file remains.
-  const std::string centre =
-      "NCOLS 2\nNROWS 2\nXLLCENTER 154.3\nYLLCENTER -27.0\nCELLSIZE 0.5\nNODATA_VALUE -9999\n";
+  const std::string centre = "NCOLS 2\nNROWS 2\nXLLCENTER 154.3\nYLLCENTER -27.0\nCELLSIZE 0.5\nNODATA_VALUE -9999\n";
   run = Run(centre + "1.0 -9999 2.0\n\n3.0\n");
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.transformed, 3u);
@@ -83,8 +82,7 @@ TEST_F(FileESRIGridTest, AllNoDataLeavesNoOutput) {
 }
 
 TEST_F(FileESRIGridTest, MapGridCornerUsesTheBatchZone) {
-  const std::string header =
-      "ncols 2\nnrows 1\nxllcorner 499000\nyllcorner 6949000\ncellsize 1000\nnodata_value -1\n";
+  const std::string header = "ncols 2\nnrows 1\nxllcorner 499000\nyllcorner 6949000\ncellsize 1000\nnodata_value -1\n";
   EXPECT_EQ(Run(header + "1 2\n", nullptr, 56).transformed, 2u);
   EXPECT_EQ(Transformed(), header + "2.50 3.50 ");
   EXPECT_EQ(Run(header + "1 2\n", nullptr, 49).outside, 2u);
@@ -138,8 +136,7 @@ TEST_F(FileESRIGridTest, CancelAfterTheFirstRow) {
 // no-data value and the new cell values.
 TEST_F(FileESRIGridTest, GdalReadsTheTransformedGrid) {
   if (std::system("gdalinfo --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "gdalinfo not installed";
-  const std::string header =
-      "ncols 4\nnrows 3\nxllcorner 153.0\nyllcorner -28.0\ncellsize 0.25\nNODATA_value -9999\n";
+  const std::string header = "ncols 4\nnrows 3\nxllcorner 153.0\nyllcorner -28.0\ncellsize 0.25\nNODATA_value -9999\n";
   ASSERT_EQ(Run(header + "1 2 3 4\n5 -9999 7 8\n9 10 11 12\n").result, kFileDone);
   const std::string command = "gdalinfo -stats \"" + m_dir.File("dem_LAT.asc") + "\" 2>&1";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);

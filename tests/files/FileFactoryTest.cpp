@@ -6,9 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "FilesTestSupport.h"
 #include "files/FileFactory.h"
 #include "files/FileText.h"
-#include "FilesTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {

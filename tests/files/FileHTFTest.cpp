@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "files/FileHTF.h"
 #include "FilesTestSupport.h"
+#include "files/FileHTF.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -103,7 +103,8 @@ TEST_F(FileHTFTest, CrlfLinesAndALastRecordWithoutLineEnd) {
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.transformed, 2u);
   std::string expected;
-  for (const char c : Header(kLatLonMask, "55", "2", "2")) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const char c : Header(kLatLonMask, "55", "2", "2"))
+    expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
   EXPECT_EQ(Transformed(), expected + "0 -27.5 153.2 11.50\r\n0 -27.6 153.3 15.50");
   EXPECT_FALSE(HasExcluded());
 }
@@ -113,7 +114,7 @@ TEST_F(FileHTFTest, HeaderErrorsLeaveNoOutput) {
             kFileInputError);
   EXPECT_FALSE(HasTransformed());
   EXPECT_FALSE(HasExcluded());
-  EXPECT_EQ(Run(Header("[1000011000")).result, kFileInputError);  // mask too short
+  EXPECT_EQ(Run(Header("[1000011000")).result, kFileInputError);                              // mask too short
   EXPECT_EQ(Run(Header("[10000100000]") + "0 -27.5 153.2 10.00\n").result, kFileInputError);  // no pair
   EXPECT_EQ(Run("HTF HEADER\nHTF VERSION: 2.0\nGRID ZONE: 56\nSOUNDING DATA\n").result, kFileInputError);
   EXPECT_FALSE(HasTransformed());

@@ -12,8 +12,8 @@
 #include <set>
 #include <vector>
 
-#include "files/FileLAS.h"
 #include "FilesTestSupport.h"
+#include "files/FileLAS.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -248,7 +248,7 @@ TEST_F(FileLASTest, CancelLeavesTheOutputsAsWritten) {
   const std::size_t offset = 227 + kVlr.size();
   EXPECT_EQ(Transformed().size(), offset + kRecordLength);
   EXPECT_EQ(GetValue<std::uint32_t>(Transformed(), 107), 3u);  // not corrected
-  EXPECT_EQ(Excluded(), input.substr(0, offset));                // empty, but kept
+  EXPECT_EQ(Excluded(), input.substr(0, offset));              // empty, but kept
 }
 
 TEST_F(FileLASTest, UpdateHeaderLeavesAFullFileAlone) {
@@ -257,4 +257,25 @@ TEST_F(FileLASTest, UpdateHeaderLeavesAFullFileAlone) {
   EXPECT_TRUE(CFileLAS::UpdateHeader(m_dir.File("whole.las"), 3, 3, 40));
   EXPECT_EQ(ReadFileBytes(m_dir.File("whole.las")), input);
   EXPECT_FALSE(CFileLAS::UpdateHeader(m_dir.File("missing.las"), 1, 3, 40));
+}
+
+TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
+  // 20-byte records do not divide the reader's 1 MiB blocks.
+  std::vector<CLasPoint> points;
+  std::vector<std::size_t> inside, outsideRecords;
+  for (std::int32_t i = 0; i < 120000; ++i) {
+    const bool in = i % 5 != 0;
+    points.push_back({in ? 300 + i % 100 : -1000, 300, (i % 10) * 100});
+    (in ? inside : outsideRecords).push_back(static_cast<std::size_t>(i));
+  }
+  const CRunResult run = Run(MakeLas(2, points));
+  ASSERT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, inside.size());
+  EXPECT_EQ(run.outside, outsideRecords.size());
+  const std::string transformed = Transformed();
+  ExpectCopyOfInput(m_input, transformed, inside, Range(107, 4));
+  ExpectCopyOfInput(m_input, Excluded(), outsideRecords, Range(107, 4));
+  for (std::size_t r = 0; r < inside.size(); r += 997) {
+    EXPECT_EQ(RecordZ(transformed, r), static_cast<std::int32_t>(inside[r] % 10) * 100 + 150);  // + 1.50 m
+  }
 }

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "files/FileText.h"
 #include "FilesTestSupport.h"
+#include "files/FileText.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -32,11 +32,11 @@ class FileTextTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(FileTextTest, RewritesOnlyTheThirdNumber) {
-  const CRunResult run = Run(
-      "-27.4701\t153.0235\t1.234\tA17\n"
-      "153.0235,-27.4701,-0.5,x\n"
-      "  153.1 , -27.2 ,2\n"
-      "-27.3 153.2 1e1 extra 5 6\n");
+  const CRunResult run =
+      Run("-27.4701\t153.0235\t1.234\tA17\n"
+          "153.0235,-27.4701,-0.5,x\n"
+          "  153.1 , -27.2 ,2\n"
+          "-27.3 153.2 1e1 extra 5 6\n");
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.transformed, 4u);
   EXPECT_EQ(run.outside, 0u);
@@ -55,11 +55,11 @@ TEST_F(FileTextTest, DepthsPositiveSubtract) {
 }
 
 TEST_F(FileTextTest, OutsidePointsGoUnchangedToTheExcludedFile) {
-  const CRunResult run = Run(
-      "153.0 -27.0 1.000\n"
-      "140.0 -27.0 1.000\n"         // west of the grid
-      "500000 -27.0 1.000\n"        // easting with a latitude: geographic, outside
-      "-27.0 153.0 nan keep\n");    // not a number: outside, never formatted
+  const CRunResult run =
+      Run("153.0 -27.0 1.000\n"
+          "140.0 -27.0 1.000\n"       // west of the grid
+          "500000 -27.0 1.000\n"      // easting with a latitude: geographic, outside
+          "-27.0 153.0 nan keep\n");  // not a number: outside, never formatted
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.transformed, 1u);
   EXPECT_EQ(run.outside, 3u);
@@ -158,9 +158,22 @@ TEST_F(FileTextTest, ProgressFollowsTheInputPosition) {
 }
 
 TEST_F(FileTextTest, MissingInputIsAnInputError) {
-  const CRunResult run =
-      RunHandler(m_handler, m_dir.File("none.xyz"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat());
+  const CRunResult run = RunHandler(m_handler, m_dir.File("none.xyz"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat());
   EXPECT_EQ(run.result, kFileInputError);
   EXPECT_EQ(run.outside, 0u);
   EXPECT_EQ(run.transformed, 0u);
+}
+
+TEST_F(FileTextTest, LinesAcrossReadBlocksAreWholeLines) {
+  // About 2.6 MB: lines straddle the reader's 1 MiB blocks.
+  std::string input, expected;
+  for (int i = 0; i < 120000; ++i) {
+    const std::string lon = std::to_string(150.5 + (i % 1000) * 0.004);
+    input += lon + " -27.25 " + std::to_string(i % 7) + ".125 r" + std::to_string(i) + "\n";
+    expected += lon + " -27.25 " + std::to_string(i % 7 + 1) + ".63 r" + std::to_string(i) + "\n";
+  }
+  const CRunResult run = Run(input);
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, 120000u);
+  EXPECT_TRUE(Transformed() == expected);
 }

@@ -79,9 +79,8 @@ struct CRunResult {
   std::uint64_t outside = 0, transformed = 0;
 };
 
-inline CRunResult RunHandler(CFileBase& handler, const std::string& path, const CGridInt* grid,
-                             const CTransBase* inRef, const CTransBase* outRef, CProcessBase* job = nullptr,
-                             int zone = 56) {
+inline CRunResult RunHandler(CFileBase& handler, const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                             const CTransBase* outRef, CProcessBase* job = nullptr, int zone = 56) {
   CRunResult run{kFileDone};
   run.outside = run.transformed = 12345;  // must be reset by the handler
   run.result = handler.Process(path, grid, inRef, outRef, job, zone, run.outside, run.transformed);

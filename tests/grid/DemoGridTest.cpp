@@ -28,7 +28,7 @@ TEST(DemoGrid, LoadsAndHasPlausibleSurfacesAtEveryNode) {
   EXPECT_GT(grid.GetMinLat(), -45.0);
 
   // Surface indices from lowest to highest level.
-  const int byLevel[] = {0 /*LAT*/, 2 /*MLWS*/, 1 /*MLLW*/, 3 /*MLW*/, 5 /*MLWN*/, 4 /*MHLW*/, 7 /*MSL*/,
+  const int byLevel[] = {0 /*LAT*/,  2 /*MLWS*/, 1 /*MLLW*/, 3 /*MLW*/,   5 /*MLWN*/,  4 /*MHLW*/, 7 /*MSL*/,
                          8 /*MLHW*/, 9 /*MHWN*/, 10 /*MHW*/, 11 /*MHHW*/, 12 /*MHWS*/, 13 /*HAT*/};
   std::size_t nodes = 0;
   for (std::size_t r = 0; r < grid.GetRowCount(); ++r) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <random>
 #include <tuple>
 
 #include "grid/GridInt.h"
@@ -42,7 +44,8 @@ class GridIntTest : public ::testing::Test {
         if (present(r, c)) m_grid.SetNode(r, c, Flat(code(r, c)));
   }
   void BuildFull(int rows, int columns, double g = 0.25) {
-    Build(rows, columns, g, [](int, int) { return true; }, [](int r, int c) { return 1000 + 100 * r + 10 * c; });
+    Build(
+        rows, columns, g, [](int, int) { return true; }, [](int r, int c) { return 1000 + 100 * r + 10 * c; });
   }
   // The interpolated code of surface 0, or -1 when outside.
   int At(double lat, double lon) {
@@ -61,10 +64,10 @@ TEST_F(GridIntTest, BilinearInsideAndOnEdges) {
   BuildFull(3, 3);  // code = 1000 + 100 r + 10 c, linear so bilinear is exact
   EXPECT_EQ(At(-30 + 0.125, 150 + 0.125), 1055);
   EXPECT_EQ(At(-30 + 0.3, 150 + 0.4), 1000 + 120 + 16);
-  EXPECT_EQ(At(-30, 150), 1000);               // minimum corner: cell (0, 0)
-  EXPECT_EQ(At(-29.5, 150.5), 1220);           // north-east corner: last fallback cell
-  EXPECT_EQ(At(-29.5, 150 + 0.125), 1205);     // north edge: the cell below
-  EXPECT_EQ(At(-30 + 0.125, 150.5), 1070);     // east edge: the cell to the west
+  EXPECT_EQ(At(-30, 150), 1000);            // minimum corner: cell (0, 0)
+  EXPECT_EQ(At(-29.5, 150.5), 1220);        // north-east corner: last fallback cell
+  EXPECT_EQ(At(-29.5, 150 + 0.125), 1205);  // north edge: the cell below
+  EXPECT_EQ(At(-30 + 0.125, 150.5), 1070);  // east edge: the cell to the west
   EXPECT_EQ(At(-30 - 1e-9, 150.1), -1);
   EXPECT_EQ(At(-29.5 + 1e-9, 150.1), -1);
   EXPECT_EQ(At(-30.1, 150.5 + 1e-9), -1);
@@ -75,7 +78,8 @@ TEST_F(GridIntTest, BilinearInsideAndOnEdges) {
 
 TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
   // Distinct codes per surface, so the corner's own values must come back exactly.
-  Build(2, 2, 1.0 / 60, [](int, int) { return true; }, [](int, int) { return 0; });
+  Build(
+      2, 2, 1.0 / 60, [](int, int) { return true; }, [](int, int) { return 0; });
   CDataPt corner;
   for (int k = 0; k < 14; ++k) corner.m_codes[k] = static_cast<std::uint16_t>(4321 + 777 * k);
   m_grid.SetNode(1, 1, corner);
@@ -87,12 +91,13 @@ TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
 TEST_F(GridIntTest, IncompleteCellIsOutsideUnlessANeighbourIsWithinTolerance) {
   // Node (0, 1) missing: cell (0, 0) has three corners, cell (1, 0) is complete.
   const double g = 1.0 / 60;
-  Build(3, 2, g, [](int r, int c) { return !(r == 0 && c == 1); }, [](int r, int) { return 500 + 100 * r; });
+  Build(
+      3, 2, g, [](int r, int c) { return !(r == 0 && c == 1); }, [](int r, int) { return 500 + 100 * r; });
   const double line = -30 + g;  // row line 1
   EXPECT_EQ(At(-30 + g / 2, 150 + g / 2), -1);
   EXPECT_EQ(At(line - 0.5 * kT, 150 + g / 2), 600);  // snaps up into the complete cell
   EXPECT_EQ(At(line - 2 * kT, 150 + g / 2), -1);
-  EXPECT_EQ(At(line + 2 * kT, 150 + g / 2), 600);    // inside the complete cell anyway
+  EXPECT_EQ(At(line + 2 * kT, 150 + g / 2), 600);  // inside the complete cell anyway
 }
 
 TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
@@ -100,7 +105,8 @@ TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
   // weight slightly below zero. Row 0 at the top code and row 1 at code 0 push the
   // result a few codes below zero, which must give 0, not a code near 65535.
   const double g = 1.0 / 60;
-  Build(3, 2, g, [](int r, int c) { return !(r == 2 && c == 1); }, [](int r, int) { return r == 0 ? 65535 : 0; });
+  Build(
+      3, 2, g, [](int r, int c) { return !(r == 2 && c == 1); }, [](int r, int) { return r == 0 ? 65535 : 0; });
   const double line = -30 + g;
   EXPECT_EQ(At(line + 0.9 * kT, 150 + g / 2), 0);
   EXPECT_EQ(At(line + 1.1 * kT, 150 + g / 2), -1);
@@ -110,15 +116,81 @@ TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
   EXPECT_NEAR(At(-30 + g / 2, 150 + g - 0.5 * kT), 32767, 1);
 }
 
-TEST_F(GridIntTest, GetNodeAnswersNoneOutsideTheRows) {
-  Build(3, 4, 0.25, [](int r, int c) { return c != 2 || r == 1; }, [](int r, int c) { return r * 10 + c; });
-  EXPECT_EQ(m_grid.GetNode(1, 2)->m_codes[0], 12);
-  EXPECT_EQ(m_grid.GetNode(0, 2), nullptr);
-  for (auto [r, c] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 4}, {0, 0x7fffffff}, {-0x7fffffff - 1, 0}})
-    EXPECT_EQ(m_grid.GetNode(r, c), nullptr);
-  m_grid.SetNode(0, 3, Flat(99));  // replaces
-  EXPECT_EQ(m_grid.GetNode(0, 3)->m_codes[0], 99);
-  EXPECT_EQ(m_grid.GetRow(0).size(), 3u);
+TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
+  // A model made under other coding values decodes on the fly; one made under the
+  // current values uses its lookup table. Both must give the same codes.
+  const auto build = [](CGridInt& grid) {
+    CGridInt::Header h;
+    h.gridSize = 1.0 / 60, h.minLat = -30, h.maxLat = -30 + 9.0 / 60, h.minLon = 150, h.maxLon = 150 + 9.0 / 60;
+    grid.SetHeader(h);
+    grid.SetRowCount(10);
+    for (int r = 0; r < 10; ++r)
+      for (int c = 0; c < 10; ++c) {
+        CDataPt p;
+        for (int k = 0; k < 14; ++k)
+          p.m_codes[k] = static_cast<std::uint16_t>((r * 7919 + c * 104729 + k * 611) % 65536);
+        grid.SetNode(r, c, p);
+      }
+  };
+  CDataPt::s_offset = 12.5f, CDataPt::s_scale = 3.0f;
+  CGridInt decoding;
+  build(decoding);
+  CDataPt::s_offset = -50.0f, CDataPt::s_scale = 100.0f;
+  build(m_grid);
+  // Surface 12 here ends up just at a rounding edge: with the decoded corner values
+  // left unrounded (a compiler fault once seen) the code came out as 35145.
+  for (const CGridInt* grid : {&m_grid, &decoding}) {
+    CDataPt pinned;
+    ASSERT_TRUE(grid->Interpolate(-29.858207095414709, 150.10795403184483, pinned));
+    EXPECT_EQ(pinned.m_codes[12], 35146);
+  }
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> unit(0.0, 9.0 / 60);
+  for (int i = 0; i < 20000; ++i) {
+    const double lat = -30 + unit(random), lon = 150 + unit(random);
+    CDataPt a, b;
+    ASSERT_TRUE(m_grid.Interpolate(lat, lon, a));
+    ASSERT_TRUE(decoding.Interpolate(lat, lon, b));
+    ASSERT_EQ(a.m_codes, b.m_codes) << lat << " " << lon;
+  }
+}
+
+TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
+  // Rows of many runs, filled node by node in random order, in bulk and sorted, and in
+  // bulk but not yet sorted; every column in and around the row is looked up.
+  std::mt19937 random(7);
+  for (int trial = 0; trial < 60; ++trial) {
+    std::map<int, std::uint16_t> reference;
+    std::vector<std::pair<int, std::uint16_t>> records;
+    const int span = 1 + static_cast<int>(random() % 300);
+    for (int n = static_cast<int>(random() % 200); n > 0; --n) {
+      const int column = static_cast<int>(random() % span) - 20;
+      const auto code = static_cast<std::uint16_t>(random());
+      records.emplace_back(column, code);
+      reference[column] = code;  // a later record replaces an earlier one
+    }
+    const int way = trial % 3;
+    m_grid.SetRowCount(1);
+    if (way == 0) {
+      for (auto [column, code] : records) m_grid.SetNode(0, column, Flat(code));
+    } else {
+      CGridInt::Row& row = m_grid.MutableRow(0);
+      if (way == 2) records.assign(reference.begin(), reference.end());  // unsorted rows are never searched
+      for (auto [column, code] : records) row.push_back({column, Flat(code)});
+      if (way == 1) m_grid.SortRow(0);
+    }
+    ASSERT_EQ(m_grid.GetRow(0).size(), reference.size());
+    EXPECT_EQ(m_grid.GetNode(-1, 0), nullptr);
+    EXPECT_EQ(m_grid.GetNode(1, 0), nullptr);
+    for (int column = -25; column < span; ++column) {
+      const CDataPt* node = m_grid.GetNode(0, column);
+      const auto it = reference.find(column);
+      ASSERT_EQ(node != nullptr, it != reference.end()) << "trial " << trial << " column " << column;
+      if (node) {
+        ASSERT_EQ(node->m_codes[0], it->second);
+      }
+    }
+  }
 }
 
 TEST_F(GridIntTest, NotLoadedWithFewerThanTwoRowsOrNoSpacing) {
@@ -138,16 +210,15 @@ TEST_F(GridIntTest, NotLoadedWithFewerThanTwoRowsOrNoSpacing) {
 TEST_F(GridIntTest, DetailsLines) {
   BuildFull(2, 2, 1.0 / 60);
   m_grid.SetFilePath("C:\\grids\\Demo.MRGGrid");
-  const std::vector<std::string> expected = {
-      "File: Demo.MRGGrid",
-      "Date (D/M/Y): 15/1/2024",
-      "Major version: 0",
-      "Minor version: 0",
-      "Grid size (seconds): 60.00000",
-      "Minimum latitude (decimal degrees): -30.0000000000",
-      "Maximum latitude (decimal degrees): -29.9833333333",
-      "Minimum longitude (decimal degrees): 150.0000000000",
-      "Maximum longitude (decimal degrees): 150.0166666667"};
+  const std::vector<std::string> expected = {"File: Demo.MRGGrid",
+                                             "Date (D/M/Y): 15/1/2024",
+                                             "Major version: 0",
+                                             "Minor version: 0",
+                                             "Grid size (seconds): 60.00000",
+                                             "Minimum latitude (decimal degrees): -30.0000000000",
+                                             "Maximum latitude (decimal degrees): -29.9833333333",
+                                             "Minimum longitude (decimal degrees): 150.0000000000",
+                                             "Maximum longitude (decimal degrees): 150.0166666667"};
   EXPECT_EQ(m_grid.GetDetails(), expected);
 }
 
@@ -158,12 +229,12 @@ TEST_F(GridIntTest, CodingRoundTripsAndClamps) {
     p.m_codes[0] = static_cast<std::uint16_t>(code);
     ASSERT_EQ(CDataPt::Encode(p.GetValue(0)), code);
   }
-  EXPECT_EQ(CDataPt::Encode(-50.004), 0);   // rounds to 0
-  EXPECT_EQ(CDataPt::Encode(-50.2), 0);     // would wrap without the clamp
+  EXPECT_EQ(CDataPt::Encode(-50.004), 0);  // rounds to 0
+  EXPECT_EQ(CDataPt::Encode(-50.2), 0);    // would wrap without the clamp
   EXPECT_EQ(CDataPt::Encode(605.35), 65535);
   EXPECT_EQ(CDataPt::Encode(9999.0), 65535);
   EXPECT_EQ(CDataPt::Encode(std::nan("")), 0);
-  EXPECT_EQ(CDataPt::Encode(-49.995), 1);   // half up
+  EXPECT_EQ(CDataPt::Encode(-49.995), 1);  // half up
 }
 
 class CheckAgeTest : public GridIntTest {
@@ -207,8 +278,13 @@ TEST_F(CheckAgeTest, WarnsFrom184Days) {
   EXPECT_EQ(NoticesAt(Midnight(2024, 5, 1) + 184 * kDay - 1), 0u);
   EXPECT_EQ(NoticesAt(Midnight(2024, 5, 1) + 184 * kDay), 1u);
   // Dates that are no calendar date give no age and no notice.
-  for (auto [y, m, d] : {std::tuple{1899, 6, 1}, {2020, 0, 1}, {2020, 13, 1}, {2020, 6, 0}, {2020, 6, 32},
-                         {-0x7fffffff - 1, -5, -5}, {0x7fffffff, 12, 31}}) {
+  for (auto [y, m, d] : {std::tuple{1899, 6, 1},
+                         {2020, 0, 1},
+                         {2020, 13, 1},
+                         {2020, 6, 0},
+                         {2020, 6, 32},
+                         {-0x7fffffff - 1, -5, -5},
+                         {0x7fffffff, 12, 31}}) {
     SetDate(y, m, d);
     EXPECT_EQ(NoticesAt(issued + 9000 * kDay), 0u);
   }

@@ -25,8 +25,8 @@ struct Parsed {
 Parsed WithScanf(const std::string& line) {
   Parsed p;
   float* v = p.v;
-  const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6,
-                            v + 7, v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
+  const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,
+                            v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
   p.ok = n == 16 && std::isfinite(p.lat) && std::isfinite(p.lon);
   for (float x : p.v) p.ok = p.ok && std::isfinite(x);
   return p;
@@ -49,44 +49,50 @@ void ExpectSame(const std::string& line) {
   for (int k = 0; k < 14; ++k) EXPECT_EQ(actual.v[k], expected.v[k]) << "surface " << k;
 }
 
-const std::string kTail = " 1 2 3 4 5 6 7 8 9 10 11 12 13 14";
+// The first two numbers as given, then fourteen plain surface values.
+std::string WithTail(const char* head, const char* after = "") {
+  std::string line(head);
+  line.append(" 1 2 3 4 5 6 7 8 9 10 11 12 13 14");
+  line.append(after);
+  return line;
+}
 
 TEST(GridTextLine, AcceptsWhatTheScanFormatAccepts) {
   for (const std::string& line : std::vector<std::string>{
-           "-33.8 151.25" + kTail + "\n",
-           "-33.8\t151.25" + kTail + "\r\n",
-           "   -33.8 151.25" + kTail,
-           "+12 -0.5" + kTail,                          // explicit plus sign
-           "1e1 2E-1" + kTail,                          // exponents
-           ".5 5." + kTail,                             // bare fraction, bare point
-           "0x1p-2 0X1.8p1" + kTail,                    // hexadecimal forms
-           "-0x10 12" + kTail,
-           "1-2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",    // a sign ends the previous number
-           "1e 5" + kTail,                              // a bare exponent marker is swallowed
-           "1e+ 5" + kTail,
-           "1.e 5" + kTail,
-           ".5E- 5" + kTail,
-           "0x1p 5" + kTail,
-           "0x1p+ 5" + kTail,
-           "1ex 5" + kTail,                             // ... but what follows it is not a number
-           "1e+x 5" + kTail,
-           "1ee 5" + kTail,
-           "1e5e 5" + kTail,
-           "0x 5" + kTail,                              // "0x" without digits is no number
-           "0xg 5" + kTail,
+           WithTail("-33.8 151.25", "\n"),
+           WithTail("-33.8\t151.25", "\r\n"),
+           WithTail("   -33.8 151.25"),
+           WithTail("+12 -0.5"),        // explicit plus sign
+           WithTail("1e1 2E-1"),        // exponents
+           WithTail(".5 5."),           // bare fraction, bare point
+           WithTail("0x1p-2 0X1.8p1"),  // hexadecimal forms
+           WithTail("-0x10 12"),
+           "1-2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",  // a sign ends the previous number
+           WithTail("1e 5"),                          // a bare exponent marker is swallowed
+           WithTail("1e+ 5"),
+           WithTail("1.e 5"),
+           WithTail(".5E- 5"),
+           WithTail("0x1p 5"),
+           WithTail("0x1p+ 5"),
+           WithTail("1ex 5"),  // ... but what follows it is not a number
+           WithTail("1e+x 5"),
+           WithTail("1ee 5"),
+           WithTail("1e5e 5"),
+           WithTail("0x 5"),  // "0x" without digits is no number
+           WithTail("0xg 5"),
            "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 14e",  // the last number too
-           "-30 150" + kTail + " trailing text 99",     // text after the sixteenth number
-           "-30,5 150" + kTail,                         // comma: not a separator
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13",     // fifteen numbers
+           WithTail("-30 150", " trailing text 99"),     // text after the sixteenth number
+           WithTail("-30,5 150"),                        // comma: not a separator
+           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13",      // fifteen numbers
            "lat lon LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT",
            "",
            "\n",
-           "++1 2" + kTail,
-           "+-1 2" + kTail,
-           "- 1 2" + kTail,
-           ". 2" + kTail,
-           "1e-400 2" + kTail,                          // underflows to zero: still a number
-           "1e-320 1e-310" + kTail,                     // subnormal doubles
+           WithTail("++1 2"),
+           WithTail("+-1 2"),
+           WithTail("- 1 2"),
+           WithTail(". 2"),
+           WithTail("1e-400 2"),                            // underflows to zero: still a number
+           WithTail("1e-320 1e-310"),                       // subnormal doubles
            "1 2 1e-40 1e-46 3 4 5 6 7 8 9 10 11 12 13 14",  // subnormal and underflowing floats
            "0.1 0.2 0.30000001192092896 3.4028235e38 1 2 3 4 5 6 7 8 9 10 11 12",
            "-12.3456789012345678 130.98765432109876543 -1.005 2.675 0.125 0.375 1 2 3 4 5 6 7 8 9 10",
@@ -97,11 +103,8 @@ TEST(GridTextLine, AcceptsWhatTheScanFormatAccepts) {
 
 TEST(GridTextLine, RefusesNumbersThatAreNotFinite) {
   for (const std::string& line : std::vector<std::string>{
-           "nan 150" + kTail,
-           "-30 inf" + kTail,
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 -infinity",
-           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan(0x1)",
-           "1e309 150" + kTail,
+           WithTail("nan 150"), WithTail("-30 inf"), "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 -infinity",
+           "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan(0x1)", WithTail("1e309 150"),
            "-30 150 3.5e38 2 3 4 5 6 7 8 9 10 11 12 13 14",  // beyond single precision
        }) {
     double lat, lon;
@@ -124,8 +127,12 @@ TEST(GridTextLine, RandomDecimalNumbersReadTheSameAsWithScanf) {
         number += static_cast<char>('0' + random() % 10);
         if (d == 0 && coin(random)) number += '.';
       }
-      if (coin(random)) number += "e" + std::to_string(exponent(random));
-      line += number + (coin(random) ? " " : "\t ");
+      if (coin(random)) {
+        number += 'e';
+        number += std::to_string(exponent(random));
+      }
+      line += number;
+      line += coin(random) ? " " : "\t ";
     }
     ExpectSame(line);
   }

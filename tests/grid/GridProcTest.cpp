@@ -71,21 +71,20 @@ void ExpectNode(const CGridInt& grid, int row, int column, double base) {
 }
 
 TEST_F(GridProcTest, OneCellGridHasTwoRowsOfTwoPointsAndTheFullSummary) {
-  CGridRun run(Settings("Latitude Longitude LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT\n" +
-                   OneCell()));
+  CGridRun run(
+      Settings("Latitude Longitude LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT\n" + OneCell()));
   EXPECT_TRUE(run.Messages().empty());
   EXPECT_TRUE(run.job.OutputWritten());
-  const std::vector<std::string> expected = {
-      "Date (D/M/Y): 7/3/2026",
-      "Major version: 2",
-      "Minor version: 5",
-      "Grid size (seconds): 60.00000",
-      "Minimum lat, lon (decimal degrees): -30.0000000000, 150.0000000000",
-      "Maximum lat, lon (decimal degrees): -29.9833333333, 150.0166666667",
-      "Invalid data lines: 1",
-      "Points not compliant with grid: 0",
-      "Duplicate points: 0",
-      "Points used: 4"};
+  const std::vector<std::string> expected = {"Date (D/M/Y): 7/3/2026",
+                                             "Major version: 2",
+                                             "Minor version: 5",
+                                             "Grid size (seconds): 60.00000",
+                                             "Minimum lat, lon (decimal degrees): -30.0000000000, 150.0000000000",
+                                             "Maximum lat, lon (decimal degrees): -29.9833333333, 150.0166666667",
+                                             "Invalid data lines: 1",
+                                             "Points not compliant with grid: 0",
+                                             "Duplicate points: 0",
+                                             "Points used: 4"};
   EXPECT_EQ(run.Summary(), expected);
 
   const std::string bytes = ReadFileBytes(m_dir.File("out.MRGGrid"));
@@ -174,9 +173,9 @@ TEST_F(GridProcTest, SparseGridReadsBackWithEmptyRowsHeaderAndCodes) {
 
 TEST_F(GridProcTest, FirstPointAtANodeWinsWhetherTheRepeatIsAdjacentOrLater) {
   CGridRun run(Settings(Line(-30, 150, 10) + Line(-30, 150, 50) +  // repeat right after
-                   Line(-30, 150 + kMinute, 11) + Line(-30 + kMinute, 150, 12) +
-                   Line(-30 + kMinute, 150 + kMinute, 13) + Line(-30, 150 + kMinute, 60) +  // repeat later
-                   Line(-30, 150, 70)));
+                        Line(-30, 150 + kMinute, 11) + Line(-30 + kMinute, 150, 12) +
+                        Line(-30 + kMinute, 150 + kMinute, 13) + Line(-30, 150 + kMinute, 60) +  // repeat later
+                        Line(-30, 150, 70)));
   ASSERT_TRUE(run.job.OutputWritten());
   EXPECT_EQ(SummaryCounts(run.Summary()), Counts(0, 0, 3, 4));
   CGridInt grid;
@@ -186,11 +185,10 @@ TEST_F(GridProcTest, FirstPointAtANodeWinsWhetherTheRepeatIsAdjacentOrLater) {
 }
 
 TEST_F(GridProcTest, PointsOffTheLatticeAreCountedAndNearbyOnesSnapped) {
-  CGridRun run(Settings(OneCell() +
-                   Line(-30 + 0.5 * kMinute, 150, 14) +         // half a cell off in latitude
-                   Line(-30, 150 + 0.5 * kMinute, 14) +         // half a cell off in longitude
-                   Line(-30 + kMinute - 5e-7, 150 + 2 * kMinute + 5e-7, 15) +  // within tolerance of a node
-                   Line(-30, 150 + 2.5 * kMinute, 16)));        // widens the longitude extent by 2.5 cells
+  CGridRun run(Settings(OneCell() + Line(-30 + 0.5 * kMinute, 150, 14) +            // half a cell off in latitude
+                        Line(-30, 150 + 0.5 * kMinute, 14) +                        // half a cell off in longitude
+                        Line(-30 + kMinute - 5e-7, 150 + 2 * kMinute + 5e-7, 15) +  // within tolerance of a node
+                        Line(-30, 150 + 2.5 * kMinute, 16)));  // widens the longitude extent by 2.5 cells
   ASSERT_TRUE(run.job.OutputWritten()) << ::testing::PrintToString(run.Messages());
   EXPECT_EQ(SummaryCounts(run.Summary()), Counts(0, 3, 0, 5));
   EXPECT_EQ(run.Summary()[5], "Maximum lat, lon (decimal degrees): -29.9833333333, 150.0416666667");
@@ -204,13 +202,13 @@ TEST_F(GridProcTest, PointsOffTheLatticeAreCountedAndNearbyOnesSnapped) {
 
 TEST_F(GridProcTest, JunkLinesAreInvalidAndDoNotStopTheJob) {
   std::string text = OneCell();
-  text += "\n";                                               // blank
-  text += "   \t \r\n";                                       // white space only
-  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13\n";          // fifteen numbers
-  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan\n";      // not finite
+  text += "\n";                                           // blank
+  text += "   \t \r\n";                                   // white space only
+  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13\n";      // fifteen numbers
+  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 nan\n";  // not finite
   text += "-30 inf 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n";
-  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 1e39\n";     // beyond single precision
-  text += "1e400 150 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n";     // beyond double precision
+  text += "-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 1e39\n";                   // beyond single precision
+  text += "1e400 150 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n";                   // beyond double precision
   text += std::string("\0-30 150 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n", 42);  // starts with a zero byte
   text += "garbage \xff\xfe\x01 text\n";
   CGridRun run(Settings(text));
@@ -236,8 +234,8 @@ TEST_F(GridProcTest, LinesLongerThanTheBufferArriveInPieces) {
   std::string longLine = Line(-30, 150, 10);
   longLine.pop_back();
   longLine += std::string(6000, ' ') + "\r\n";
-  std::string text = longLine + Line(-30, 150 + kMinute, 11) + Line(-30 + kMinute, 150, 12) +
-                     Line(-30 + kMinute, 150 + kMinute, 13);
+  std::string text =
+      longLine + Line(-30, 150 + kMinute, 11) + Line(-30 + kMinute, 150, 12) + Line(-30 + kMinute, 150 + kMinute, 13);
   CGridRun run(Settings(text));
   ASSERT_TRUE(run.job.OutputWritten());
   EXPECT_EQ(SummaryCounts(run.Summary()), Counts(1, 0, 0, 4));
@@ -277,35 +275,34 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyStop{"NaNGridSize", "", std::nan(""), "Invalid grid size"},
         EarlyStop{"InfiniteGridSize", "", HUGE_VAL, "Invalid grid size"},
         EarlyStop{"EmptyFile", "", 60, "There are < 4 valid data points, cannot create grid"},
-        EarlyStop{"ThreeLines", Line(-30, 150, 1) + Line(-30, 150 + kMinute, 1) + Line(-30 + kMinute, 150, 1) +
-                                    "header\n",
-                  60, "There are < 4 valid data points, cannot create grid"},
+        EarlyStop{"ThreeLines",
+                  Line(-30, 150, 1) + Line(-30, 150 + kMinute, 1) + Line(-30 + kMinute, 150, 1) + "header\n", 60,
+                  "There are < 4 valid data points, cannot create grid"},
         // Lowest value 0 m (the LAT of most nodes), highest 650.1 m (the HAT of the last).
         EarlyStop{"RangeOver650m", Cell(-30, 150, kMinute, 0, 650.1 - 3.25), 60,
                   "The range of surface minimum and maximum values exceed 650"},
-        EarlyStop{"LatitudeExtentHalfACellOff",
-                  Cell(-30, 150, kMinute, 0, 1) + Line(-30 + 1.5 * kMinute, 150, 1), 60,
+        EarlyStop{"LatitudeExtentHalfACellOff", Cell(-30, 150, kMinute, 0, 1) + Line(-30 + 1.5 * kMinute, 150, 1), 60,
                   "The latitude extent points are not compliant with the specified grid"},
         // One degree at 1e-7 seconds is 3.6e10 rows.
         EarlyStop{"TooManyRows", Cell(-31, 150, 1.0, 0, 1), 1e-7, "Too many data points in file"},
         // 0.3 degree at 1e-6 seconds: 1.08e9 rows, just above the limit of 1073741823.
         EarlyStop{"JustAboveTheRowLimit", Cell(-30, 150, 0.3, 0, 1), 1e-6, "Too many data points in file"},
         // One row, but 100 degrees of longitude at 1e-4 seconds is 3.6e9 columns.
-        EarlyStop{"ColumnsBeyond32Bits",
-                  Line(-30, 50, 1) + Line(-30, 60, 1) + Line(-30, 100, 1) + Line(-30, 150, 1), 1e-4,
-                  "The longitude extent needs more columns than a grid file can hold"},
-        EarlyStop{"ExtremeCoordinates",
-                  Line(-1e308, -1e308, 1) + Line(1e308, 1e308, 1) + Line(0, 0, 1) + Line(1, 1, 1), 60,
-                  "Too many data points in file"}),
+        EarlyStop{"ColumnsBeyond32Bits", Line(-30, 50, 1) + Line(-30, 60, 1) + Line(-30, 100, 1) + Line(-30, 150, 1),
+                  1e-4, "The longitude extent needs more columns than a grid file can hold"},
+        EarlyStop{"ExtremeCoordinates", Line(-1e308, -1e308, 1) + Line(1e308, 1e308, 1) + Line(0, 0, 1) + Line(1, 1, 1),
+                  60, "Too many data points in file"}),
     [](const ::testing::TestParamInfo<EarlyStop>& info) { return std::string(info.param.name); });
 
 TEST_F(GridProcTest, UnopenableInputStopsWithTheInputPath) {
-  CGridProc::Settings s = Settings("");
-  s.inputPath = m_dir.File("missing.txt");
-  CGridRun run(s);
-  EXPECT_EQ(run.Messages(), std::vector<std::string>{"Cannot open file: \n" + s.inputPath});
-  EXPECT_FALSE(run.HasSummary());
-  EXPECT_FALSE(OutputExists());
+  for (const std::string& input : {m_dir.File("missing.txt"), m_dir.Path().string(), std::string()}) {
+    CGridProc::Settings s = Settings("");
+    s.inputPath = input;
+    CGridRun run(s);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{"Cannot open file: \n" + input});
+    EXPECT_FALSE(run.HasSummary());
+    EXPECT_FALSE(OutputExists());
+  }
 }
 
 TEST_F(GridProcTest, UncreatableOutputStopsWithoutSummary) {

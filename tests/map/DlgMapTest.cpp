@@ -1,4 +1,4 @@
-#include "map/DlgMap.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
@@ -8,12 +8,11 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "CoastFileWriter.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "grid/GridInt.h"
+#include "map/DlgMap.h"
 #include "map/MapData.h"
 #include "map/MapOwner.h"
 #include "support/TestSupport.h"
@@ -195,7 +194,7 @@ TEST_F(DlgMapTest, DragBeyondTheExtentStopsWithLimitOfPan) {
   Mouse(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
 }
 
-TEST_F(DlgMapTest, PaintsSeaLandTownsAndTheDot) {
+TEST_F(DlgMapTest, PaintsSeaLandTownsAndTheDotInItsColour) {
   ASSERT_TRUE(Open());
   m_map->ShowMarker(true, -39, 141);  // green, inside the island
   QImage image = Render();
@@ -212,24 +211,22 @@ TEST_F(DlgMapTest, PaintsSeaLandTownsAndTheDot) {
   m_map->HideMarker();
   image = Render();
   EXPECT_EQ(image.pixelColor(dot.x, dot.y), QColor(190, 180, 160));
-}
 
-TEST_F(DlgMapTest, MarkerOutsideTheViewRecentresTheMap) {
-  ASSERT_TRUE(Open());
+  // Red outside the grid; a position outside the view re-centres it at the same scale.
   const double scale = m_map->View().GetScale();
   m_map->ShowMarker(false, -10, 170);
-  const CMapRect view = m_map->View().ViewRect();
-  EXPECT_TRUE(view.Contains(CMapPt(170, -10)));
+  EXPECT_TRUE(m_map->View().ViewRect().Contains(CMapPt(170, -10)));
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), scale);
-  const QImage image = Render();
-  const CPixelPt dot = m_map->View().MapToClient(CMapPt(170, -10));
-  EXPECT_EQ(image.pixelColor(dot.x, dot.y), QColor(255, 0, 0));
+  image = Render();
+  const CPixelPt red = m_map->View().MapToClient(CMapPt(170, -10));
+  EXPECT_EQ(image.pixelColor(red.x, red.y), QColor(255, 0, 0));
 }
 
 TEST_F(DlgMapTest, PaintingWithoutAViewFillsTheSeaOnly) {
   // Every point on one meridian: no longitude span, so no view.
-  WriteFileBytes(m_dir.File(CMapData::kFileName),
-                 CCoastFileWriter().Header().Int32(1).Line({{145, -40}, {145, -30}}).Int32(1).Town(u"T", 145, -35).Bytes());
+  WriteFileBytes(
+      m_dir.File(CMapData::kFileName),
+      CCoastFileWriter().Header().Int32(1).Line({{145, -40}, {145, -30}}).Int32(1).Town(u"T", 145, -35).Bytes());
   ASSERT_TRUE(Open());
   ASSERT_FALSE(m_map->View().HasView());
   m_map->ShowMarker(true, -35, 145);

@@ -1,6 +1,6 @@
-#include "map/MapLabels.h"
-
 #include <gtest/gtest.h>
+
+#include "map/MapLabels.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ TEST(MapLabelsTest, BoxReachesFromLeftOfTheDotPastTheNameWithClearance) {
 
 TEST(MapLabelsTest, EarlierTownsWinAndSkippedTownsClaimNoSpace) {
   const CPixelRect a{0, 0, 50, 20};
-  const CPixelRect b{40, 0, 90, 20};   // overlaps a
-  const CPixelRect c{85, 0, 130, 20};  // overlaps only b, which is not drawn
+  const CPixelRect b{40, 0, 90, 20};    // overlaps a
+  const CPixelRect c{85, 0, 130, 20};   // overlaps only b, which is not drawn
   const CPixelRect d{130, 0, 150, 20};  // touches c: no shared pixel
   EXPECT_EQ(PlaceLabels({a, b, c, d}), (std::vector<bool>{true, false, true, true}));
   // The same boxes in another order: the file order decides.

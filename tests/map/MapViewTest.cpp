@@ -1,10 +1,10 @@
-#include "map/MapView.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "map/MapView.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST_F(MapViewTest, ZoomInLimitIsReachedAtASmallerScaleAwayFromTheEquator) {
   const CMapPt originBefore = m_view.GetOrigin();
   EXPECT_EQ(m_view.SetView(scale, CMapPt(0, 60)), EViewChange::kZoomLimit);
   EXPECT_EQ(m_view.SetView(scale, CMapPt(0, -60)), EViewChange::kZoomLimit);  // absolute latitude
-  EXPECT_DOUBLE_EQ(m_view.GetScale(), 4000);  // refused steps leave the view alone
+  EXPECT_DOUBLE_EQ(m_view.GetScale(), 4000);                                  // refused steps leave the view alone
   EXPECT_FLOAT_EQ(m_view.GetOrigin().m_y, originBefore.m_y);
   ASSERT_EQ(m_messages.size(), 2u);  // one message per refused step
   EXPECT_EQ(m_messages[0], "Limit of zoom reached");

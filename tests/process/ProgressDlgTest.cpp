@@ -181,8 +181,8 @@ TEST(ProgressDlg, PlacementIsKeptPerCaptionAndOffScreenCentres) {
     dialog.exec();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize size = dialog.frameGeometry().size();
-    EXPECT_EQ(dialog.frameGeometry().topLeft(), QPoint(area.x() + (area.width() - size.width()) / 2,
-                                                       area.y() + (area.height() - size.height()) / 2));
+    EXPECT_EQ(dialog.frameGeometry().topLeft(),
+              QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2));
   }
 }
 

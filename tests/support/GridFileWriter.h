@@ -19,8 +19,7 @@ struct CTestGridFile {
   std::string magic = "MRG";
   std::int32_t format = 1, reserved = 0;
   std::int32_t major = 3, minor = 7, year = 2096, month = 2, day = 29;  // future: no age notice
-  double gridSize = 1.0 / 60, minLat = -12.5, maxLat = -12.5 + 1.0 / 60, minLon = 130.25,
-         maxLon = 130.25 + 1.0 / 60;
+  double gridSize = 1.0 / 60, minLat = -12.5, maxLat = -12.5 + 1.0 / 60, minLon = 130.25, maxLon = 130.25 + 1.0 / 60;
   float offset = -50.0f, scale = 100.0f;
   std::vector<std::vector<Point>> rows;
 

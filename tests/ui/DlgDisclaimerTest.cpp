@@ -118,7 +118,8 @@ TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
 
 TEST(DlgDisclaimer, SingleButtonModeShowsOneOkButton) {
   CProgramFolder folder;
-  folder.Add("Grid_Expiry_Warning.rtf", ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
+  folder.Add("Grid_Expiry_Warning.rtf",
+             ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
   CDlgDisclaimer dialog("Marevert Grid file expired", "Grid_Expiry_Warning.rtf", true);
   dialog.show();
   EXPECT_TRUE(dialog.AcceptButton()->isHidden());
@@ -173,6 +174,7 @@ TEST(DlgDisclaimer, LinksOpenOnceOnALeftPressWithoutLeadingBlanks) {
   const QPoint field = PointOf(view, "our terms page");
   const QPoint detected = PointOf(view, "www.example.org/help");
   const QPoint plain = PointOf(view, "Read the");
+  EXPECT_TRUE(view->anchorAt(field).startsWith("   https://"));  // the blanks reach the dialog
 
   Mouse(view, QEvent::MouseMove, field, Qt::NoButton);
   Mouse(view, QEvent::MouseButtonPress, field, Qt::RightButton);

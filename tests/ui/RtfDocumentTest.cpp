@@ -24,7 +24,9 @@ const CRtfRun* RunWith(const CRtfDocument& doc, const std::string& needle) {
 TEST(RtfDocument, EscapesAndSpecialCharacters) {
   // \'hh is Windows-1252: 0x80 is the euro sign, 0xE9 e acute, 0x93/0x94 curly quotes.
   EXPECT_EQ(Text(R"({\rtf1\ansi \'80 5 caf\'e9 \'93q\'94})"), "\xE2\x82\xAC 5 caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D");
-  EXPECT_EQ(Text(R"({\rtf1 a\\b\{c\}d\~e})"), "a\\b{c}d\xC2\xA0" "e");
+  EXPECT_EQ(Text(R"({\rtf1 a\\b\{c\}d\~e})"),
+            "a\\b{c}d\xC2\xA0"
+            "e");
   EXPECT_EQ(Text(R"({\rtf1 one\line two\tab three\emdash\bullet})"), "one\ntwo\tthree\xE2\x80\x94\xE2\x80\xA2");
   // Line ends in the source are not text; the space after a control word is its delimiter.
   EXPECT_EQ(Text("{\\rtf1 \\b bold\r\n text\\b0  end}"), "bold text end");
@@ -34,17 +36,25 @@ TEST(RtfDocument, EscapesAndSpecialCharacters) {
 
 TEST(RtfDocument, UnicodeEscapesSkipTheirFallback) {
   // \u8364 with one fallback character (the default \uc1).
-  EXPECT_EQ(Text(R"({\rtf1 \u8364?5})"), "\xE2\x82\xAC" "5");
+  EXPECT_EQ(Text(R"({\rtf1 \u8364?5})"),
+            "\xE2\x82\xAC"
+            "5");
   // Negative parameters stand for code points above 32767; a hex escape is one fallback character.
   EXPECT_EQ(Text(R"({\rtf1 \u-3\'3fX})"), "\xEF\xBF\xBDX");
   EXPECT_EQ(Text(R"({\rtf1 \uc2\u233 ab c})"), "\xC3\xA9 c");
-  EXPECT_EQ(Text(R"({\rtf1 \uc0\u233 ab})"), "\xC3\xA9" "ab");
+  EXPECT_EQ(Text(R"({\rtf1 \uc0\u233 ab})"),
+            "\xC3\xA9"
+            "ab");
   // \uc is scoped to its group; the skip ends at a group boundary.
   EXPECT_EQ(Text(R"({\rtf1 {\uc3 \u233 x}y\u233 zw})"), "\xC3\xA9y\xC3\xA9w");
   // A surrogate pair (U+1F600) and lone halves.
   EXPECT_EQ(Text(R"({\rtf1 \u-10179?\u-8704?})"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(Text(R"({\rtf1 \u-10179?a})"), "\xEF\xBF\xBD" "a");
-  EXPECT_EQ(Text(R"({\rtf1 \u-8704?a})"), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(Text(R"({\rtf1 \u-10179?a})"),
+            "\xEF\xBF\xBD"
+            "a");
+  EXPECT_EQ(Text(R"({\rtf1 \u-8704?a})"),
+            "\xEF\xBF\xBD"
+            "a");
 }
 
 TEST(RtfDocument, GroupsScopeCharacterFormatAndParagraphsSplit) {
@@ -104,7 +114,7 @@ TEST(RtfDocument, HyperlinkFieldsGiveLinkedRuns) {
   EXPECT_EQ(doc.PlainText(), "Go to here now.\ninside 7 mail");
   EXPECT_EQ(RunWith(doc, "here")->link, "https://example.org/a b");
   EXPECT_TRUE(RunWith(doc, "here")->underline);
-  EXPECT_EQ(RunWith(doc, " now.")->link, "");  // the link ends with the field
+  EXPECT_EQ(RunWith(doc, " now.")->link, "");   // the link ends with the field
   EXPECT_EQ(RunWith(doc, "inside")->link, "");  // a jump inside the document
   EXPECT_EQ(RunWith(doc, "7")->link, "");
   EXPECT_EQ(RunWith(doc, "mail")->link, "mailto:x@example.org");
@@ -118,7 +128,8 @@ TEST(RtfDocument, MalformedInputNeverBreaksTheReader) {
   EXPECT_EQ(Text(R"({\rtf1 ab)"), "ab");
   EXPECT_EQ(Text("{\\rtf1 ab\\"), "ab");
   EXPECT_EQ(Text(R"({\rtf1 a}}}} b})"), "a b");  // stray closing braces
-  EXPECT_EQ(Text(R"({\rtf1 \fs99999999999999999999 big\u99999999999?x\bin-5 y\bin99999999999 z})"), "big\xEF\xBF\xBDxy");
+  EXPECT_EQ(Text(R"({\rtf1 \fs99999999999999999999 big\u99999999999?x\bin-5 y\bin99999999999 z})"),
+            "big\xEF\xBF\xBDxy");
   EXPECT_EQ(Text(std::string("{\\rtf1 a\0b}", 11)), std::string("a\0b", 3));
 
   // Very deep nesting is skipped, quickly and without exhausting the stack.
