@@ -21,11 +21,8 @@ class CDataPt {
   explicit CDataPt(const std::array<double, kSurfaceCount>& values);
 
   // The decoded value of surface k (0..13), in metres: code / s_scale + s_offset
-  // computed in double, rounded to float. Inline: interpolation decodes 56 codes a call.
-  float GetValue(int k) const {
-    return static_cast<float>(static_cast<double>(m_codes[k]) / static_cast<double>(s_scale) +
-                              static_cast<double>(s_offset));
-  }
+  // computed in double, rounded to float.
+  float GetValue(int k) const;
 
   // (v - s_offset) * s_scale in float, plus 0.5 in double, truncated toward zero and
   // clamped to 0..65535 (a value a hair below the offset must not wrap around).

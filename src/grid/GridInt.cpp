@@ -88,6 +88,10 @@ std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
 std::ptrdiff_t CGridInt::FindNode(std::size_t r, std::int32_t column) const {
   const RowIndex& index = m_index[r];
   if (!index.valid) return FindColumn(m_rows[r], column);
+  if (index.count == 1) {  // a row without gaps
+    const std::int64_t at = static_cast<std::int64_t>(column) - index.inlineRuns[0].column;
+    return at >= 0 && at < static_cast<std::int64_t>(m_rows[r].size()) ? static_cast<std::ptrdiff_t>(at) : -1;
+  }
   const Run* runs = index.Runs();
   const Run* runsEnd = runs + index.count;
   const Run* next =
@@ -206,31 +210,35 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   const double area = g * g;
 
   // Combine the decoded corner values surface by surface, in the order SE, SW, NW, NE,
-  // then code the results. Working on local copies keeps the compiler from assuming
-  // that `result` overlaps a corner, which would stop it from keeping values in
-  // registers and from vectorising the coding.
+  // then code the results. Values are looked up in a decoding table by code: the
+  // model's own table while the coding values it was made for hold, otherwise a small
+  // one for just these four corners. Both go through the same loop, so that both give
+  // bit for bit the same result.
   constexpr int kSurfaces = CDataPt::kSurfaceCount;
+  const double* decoded = m_decoded.data();
   const std::uint16_t* sw = corners[0]->m_codes.data();
   const std::uint16_t* se = corners[1]->m_codes.data();
   const std::uint16_t* nw = corners[2]->m_codes.data();
   const std::uint16_t* ne = corners[3]->m_codes.data();
-  std::array<float, kSurfaces> values;
+  double cornerTable[4 * kSurfaces];
+  std::uint16_t cornerIndex[4][kSurfaces];
   const bool tableHolds =
       !m_decoded.empty() &&
       std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
       std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
-  if (tableHolds) {
-    const double* decoded = m_decoded.data();
-    for (int k = 0; k < kSurfaces; ++k) {
-      const double sum = wSE * decoded[se[k]] + wSW * decoded[sw[k]] + wNW * decoded[nw[k]] + wNE * decoded[ne[k]];
-      values[k] = static_cast<float>(sum / area);
-    }
-  } else {
-    for (int k = 0; k < kSurfaces; ++k) {
-      const double sum = wSE * corners[1]->GetValue(k) + wSW * corners[0]->GetValue(k) + wNW * corners[2]->GetValue(k) +
-                         wNE * corners[3]->GetValue(k);
-      values[k] = static_cast<float>(sum / area);
-    }
+  if (!tableHolds) {
+    for (int x = 0; x < 4; ++x)
+      for (int k = 0; k < kSurfaces; ++k) {
+        cornerTable[x * kSurfaces + k] = corners[x]->GetValue(k);
+        cornerIndex[x][k] = static_cast<std::uint16_t>(x * kSurfaces + k);
+      }
+    decoded = cornerTable;
+    sw = cornerIndex[0], se = cornerIndex[1], nw = cornerIndex[2], ne = cornerIndex[3];
+  }
+  std::array<float, kSurfaces> values;
+  for (int k = 0; k < kSurfaces; ++k) {
+    const double sum = wSE * decoded[se[k]] + wSW * decoded[sw[k]] + wNW * decoded[nw[k]] + wNE * decoded[ne[k]];
+    values[k] = static_cast<float>(sum / area);
   }
   result.m_codes = CDataPt::EncodeAll(values);
   return true;
@@ -291,6 +299,7 @@ void CGridInt::SetRowCount(std::size_t count) {
   m_index.shrink_to_fit();
   m_rows.resize(count);
   m_index.resize(count);
+  if (count == 0) return;  // nothing to interpolate yet: no table
   if (m_decoded.empty() ||
       std::bit_cast<std::uint32_t>(m_decodedOffset) != std::bit_cast<std::uint32_t>(CDataPt::s_offset) ||
       std::bit_cast<std::uint32_t>(m_decodedScale) != std::bit_cast<std::uint32_t>(CDataPt::s_scale)) {

@@ -116,16 +116,43 @@ TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
   EXPECT_NEAR(At(-30 + g / 2, 150 + g - 0.5 * kT), 32767, 1);
 }
 
-TEST_F(GridIntTest, GetNodeAnswersNoneOutsideTheRows) {
-  Build(
-      3, 4, 0.25, [](int r, int c) { return c != 2 || r == 1; }, [](int r, int c) { return r * 10 + c; });
-  EXPECT_EQ(m_grid.GetNode(1, 2)->m_codes[0], 12);
-  EXPECT_EQ(m_grid.GetNode(0, 2), nullptr);
-  for (auto [r, c] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 4}, {0, 0x7fffffff}, {-0x7fffffff - 1, 0}})
-    EXPECT_EQ(m_grid.GetNode(r, c), nullptr);
-  m_grid.SetNode(0, 3, Flat(99));  // replaces
-  EXPECT_EQ(m_grid.GetNode(0, 3)->m_codes[0], 99);
-  EXPECT_EQ(m_grid.GetRow(0).size(), 3u);
+TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
+  // A model made under other coding values decodes on the fly; one made under the
+  // current values uses its lookup table. Both must give the same codes.
+  const auto build = [](CGridInt& grid) {
+    CGridInt::Header h;
+    h.gridSize = 1.0 / 60, h.minLat = -30, h.maxLat = -30 + 9.0 / 60, h.minLon = 150, h.maxLon = 150 + 9.0 / 60;
+    grid.SetHeader(h);
+    grid.SetRowCount(10);
+    for (int r = 0; r < 10; ++r)
+      for (int c = 0; c < 10; ++c) {
+        CDataPt p;
+        for (int k = 0; k < 14; ++k)
+          p.m_codes[k] = static_cast<std::uint16_t>((r * 7919 + c * 104729 + k * 611) % 65536);
+        grid.SetNode(r, c, p);
+      }
+  };
+  CDataPt::s_offset = 12.5f, CDataPt::s_scale = 3.0f;
+  CGridInt decoding;
+  build(decoding);
+  CDataPt::s_offset = -50.0f, CDataPt::s_scale = 100.0f;
+  build(m_grid);
+  // Surface 12 here ends up just at a rounding edge: with the decoded corner values
+  // left unrounded (a compiler fault once seen) the code came out as 35145.
+  for (const CGridInt* grid : {&m_grid, &decoding}) {
+    CDataPt pinned;
+    ASSERT_TRUE(grid->Interpolate(-29.858207095414709, 150.10795403184483, pinned));
+    EXPECT_EQ(pinned.m_codes[12], 35146);
+  }
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> unit(0.0, 9.0 / 60);
+  for (int i = 0; i < 20000; ++i) {
+    const double lat = -30 + unit(random), lon = 150 + unit(random);
+    CDataPt a, b;
+    ASSERT_TRUE(m_grid.Interpolate(lat, lon, a));
+    ASSERT_TRUE(decoding.Interpolate(lat, lon, b));
+    ASSERT_EQ(a.m_codes, b.m_codes) << lat << " " << lon;
+  }
 }
 
 TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
@@ -153,6 +180,8 @@ TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
       if (way == 1) m_grid.SortRow(0);
     }
     ASSERT_EQ(m_grid.GetRow(0).size(), reference.size());
+    EXPECT_EQ(m_grid.GetNode(-1, 0), nullptr);
+    EXPECT_EQ(m_grid.GetNode(1, 0), nullptr);
     for (int column = -25; column < span; ++column) {
       const CDataPt* node = m_grid.GetNode(0, column);
       const auto it = reference.find(column);

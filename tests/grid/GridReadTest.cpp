@@ -18,15 +18,20 @@ static std::atomic<std::size_t> g_largestAllocation{0};
 
 // GCC cannot see that the replaced new and delete below are a matching pair.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+static void* TrackedAllocation(std::size_t size) noexcept {
   std::size_t seen = g_largestAllocation.load();
   while (size > seen && !g_largestAllocation.compare_exchange_weak(seen, size)) {
   }
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size) {
+  if (void* p = TrackedAllocation(size)) return p;
   throw std::bad_alloc();
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return TrackedAllocation(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
