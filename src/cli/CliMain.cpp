@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   AddInfoCommand(app, exitCode);
+  AddBuildGridCommand(app, exitCode);
   AddPointCommand(app, exitCode);
 
   try {
