@@ -2,22 +2,19 @@
 
 #include "ui/DlgAbout.h"
 #include "ui/DlgGridFile.h"
+#include "ui/DlgPtTransform.h"
 #include "ui/PageBase.h"
 
 namespace {
-// The file and point transformation pages are not part of the program yet; their tabs
-// show an empty page until CDlgFileTransform and CDlgPtTransform are plugged in here.
+// The file transformation page is not part of the program yet; its tab shows an empty
+// page until CDlgFileTransform is plugged in here.
 CPageBase* CreateFileTransformPage(CGridInt* /*grid*/, QWidget* parent) {
   auto* page = new CPageBase(parent);
   page->setObjectName(QStringLiteral("fileTransformPlaceholder"));
   return page;
 }
 
-CPageBase* CreatePointTransformPage(CGridInt* /*grid*/, QWidget* parent) {
-  auto* page = new CPageBase(parent);
-  page->setObjectName(QStringLiteral("pointTransformPlaceholder"));
-  return page;
-}
+CPageBase* CreatePointTransformPage(CGridInt* grid, QWidget* parent) { return new CDlgPtTransform(grid, parent); }
 
 CPageBase* CreateGridFilePage(CGridInt* grid, QWidget* parent) { return new CDlgGridFile(grid, parent); }
 
