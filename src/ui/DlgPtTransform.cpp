@@ -73,6 +73,14 @@ QLabel* MakeLabel(QWidget* parent, const CDialogUnits& du, const char* text, QRe
   return label;
 }
 
+// A field label, widened to its text where the font needs more than its units but never
+// reaching the edit that it names.
+void MakeFieldLabel(QWidget* parent, const CDialogUnits& du, const char* text, QRect units, int editLeft) {
+  QLabel* label = MakeLabel(parent, du, text, units);
+  const int room = du.X(editLeft) - label->x() - 2;
+  label->resize(std::clamp(label->sizeHint().width(), label->width(), std::max(label->width(), room)), label->height());
+}
+
 QLineEdit* MakeEdit(QWidget* parent, const CDialogUnits& du, const char* name, QRect units) {
   auto* edit = new QLineEdit(parent);  // any text may be typed; the checks say what is wrong
   edit->setObjectName(QString::fromLatin1(name));
@@ -137,19 +145,19 @@ void CDlgPtTransform::CreateControls() {
   m_stGrid = MakeLabel(this, du, "", QRect(7, 2, 291, 10));
   m_stGrid->setObjectName(QStringLiteral("gridStatus"));
 
-  MakeLabel(this, du, "Latitude (Dec. Deg.):", QRect(7, 15, 70, 9));
+  MakeFieldLabel(this, du, "Latitude (Dec. Deg.):", QRect(7, 15, 70, 9), 87);
   m_edLat = MakeEdit(this, du, "latitude", QRect(87, 13, 100, 12));
   m_stLatMsg = MakeLabel(this, du, "", QRect(190, 14, 97, 10));
 
-  MakeLabel(this, du, "Longitude (Dec. Deg.):", QRect(7, 28, 78, 9));
+  MakeFieldLabel(this, du, "Longitude (Dec. Deg.):", QRect(7, 28, 78, 9), 87);
   m_edLon = MakeEdit(this, du, "longitude", QRect(87, 26, 100, 12));
   m_stLonMsg = MakeLabel(this, du, "", QRect(190, 27, 103, 10));
 
-  MakeLabel(this, du, "Height/Depth (m):", QRect(7, 41, 74, 9));
+  MakeFieldLabel(this, du, "Height/Depth (m):", QRect(7, 41, 74, 9), 87);
   m_edHt = MakeEdit(this, du, "height", QRect(87, 39, 100, 12));
   m_stHtMsg = MakeLabel(this, du, "", QRect(190, 40, 108, 10));
 
-  MakeLabel(this, du, "Vertical reference:", QRect(7, 54, 73, 9));
+  MakeFieldLabel(this, du, "Vertical reference:", QRect(7, 54, 73, 9), 87);
   m_cbFrom = new QComboBox(this);
   m_cbFrom->setObjectName(QStringLiteral("from"));
   m_cbFrom->setEditable(false);
