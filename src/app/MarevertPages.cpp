@@ -3,19 +3,13 @@
 #include "ui/DlgAbout.h"
 #include "ui/DlgFileTransform.h"
 #include "ui/DlgGridFile.h"
+#include "ui/DlgPtTransform.h"
 #include "ui/PageBase.h"
 
 namespace {
 CPageBase* CreateFileTransformPage(CGridInt* grid, QWidget* parent) { return new CDlgFileTransform(grid, parent); }
 
-// The point transformation page is not part of the program yet; its tab shows an empty
-// page until CDlgPtTransform is plugged in here.
-
-CPageBase* CreatePointTransformPage(CGridInt* /*grid*/, QWidget* parent) {
-  auto* page = new CPageBase(parent);
-  page->setObjectName(QStringLiteral("pointTransformPlaceholder"));
-  return page;
-}
+CPageBase* CreatePointTransformPage(CGridInt* grid, QWidget* parent) { return new CDlgPtTransform(grid, parent); }
 
 CPageBase* CreateGridFilePage(CGridInt* grid, QWidget* parent) { return new CDlgGridFile(grid, parent); }
 
