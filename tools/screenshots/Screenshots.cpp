@@ -42,6 +42,11 @@ int main(int argc, char** argv) {
   // settings are neither read nor changed. Messages go to the console.
   CMemoryProfile profile;
   CScopedProfile scopedProfile(&profile);
+  // The point page shows a worked example: a depth off Sydney Heads on the demo grid.
+  profile.WriteString("Point Transform", "From", "LAT");
+  profile.WriteString("Point Transform", "Lat", "-33.85");
+  profile.WriteString("Point Transform", "Lon", "151.35");
+  profile.WriteString("Point Transform", "Ht", "1.5");
   CThreadJobRunner runner(false);
   CScopedJobRunner scopedRunner(&runner);
 
