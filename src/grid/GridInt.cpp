@@ -261,7 +261,9 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
 
   // Decode the 56 corner codes exactly as CDataPt::GetValue does (in double, rounded to
   // float) in one pass that the compiler vectorises, then combine them surface by
-  // surface in the order SE, SW, NW, NE and code the results.
+  // surface in the order SE, SW, NW, NE and code the results. Keep the two passes apart:
+  // with the decoding folded into the weighted sum, GCC 12 at -O3 drops the rounding to
+  // float for the last surface (see GetValue).
   constexpr int kSurfaces = CDataPt::kSurfaceCount;
   enum { kSW, kSE, kNW, kNE };
   std::uint16_t codes[4][kSurfaces];
