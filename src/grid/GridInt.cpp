@@ -103,6 +103,7 @@ std::ptrdiff_t CGridInt::FindNode(std::size_t r, std::int32_t column, bool pair)
     while (next != runs + count && next->column <= column) ++next;
   } else {
     next = std::upper_bound(runs, runs + count, column, [](std::int32_t c, const Run& run) { return c < run.column; });
+    if (next == runs) return -1;  // left of the first run
   }
   const Run& start = *(next - 1);
   if (column < start.column) return -1;
