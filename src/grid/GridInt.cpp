@@ -1,6 +1,7 @@
 #include "grid/GridInt.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,9 @@ constexpr double kSecondsPerDay = 86400.0;
 // Gap-skipping probes of a row search before it turns to plain bisection.
 constexpr int kSkipProbes = 4;
 
+// Number of 16-bit codes.
+constexpr std::size_t kCodeCount = 65536;
+
 std::string Format(const char* format, double value) {
   char text[128];
   std::snprintf(text, sizeof text, format, value);
@@ -48,11 +52,20 @@ void CGridInt::Reset() {
   m_refs.shrink_to_fit();
   m_moreRuns.clear();
   m_moreRuns.shrink_to_fit();
+  m_decoded.clear();
+  m_decoded.shrink_to_fit();
   m_filePath.clear();
   SetHeader(Header{});
 }
 
 bool CGridInt::IsLoaded() const { return m_gridSize > 0 && m_rows.size() >= 2; }
+
+bool CGridInt::DecodeTableHolds() const {
+  // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
+  return !m_decoded.empty() &&
+         std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
+         std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
+}
 
 std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
   if (row.empty()) return -1;
@@ -151,7 +164,10 @@ CGridInt::CGridInt(const CGridInt& other)
       m_day(other.m_day),
       m_rows(other.m_rows),
       m_refs(other.m_refs.size()),
-      m_moreRuns(other.m_moreRuns.size()) {
+      m_moreRuns(other.m_moreRuns.size()),
+      m_decoded(other.m_decoded),
+      m_decodedOffset(other.m_decodedOffset),
+      m_decodedScale(other.m_decodedScale) {
   for (std::size_t r = 0; r < m_rows.size(); ++r) {
     if (other.m_refs[r].runCount == kUnindexed)
       m_refs[r].runCount = kUnindexed;
@@ -272,11 +288,19 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   std::memcpy(codes[kSE], southPair[1].point.m_codes.data(), sizeof codes[0]);
   std::memcpy(codes[kNW], northPair[0].point.m_codes.data(), sizeof codes[0]);
   std::memcpy(codes[kNE], northPair[1].point.m_codes.data(), sizeof codes[0]);
-  const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
   float decoded[4][kSurfaces];
-  for (int x = 0; x < 4; ++x)
-    for (int k = 0; k < kSurfaces; ++k)
-      decoded[x][k] = static_cast<float>(static_cast<double>(codes[x][k]) / scale + offset);
+  if (DecodeTableHolds()) {
+    // The model's table of decoded values still holds: look them up (cheaper than 56
+    // divisions; floats keep the table at 256 KB, mostly in cache).
+    const float* table = m_decoded.data();
+    for (int x = 0; x < 4; ++x)
+      for (int k = 0; k < kSurfaces; ++k) decoded[x][k] = table[codes[x][k]];
+  } else {
+    const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
+    for (int x = 0; x < 4; ++x)
+      for (int k = 0; k < kSurfaces; ++k)
+        decoded[x][k] = static_cast<float>(static_cast<double>(codes[x][k]) / scale + offset);
+  }
   std::array<float, kSurfaces> values;
   for (int k = 0; k < kSurfaces; ++k) {
     const double sum = wSE * static_cast<double>(decoded[kSE][k]) + wSW * static_cast<double>(decoded[kSW][k]) +
@@ -345,6 +369,16 @@ void CGridInt::SetRowCount(std::size_t count) {
   m_rows.resize(count);
   m_refs.resize(count);
   m_moreRuns.resize(count);
+  if (count == 0 || DecodeTableHolds()) return;
+  // GetValue of every code under the coding values now in force.
+  m_decoded.resize(kCodeCount);
+  CDataPt point;
+  for (std::size_t code = 0; code < kCodeCount; ++code) {
+    point.m_codes[0] = static_cast<std::uint16_t>(code);
+    m_decoded[code] = point.GetValue(0);
+  }
+  m_decodedOffset = CDataPt::s_offset;
+  m_decodedScale = CDataPt::s_scale;
 }
 
 void CGridInt::SetNode(std::int32_t row, std::int32_t column, const CDataPt& point) {

@@ -129,4 +129,10 @@ class CGridInt {
   std::vector<Row> m_rows;
   std::vector<RowRef> m_refs;                // one per row
   std::vector<std::vector<Run>> m_moreRuns;  // all of a row's runs, when they do not fit inline
+
+  // GetValue of every code under the coding values in force when the row table was
+  // made (SetRowCount); used only while those values still hold.
+  bool DecodeTableHolds() const;
+  std::vector<float> m_decoded;
+  float m_decodedOffset = 0, m_decodedScale = 0;
 };

@@ -159,13 +159,19 @@ TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
 TEST_F(GridIntTest, MatchesThePlainComputationBitForBit) {
   // Interpolation decodes and combines all surfaces at once; each result must still be
   // exactly what decoding corner by corner with GetValue, weighting in double and coding
-  // again gives, under several coding values and with codes over the whole range.
+  // again gives, under several coding values and with codes over the whole range, both
+  // for a model made under the coding values in force and for one made under others.
   constexpr int kSize = 8;
   const double g = 1.0 / 60;
   std::mt19937 random(11);
   std::uniform_real_distribution<double> unit(0.0, (kSize - 1) * g);
-  for (auto [offset, scale] : {std::pair{0.0f, 100.0f}, {-50.0f, 100.0f}, {12.5f, 3.0f}, {-100.0f, 1000.0f}}) {
-    CDataPt::s_offset = offset, CDataPt::s_scale = scale;
+  for (auto [offset, scale, madeUnderOthers] : {std::tuple{0.0f, 100.0f, false},
+                                                {-50.0f, 100.0f, false},
+                                                {12.5f, 3.0f, false},
+                                                {-100.0f, 1000.0f, false},
+                                                {-50.0f, 100.0f, true},
+                                                {12.5f, 3.0f, true}}) {
+    CDataPt::s_offset = madeUnderOthers ? 1.0f : offset, CDataPt::s_scale = madeUnderOthers ? 7.0f : scale;
     Build(
         kSize, kSize, g, [](int, int) { return true; }, [](int, int) { return 0; });
     for (int r = 0; r < kSize; ++r)
@@ -174,6 +180,7 @@ TEST_F(GridIntTest, MatchesThePlainComputationBitForBit) {
         for (auto& code : p.m_codes) code = static_cast<std::uint16_t>(random());
         m_grid.SetNode(r, c, p);
       }
+    CDataPt::s_offset = offset, CDataPt::s_scale = scale;
     for (int i = 0; i < 5000; ++i) {
       const double lat = -30 + unit(random), lon = 150 + unit(random);
       const double rho = (lat + 30) / g, gamma = (lon - 150) / g;
