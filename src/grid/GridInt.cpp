@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "common/PathUtil.h"
 #include "grid/GridRead.h"
@@ -24,11 +25,11 @@ constexpr double kMaxCellIndex = 2147483646.0;
 constexpr long long kExpiryDays = 184;
 constexpr double kSecondsPerDay = 86400.0;
 
-// Number of 16-bit codes.
-constexpr std::size_t kCodeCount = 65536;
-
 // Gap-skipping probes of a row search before it turns to plain bisection.
 constexpr int kSkipProbes = 4;
+
+// Number of 16-bit codes.
+constexpr std::size_t kCodeCount = 65536;
 
 std::string Format(const char* format, double value) {
   char text[128];
@@ -47,8 +48,10 @@ void CGridInt::LoadFile(const std::string& path) {
 void CGridInt::Reset() {
   m_rows.clear();
   m_rows.shrink_to_fit();
-  m_index.clear();
-  m_index.shrink_to_fit();
+  m_refs.clear();
+  m_refs.shrink_to_fit();
+  m_moreRuns.clear();
+  m_moreRuns.shrink_to_fit();
   m_decoded.clear();
   m_decoded.shrink_to_fit();
   m_filePath.clear();
@@ -56,6 +59,13 @@ void CGridInt::Reset() {
 }
 
 bool CGridInt::IsLoaded() const { return m_gridSize > 0 && m_rows.size() >= 2; }
+
+bool CGridInt::DecodeTableHolds() const {
+  // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
+  return !m_decoded.empty() &&
+         std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
+         std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
+}
 
 std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
   if (row.empty()) return -1;
@@ -85,65 +95,115 @@ std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
   return -1;
 }
 
-std::ptrdiff_t CGridInt::FindNode(std::size_t r, std::int32_t column) const {
-  const RowIndex& index = m_index[r];
-  if (!index.valid) return FindColumn(m_rows[r], column);
-  if (index.count == 1) {  // a row without gaps
-    const std::int64_t at = static_cast<std::int64_t>(column) - index.inlineRuns[0].column;
-    return at >= 0 && at < static_cast<std::int64_t>(m_rows[r].size()) ? static_cast<std::ptrdiff_t>(at) : -1;
+std::ptrdiff_t CGridInt::FindNode(std::size_t r, std::int32_t column, bool pair) const {
+  const RowRef& ref = m_refs[r];
+  const std::int32_t count = ref.runCount;
+  if (count == kUnindexed) {
+    const Row& nodes = m_rows[r];
+    const std::ptrdiff_t at = FindColumn(nodes, column);
+    if (at < 0 || !pair) return at;
+    const std::size_t east = static_cast<std::size_t>(at) + 1;
+    return east < nodes.size() && nodes[east].column == column + 1 ? at : -1;
   }
-  const Run* runs = index.Runs();
-  const Run* runsEnd = runs + index.count;
-  const Run* next =
-      std::upper_bound(runs, runsEnd, column, [](std::int32_t c, const Run& run) { return c < run.column; });
-  if (next == runs) return -1;
+  if (count == 0) return -1;
+  // The run holding the column, if any: the last one starting at or before it.
+  const Run* runs = Runs(r);
+  const Run* next;
+  if (count == 1) {  // a row without gaps
+    next = runs + 1;
+  } else if (count <= kInlineRuns) {
+    next = runs + 1;
+    while (next != runs + count && next->column <= column) ++next;
+  } else {
+    next = std::upper_bound(runs, runs + count, column, [](std::int32_t c, const Run& run) { return c < run.column; });
+    if (next == runs) return -1;  // left of the first run
+  }
   const Run& start = *(next - 1);
-  const std::int64_t end =
-      next == runsEnd ? static_cast<std::int64_t>(m_rows[r].size()) : static_cast<std::int64_t>(next->index);
+  if (column < start.column) return -1;
+  const std::int64_t end = next == runs + count ? ref.size : next->index;
+  // Consecutive columns always share a run, so the east neighbour is in this run too.
   const std::int64_t at = static_cast<std::int64_t>(start.index) + (static_cast<std::int64_t>(column) - start.column);
-  return at < end ? static_cast<std::ptrdiff_t>(at) : -1;
+  return at + (pair ? 1 : 0) < end ? static_cast<std::ptrdiff_t>(at) : -1;
 }
 
-void CGridInt::RowIndex::Add(const Run& run) {
-  if (count < kInlineRuns) {
-    inlineRuns[count] = run;
+void CGridInt::AddRun(std::size_t r, const Run& run) {
+  RowRef& ref = m_refs[r];
+  if (ref.runCount < kInlineRuns) {
+    ref.inlineRuns[ref.runCount] = run;
   } else {
-    if (count == kInlineRuns) moreRuns.assign(inlineRuns, inlineRuns + kInlineRuns);
-    moreRuns.push_back(run);
+    std::vector<Run>& more = m_moreRuns[r];
+    if (ref.runCount == kInlineRuns) more.assign(ref.inlineRuns, ref.inlineRuns + kInlineRuns);
+    more.push_back(run);
   }
-  ++count;
+  ++ref.runCount;
 }
 
 void CGridInt::IndexRow(std::size_t r) {
   const Row& nodes = m_rows[r];
-  RowIndex& index = m_index[r];
-  index = RowIndex{};
+  m_refs[r] = RowRef{};
+  m_refs[r].nodes = nodes.data();
+  m_refs[r].size = static_cast<std::int32_t>(nodes.size());
+  m_moreRuns[r].clear();
   for (std::size_t i = 0; i < nodes.size(); ++i)
     if (i == 0 || nodes[i].column != nodes[i - 1].column + 1)
-      index.Add({nodes[i].column, static_cast<std::int32_t>(i)});
-  index.moreRuns.shrink_to_fit();
+      AddRun(r, {nodes[i].column, static_cast<std::int32_t>(i)});
+  m_moreRuns[r].shrink_to_fit();
+}
+
+CGridInt::CGridInt(const CGridInt& other)
+    : m_filePath(other.m_filePath),
+      m_maxLat(other.m_maxLat),
+      m_minLat(other.m_minLat),
+      m_maxLon(other.m_maxLon),
+      m_minLon(other.m_minLon),
+      m_gridSize(other.m_gridSize),
+      m_majorVersion(other.m_majorVersion),
+      m_minorVersion(other.m_minorVersion),
+      m_year(other.m_year),
+      m_month(other.m_month),
+      m_day(other.m_day),
+      m_rows(other.m_rows),
+      m_refs(other.m_refs.size()),
+      m_moreRuns(other.m_moreRuns.size()),
+      m_decoded(other.m_decoded),
+      m_decodedOffset(other.m_decodedOffset),
+      m_decodedScale(other.m_decodedScale) {
+  for (std::size_t r = 0; r < m_rows.size(); ++r) {
+    if (other.m_refs[r].runCount == kUnindexed)
+      m_refs[r].runCount = kUnindexed;
+    else
+      IndexRow(r);
+  }
+}
+
+CGridInt& CGridInt::operator=(const CGridInt& other) {
+  if (this != &other) {
+    CGridInt copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
 }
 
 const CDataPt* CGridInt::GetNode(std::int32_t row, std::int32_t column) const {
   if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return nullptr;
-  const std::ptrdiff_t at = FindNode(static_cast<std::size_t>(row), column);
+  const std::ptrdiff_t at = FindNode(static_cast<std::size_t>(row), column, false);
   return at < 0 ? nullptr : &m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(at)].point;
 }
 
-bool CGridInt::GetCell(std::int32_t row, std::int32_t column, const CDataPt* corners[4]) const {
-  if (row < 0 || static_cast<std::size_t>(row) + 1 >= m_rows.size()) return false;
-  // One search per row: the east neighbour, if present, is the next node of the row.
-  for (int side = 0; side < 2; ++side) {
-    const std::size_t r = static_cast<std::size_t>(row) + side;
-    const Row& nodes = m_rows[r];
-    const std::ptrdiff_t west = FindNode(r, column);
-    if (west < 0) return false;
-    const std::size_t east = static_cast<std::size_t>(west) + 1;
-    if (east >= nodes.size() || nodes[east].column != column + 1) return false;
-    corners[2 * side] = &nodes[static_cast<std::size_t>(west)].point;
-    corners[2 * side + 1] = &nodes[east].point;
-  }
-  return true;
+const CGridInt::Node* CGridInt::FindCell(std::int32_t row, std::int32_t column, const Node*& north) const {
+  if (row < 0 || static_cast<std::size_t>(row) + 1 >= m_rows.size()) return nullptr;
+  const std::size_t r = static_cast<std::size_t>(row);
+  // Both rows are settled from their records alone; the nodes are read afterwards,
+  // side by side.
+  const std::ptrdiff_t south = FindNode(r, column, true);
+  if (south < 0) return nullptr;
+  const std::ptrdiff_t northAt = FindNode(r + 1, column, true);
+  if (northAt < 0) return nullptr;
+  const auto nodesOf = [this](std::size_t at) {
+    return m_refs[at].runCount == kUnindexed ? m_rows[at].data() : m_refs[at].nodes;
+  };
+  north = nodesOf(r + 1) + northAt;
+  return nodesOf(r) + south;
 }
 
 // Interpolation contract: row r of the lattice lies at latitude m_minLat + r * g and
@@ -182,20 +242,27 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   }
 
   // The nominal cell first, then the neighbours across the lines the position lies on.
-  const CDataPt* corners[4];  // SW, SE, NW, NE
+  // Each pair holds a west corner and, next to it, its east neighbour.
+  const Node* northPair = nullptr;
   std::int32_t r = i, c = j;
-  if (!GetCell(r, c, corners)) {
-    if (onRow && GetCell(i - 1, j, corners)) {
+  const Node* southPair = FindCell(r, c, northPair);
+  if (!southPair) {
+    if (onRow && (southPair = FindCell(i - 1, j, northPair))) {
       r = i - 1;
-    } else if (onColumn && GetCell(i, j - 1, corners)) {
+    } else if (onColumn && (southPair = FindCell(i, j - 1, northPair))) {
       c = j - 1;
-    } else if (onRow && onColumn && GetCell(i - 1, j - 1, corners)) {
+    } else if (onRow && onColumn && (southPair = FindCell(i - 1, j - 1, northPair))) {
       r = i - 1;
       c = j - 1;
     } else {
       return false;
     }
   }
+  // Start fetching both pairs while the weights are worked out.
+  __builtin_prefetch(southPair);
+  __builtin_prefetch(reinterpret_cast<const char*>(southPair + 2) - 1);
+  __builtin_prefetch(northPair);
+  __builtin_prefetch(reinterpret_cast<const char*>(northPair + 2) - 1);
 
   const double south = r * g + m_minLat;
   const double west = c * g + m_minLon;
@@ -209,35 +276,35 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   const double wNE = (latitude - south) * (longitude - west);
   const double area = g * g;
 
-  // Combine the decoded corner values surface by surface, in the order SE, SW, NW, NE,
-  // then code the results. Values are looked up in a decoding table by code: the
-  // model's own table while the coding values it was made for hold, otherwise a small
-  // one for just these four corners. Both go through the same loop, so that both give
-  // bit for bit the same result.
+  // Decode the 56 corner codes exactly as CDataPt::GetValue does (in double, rounded to
+  // float) in one pass that the compiler vectorises, then combine them surface by
+  // surface in the order SE, SW, NW, NE and code the results. Keep the two passes apart:
+  // with the decoding folded into the weighted sum, GCC 12 at -O3 drops the rounding to
+  // float for the last surface (see GetValue).
   constexpr int kSurfaces = CDataPt::kSurfaceCount;
-  const double* decoded = m_decoded.data();
-  const std::uint16_t* sw = corners[0]->m_codes.data();
-  const std::uint16_t* se = corners[1]->m_codes.data();
-  const std::uint16_t* nw = corners[2]->m_codes.data();
-  const std::uint16_t* ne = corners[3]->m_codes.data();
-  double cornerTable[4 * kSurfaces];
-  std::uint16_t cornerIndex[4][kSurfaces];
-  const bool tableHolds =
-      !m_decoded.empty() &&
-      std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
-      std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
-  if (!tableHolds) {
+  enum { kSW, kSE, kNW, kNE };
+  std::uint16_t codes[4][kSurfaces];
+  std::memcpy(codes[kSW], southPair[0].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kSE], southPair[1].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kNW], northPair[0].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kNE], northPair[1].point.m_codes.data(), sizeof codes[0]);
+  float decoded[4][kSurfaces];
+  if (DecodeTableHolds()) {
+    // The model's table of decoded values still holds: look them up (cheaper than 56
+    // divisions; floats keep the table at 256 KB, mostly in cache).
+    const float* table = m_decoded.data();
     for (int x = 0; x < 4; ++x)
-      for (int k = 0; k < kSurfaces; ++k) {
-        cornerTable[x * kSurfaces + k] = corners[x]->GetValue(k);
-        cornerIndex[x][k] = static_cast<std::uint16_t>(x * kSurfaces + k);
-      }
-    decoded = cornerTable;
-    sw = cornerIndex[0], se = cornerIndex[1], nw = cornerIndex[2], ne = cornerIndex[3];
+      for (int k = 0; k < kSurfaces; ++k) decoded[x][k] = table[codes[x][k]];
+  } else {
+    const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
+    for (int x = 0; x < 4; ++x)
+      for (int k = 0; k < kSurfaces; ++k)
+        decoded[x][k] = static_cast<float>(static_cast<double>(codes[x][k]) / scale + offset);
   }
   std::array<float, kSurfaces> values;
   for (int k = 0; k < kSurfaces; ++k) {
-    const double sum = wSE * decoded[se[k]] + wSW * decoded[sw[k]] + wNW * decoded[nw[k]] + wNE * decoded[ne[k]];
+    const double sum = wSE * static_cast<double>(decoded[kSE][k]) + wSW * static_cast<double>(decoded[kSW][k]) +
+                       wNW * static_cast<double>(decoded[kNW][k]) + wNE * static_cast<double>(decoded[kNE][k]);
     values[k] = static_cast<float>(sum / area);
   }
   result.m_codes = CDataPt::EncodeAll(values);
@@ -295,29 +362,29 @@ void CGridInt::SetHeader(const Header& header) {
 void CGridInt::SetRowCount(std::size_t count) {
   m_rows.clear();
   m_rows.shrink_to_fit();
-  m_index.clear();
-  m_index.shrink_to_fit();
+  m_refs.clear();
+  m_refs.shrink_to_fit();
+  m_moreRuns.clear();
+  m_moreRuns.shrink_to_fit();
   m_rows.resize(count);
-  m_index.resize(count);
-  if (count == 0) return;  // nothing to interpolate yet: no table
-  if (m_decoded.empty() ||
-      std::bit_cast<std::uint32_t>(m_decodedOffset) != std::bit_cast<std::uint32_t>(CDataPt::s_offset) ||
-      std::bit_cast<std::uint32_t>(m_decodedScale) != std::bit_cast<std::uint32_t>(CDataPt::s_scale)) {
-    m_decoded.resize(kCodeCount);
-    CDataPt point;
-    for (std::size_t code = 0; code < kCodeCount; ++code) {
-      point.m_codes[0] = static_cast<std::uint16_t>(code);
-      m_decoded[code] = point.GetValue(0);
-    }
-    m_decodedOffset = CDataPt::s_offset;
-    m_decodedScale = CDataPt::s_scale;
+  m_refs.resize(count);
+  m_moreRuns.resize(count);
+  if (count == 0 || DecodeTableHolds()) return;
+  // GetValue of every code under the coding values now in force.
+  m_decoded.resize(kCodeCount);
+  CDataPt point;
+  for (std::size_t code = 0; code < kCodeCount; ++code) {
+    point.m_codes[0] = static_cast<std::uint16_t>(code);
+    m_decoded[code] = point.GetValue(0);
   }
+  m_decodedOffset = CDataPt::s_offset;
+  m_decodedScale = CDataPt::s_scale;
 }
 
 void CGridInt::SetNode(std::int32_t row, std::int32_t column, const CDataPt& point) {
   const std::size_t r = static_cast<std::size_t>(row);
   Row& nodes = m_rows.at(r);
-  if (!m_index[r].valid) SortRow(r);
+  if (m_refs[r].runCount == kUnindexed) SortRow(r);
   const auto it = std::lower_bound(nodes.begin(), nodes.end(), column,
                                    [](const Node& node, std::int32_t c) { return node.column < c; });
   if (it != nodes.end() && it->column == column) {
@@ -328,29 +395,40 @@ void CGridInt::SetNode(std::int32_t row, std::int32_t column, const CDataPt& poi
   nodes.insert(it, Node{column, point});
   if (!append) {
     IndexRow(r);
-  } else if (nodes.size() == 1 || column != nodes[nodes.size() - 2].column + 1) {
-    // Appending in ascending order, the way a grid is built, keeps this cheap.
-    m_index[r].Add({column, static_cast<std::int32_t>(nodes.size() - 1)});
+    return;
   }
+  // Appending in ascending order, the way a grid is built, keeps this cheap.
+  m_refs[r].nodes = nodes.data();
+  m_refs[r].size = static_cast<std::int32_t>(nodes.size());
+  if (nodes.size() == 1 || column != nodes[nodes.size() - 2].column + 1)
+    AddRun(r, {column, static_cast<std::int32_t>(nodes.size() - 1)});
 }
 
 void CGridInt::SortRow(std::size_t r) {
   Row& nodes = m_rows[r];
-  const auto ascending = [](const Node& a, const Node& b) { return a.column < b.column; };
   // Files are written in strictly ascending column order; only other files need work.
   if (std::adjacent_find(nodes.begin(), nodes.end(),
                          [](const Node& a, const Node& b) { return a.column >= b.column; }) == nodes.end()) {
     IndexRow(r);
     return;
   }
-  std::stable_sort(nodes.begin(), nodes.end(), ascending);
-  // Of each run of equal columns keep the last node: a later record replaces an earlier one.
-  auto out = nodes.begin();
-  for (auto it = nodes.begin(); it != nodes.end();) {
-    auto runEnd = std::upper_bound(it, nodes.end(), *it, ascending);
-    *out++ = *(runEnd - 1);
-    it = runEnd;
-  }
-  nodes.erase(out, nodes.end());
+  // Sort keys of (column, position) put equal columns in the order appended without a
+  // stable sort (whose temporary buffer is not needed); of each run of equal columns the
+  // last one, the latest record, wins.
+  struct Key {
+    std::int32_t column;
+    std::uint32_t position;
+  };
+  std::vector<Key> keys(nodes.size());
+  for (std::size_t i = 0; i < nodes.size(); ++i) keys[i] = {nodes[i].column, static_cast<std::uint32_t>(i)};
+  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+    return a.column != b.column ? a.column < b.column : a.position < b.position;
+  });
+  Row sorted;
+  sorted.reserve(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    if (i + 1 == keys.size() || keys[i + 1].column != keys[i].column) sorted.push_back(nodes[keys[i].position]);
+  sorted.shrink_to_fit();
+  nodes.swap(sorted);
   IndexRow(r);
 }

@@ -26,6 +26,11 @@ class CGridInt {
   using Row = std::vector<Node>;
 
   CGridInt() = default;
+  // A copy indexes its own rows (the row records point into the rows they describe).
+  CGridInt(const CGridInt& other);
+  CGridInt& operator=(const CGridInt& other);
+  CGridInt(CGridInt&&) noexcept = default;
+  CGridInt& operator=(CGridInt&&) noexcept = default;
 
   // Reads a binary grid file as the job "Marevert - Reading grid file" through the
   // installed job runner (no Cancel), replacing this model's contents. Failures are
@@ -78,7 +83,7 @@ class CGridInt {
   // Gives direct access to a row while filling it; call SortRow afterwards (until then
   // lookups in the row fall back to searching it).
   Row& MutableRow(std::size_t r) {
-    m_index[r].valid = false;
+    m_refs[r].runCount = kUnindexed;
     return m_rows[r];
   }
   // Sorts a row filled through MutableRow by column; of nodes with the same column the
@@ -86,41 +91,48 @@ class CGridInt {
   void SortRow(std::size_t r);
 
  private:
-  // Where each run of consecutive columns of a row starts, so that finding a node
-  // costs one small search in cached memory and one access to the node itself.
+  // Where each run of consecutive columns of a row starts.
   struct Run {
     std::int32_t column;  // first column of the run
     std::int32_t index;   // its position in the row
   };
-  // A row's runs, kept inline when there are few (the usual case) so that a lookup
-  // touches no memory beyond this table before it reaches the node itself.
-  struct RowIndex {
-    static constexpr std::int32_t kInlineRuns = 4;
-    Run inlineRuns[kInlineRuns];
-    std::vector<Run> moreRuns;  // all the runs, when there are more than kInlineRuns
-    std::int32_t count = 0;
-    bool valid = true;  // false while the row is being filled through MutableRow
-    const Run* Runs() const { return count <= kInlineRuns ? inlineRuns : moreRuns.data(); }
-    void Add(const Run& run);
+  static constexpr std::int32_t kInlineRuns = 5;
+  static constexpr std::int32_t kUnindexed = -1;
+  // Everything a lookup needs about one row in one cache line: the row's nodes and its
+  // runs (inline when there are few, the usual case), so that finding a node costs this
+  // record and the node itself, and whether a cell's east neighbour exists is known
+  // before any node is read.
+  struct alignas(64) RowRef {
+    const Node* nodes = nullptr;
+    std::int32_t size = 0;
+    std::int32_t runCount = 0;  // kUnindexed while the row is filled through MutableRow
+    Run inlineRuns[kInlineRuns] = {};
   };
   void IndexRow(std::size_t r);
-  // The position of `column` in row r, or -1.
-  std::ptrdiff_t FindNode(std::size_t r, std::int32_t column) const;
+  void AddRun(std::size_t r, const Run& run);
+  const Run* Runs(std::size_t r) const {
+    const RowRef& ref = m_refs[r];
+    return ref.runCount <= kInlineRuns ? ref.inlineRuns : m_moreRuns[r].data();
+  }
+  // The position in row r of `column`, or -1. With `pair`, only when column + 1 is
+  // present too (the next node then holds it).
+  std::ptrdiff_t FindNode(std::size_t r, std::int32_t column, bool pair) const;
   // The same by searching the sorted row itself.
   static std::ptrdiff_t FindColumn(const Row& row, std::int32_t column);
-  // The four corners of cell (row, column): south-west, south-east, north-west,
-  // north-east. False when one of them is missing.
-  bool GetCell(std::int32_t row, std::int32_t column, const CDataPt* corners[4]) const;
+  // The south-west corner of cell (row, column) and, in `north`, its north-west corner;
+  // the east corners follow each in its row. Null when a corner is missing.
+  const Node* FindCell(std::int32_t row, std::int32_t column, const Node*& north) const;
 
   std::string m_filePath;
   double m_maxLat = 0, m_minLat = 0, m_maxLon = 0, m_minLon = 0, m_gridSize = 0;
   int m_majorVersion = 0, m_minorVersion = 0, m_year = 0, m_month = 0, m_day = 0;
   std::vector<Row> m_rows;
-  std::vector<RowIndex> m_index;  // one per row
+  std::vector<RowRef> m_refs;                // one per row
+  std::vector<std::vector<Run>> m_moreRuns;  // all of a row's runs, when they do not fit inline
 
   // GetValue of every code under the coding values in force when the row table was
-  // made (SetRowCount), so interpolation looks values up instead of dividing. Used
-  // only while those coding values still hold.
-  std::vector<double> m_decoded;
+  // made (SetRowCount); used only while those values still hold.
+  bool DecodeTableHolds() const;
+  std::vector<float> m_decoded;
   float m_decodedOffset = 0, m_decodedScale = 0;
 };
