@@ -1,0 +1,77 @@
+#pragma once
+// File handlers: one class per survey format. A handler recognises its format from the
+// content alone (CanRead) and transforms one file from an input to an output vertical
+// reference (Process), writing two files beside the input: the transformed records
+// (named after the output reference) and the untransformed ones (named after the input
+// reference). Handlers never show messages; they answer a FileResult.
+//
+// The batch driver finds a handler with CFileFactory::FindHandler and calls its Process
+// directly; Process is the whole entry point (it catches its own failures).
+
+#include <cstdint>
+#include <string>
+
+#include "grid/DataPt.h"
+
+class CGridInt;
+class CTransBase;
+class CProcessBase;
+class CProgressThrottle;
+class CInputStream;
+class COutputStream;
+
+enum FileResult : int {
+  kFileDone = 0,            // transformed, possibly with points excluded
+  kFileNotImplemented = 1,  // "File handler not implemented"
+  kFileInputError = 2,      // input cannot be opened or does not follow the format
+  kFileOutputError = 3,     // an output cannot be created or written
+  kFileCancelled = 4,       // the user cancelled during this file
+  kFileException = 5,       // a file input/output exception (LAS)
+};
+
+class CFileBase {
+ public:
+  CFileBase() = default;
+  virtual ~CFileBase() = default;
+  CFileBase(const CFileBase&) = delete;
+  CFileBase& operator=(const CFileBase&) = delete;
+
+  // Whether this handler recognises the file. Never throws; unreadable gives false.
+  virtual bool CanRead(const std::string& path) = 0;
+  // Transforms one file. `grid` is the loaded model (unused in block-shift mode),
+  // `process` the running job for progress and cancel (may be null), `zone` the
+  // map-grid zone for positions in eastings and northings. Both counts are set to 0 on
+  // entry and are valid on every return.
+  virtual FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                             const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
+                             std::uint64_t& transformed) = 0;
+  virtual std::string GetFormatName() const = 0;
+
+  // The output name for `ref`: "_" and the reference's short name inserted before the
+  // last "." of the file name; "" when the file name has no "." (creating it then fails).
+  static std::string MakeOutputName(const CTransBase* ref, const std::string& path);
+
+  // Chooses grid or block-shift mode for the next file: no grid exactly for the pair
+  // "NULL" -> "Block Shift" (display names, case-sensitive).
+  void PrepareTransform(const CTransBase* inRef, const CTransBase* outRef);
+
+  // Carries z (metres) from inRef to outRef at position (a, b): a is the longitude or
+  // easting, b the latitude or northing; both above 200 in magnitude means map-grid
+  // coordinates in `zone`. False, z unchanged, for a position outside the grid and for
+  // any non-finite input (which would otherwise give nonsense or undefined conversions).
+  bool TransformPoint(double a, double b, const CGridInt* grid, const CTransBase* inRef, int zone,
+                      const CTransBase* outRef, double& z);
+
+ protected:
+  // Closes the input and both outputs and deletes an output whose record count is 0.
+  // False when writing out an output failed.
+  static bool CloseFiles(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
+                         std::uint64_t transformedRecords, std::uint64_t excludedRecords);
+
+  // Sends `percent` to the job's window (only when it passes the throttle rule) and
+  // answers whether the user asked to cancel. A null job never cancels.
+  static bool ReportProgress(CProcessBase* process, CProgressThrottle& throttle, long long percent);
+
+  bool m_useGrid = true;
+  CDataPt m_point;  // the interpolated surfaces at the current position
+};

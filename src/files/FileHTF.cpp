@@ -1,0 +1,253 @@
+#include "files/FileHTF.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "files/InputStream.h"
+#include "files/NumberText.h"
+#include "files/OutputStream.h"
+#include "files/TextLine.h"
+#include "process/ProcessBase.h"
+
+namespace {
+
+constexpr std::size_t kMinMaskLength = 12;
+constexpr int kLastMaskField = 9;
+constexpr std::uint64_t kProgressInterval = 100;  // records
+constexpr const char* kTotalsKey = "TOTAL SOUNDINGS:";
+constexpr const char* kValidTotalsKey = "TOTAL VALID SOUNDINGS:";
+
+enum class CCopyEnd { kFound, kEndOfFile, kWriteFailed };
+
+// Copies header lines to both outputs up to and including the first line that begins
+// with `prefix`, which is left in `found`.
+CCopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStream& second, std::string_view prefix,
+                         std::string& found) {
+  std::string_view line;
+  while (input.ReadLine(line)) {
+    if (!first.Write(line) || !second.Write(line)) return CCopyEnd::kWriteFailed;
+    if (StartsWith(line, prefix)) {
+      found = line;
+      return CCopyEnd::kFound;
+    }
+  }
+  return CCopyEnd::kEndOfFile;
+}
+
+int ToInteger(std::string_view text) { return std::atoi(std::string(text).c_str()); }
+
+double ToDouble(std::string_view text) {
+  double value = 0;
+  ParseNumber(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+bool HasStar(std::string_view field) { return field.find('*') != std::string_view::npos; }
+
+// The new text of a totals line: the key and number, padded with blanks to the old
+// line's length without its line end, then the old line end. Empty when it does not fit.
+std::string TotalsLine(std::string_view old, const char* key, std::uint64_t value) {
+  const std::string_view end = LineEnd(old);
+  std::string text(key);
+  text += ' ';
+  text += std::to_string(value);
+  const std::size_t room = old.size() - end.size();
+  if (text.size() > room) return "";
+  text.append(room - text.size(), ' ');
+  text.append(end);
+  return text;
+}
+
+struct CFileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+bool CFileHTF::CanRead(const std::string& path) {
+  CInputStream input;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return false;
+  std::string_view line;
+  if (!input.ReadLine(line) || !StartsWith(line, "HTF HEADER")) return false;
+  return input.ReadLine(line) && StartsWith(line, "HTF VERSION:");
+}
+
+FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                             const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
+                             std::uint64_t& transformed) {
+  outside = transformed = 0;
+  try {
+    CInputStream input;
+    if (!input.Open(path)) return kFileInputError;
+    COutputStream transformedFile, excludedFile;
+    if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
+    if (!excludedFile.Open(MakeOutputName(inRef, path))) {
+      transformedFile.Close();
+      return kFileOutputError;
+    }
+    PrepareTransform(inRef, outRef);
+
+    // Header: both outputs are removed again when it is incomplete.
+    auto headerFailure = [&](FileResult result) {
+      CloseFiles(input, transformedFile, excludedFile, 0, 0);
+      return result;
+    };
+    std::string line;
+    CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
+    if (end != CCopyEnd::kFound) return headerFailure(end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError);
+    if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
+      const int fileZone = ToInteger(std::string_view(line).substr(colon + 1));
+      if (fileZone >= 49 && fileZone <= 56) zone = fileZone;
+    }
+    end = CopyHeaderUntil(input, transformedFile, excludedFile, "SOUNDING DATA", line);
+    if (end != CCopyEnd::kFound) return headerFailure(end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError);
+    if (CopyHeaderUntil(input, transformedFile, excludedFile, "[", line) != CCopyEnd::kFound) {
+      return headerFailure(kFileInputError);
+    }
+
+    // Field mask: character k (the "[" being 0) tells whether record field k is present.
+    const std::string mask(Trim(line));
+    if (mask.size() < kMinMaskLength) return headerFailure(kFileInputError);
+    int firstPos = 0, secondPos = 0;  // the two position fields
+    if (mask[6] == '1' && mask[7] == '1') {
+      firstPos = 6, secondPos = 7;  // latitude, longitude
+    } else if (mask[8] == '1' && mask[9] == '1') {
+      firstPos = 8, secondPos = 9;  // easting and northing
+    } else {
+      return headerFailure(kFileInputError);
+    }
+
+    FileResult result = kFileDone;
+    std::uint64_t excludedRecords = 0, invalidRecords = 0, recordCount = 0;
+    CProgressThrottle throttle;
+    char number[kFixed2Capacity];
+    std::string_view text;
+    while (input.ReadLine(text)) {
+      if (StartsWith(text, ";") || StartsWith(text, "END OF SOUNDING DATA")) {
+        if (!transformedFile.Write(text) || !excludedFile.Write(text)) {
+          result = kFileOutputError;
+          break;
+        }
+        if (text[0] == ';') continue;
+        break;
+      }
+      // A sounding record. The CR of a CRLF line end is not part of the last field, and
+      // a last line without any line end is a record like the others.
+      const std::string_view content = text.substr(0, text.size() - LineEnd(text).size());
+      std::size_t pos = 0;
+      bool invalid = false, starred = false;
+      double first = 0, second = 0;
+      bool tooFewFields = false;
+      for (int k = 1; k <= kLastMaskField; ++k) {
+        if (mask[k] == '0') continue;
+        const std::size_t blank = content.find(' ', pos);
+        if (blank == std::string_view::npos) {
+          tooFewFields = true;
+          break;
+        }
+        const std::string_view field = content.substr(pos, blank - pos);
+        pos = blank + 1;
+        if (k == 1) invalid = !HasStar(field) && ToInteger(field) == 1;
+        if (k == firstPos || k == secondPos) {
+          starred = starred || HasStar(field);
+          (k == firstPos ? first : second) = ToDouble(field);
+        }
+      }
+      if (tooFewFields) {
+        CloseFiles(input, transformedFile, excludedFile, transformed, excludedRecords);
+        return kFileInputError;
+      }
+      const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
+      const std::string_view depthField = content.substr(pos, depthEnd - pos);
+      starred = starred || HasStar(depthField);
+      double depth = ToDouble(depthField);
+      if (invalid) ++invalidRecords;
+
+      bool written = false;
+      if (!invalid && !starred) {
+        double a = second, b = first;  // longitude, latitude
+        if (firstPos == 8 && std::fabs(first) < std::fabs(second)) {
+          // Eastings and northings: the smaller magnitude is the easting, whichever of
+          // the two fields holds it.
+          a = first;
+          b = second;
+        }
+        if (TransformPoint(a, b, grid, inRef, zone, outRef, depth)) {
+          const std::size_t length = FormatFixed2(depth, number);
+          if (!transformedFile.Write(text.substr(0, pos)) || !transformedFile.Write(number, length) ||
+              !transformedFile.Write(text.substr(depthEnd))) {
+            result = kFileOutputError;
+            break;
+          }
+          ++transformed;
+          written = true;
+        } else {
+          ++outside;
+        }
+      }
+      if (!written) {
+        if (!excludedFile.Write(text)) {
+          result = kFileOutputError;
+          break;
+        }
+        ++excludedRecords;
+      }
+      if (++recordCount % kProgressInterval == 0) {
+        const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
+        if (ReportProgress(process, throttle, percent)) {
+          result = kFileCancelled;
+          break;
+        }
+      }
+    }
+    if (result == kFileDone && input.Failed()) result = kFileInputError;
+    if (!CloseFiles(input, transformedFile, excludedFile, transformed, excludedRecords) && result == kFileDone) {
+      result = kFileOutputError;
+    }
+    bool updated = true;
+    if (transformed != 0) updated = UpdateTotals(transformedFile.GetPath(), transformed, 0);
+    if (excludedRecords != 0)
+      updated = UpdateTotals(excludedFile.GetPath(), excludedRecords, invalidRecords) && updated;
+    return updated ? result : kFileOutputError;
+  } catch (...) {
+    return kFileException;
+  }
+}
+
+bool CFileHTF::UpdateTotals(const std::string& path, std::uint64_t total, std::uint64_t invalid) {
+  // Find both lines first, then overwrite them in place; nothing else in the file moves.
+  std::uint64_t totalsAt = 0, validAt = 0;
+  std::string totalsText, validText;
+  {
+    CInputStream input;
+    if (!input.Open(path)) return false;
+    std::string_view line;
+    bool found = false;
+    while (input.ReadLine(line)) {
+      const std::uint64_t start = input.Position() - line.size();
+      if (!found) {
+        if (StartsWith(line, kTotalsKey)) {
+          found = true;
+          totalsAt = start;
+          totalsText = TotalsLine(line, kTotalsKey, total);
+        }
+      } else if (StartsWith(line, kValidTotalsKey)) {
+        validAt = start;
+        validText = TotalsLine(line, kValidTotalsKey, total - invalid);
+        break;
+      }
+    }
+    if (!found) return false;
+  }
+  std::unique_ptr<std::FILE, CFileCloser> file(std::fopen(path.c_str(), "r+b"));
+  if (!file) return false;
+  for (const auto& [at, text] : {std::pair{totalsAt, &totalsText}, std::pair{validAt, &validText}}) {
+    if (text->empty()) continue;
+    if (fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
+    if (std::fwrite(text->data(), 1, text->size(), file.get()) != text->size()) return false;
+  }
+  return std::fclose(file.release()) == 0;
+}

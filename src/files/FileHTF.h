@@ -1,0 +1,22 @@
+#pragma once
+// Hydrographic Transfer Format sounding files: a header of keyword lines, a field mask
+// line "[...]" telling which record fields are present, then one sounding per line with
+// blank-separated fields and the depth after them. Comment records (";") and the data
+// end line go to both outputs; the header's sounding totals are corrected in place in
+// each output afterwards.
+
+#include "files/FileBase.h"
+
+class CFileHTF : public CFileBase {
+ public:
+  bool CanRead(const std::string& path) override;
+  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
+                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
+  std::string GetFormatName() const override { return "HTF"; }
+
+  // Rewrites the "TOTAL SOUNDINGS:" line with `total` and the following "TOTAL VALID
+  // SOUNDINGS:" line with total - invalid, each padded with blanks to exactly the
+  // bytes of the old line (a number that does not fit leaves its line unchanged).
+  // False when the file cannot be opened or written, or has no totals line.
+  static bool UpdateTotals(const std::string& path, std::uint64_t total, std::uint64_t invalid);
+};

@@ -1,0 +1,22 @@
+#pragma once
+// LAS point clouds (ASPRS LAS 1.0 to 1.4). Only the Z of each point record changes;
+// every other byte is copied. Each output receives the header and variable-length
+// records, its share of the point records in input order and everything after the
+// points, and its header counts are corrected afterwards.
+
+#include "files/FileBase.h"
+
+class CFileLAS : public CFileBase {
+ public:
+  bool CanRead(const std::string& path) override;
+  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
+                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
+  std::string GetFormatName() const override { return "LAS"; }
+
+  // Corrects an output's header for the `newCount` points it holds of the input's
+  // `inputCount`, the records that went to the other file taking `bytesRemoved` bytes:
+  // the legacy count (when not 0), and from 1.3 the waveform start, from 1.4 the
+  // extended record start (when not 0) and the 64-bit count. False on a file error.
+  static bool UpdateHeader(const std::string& path, std::uint64_t newCount, std::uint64_t inputCount,
+                           std::uint64_t bytesRemoved);
+};

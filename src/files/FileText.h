@@ -1,0 +1,14 @@
+#pragma once
+// Plain text point files: each line begins with three numbers (two coordinates, then a
+// height or depth) separated by white space and/or one comma; only the third number is
+// rewritten, everything else of the line is copied as it was.
+
+#include "files/FileBase.h"
+
+class CFileText : public CFileBase {
+ public:
+  bool CanRead(const std::string& path) override;
+  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
+                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
+  std::string GetFormatName() const override { return "Generic text"; }
+};

@@ -1,0 +1,56 @@
+#include "files/NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// strtod on a NUL-terminated copy of the text (the caller's text is not terminated).
+const char* ParseSlow(const char* begin, const char* end, double& value) {
+  constexpr std::size_t kMax = 5096;
+  char copy[kMax + 1];
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(end - begin), kMax);
+  std::memcpy(copy, begin, n);
+  copy[n] = '\0';
+  char* stop = nullptr;
+  value = std::strtod(copy, &stop);
+  return begin + (stop - copy);
+}
+
+}  // namespace
+
+const char* ParseNumber(const char* begin, const char* end, double& value) {
+  const char* p = begin;
+  while (p < end && IsSpace(*p)) ++p;
+  // The fast path takes only [-]digits[.digits] that ends at a character which cannot
+  // continue a number for strtod; "+", hexadecimal, exponents, "inf"/"nan" and numbers
+  // out of double range all go to strtod.
+  const char* q = p;
+  if (q < end && *q == '-') ++q;
+  const char* digits = q;
+  while (q < end && IsDigit(*q)) ++q;
+  bool any = q > digits;
+  if (q < end && *q == '.') {
+    ++q;
+    const char* fraction = q;
+    while (q < end && IsDigit(*q)) ++q;
+    any = any || q > fraction;
+  }
+  if (any && (q == end || (*q != 'e' && *q != 'E' && *q != 'x' && *q != 'X'))) {
+    const auto [stop, ec] = std::from_chars(p, q, value, std::chars_format::fixed);
+    if (ec == std::errc() && stop == q) return q;
+  }
+  return ParseSlow(begin, end, value);
+}
+
+std::size_t FormatFixed2(double value, char* out) {
+  const auto [stop, ec] = std::to_chars(out, out + kFixed2Capacity, value, std::chars_format::fixed, 2);
+  if (ec == std::errc()) return static_cast<std::size_t>(stop - out);
+  return static_cast<std::size_t>(std::snprintf(out, kFixed2Capacity, "%.2f", value));
+}

@@ -1,0 +1,57 @@
+#include "files/OutputStream.h"
+
+#include <cstring>
+
+COutputStream::~COutputStream() { Close(); }  // what was written so far reaches the file
+
+bool COutputStream::Open(const std::string& path) {
+  Close();
+  m_path = path;
+  m_failed = false;
+  m_created = false;
+  if (path.empty()) return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  m_handle.reset(file);
+  m_created = true;
+  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
+  if (!m_buffer) m_buffer = std::make_unique<char[]>(kBlockSize);
+  m_used = 0;
+  return true;
+}
+
+bool COutputStream::Flush() {
+  if (m_used == 0) return !m_failed;
+  if (!m_failed && std::fwrite(m_buffer.get(), 1, m_used, m_handle.get()) != m_used) m_failed = true;
+  m_used = 0;
+  return !m_failed;
+}
+
+bool COutputStream::WriteSlow(const char* data, std::size_t count) {
+  if (!m_handle || m_failed) return false;
+  if (count > kBlockSize - m_used) {
+    if (!Flush()) return false;
+    if (count >= kBlockSize) {
+      if (std::fwrite(data, 1, count, m_handle.get()) != count) m_failed = true;
+      return !m_failed;
+    }
+  }
+  std::memcpy(m_buffer.get() + m_used, data, count);
+  m_used += count;
+  return true;
+}
+
+char* COutputStream::Reserve(std::size_t count) {
+  if (!m_handle || m_failed || count > kBlockSize) return nullptr;
+  if (count > kBlockSize - m_used && !Flush()) return nullptr;
+  char* room = m_buffer.get() + m_used;
+  m_used += count;
+  return room;
+}
+
+bool COutputStream::Close() {
+  if (!m_handle) return !m_failed;
+  Flush();
+  if (std::fclose(m_handle.release()) != 0) m_failed = true;
+  return !m_failed;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Buffered binary writing of one output file, owned for the object's life. The file
+// is created (or truncated) by Open and closed by Close or the destructor. A write
+// that fails sticks: every later Write answers false.
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class COutputStream {
+ public:
+  static constexpr std::size_t kBlockSize = 1 << 20;
+
+  COutputStream() = default;
+  ~COutputStream();
+  COutputStream(const COutputStream&) = delete;
+  COutputStream& operator=(const COutputStream&) = delete;
+
+  // Creates the file for binary writing; false (and not open) when it cannot. An empty
+  // path always fails.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return m_handle != nullptr; }
+  const std::string& GetPath() const { return m_path; }
+  // Whether Open created the file (only such a file may be deleted again).
+  bool WasCreated() const { return m_created; }
+
+  bool Write(const char* data, std::size_t count) {
+    if (count <= kBlockSize - m_used && m_handle && !m_failed) {
+      std::memcpy(m_buffer.get() + m_used, data, count);
+      m_used += count;
+      return true;
+    }
+    return WriteSlow(data, count);
+  }
+  bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+  // Room for `count` (at most kBlockSize) bytes that the caller fills at once; null when
+  // a write failed.
+  char* Reserve(std::size_t count);
+  // Writes out the buffer and closes the file; false when any write failed. Closing a
+  // file that is not open succeeds.
+  bool Close();
+  bool Failed() const { return m_failed; }
+
+ private:
+  bool WriteSlow(const char* data, std::size_t count);
+  bool Flush();
+
+  struct CFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, CFileCloser> m_handle;
+  std::string m_path;
+  std::unique_ptr<char[]> m_buffer;
+  std::size_t m_used = 0;
+  bool m_failed = false;
+  bool m_created = false;
+};

@@ -1,0 +1,156 @@
+// The HTF handler: header copy, zone line, field mask, valid/invalid/starred records,
+// comment and end lines, the in-place totals correction, CRLF files, errors and cancel.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FilesTestSupport.h"
+#include "files/FileHTF.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// The header with the totals lines of `total` and `valid` (padded to 10 characters of
+// room for the number) and a field mask.
+std::string Header(const std::string& mask, const std::string& zone = "55", const std::string& total = "7",
+                   const std::string& valid = "6") {
+  auto pad = [](std::string text) {
+    text.resize(10, ' ');
+    return text;
+  };
+  return "HTF HEADER\nHTF VERSION: 2.0\nTOTAL SOUNDINGS: " + pad(total) + "\nTOTAL VALID SOUNDINGS: " + pad(valid) +
+         "\nGRID ZONE: " + zone + "\nSURVEY: harbour\nSOUNDING DATA\n" + mask + "\n";
+}
+
+const std::string kLatLonMask = "[10000110000]";  // fields 1, 6 (latitude), 7 (longitude)
+const std::string kGridMask = "[10000001100]";    // fields 1, 8, 9 (map grid)
+
+class FileHTFTest : public ::testing::Test {
+ protected:
+  CRunResult Run(const std::string& input, CProcessBase* job = nullptr, int zone = 56) {
+    WriteFileBytes(m_dir.File("sound.htf"), input);
+    return RunHandler(m_handler, m_dir.File("sound.htf"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job, zone);
+  }
+  std::string Transformed() const { return ReadFileBytes(m_dir.File("sound_LAT.htf")); }
+  std::string Excluded() const { return ReadFileBytes(m_dir.File("sound_MSL.htf")); }
+  bool HasTransformed() const { return Exists(m_dir.File("sound_LAT.htf")); }
+  bool HasExcluded() const { return Exists(m_dir.File("sound_MSL.htf")); }
+
+  CFilesTestGrid m_grid;
+  CScratchDir m_dir;
+  CFileHTF m_handler;
+};
+
+}  // namespace
+
+TEST_F(FileHTFTest, SplitsRecordsAndCorrectsTotals) {
+  const CRunResult run = Run(Header(kLatLonMask) +
+                             "0 -27.5 153.2 10.00 A\n"
+                             "0 -27.5 140.0 11.00 B\n"  // outside
+                             "1 -27.5 153.2 12.00 C\n"  // invalid
+                             "; comment\n"
+                             "0 -27.5 153.2 12.3* D\n"  // starred depth
+                             "0 -27.5* 153.2 13.00\n"   // starred position
+                             "0 -27.6 153.3 14.00\n"
+                             "END OF SOUNDING DATA\n"
+                             "dropped\n");
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, 2u);
+  EXPECT_EQ(run.outside, 1u);  // invalid and starred records are not "outside"
+  EXPECT_EQ(Transformed(), Header(kLatLonMask, "55", "2", "2") +
+                               "0 -27.5 153.2 11.50 A\n"
+                               "; comment\n"
+                               "0 -27.6 153.3 15.50\n"
+                               "END OF SOUNDING DATA\n");
+  EXPECT_EQ(Excluded(), Header(kLatLonMask, "55", "4", "3") +
+                            "0 -27.5 140.0 11.00 B\n"
+                            "1 -27.5 153.2 12.00 C\n"
+                            "; comment\n"
+                            "0 -27.5 153.2 12.3* D\n"
+                            "0 -27.5* 153.2 13.00\n"
+                            "END OF SOUNDING DATA\n");
+}
+
+TEST_F(FileHTFTest, MapGridFieldsInEitherOrderWithTheFileZone) {
+  // The file says zone 56; the batch zone 49 would put the position far west.
+  const std::string records = "0 500000 6950000 10.00\n0 6950000 500000 10.00\n";
+  CRunResult run = Run(Header(kGridMask, "56") + records, nullptr, 49);
+  EXPECT_EQ(run.transformed, 2u);
+  EXPECT_EQ(Transformed(), Header(kGridMask, "56", "2", "2") + "0 500000 6950000 11.50\n0 6950000 500000 11.50\n");
+  // A zone line outside 49..56 leaves the batch zone.
+  run = Run(Header(kGridMask, "60") + records, nullptr, 49);
+  EXPECT_EQ(run.outside, 2u);
+  run = Run(Header(kGridMask, "60") + records, nullptr, 56);
+  EXPECT_EQ(run.transformed, 2u);
+}
+
+TEST_F(FileHTFTest, BothPositionPairsUseLatitudeAndLongitude) {
+  CTransBase::s_sign = -1.0;
+  const std::string mask = "[10000111100]";
+  const CRunResult run = Run(Header(mask) + "0 -27.5 153.2 1 2 10.00\n");
+  EXPECT_EQ(run.transformed, 1u);
+  EXPECT_EQ(Transformed(), Header(mask, "55", "1", "1") + "0 -27.5 153.2 1 2 8.50\n");
+}
+
+TEST_F(FileHTFTest, CrlfLinesAndALastRecordWithoutLineEnd) {
+  std::string header = Header(kLatLonMask);
+  std::string crlf;
+  for (const char c : header) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const CRunResult run = Run(crlf + "0 -27.5 153.2 10.00\r\n0 -27.6 153.3 14.00");
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, 2u);
+  std::string expected;
+  for (const char c : Header(kLatLonMask, "55", "2", "2"))
+    expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(Transformed(), expected + "0 -27.5 153.2 11.50\r\n0 -27.6 153.3 15.50");
+  EXPECT_FALSE(HasExcluded());
+}
+
+TEST_F(FileHTFTest, HeaderErrorsLeaveNoOutput) {
+  EXPECT_EQ(Run("HTF HEADER\nHTF VERSION: 2.0\nTOTAL SOUNDINGS: 1\nSOUNDING DATA\n[10000110000]\n").result,
+            kFileInputError);
+  EXPECT_FALSE(HasTransformed());
+  EXPECT_FALSE(HasExcluded());
+  EXPECT_EQ(Run(Header("[1000011000")).result, kFileInputError);                              // mask too short
+  EXPECT_EQ(Run(Header("[10000100000]") + "0 -27.5 153.2 10.00\n").result, kFileInputError);  // no pair
+  EXPECT_EQ(Run("HTF HEADER\nHTF VERSION: 2.0\nGRID ZONE: 56\nSOUNDING DATA\n").result, kFileInputError);
+  EXPECT_FALSE(HasTransformed());
+  EXPECT_FALSE(HasExcluded());
+}
+
+TEST_F(FileHTFTest, TooFewFieldsStopsWithoutCorrectingTotals) {
+  const CRunResult run = Run(Header(kLatLonMask) + "0 -27.5 153.2 10.00\n0 -27.5\n0 -27.5 153.2 10.00\n");
+  EXPECT_EQ(run.result, kFileInputError);
+  EXPECT_EQ(run.transformed, 1u);
+  EXPECT_EQ(Transformed(), Header(kLatLonMask) + "0 -27.5 153.2 11.50\n");
+  EXPECT_FALSE(HasExcluded());
+}
+
+TEST_F(FileHTFTest, CancelCorrectsTotalsForWhatWasWritten) {
+  std::string records;
+  for (int i = 0; i < 150; ++i) records += "0 -27.5 153.2 10.00\n";
+  CTestJob job;
+  job.SetCancel(true);
+  const CRunResult run = Run(Header(kLatLonMask) + records, &job);
+  EXPECT_EQ(run.result, kFileCancelled);
+  EXPECT_EQ(run.transformed, 100u);
+  EXPECT_EQ(Transformed().substr(0, Header(kLatLonMask, "55", "100", "100").size()),
+            Header(kLatLonMask, "55", "100", "100"));
+}
+
+TEST_F(FileHTFTest, TotalsThatDoNotFitStayAndMissingTotalsFail) {
+  const std::string path = m_dir.File("t.htf");
+  WriteFileBytes(path, "HTF HEADER\nTOTAL SOUNDINGS: 7\r\nX\nTOTAL VALID SOUNDINGS: 6   \r\nREST\n");
+  EXPECT_TRUE(CFileHTF::UpdateTotals(path, 12, 1));
+  EXPECT_EQ(ReadFileBytes(path), "HTF HEADER\nTOTAL SOUNDINGS: 7\r\nX\nTOTAL VALID SOUNDINGS: 11  \r\nREST\n");
+  WriteFileBytes(path, "HTF HEADER\nNO TOTALS\n");
+  EXPECT_FALSE(CFileHTF::UpdateTotals(path, 1, 0));
+  // Through Process: the outputs are complete, but the result is an output error.
+  const std::string header = "HTF HEADER\nHTF VERSION: 2.0\nGRID ZONE: 56\nSOUNDING DATA\n[10000110000]\n";
+  const CRunResult run = Run(header + "0 -27.5 153.2 10.00\n");
+  EXPECT_EQ(run.result, kFileOutputError);
+  EXPECT_EQ(Transformed(), header + "0 -27.5 153.2 11.50\n");
+}

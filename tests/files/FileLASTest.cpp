@@ -1,0 +1,281 @@
+// The LAS handler: per-point split with only Z rewritten, header corrections for 1.2
+// and 1.4 files, data after the points, the truncating Z conversion, and the errors
+// with the outputs they leave. Every output is compared byte by byte with the input
+// outside the Z fields and the corrected header fields.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <set>
+#include <vector>
+
+#include "FilesTestSupport.h"
+#include "files/FileLAS.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+void Put(std::string& bytes, std::size_t at, const void* value, std::size_t size) {
+  std::memcpy(bytes.data() + at, value, size);
+}
+template <typename T>
+void PutValue(std::string& bytes, std::size_t at, T value) {
+  Put(bytes, at, &value, sizeof value);  // the test machine is little-endian like the format
+}
+template <typename T>
+T GetValue(const std::string& bytes, std::size_t at) {
+  T value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+struct CLasPoint {
+  std::int32_t x, y, z;
+};
+
+constexpr std::size_t kRecordLength = 20;  // X, Y, Z and 8 bytes that must be copied
+const std::string kVlr = "VLR-BYTES-";
+const std::string kTail = "EVLR-DATA-AFTER-POINTS";
+
+// A LAS file with X = 150 + 0.01 x, Y = -30 + 0.01 y, Z = 0.01 z, the variable-length
+// record bytes kVlr and the tail after the points.
+std::string MakeLas(int minor, const std::vector<CLasPoint>& points, double zScale = 0.01) {
+  const std::size_t headerSize = minor >= 4 ? 375 : 227;
+  std::string bytes(headerSize, '\0');
+  Put(bytes, 0, "LASF", 4);
+  bytes[24] = 1;
+  bytes[25] = static_cast<char>(minor);
+  for (std::size_t i = 26; i < 94; ++i) bytes[i] = static_cast<char>('a' + i % 26);  // ids, dates ...
+  PutValue<std::uint16_t>(bytes, 94, static_cast<std::uint16_t>(headerSize));
+  const auto pointOffset = static_cast<std::uint32_t>(headerSize + kVlr.size());
+  PutValue<std::uint32_t>(bytes, 96, pointOffset);
+  PutValue<std::uint8_t>(bytes, 104, 1);
+  PutValue<std::uint16_t>(bytes, 105, kRecordLength);
+  PutValue<std::uint32_t>(bytes, 107, minor >= 4 ? 0 : static_cast<std::uint32_t>(points.size()));
+  PutValue<std::uint32_t>(bytes, 111, 77);  // points by return: never changed
+  PutValue<double>(bytes, 131, 0.01);
+  PutValue<double>(bytes, 139, 0.01);
+  PutValue<double>(bytes, 147, zScale);
+  PutValue<double>(bytes, 155, 150.0);
+  PutValue<double>(bytes, 163, -30.0);
+  PutValue<double>(bytes, 171, 0.0);
+  PutValue<double>(bytes, 179, 155.0);  // bounding box: never changed
+  if (minor >= 4) {
+    PutValue<std::uint64_t>(bytes, 235, pointOffset + points.size() * kRecordLength);
+    PutValue<std::uint32_t>(bytes, 243, 1);
+    PutValue<std::uint64_t>(bytes, 247, points.size());
+  }
+  bytes += kVlr;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    std::string record(kRecordLength, '\0');
+    PutValue(record, 0, points[i].x);
+    PutValue(record, 4, points[i].y);
+    PutValue(record, 8, points[i].z);
+    for (std::size_t k = 12; k < kRecordLength; ++k) record[k] = static_cast<char>(i * 16 + k);
+    bytes += record;
+  }
+  return bytes + kTail;
+}
+
+// The output must equal the header, the given input records and the tail of the input
+// byte for byte, except the header bytes in `headerChanges` and the Z of each record.
+void ExpectCopyOfInput(const std::string& input, const std::string& output, const std::vector<std::size_t>& records,
+                       const std::set<std::size_t>& headerChanges) {
+  const std::size_t offset = GetValue<std::uint32_t>(input, 96);
+  ASSERT_EQ(output.size(), offset + records.size() * kRecordLength + kTail.size());
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (!headerChanges.count(i)) {
+      ASSERT_EQ(output[i], input[i]) << "header byte " << i;
+    }
+  }
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    const std::size_t in = offset + records[r] * kRecordLength, out = offset + r * kRecordLength;
+    for (std::size_t k = 0; k < kRecordLength; ++k) {
+      if (k < 8 || k >= 12) {
+        ASSERT_EQ(output[out + k], input[in + k]) << "record " << r << " byte " << k;
+      }
+    }
+  }
+  EXPECT_EQ(output.substr(output.size() - kTail.size()), kTail);
+}
+
+std::int32_t RecordZ(const std::string& file, std::size_t record) {
+  return GetValue<std::int32_t>(file, GetValue<std::uint32_t>(file, 96) + record * kRecordLength + 8);
+}
+
+std::set<std::size_t> Range(std::size_t from, std::size_t count, std::set<std::size_t> set = {}) {
+  for (std::size_t i = from; i < from + count; ++i) set.insert(i);
+  return set;
+}
+
+// Inside, outside (longitude 140), inside.
+const std::vector<CLasPoint> kPoints = {{300, 300, 100}, {-1000, 300, 100}, {400, 200, -50}};
+
+class FileLASTest : public ::testing::Test {
+ protected:
+  CRunResult Run(const std::string& input, CProcessBase* job = nullptr) {
+    m_input = input;
+    WriteFileBytes(m_dir.File("cloud.las"), input);
+    return RunHandler(m_handler, m_dir.File("cloud.las"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job);
+  }
+  std::string Transformed() const { return ReadFileBytes(m_dir.File("cloud_LAT.las")); }
+  std::string Excluded() const { return ReadFileBytes(m_dir.File("cloud_MSL.las")); }
+
+  CFilesTestGrid m_grid;
+  CScratchDir m_dir;
+  CFileLAS m_handler;
+  std::string m_input;
+};
+
+}  // namespace
+
+TEST_F(FileLASTest, Version12SplitsPointsAndCorrectsTheLegacyCount) {
+  const CRunResult run = Run(MakeLas(2, kPoints));
+  ASSERT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, 2u);
+  EXPECT_EQ(run.outside, 1u);
+  const std::string transformed = Transformed(), excluded = Excluded();
+  ExpectCopyOfInput(m_input, transformed, {0, 2}, Range(107, 4));
+  ExpectCopyOfInput(m_input, excluded, {1}, Range(107, 4));
+  EXPECT_EQ(GetValue<std::uint32_t>(transformed, 107), 2u);
+  EXPECT_EQ(GetValue<std::uint32_t>(excluded, 107), 1u);
+  EXPECT_EQ(RecordZ(transformed, 0), 250);  // 1.00 + 1.50
+  EXPECT_EQ(RecordZ(transformed, 1), 100);  // -0.50 + 1.50
+  EXPECT_EQ(RecordZ(excluded, 0), 100);     // unchanged
+}
+
+TEST_F(FileLASTest, Version14CorrectsBothCountsAndTheExtendedRecordStart) {
+  const CRunResult run = Run(MakeLas(4, kPoints));
+  ASSERT_EQ(run.result, kFileDone);
+  const std::string transformed = Transformed(), excluded = Excluded();
+  const std::set<std::size_t> changes = Range(235, 8, Range(247, 8));
+  ExpectCopyOfInput(m_input, transformed, {0, 2}, changes);
+  ExpectCopyOfInput(m_input, excluded, {1}, changes);
+  const std::uint64_t evlr = GetValue<std::uint64_t>(m_input, 235);
+  EXPECT_EQ(GetValue<std::uint64_t>(transformed, 247), 2u);
+  EXPECT_EQ(GetValue<std::uint64_t>(excluded, 247), 1u);
+  // Each file's extended records move back by the bytes of the records it lacks, so
+  // they still point at the tail.
+  EXPECT_EQ(GetValue<std::uint64_t>(transformed, 235), evlr - kRecordLength);
+  EXPECT_EQ(GetValue<std::uint64_t>(excluded, 235), evlr - 2 * kRecordLength);
+  EXPECT_EQ(transformed.substr(GetValue<std::uint64_t>(transformed, 235)), kTail);
+  EXPECT_EQ(excluded.substr(GetValue<std::uint64_t>(excluded, 235)), kTail);
+  // The legacy count was 0 and stays 0; the waveform start was 0 and stays 0.
+  EXPECT_EQ(GetValue<std::uint32_t>(transformed, 107), 0u);
+  EXPECT_EQ(GetValue<std::uint64_t>(excluded, 227), 0u);
+}
+
+TEST_F(FileLASTest, AllInsideIsAByteCopyExceptZ) {
+  const CRunResult run = Run(MakeLas(4, {{300, 300, 0}, {310, 310, 1}}));
+  ASSERT_EQ(run.result, kFileDone);
+  ExpectCopyOfInput(m_input, Transformed(), {0, 1}, {});
+  EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
+}
+
+TEST_F(FileLASTest, NewZIsTruncatedTowardZero) {
+  // 0.29 / 0.01 is 28.999999999999996 in double: stored as 28, and -0.29 as -28.
+  for (const double shift : {0.29, -0.29}) {
+    CTrans_NULL none;
+    CTrans_BlockShift block(shift);
+    WriteFileBytes(m_dir.File("cloud.las"), MakeLas(2, {{0, 0, 0}}));
+    const CRunResult run = RunHandler(m_handler, m_dir.File("cloud.las"), nullptr, &none, &block);
+    ASSERT_EQ(run.result, kFileDone);
+    char name[64];
+    std::snprintf(name, sizeof name, "cloud_Block Shift_%.2fm.las", shift);
+    EXPECT_EQ(RecordZ(ReadFileBytes(m_dir.File(name)), 0), shift > 0 ? 28 : -28);
+  }
+}
+
+TEST_F(FileLASTest, UnrepresentableValuesAreOutside) {
+  // A new Z beyond 32 bits, and a NaN X scale, are excluded rather than converted.
+  CRunResult run = Run(MakeLas(2, {{300, 300, 2000000000}}, 1e-9));
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.outside, 1u);
+  std::string input = MakeLas(2, kPoints);
+  PutValue(input, 131, std::numeric_limits<double>::quiet_NaN());
+  run = Run(input);
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.outside, 3u);
+  EXPECT_EQ(Excluded(), input);  // every point: the input's own counts
+}
+
+TEST_F(FileLASTest, HeaderErrorsAreInputErrors) {
+  std::string input = MakeLas(2, kPoints);
+  PutValue<std::uint16_t>(input, 105, 11);  // no room for X, Y and Z
+  EXPECT_EQ(Run(input).result, kFileInputError);
+  input = MakeLas(2, kPoints);
+  PutValue<std::uint32_t>(input, 96, static_cast<std::uint32_t>(input.size() + 1));
+  EXPECT_EQ(Run(input).result, kFileInputError);
+  EXPECT_EQ(Run(MakeLas(2, kPoints).substr(0, 150)).result, kFileInputError);
+  // Z scale 0: the outputs keep the header copied so far.
+  input = MakeLas(2, kPoints, 0.0);
+  const CRunResult run = Run(input);
+  EXPECT_EQ(run.result, kFileInputError);
+  EXPECT_EQ(run.outside + run.transformed, 0u);
+  EXPECT_EQ(Transformed(), input.substr(0, 227 + kVlr.size()));
+  EXPECT_EQ(Excluded(), input.substr(0, 227 + kVlr.size()));
+}
+
+TEST_F(FileLASTest, TruncatedRecordIsAnExceptionAndNotWritten) {
+  const std::string whole = MakeLas(2, kPoints);
+  const std::string input = whole.substr(0, whole.size() - kTail.size() - 5);
+  const CRunResult run = Run(input);
+  EXPECT_EQ(run.result, kFileException);
+  EXPECT_EQ(run.transformed, 1u);
+  EXPECT_EQ(run.outside, 1u);
+  // Header (with the input's count) and the whole records only.
+  const std::size_t offset = 227 + kVlr.size();
+  EXPECT_EQ(Transformed().size(), offset + kRecordLength);
+  EXPECT_EQ(Excluded(), input.substr(0, offset) + input.substr(offset + kRecordLength, kRecordLength));
+  // Also when the file ends inside X, Y and Z.
+  EXPECT_EQ(Run(whole.substr(0, offset + kRecordLength + 6)).result, kFileException);
+  EXPECT_EQ(Excluded().size(), offset);
+}
+
+TEST_F(FileLASTest, CancelLeavesTheOutputsAsWritten) {
+  CTestJob job;
+  job.SetCancel(true);
+  const std::string input = MakeLas(2, kPoints);
+  const CRunResult run = Run(input, &job);
+  EXPECT_EQ(run.result, kFileCancelled);
+  EXPECT_EQ(run.transformed, 1u);
+  EXPECT_EQ(run.outside, 0u);
+  const std::size_t offset = 227 + kVlr.size();
+  EXPECT_EQ(Transformed().size(), offset + kRecordLength);
+  EXPECT_EQ(GetValue<std::uint32_t>(Transformed(), 107), 3u);  // not corrected
+  EXPECT_EQ(Excluded(), input.substr(0, offset));              // empty, but kept
+}
+
+TEST_F(FileLASTest, UpdateHeaderLeavesAFullFileAlone) {
+  const std::string input = MakeLas(4, kPoints);
+  WriteFileBytes(m_dir.File("whole.las"), input);
+  EXPECT_TRUE(CFileLAS::UpdateHeader(m_dir.File("whole.las"), 3, 3, 40));
+  EXPECT_EQ(ReadFileBytes(m_dir.File("whole.las")), input);
+  EXPECT_FALSE(CFileLAS::UpdateHeader(m_dir.File("missing.las"), 1, 3, 40));
+}
+
+TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
+  // 20-byte records do not divide the reader's 1 MiB blocks.
+  std::vector<CLasPoint> points;
+  std::vector<std::size_t> inside, outsideRecords;
+  for (std::int32_t i = 0; i < 120000; ++i) {
+    const bool in = i % 5 != 0;
+    points.push_back({in ? 300 + i % 100 : -1000, 300, (i % 10) * 100});
+    (in ? inside : outsideRecords).push_back(static_cast<std::size_t>(i));
+  }
+  const CRunResult run = Run(MakeLas(2, points));
+  ASSERT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, inside.size());
+  EXPECT_EQ(run.outside, outsideRecords.size());
+  const std::string transformed = Transformed();
+  ExpectCopyOfInput(m_input, transformed, inside, Range(107, 4));
+  ExpectCopyOfInput(m_input, Excluded(), outsideRecords, Range(107, 4));
+  for (std::size_t r = 0; r < inside.size(); r += 997) {
+    EXPECT_EQ(RecordZ(transformed, r), static_cast<std::int32_t>(inside[r] % 10) * 100 + 150);  // + 1.50 m
+  }
+}

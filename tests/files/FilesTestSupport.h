@@ -1,0 +1,88 @@
+#pragma once
+// A small in-memory grid and the references and job the handler tests share.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/FileBase.h"
+#include "grid/DataPt.h"
+#include "grid/GridInt.h"
+#include "process/ProcessBase.h"
+#include "trans/TransBase.h"
+#include "trans/TransFactory.h"
+
+// The grid covers latitudes -30 to -25 and longitudes 150 to 155 on a 1-degree lattice,
+// every node with LAT at -1.20 m and MSL at 0.30 m above the ellipsoid (other surfaces
+// 0), so MSL -> LAT adds 1.50 with heights positive and subtracts 1.50 with depths
+// positive, wherever a position lies inside. The guard restores the coding values and
+// the sign factor.
+class CFilesTestGrid {
+ public:
+  static constexpr double kMslToLat = 1.50;
+
+  explicit CFilesTestGrid(double sign = 1.0)
+      : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {
+    CDataPt::s_offset = -100.0f;
+    CDataPt::s_scale = 100.0f;
+    CTransBase::s_sign = sign;
+    CGridInt::Header header;
+    header.majorVersion = 1;
+    header.gridSize = 1.0;
+    header.minLat = -30.0;
+    header.maxLat = -25.0;
+    header.minLon = 150.0;
+    header.maxLon = 155.0;
+    m_grid.SetHeader(header);
+    m_grid.SetRowCount(6);
+    std::array<double, CDataPt::kSurfaceCount> values{};
+    values[0] = -1.20;  // LAT
+    values[7] = 0.30;   // MSL
+    const CDataPt point(values);
+    for (int r = 0; r < 6; ++r) {
+      for (int c = 0; c < 6; ++c) m_grid.SetNode(r, c, point);
+    }
+  }
+  ~CFilesTestGrid() {
+    CDataPt::s_offset = m_offset;
+    CDataPt::s_scale = m_scale;
+    CTransBase::s_sign = m_sign;
+  }
+  CFilesTestGrid(const CFilesTestGrid&) = delete;
+  CFilesTestGrid& operator=(const CFilesTestGrid&) = delete;
+
+  const CGridInt* Grid() const { return &m_grid; }
+  static const CTransBase* Msl() { return CTransFactory::Instance().Find("MSL"); }
+  static const CTransBase* Lat() { return CTransFactory::Instance().Find("LAT"); }
+
+ private:
+  float m_offset, m_scale;
+  double m_sign;
+  CGridInt m_grid;
+};
+
+// A job that only carries the cancel flag and records the percentages it is sent.
+class CTestJob : public CProcessBase, public CProcessWindow {
+ public:
+  CTestJob() { SetWindow(this); }
+  void Run() override {}
+  void OnProcessProgress(unsigned percent) override { m_progress.push_back(percent); }
+  void OnProcessText() override {}
+  void OnProcessDone() override {}
+  std::vector<unsigned> m_progress;
+};
+
+// The outcome of one Process call.
+struct CRunResult {
+  FileResult result;
+  std::uint64_t outside = 0, transformed = 0;
+};
+
+inline CRunResult RunHandler(CFileBase& handler, const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                             const CTransBase* outRef, CProcessBase* job = nullptr, int zone = 56) {
+  CRunResult run{kFileDone};
+  run.outside = run.transformed = 12345;  // must be reset by the handler
+  run.result = handler.Process(path, grid, inRef, outRef, job, zone, run.outside, run.transformed);
+  return run;
+}
