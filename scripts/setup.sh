@@ -9,7 +9,7 @@ PACKAGES=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  proj-bin gdal-bin
+  proj-bin proj-data gdal-bin
   xvfb xauth fonts-dejavu-core
 )
 

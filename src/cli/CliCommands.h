@@ -15,3 +15,6 @@ void AddInfoCommand(CLI::App& app, int& exitCode);
 
 // point: one position and height into every vertical reference (PointCommand.cpp).
 void AddPointCommand(CLI::App& app, int& exitCode);
+
+// build-grid: a binary grid file from a text grid file.
+void AddBuildGridCommand(CLI::App& app, int& exitCode);

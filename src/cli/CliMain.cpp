@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   AddInfoCommand(app, exitCode);
   AddPointCommand(app, exitCode);
+  AddBuildGridCommand(app, exitCode);
 
   try {
     app.parse(argc, argv);
