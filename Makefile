@@ -1,5 +1,6 @@
 # The two commands of the README, and the builds CI and developers use.
 #   make run        set up, build (Release) and start the desktop program on the bundled data
+#   make demo       build, then transform the sample survey files with marevert-cli
 #   make test       set up, build and run the whole test suite
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (not part of the tests)
@@ -8,7 +9,7 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD  ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: setup build run test test-asan bench clean
+.PHONY: setup build run demo test test-asan bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -19,6 +20,9 @@ build: setup
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+demo: build
+	@bash scripts/demo.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   AddInfoCommand(app, exitCode);
-  AddPointCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
+  AddPointCommand(app, exitCode);
+  AddTransformCommand(app, exitCode);
 
   try {
     app.parse(argc, argv);

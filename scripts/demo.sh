@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Transforms the sample survey files (data/samples) from LAT to AHD on the synthetic
+# demo grid with marevert-cli, in a scratch copy under the build folder, and prints the
+# processing summary and where the outputs are. The samples hold depths (positive down).
+set -euo pipefail
+build=${1:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -x "$build/bin/marevert-cli" ]; then
+  echo "No $build/bin/marevert-cli: build first (make build)" >&2
+  exit 1
+fi
+cli="$(cd "$build/bin" && pwd)/marevert-cli"
+grid="$root/data/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid"
+demo="$build/demo"
+
+rm -rf "$demo"
+mkdir -p "$demo"
+cp "$root"/data/samples/* "$demo"/
+demo=$(cd "$demo" && pwd)
+
+echo "Demo: the sample survey files from LAT to AHD on the synthetic demo grid (not for navigation)"
+echo "  marevert-cli transform --grid $(basename "$grid") --from LAT --to AHD --zone 56 --depths-positive <samples>"
+echo
+status=0
+(cd "$demo" && "$cli" transform --grid "$grid" --from LAT --to AHD --zone 56 --depths-positive \
+  sample_grid.asc sample_latlon.xyz sample_mga56.xyz sample_soundings.htf sample_v12.las sample_v14.las) ||
+  status=$?
+echo
+echo "Outputs in $demo:"
+echo "  *_AHD.*  the transformed records (depths below AHD)"
+echo "  *_LAT.*  the records outside the grid, unchanged"
+echo "  Log.txt  the batch log"
+(cd "$demo" && ls -1 ./*_AHD.* ./*_LAT.* | sed 's|^\./|    |')
+echo "Application log (one line per batch): $(dirname "$cli")/Application Log.txt"
+exit $status

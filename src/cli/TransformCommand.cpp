@@ -1,0 +1,139 @@
+// marevert-cli transform: the batch of the file transformation page without windows.
+// Each file gets its transformed and excluded copies beside it, the batch writes
+// Log.txt into the folder of the last file and a line into the application log, and
+// the "Processing summary" is printed on standard output.
+//
+// Exit status: 0 every file transformed; 1 a file had an error; 2 usage error.
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+#include "common/PathUtil.h"
+#include "files/FileProc.h"
+#include "grid/GridInt.h"
+#include "process/JobRunner.h"
+#include "trans/TransBase.h"
+#include "trans/TransFactory.h"
+
+namespace {
+
+constexpr int kExitFileError = 1;
+constexpr int kExitUsage = 2;
+
+struct CTransformOptions {
+  std::string grid, from, to, blockShift;
+  int zone = 49;
+  bool depthsPositive = false;
+  std::vector<std::string> files;
+};
+
+// A display name ignoring case, or "ellipsoid" for the ellipsoid (the last listed one).
+const CTransBase* FindReference(const std::string& name) {
+  const CTransFactory& factory = CTransFactory::Instance();
+  if (const CTransBase* ref = factory.Find(name)) return ref;
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
+  return nullptr;
+}
+
+void PrintUnknownReference(const std::string& name) {
+  std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", name.c_str());
+  for (const auto& known : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", known.c_str());
+  std::fprintf(stderr, " (or \"ellipsoid\")\n");
+}
+
+int RunTransform(const CTransformOptions& options) {
+  const bool blockShift = !options.blockShift.empty();
+  if (blockShift == (!options.from.empty() || !options.to.empty())) {
+    std::fprintf(stderr, "Give either --from and --to, or --block-shift\n");
+    return kExitUsage;
+  }
+
+  std::optional<CTrans_NULL> nullRef;
+  std::optional<CTrans_BlockShift> shiftRef;
+  const CTransBase* inputRef = nullptr;
+  const CTransBase* outputRef = nullptr;
+  if (blockShift) {
+    if (!IsNumberText(options.blockShift)) {
+      std::fprintf(stderr, "Invalid block shift (not a number)\n");
+      return kExitUsage;
+    }
+    nullRef.emplace();
+    shiftRef.emplace(TextToDouble(options.blockShift));
+    inputRef = &*nullRef;
+    outputRef = &*shiftRef;
+  } else {
+    if (options.from.empty() || options.to.empty()) {
+      std::fprintf(stderr, "Both --from and --to are needed\n");
+      return kExitUsage;
+    }
+    inputRef = FindReference(options.from);
+    if (inputRef == nullptr) {
+      PrintUnknownReference(options.from);
+      return kExitUsage;
+    }
+    outputRef = FindReference(options.to);
+    if (outputRef == nullptr) {
+      PrintUnknownReference(options.to);
+      return kExitUsage;
+    }
+    // The same reference would give the transformed and the excluded file one name.
+    if (inputRef == outputRef) {
+      std::fprintf(stderr, "The input and output vertical references must be different\n");
+      return kExitUsage;
+    }
+    if (options.grid.empty()) {
+      std::fprintf(stderr, "--grid is needed unless --block-shift is given\n");
+      return kExitUsage;
+    }
+  }
+
+  if (options.depthsPositive) CTransBase::s_sign = -1.0;
+
+  CGridInt grid;
+  if (!options.grid.empty()) {
+    grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
+    if (!blockShift && !grid.IsLoaded()) return kExitFileError;
+  }
+
+  std::vector<std::string> files;
+  files.reserve(options.files.size());
+  for (const std::string& file : options.files) files.push_back(AbsolutePath(file));
+
+  CFileProc job(&grid, &files, inputRef, outputRef, options.zone);
+  job.SetCancel(false);
+  GetJobRunner().RunModal(job, "Processing files ...", true);
+  return job.GetFilesWithErrors() > 0 ? kExitFileError : 0;
+}
+
+}  // namespace
+
+void AddTransformCommand(CLI::App& app, int& exitCode) {
+  auto options = std::make_shared<CTransformOptions>();
+  CLI::App* command = app.add_subcommand(
+      "transform",
+      "Transform survey files (xyz text, ESRI ASCII grid, LAS, HTF) between vertical references.\n"
+      "Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records outside the grid)\n"
+      "beside it; Log.txt is written into the folder of the last file and the summary printed.\n"
+      "Exit status: 0 every file transformed, 1 a file had an error, 2 usage error.\n"
+      "Example: marevert-cli transform --grid Marevert_Demo.MRGGrid --from LAT --to AHD survey.xyz");
+  command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid); not needed with --block-shift");
+  command->add_option("--from", options->from,
+                      "Vertical reference of the input data: a display name such as LAT, MSL or AHD (any case), "
+                      "or \"ellipsoid\"");
+  command->add_option("--to", options->to, "Vertical reference wanted for the output data (as --from)");
+  command->add_option("--block-shift", options->blockShift,
+                      "Instead of --from/--to: add this many metres to every value (no grid used)");
+  command->add_option("--zone", options->zone, "MGA/UTM zone of files in eastings and northings (default 49)")
+      ->check(CLI::Range(49, 56));
+  command->add_flag("--depths-positive", options->depthsPositive,
+                    "Values are depths, positive down (default: heights, positive up)");
+  command->add_option("FILE", options->files, "Survey files to transform, in this order")->required();
+  command->callback([options, &exitCode]() { exitCode = RunTransform(*options); });
+}

@@ -1,0 +1,201 @@
+#include "files/FileProc.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "common/PathUtil.h"
+#include "files/FileBase.h"
+#include "files/FileFactory.h"
+#include "grid/GridInt.h"
+#include "process/Messenger.h"
+#include "trans/TransBase.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CFileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
+
+std::string FormatLocalTime(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buffer[256];
+  const std::size_t length = std::strftime(buffer, sizeof buffer, format, &local);
+  return std::string(buffer, length);
+}
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+bool CanOpenForReading(const std::string& path) {
+  CFilePtr file(std::fopen(path.c_str(), "rb"));
+  return file != nullptr;
+}
+
+// A path with links and "." / ".." resolved as far as it exists; the path itself when
+// even that fails.
+std::string CanonicalText(const std::string& path) {
+  std::error_code ec;
+  const fs::path canonical = fs::weakly_canonical(fs::path(path), ec);
+  return ec ? path : canonical.string();
+}
+
+// The inputs of one batch, to refuse outputs that would replace any of them.
+class CInputGuard {
+ public:
+  explicit CInputGuard(const std::vector<std::string>& files) : m_files(files) {
+    for (const std::string& file : files) m_canonical.insert(CanonicalText(file));
+  }
+
+  // Whether writing `output` would replace an input of the batch. A name that resolves
+  // to an input is refused; so is an existing file that is a hard link to one.
+  bool IsInput(const std::string& output) const {
+    if (output.empty()) return false;  // the handler itself fails on an empty name
+    if (m_canonical.count(CanonicalText(output)) != 0) return true;
+    std::error_code ec;
+    if (!fs::exists(output, ec) || fs::hard_link_count(output, ec) <= 1 || ec) return false;
+    for (const std::string& file : m_files) {
+      if (fs::equivalent(output, file, ec) && !ec) return true;
+    }
+    return false;
+  }
+
+ private:
+  const std::vector<std::string>& m_files;
+  std::set<std::string> m_canonical;
+};
+
+}  // namespace
+
+CFileProc::CFileProc(const CGridInt* grid, const std::vector<std::string>* files, const CTransBase* inputRef,
+                     const CTransBase* outputRef, int zone)
+    : m_grid(grid), m_files(files), m_inputRef(inputRef), m_outputRef(outputRef), m_zone(zone) {}
+
+const char* CFileProc::GetResultText(int result) {
+  switch (result) {
+    case kFileNotImplemented:
+      return "File handler not implemented";
+    case kFileInputError:
+      return "Input file error: cannot open file, or file format error";
+    case kFileOutputError:
+      return "Output file error: cannot open file, or cannot write to file";
+    case kFileCancelled:
+      return "Processing cancelled by user";
+    case kFileException:
+      return "File input/output processing exception";
+    default:
+      return "Unknown error type";
+  }
+}
+
+void CFileProc::Run() {
+  std::vector<std::string> messages;
+  std::set<std::string> formats;
+  int handled = 0, filesOk = 0, filesWithErrors = 0;
+  std::uint64_t totalPoints = 0;
+  const std::vector<std::string>& files = *m_files;
+  const int fileCount = static_cast<int>(files.size());
+  const CInputGuard inputs(files);
+  CFileFactory* factory = CFileFactory::Instance();
+
+  for (const std::string& path : files) {
+    if (!CanOpenForReading(path)) {
+      messages.insert(messages.end(), {"", "Error with file: " + path, "Cannot open the file"});
+      ++filesWithErrors;
+      continue;
+    }
+    CFileBase* handler = factory ? factory->FindHandler(path) : nullptr;
+    if (handler == nullptr) {
+      messages.insert(messages.end(), {"", "Error with file: " + path, "Cannot recognise the file format"});
+      ++filesWithErrors;
+      continue;
+    }
+    const std::string format = handler->GetFormatName();
+    formats.insert(format);
+    ++handled;
+    SetText(Format("Processing file %d of %d (%s format)", handled, fileCount, format.c_str()));
+
+    std::uint64_t outside = 0, transformed = 0;
+    int result = kFileOutputError;
+    // Both outputs are created (and an existing file of the name replaced) before the
+    // first record is read, so a clash with an input is refused before the handler runs.
+    if (!inputs.IsInput(CFileBase::MakeOutputName(m_outputRef, path)) &&
+        !inputs.IsInput(CFileBase::MakeOutputName(m_inputRef, path))) {
+      result = handler->Process(path, m_grid, m_inputRef, m_outputRef, this, m_zone, outside, transformed);
+    }
+    totalPoints += transformed;
+    if (result != kFileDone) {
+      ++filesWithErrors;
+      messages.insert(messages.end(), {"", "Error with file: " + path, GetResultText(result)});
+    } else {
+      ++filesOk;
+    }
+    if (outside != 0) {
+      messages.insert(messages.end(), {"", "Warning for file: " + path,
+                                       Format("%llu points were outside the grid/excluded",
+                                              static_cast<unsigned long long>(outside))});
+    }
+    if (IsCancelled()) {
+      messages.insert(messages.end(), {"", "WARNING processing interrupted, not all files processed"});
+      break;
+    }
+  }
+
+  messages.push_back(Format("Files OK: %d, files with errors: %d", filesOk, filesWithErrors));
+  messages.push_back(Format("Processed %d file(s) of %d", handled, fileCount));
+  m_filesOk = filesOk;
+  m_filesWithErrors = filesWithErrors;
+  m_filesHandled = handled;
+
+  const std::string logPath = (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
+  bool logWritten = false;
+  if (CFilePtr log{std::fopen(logPath.c_str(), "w")}) {
+    std::fprintf(log.get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
+    for (const std::string& line : messages) std::fprintf(log.get(), "%s\n", line.c_str());
+    logWritten = std::ferror(log.get()) == 0;
+    logWritten = (std::fclose(log.release()) == 0) && logWritten;
+  }
+  messages.push_back("");
+  messages.push_back(logWritten ? "Summary log file written to:" : "Error generating log file:");
+  messages.push_back(logPath);
+
+  GetMessenger().ShowMessageList("Processing summary", messages);
+  WriteApplicationLog(totalPoints, formats);
+}
+
+void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
+  std::string folder;
+  GetProgramFolder(folder);
+  const std::string path = folder + "Application Log.txt";
+
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (!ec && size > kApplicationLogLimit) fs::remove(path, ec);
+
+  CFilePtr log{std::fopen(path.c_str(), "a")};
+  if (!log) return;
+
+  std::string formatList;
+  for (const std::string& format : formats) {
+    if (!formatList.empty()) formatList += ", ";
+    formatList += format;
+  }
+  const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
+  std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%.0f\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
+               m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
+               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), CTransBase::s_sign);
+}

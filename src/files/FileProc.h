@@ -1,0 +1,53 @@
+#pragma once
+// The batch job: transforms a list of survey files one by one with the handler that
+// recognises each, collects what went wrong in a message list, writes the batch log
+// beside the last file, shows the "Processing summary" and appends one line to the
+// application log in the program folder.
+//
+// No output of the batch may replace one of its inputs: a file whose transformed or
+// excluded output name is (after resolving links) another input of the same batch, or
+// the input itself, is refused with the output error and nothing is written for it.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "process/ProcessBase.h"
+
+class CGridInt;
+class CTransBase;
+
+class CFileProc : public CProcessBase {
+ public:
+  // None of the pointers is owned; all outlive the job. `files` are full paths in the
+  // order of the page's list.
+  CFileProc(const CGridInt* grid, const std::vector<std::string>* files, const CTransBase* inputRef,
+            const CTransBase* outputRef, int zone);
+
+  void Run() override;
+
+  // Appends "date<TAB>from<TAB>to<TAB>formats<TAB>points<TAB>grid file<TAB>sign" to
+  // "Application Log.txt" in the program folder, first deleting a log that has grown
+  // beyond kApplicationLogLimit bytes. Silently does nothing when it cannot be opened.
+  void WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const;
+
+  static constexpr std::uintmax_t kApplicationLogLimit = 10 * 1048576;  // bytes
+
+  // The counts of the last Run: files a handler transformed without error, files with
+  // an error of any kind, and files that reached a handler.
+  int GetFilesOk() const { return m_filesOk; }
+  int GetFilesWithErrors() const { return m_filesWithErrors; }
+  int GetFilesHandled() const { return m_filesHandled; }
+
+  // The message for a handler result code.
+  static const char* GetResultText(int result);
+
+ private:
+  const CGridInt* m_grid;
+  const std::vector<std::string>* m_files;
+  const CTransBase* m_inputRef;
+  const CTransBase* m_outputRef;
+  int m_zone;
+  int m_filesOk = 0, m_filesWithErrors = 0, m_filesHandled = 0;
+};

@@ -1,0 +1,277 @@
+// The batch job: message list and counters, progress texts, cancel, the batch log, the
+// application log with its size limit, and the refusal of outputs that would replace an
+// input of the same batch.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/PathUtil.h"
+#include "files/FileProc.h"
+#include "files/FilesTestSupport.h"
+#include "process/Messenger.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Lines of generic text inside the test grid (lon 150..155, lat -30..-25).
+std::string InsideLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "151.5 -27.5 " + std::to_string(i) + ".00\n";
+  return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// Records the status text each time the job reports a percentage, and may raise the
+// cancel flag when a given text is shown. (The text notification itself arrives while
+// the job holds its lock, so the text is read at the next percentage; the handlers send
+// one within the first 100 records.)
+class CTextRecorder : public CProcessWindow {
+ public:
+  explicit CTextRecorder(CProcessBase& job) : m_job(job) { job.SetWindow(this); }
+  void OnProcessProgress(unsigned) override {
+    const std::string text = m_job.GetText();
+    if (m_texts.empty() || m_texts.back() != text) m_texts.push_back(text);
+    if (!m_cancelAt.empty() && text == m_cancelAt) m_job.SetCancel(true);
+  }
+  void OnProcessText() override {}
+  void OnProcessDone() override {}
+  std::vector<std::string> m_texts;
+  std::string m_cancelAt;
+
+ private:
+  CProcessBase& m_job;
+};
+
+class FileProcTest : public ::testing::Test {
+ protected:
+  FileProcTest() {
+    fs::create_directories(m_program.Path());
+    SetProgramFolderOverride(m_program.Path().string());
+    m_grid = *m_testGrid.Grid();
+    m_grid.SetFilePath("/grids/demo.MRGGrid");
+  }
+  ~FileProcTest() override { SetProgramFolderOverride(""); }
+
+  // Runs a batch LAT -> MSL (or the given references) on the test thread.
+  void Run(const std::vector<std::string>& files, const CTransBase* from = CFilesTestGrid::Lat(),
+           const CTransBase* to = CFilesTestGrid::Msl(), const std::string& cancelAt = "") {
+    CFileProc job(&m_grid, &files, from, to, 56);
+    CTextRecorder recorder(job);
+    recorder.m_cancelAt = cancelAt;
+    job.Run();
+    job.SetWindow(nullptr);
+    m_texts = recorder.m_texts;
+    m_ok = job.GetFilesOk();
+    m_errors = job.GetFilesWithErrors();
+    m_handled = job.GetFilesHandled();
+  }
+  std::vector<std::string> Summary() const {
+    const auto entries = m_messenger.Entries();
+    EXPECT_EQ(entries.size(), 1u);
+    if (entries.empty()) return {};
+    EXPECT_EQ(entries[0].kind, CRecordingMessenger::Entry::MessageList);
+    EXPECT_EQ(entries[0].text, "Processing summary");
+    return entries[0].lines;
+  }
+  std::string AppLog() const { return ReadFileBytes(m_program.File("Application Log.txt")); }
+
+  CFilesTestGrid m_testGrid;
+  CGridInt m_grid;
+  CScratchDir m_dir, m_program;
+  CRecordingMessenger m_messenger;
+  CScopedMessenger m_scoped{&m_messenger};
+  std::vector<std::string> m_texts;
+  int m_ok = -1, m_errors = -1, m_handled = -1;
+};
+
+TEST_F(FileProcTest, UnopenableFirstFileDoesNotAdvanceTheFileNumber) {
+  const std::string missing = m_dir.File("missing.xyz"), b = m_dir.File("b.xyz"), c = m_dir.File("c.xyz");
+  WriteFileBytes(b, InsideLines(120));
+  WriteFileBytes(c, InsideLines(120));
+  Run({missing, b, c});
+
+  EXPECT_EQ(m_texts, (std::vector<std::string>{"Processing file 1 of 3 (Generic text format)",
+                                               "Processing file 2 of 3 (Generic text format)"}));
+  const std::string log = m_dir.File("Log.txt");
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + missing, "Cannot open the file",
+                                                 "Files OK: 2, files with errors: 1", "Processed 2 file(s) of 3", "",
+                                                 "Summary log file written to:", log}));
+  EXPECT_EQ(m_ok, 2);
+  EXPECT_EQ(m_errors, 1);
+  EXPECT_EQ(m_handled, 2);
+  EXPECT_TRUE(fs::exists(m_dir.File("b_MSL.xyz")));
+  EXPECT_TRUE(fs::exists(m_dir.File("c_MSL.xyz")));
+
+  // The batch log holds the header and the list up to the summary lines, not the
+  // three closing lines.
+  const std::vector<std::string> lines = SplitLines(ReadFileBytes(log));
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "Marevert Log File");
+  EXPECT_EQ(lines[1].rfind("Generated: ", 0), 0u);
+  EXPECT_GT(lines[1].size(), std::string("Generated: ").size() + 8);
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+            (std::vector<std::string>{"", "Error with file: " + missing, "Cannot open the file",
+                                      "Files OK: 2, files with errors: 1", "Processed 2 file(s) of 3"}));
+}
+
+TEST_F(FileProcTest, UnrecognisedFileIsAnErrorButNotHandled) {
+  const std::string header = m_dir.File("header.xyz"), b = m_dir.File("b.xyz");
+  WriteFileBytes(header, "x y z\n" + InsideLines(1));
+  WriteFileBytes(b, InsideLines(120));
+  Run({header, b});
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + header, "Cannot recognise the file format",
+                                                 "Files OK: 1, files with errors: 1", "Processed 1 file(s) of 2", "",
+                                                 "Summary log file written to:", m_dir.File("Log.txt")}));
+  EXPECT_EQ(m_texts, std::vector<std::string>{"Processing file 1 of 2 (Generic text format)"});
+}
+
+TEST_F(FileProcTest, CancelDuringSecondFileSkipsTheRest) {
+  const std::string a = m_dir.File("a.xyz"), b = m_dir.File("b.xyz"), c = m_dir.File("c.xyz");
+  WriteFileBytes(a, InsideLines(2));
+  WriteFileBytes(b, InsideLines(250));  // long enough for the handler to look at the flag
+  WriteFileBytes(c, InsideLines(2));
+  Run({a, b, c}, CFilesTestGrid::Lat(), CFilesTestGrid::Msl(), "Processing file 2 of 3 (Generic text format)");
+
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + b, "Processing cancelled by user", "",
+                                                 "WARNING processing interrupted, not all files processed",
+                                                 "Files OK: 1, files with errors: 1", "Processed 2 file(s) of 3", "",
+                                                 "Summary log file written to:", m_dir.File("Log.txt")}));
+  EXPECT_FALSE(fs::exists(m_dir.File("c_MSL.xyz")));
+  // The application log is written after a cancel as after a complete run.
+  EXPECT_NE(AppLog().find("\tLAT\tMSL\tGeneric text\t"), std::string::npos);
+}
+
+TEST_F(FileProcTest, PointsOutsideGiveOnlyAWarningAndCountAsOk) {
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, InsideLines(2) + "140.0 -27.5 1.00\n140.0 -28.5 1.00\n");
+  Run({a});
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Warning for file: " + a,
+                                                 "2 points were outside the grid/excluded",
+                                                 "Files OK: 1, files with errors: 0", "Processed 1 file(s) of 1", "",
+                                                 "Summary log file written to:", m_dir.File("Log.txt")}));
+  EXPECT_EQ(ReadFileBytes(m_dir.File("a_LAT.xyz")), "140.0 -27.5 1.00\n140.0 -28.5 1.00\n");
+}
+
+TEST_F(FileProcTest, BatchLogGoesToTheFolderOfTheLastFile) {
+  CScratchDir other;
+  const std::string a = m_dir.File("a.xyz"), b = other.File("b.xyz");
+  WriteFileBytes(a, InsideLines(1));
+  WriteFileBytes(b, InsideLines(1));
+  Run({a, b});
+  EXPECT_EQ(Summary().back(), other.File("Log.txt"));
+  EXPECT_TRUE(fs::exists(other.File("Log.txt")));
+  EXPECT_FALSE(fs::exists(m_dir.File("Log.txt")));
+}
+
+TEST_F(FileProcTest, LogThatCannotBeCreatedIsReported) {
+  const std::string missing = m_dir.File("no such folder/a.xyz");
+  Run({missing});
+  const std::vector<std::string> summary = Summary();
+  ASSERT_GE(summary.size(), 2u);
+  EXPECT_EQ(summary[summary.size() - 2], "Error generating log file:");
+  EXPECT_EQ(summary.back(), m_dir.File("no such folder/Log.txt"));
+}
+
+TEST_F(FileProcTest, ApplicationLogLineHasTheBatchDetails) {
+  const std::string grid = m_dir.File("g.asc"), text = m_dir.File("t.xyz");
+  WriteFileBytes(grid, "ncols 2\nnrows 2\nxllcorner 151\nyllcorner -28\ncellsize 0.1\nNODATA_value -9999\n1 2\n3 4\n");
+  WriteFileBytes(text, InsideLines(3));
+  Run({grid, text});
+  const std::string line = AppLog();
+  const std::regex shape(R"(\d\d/\d\d/\d{4} \d\d:\d\d\tLAT\tMSL\tESRI ASCII Grid, Generic text\t(\d+)\tdemo\.MRGGrid\t1\n)");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(line, match, shape)) << line;
+  EXPECT_EQ(match[1].str(), "7");  // 4 grid cells and 3 lines
+  EXPECT_EQ(m_ok, 2);
+}
+
+TEST_F(FileProcTest, ApplicationLogInBlockShiftModeWithDepthsPositive) {
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, "100.0 -60.0 1.00\n");  // far outside the grid: still shifted
+  CTrans_NULL none;
+  CTrans_BlockShift shift(0.5);
+  CTransBase::s_sign = -1.0;  // restored by the test grid's guard
+  Run({a}, &none, &shift);
+  EXPECT_TRUE(std::regex_match(AppLog(), std::regex(R"(.+\tNULL\tBlock Shift\tGeneric text\t1\tdemo\.MRGGrid\t-1\n)")))
+      << AppLog();
+}
+
+TEST_F(FileProcTest, ApplicationLogRestartsOnlyBeyondTheLimit) {
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, InsideLines(1));
+  const std::string path = m_program.File("Application Log.txt");
+
+  WriteFileBytes(path, std::string(CFileProc::kApplicationLogLimit, 'x'));
+  Run({a});
+  const std::string kept = AppLog();
+  EXPECT_EQ(kept.substr(0, CFileProc::kApplicationLogLimit), std::string(CFileProc::kApplicationLogLimit, 'x'));
+  EXPECT_NE(kept.find("\tLAT\tMSL\t", CFileProc::kApplicationLogLimit), std::string::npos);
+
+  m_messenger.Clear();
+  WriteFileBytes(path, std::string(CFileProc::kApplicationLogLimit + 1, 'x'));
+  Run({a});
+  const std::string restarted = AppLog();
+  EXPECT_EQ(restarted.find("xx"), std::string::npos);
+  EXPECT_EQ(SplitLines(restarted).size(), 1u);
+}
+
+// No output of a batch may replace an input of the same batch.
+TEST_F(FileProcTest, OutputThatWouldReplaceAnotherInputIsRefused) {
+  const std::string a = m_dir.File("a.xyz"), aMsl = m_dir.File("a_MSL.xyz"), aLat = m_dir.File("a_LAT.xyz");
+  WriteFileBytes(a, InsideLines(2));
+  WriteFileBytes(aMsl, InsideLines(3));
+  Run({a, aMsl});  // a.xyz would write its transformed records into a_MSL.xyz
+  EXPECT_EQ(ReadFileBytes(aMsl), InsideLines(3));
+  const std::vector<std::string> summary = Summary();
+  ASSERT_GE(summary.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(summary.begin(), summary.begin() + 4),
+            (std::vector<std::string>{"", "Error with file: " + a,
+                                      "Output file error: cannot open file, or cannot write to file",
+                                      "Files OK: 1, files with errors: 1"}));
+  EXPECT_TRUE(fs::exists(m_dir.File("a_MSL_MSL.xyz")));  // the other file is processed as usual
+
+  // The excluded file's name counts too, also when the input is named another way.
+  m_messenger.Clear();
+  fs::remove(aMsl);
+  WriteFileBytes(aLat, "140.0 -27.5 9.00\n");
+  fs::create_directory(m_dir.File("sub"));
+  Run({m_dir.Path().string() + "/./a.xyz", m_dir.Path().string() + "/sub/../a_LAT.xyz"});
+  EXPECT_EQ(ReadFileBytes(aLat), "140.0 -27.5 9.00\n");
+  EXPECT_EQ(m_ok, 1);
+  EXPECT_EQ(m_errors, 1);
+}
+
+TEST_F(FileProcTest, OutputNameThatLeadsBackToTheInputIsRefused) {
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, InsideLines(2));
+  fs::create_symlink(a, m_dir.File("a_MSL.xyz"));
+  Run({a});
+  EXPECT_EQ(ReadFileBytes(a), InsideLines(2));
+  EXPECT_EQ(m_errors, 1);
+  EXPECT_EQ(Summary()[2], "Output file error: cannot open file, or cannot write to file");
+
+  // A hard link with the output's name is the same file as well.
+  m_messenger.Clear();
+  fs::remove(m_dir.File("a_MSL.xyz"));
+  fs::create_hard_link(a, m_dir.File("a_LAT.xyz"));
+  Run({a});
+  EXPECT_EQ(ReadFileBytes(a), InsideLines(2));
+  EXPECT_EQ(m_errors, 1);
+}
+
+}  // namespace
