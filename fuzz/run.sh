@@ -25,7 +25,7 @@ for target in "${targets[@]}"; do
   log="$root/fuzz-out/$target.log"
   echo "== $target: ${seconds}s"
   # -rss_limit_mb: a header that claims a huge size must not make the reader allocate it.
-  "$build/$target" "$corpus" "$seeds" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+  "$build/$target" "$corpus" "$seeds" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=1024 \
     -malloc_limit_mb=512 -max_len=8192 -print_final_stats=1 -artifact_prefix="$root/fuzz-out/$target-" \
     >"$log" 2>&1
   status=$?
