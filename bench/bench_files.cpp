@@ -5,7 +5,8 @@
 //   ESRI grid     cells per second vs the baseline loop's lines per second (ratio >= 1)
 //   LAS 1.2       CFileLAS time vs the time of cp of the same file (ratio <= 4)
 //   memory        peak resident memory (VmHWM) of a handler run at two input sizes
-// MAREVERT_BENCH_SCALE (default 1) scales every file size. Files live in a temporary
+// MAREVERT_BENCH_SCALE (default 1) scales every file size; MAREVERT_BENCH_ONLY (xyz,
+// esri, las or memory) runs one part. Files live in a temporary
 // folder that is removed at the end.
 
 #include <sys/wait.h>
@@ -28,6 +29,7 @@
 #include "files/FileText.h"
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
+#include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
 namespace fs = std::filesystem;
@@ -230,6 +232,8 @@ long long ChildPeakKiB(const fs::path& dir, long long lines) {
 
 int main() {
   const double scale = std::getenv("MAREVERT_BENCH_SCALE") ? std::atof(std::getenv("MAREVERT_BENCH_SCALE")) : 1.0;
+  const char* only = std::getenv("MAREVERT_BENCH_ONLY");
+  const auto wanted = [&](const char* part) { return !only || std::strcmp(only, part) == 0; };
   const fs::path dir = fs::temp_directory_path() / ("marevert-bench-files-" + std::to_string(getpid()));
   fs::create_directories(dir);
   const auto file = [&](const char* name) { return (dir / name).string(); };
@@ -243,6 +247,7 @@ int main() {
 
   const auto xyzLines = static_cast<long long>(5'000'000 * scale);
   for (const bool track : {false, true}) {
+    if (!wanted("xyz") && !wanted("esri")) break;
     const char* order = track ? "track order" : "random order";
     WriteXyz(file("in.xyz"), xyzLines, track);
     const double base = Seconds([&] { BaselineXyz(file("in.xyz"), file("base.xyz")); });
@@ -250,6 +255,14 @@ int main() {
     FileResult result = kFileDone;
     const double ours =
         Seconds([&] { result = handler.Process(file("in.xyz"), &grid, msl, lat, nullptr, 56, outside, transformed); });
+    // The same file in block-shift mode: the handler's own reading, parsing and writing
+    // without the grid interpolation.
+    CTrans_NULL none;
+    CTrans_BlockShift shift(0.5);
+    const double noGrid =
+        Seconds([&] { handler.Process(file("in.xyz"), &grid, &none, &shift, nullptr, 56, outside, transformed); });
+    std::printf("xyz text %lld lines, %s: block shift without the grid %.3f s, ratio %.2f\n", xyzLines, order, noGrid,
+                base / noGrid);
     baselineLinesPerSecond = std::max(baselineLinesPerSecond, xyzLines / base);
     std::printf(
         "xyz text %lld lines, %s: baseline %.3f s, CFileText %.3f s (result %d, %llu transformed), "
@@ -259,10 +272,11 @@ int main() {
   fs::remove(file("in.xyz"));
   fs::remove(file("base.xyz"));
   fs::remove(file("in_LAT.xyz"));
+  fs::remove(file("in_Block Shift_0.50m.xyz"));
 
   const int esriSide = static_cast<int>(3000 * std::sqrt(scale));
-  WriteEsri(file("dem.asc"), esriSide);
-  {
+  if (wanted("esri")) {
+    WriteEsri(file("dem.asc"), esriSide);
     CFileESRIGrid handler;
     FileResult result = kFileDone;
     const double ours =
@@ -280,6 +294,7 @@ int main() {
 
   const auto lasPoints = static_cast<long long>(20'000'000 * scale);
   for (const bool track : {false, true}) {
+    if (!wanted("las")) break;
     const char* order = track ? "track order" : "random order";
     WriteLas(file("cloud.las"), lasPoints, track);
     const std::string cp = "cp '" + file("cloud.las") + "' '" + file("copy.las") + "'";
@@ -299,9 +314,11 @@ int main() {
   fs::remove(file("cloud.las"));
 
   const auto small = static_cast<long long>(200'000 * scale), large = static_cast<long long>(2'000'000 * scale);
-  const long long peakSmall = ChildPeakKiB(dir, small), peakLarge = ChildPeakKiB(dir, large);
-  std::printf("peak memory (VmHWM) of CFileText with grid: %lld lines %lld KiB, %lld lines %lld KiB\n", small,
-              peakSmall, large, peakLarge);
+  if (wanted("memory")) {
+    const long long peakSmall = ChildPeakKiB(dir, small), peakLarge = ChildPeakKiB(dir, large);
+    std::printf("peak memory (VmHWM) of CFileText with grid: %lld lines %lld KiB, %lld lines %lld KiB\n", small,
+                peakSmall, large, peakLarge);
+  }
 
   fs::remove_all(dir);
   return 0;

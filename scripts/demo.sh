@@ -28,7 +28,7 @@ status=0
 echo
 echo "Outputs in $demo:"
 echo "  *_AHD.*  the transformed records (depths below AHD)"
-echo "  *_LAT.*  the records outside the grid, unchanged"
+echo "  *_LAT.*  the records not transformed (outside the grid, or marked invalid), unchanged"
 echo "  Log.txt  the batch log"
 (cd "$demo" && ls -1 ./*_AHD.* ./*_LAT.* | sed 's|^\./|    |')
 echo "Application log (one line per batch): $(dirname "$cli")/Application Log.txt"

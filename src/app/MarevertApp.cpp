@@ -51,7 +51,11 @@ int CMarevertApp::Run() {
 
 int CMarevertApp::RunGridBuilding() {
   CGridGenDlg settings;
-  if (settings.exec() != QDialog::Accepted) return 0;
+  if (settings.exec() == QDialog::Accepted) BuildGrid(settings);
+  return 0;
+}
+
+void CMarevertApp::BuildGrid(const CGridGenDlg& settings) {
   CGridProc::Settings jobSettings;
   jobSettings.inputPath = settings.GetInputPath();
   jobSettings.outputPath = settings.GetOutputPath();
@@ -63,9 +67,7 @@ int CMarevertApp::RunGridBuilding() {
   jobSettings.gridSizeSeconds = settings.GetGridSizeSeconds();
   CGridProc job(jobSettings);
   job.SetCancel(false);
-  // The job shows its own messages and the "Grid summary" through the messenger.
   GetJobRunner().RunModal(job, "Building grid file", true);
-  return 0;
 }
 
 int CMarevertApp::RunMainWindow() {

@@ -12,6 +12,7 @@ class QApplication;
 class CSettingsProfile;
 class CGuiMessenger;
 class CGuiJobRunner;
+class CGridGenDlg;
 
 class CMarevertApp {
  public:
@@ -28,6 +29,11 @@ class CMarevertApp {
 
   // The mode for the arguments after the program name.
   static EMode SelectMode(const QStringList& arguments);
+
+  // Runs the grid generation job with the settings of a dialog closed with OK, under the
+  // installed job runner as "Building grid file" with Cancel. The job reports its
+  // failures and the "Grid summary" through the messenger.
+  static void BuildGrid(const CGridGenDlg& settings);
 
   // Whether a window system is reachable: a display named in the environment, or a Qt
   // platform chosen explicitly (offscreen, vnc, ...).

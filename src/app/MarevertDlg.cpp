@@ -18,6 +18,8 @@
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "common/WindowPlacement.h"
+#include "files/FileFactory.h"
+#include "map/MapData.h"
 #include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
@@ -61,7 +63,12 @@ CMarevertDlg::CMarevertDlg(QWidget* parent) : QDialog(parent), m_runDisclaimer(R
   label->setGeometry(du.Rect(8, 7, 112, 10));
   m_cbSign = new QComboBox(this);
   m_cbSign->setObjectName(QStringLiteral("sign"));
-  m_cbSign->setGeometry(du.Rect(120, 4, 192, 12));
+  // Fonts wider than the one the layout was drawn for would run the label under the
+  // combobox; the combobox then starts after the label and keeps its right edge.
+  QRect combo = du.Rect(120, 4, 192, 12);
+  const int labelRight = label->x() + label->sizeHint().width() + du.X(2);
+  if (labelRight > combo.left()) combo.setLeft(labelRight);
+  m_cbSign->setGeometry(combo);
 
   // The tab control: a tab bar over a framed display area. Pages are children of the
   // main window placed over the display area, so a page can be destroyed and created
@@ -95,10 +102,8 @@ CMarevertDlg::~CMarevertDlg() {
   // The process-wide single instances, in this order.
   CCoordConv::Release();
   CTransFactory::Release();
-  // TODO(files, map): release the handler factory and the map data here, in this order,
-  // once they exist:
-  //   CFileFactory::Release();
-  //   CMapData::Release();
+  CFileFactory::Release();
+  CMapData::Release();
 }
 
 bool CMarevertDlg::Initialise() {

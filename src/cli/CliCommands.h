@@ -13,9 +13,11 @@ std::string AbsolutePath(const std::string& path);
 // info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).
 void AddInfoCommand(CLI::App& app, int& exitCode);
 
-// build-grid: a binary grid file from a text grid file.
-void AddBuildGridCommand(CLI::App& app, int& exitCode);
 // point: one position and height into every vertical reference (PointCommand.cpp).
 void AddPointCommand(CLI::App& app, int& exitCode);
+
+// build-grid: a binary grid file from a text grid file.
+void AddBuildGridCommand(CLI::App& app, int& exitCode);
+
 // transform: a batch of survey files through CFileProc (TransformCommand.cpp).
 void AddTransformCommand(CLI::App& app, int& exitCode);

@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   AddInfoCommand(app, exitCode);
-  AddBuildGridCommand(app, exitCode);
   AddPointCommand(app, exitCode);
+  AddBuildGridCommand(app, exitCode);
   AddTransformCommand(app, exitCode);
 
   try {

@@ -145,9 +145,9 @@ void CFileProc::Run() {
       ++filesOk;
     }
     if (outside != 0) {
-      messages.insert(messages.end(), {"", "Warning for file: " + path,
-                                       Format("%llu points were outside the grid/excluded",
-                                              static_cast<unsigned long long>(outside))});
+      messages.insert(messages.end(),
+                      {"", "Warning for file: " + path,
+                       Format("%llu points were outside the grid/excluded", static_cast<unsigned long long>(outside))});
     }
     if (IsCancelled()) {
       messages.insert(messages.end(), {"", "WARNING processing interrupted, not all files processed"});
@@ -163,7 +163,9 @@ void CFileProc::Run() {
 
   const std::string logPath = (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
   bool logWritten = false;
-  if (CFilePtr log{std::fopen(logPath.c_str(), "w")}) {
+  // A survey file named Log.txt in that folder is an input, not an old log: keep it.
+  CFilePtr log{inputs.IsInput(logPath) ? nullptr : std::fopen(logPath.c_str(), "w")};
+  if (log) {
     std::fprintf(log.get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
     for (const std::string& line : messages) std::fprintf(log.get(), "%s\n", line.c_str());
     logWritten = std::ferror(log.get()) == 0;

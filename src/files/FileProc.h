@@ -6,7 +6,8 @@
 //
 // No output of the batch may replace one of its inputs: a file whose transformed or
 // excluded output name is (after resolving links) another input of the same batch, or
-// the input itself, is refused with the output error and nothing is written for it.
+// the input itself, is refused with the output error and nothing is written for it; a
+// batch log that would replace an input is not written ("Error generating log file:").
 
 #include <cstdint>
 #include <set>

@@ -18,13 +18,14 @@ bool CInputStream::Open(const std::string& path, std::size_t blockSize) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   m_handle.reset(file);
-  // The size is only used for progress percentages, so a failed seek is not an error.
+  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
+  // The size serves progress percentages and the LAS offset check; a file whose end
+  // cannot be found (a pipe) counts as empty.
   if (std::fseek(file, 0, SEEK_END) == 0) {
     const long long size = ftello(file);
     m_size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   }
   std::fseek(file, 0, SEEK_SET);
-  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
   blockSize = std::max(blockSize, kSmallBlockSize);
   if (!m_buffer || m_blockSize != blockSize) {
     m_buffer = std::make_unique<char[]>(blockSize);

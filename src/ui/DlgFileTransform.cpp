@@ -45,7 +45,6 @@ QStringList ChooseFiles(QWidget* parent, const QString& folder) {
   QFileDialog dialog(parent, QStringLiteral("Select files to process"), folder);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setOption(QFileDialog::ReadOnly, false);
   dialog.setNameFilters({QStringLiteral("Supported (*.txt *.xyz *.dat *.asc *.las *.htf)"),
                          QStringLiteral("ASCII xyz (*.txt *.xyz *.dat)"),
                          QStringLiteral("ESRI ASCII Raster (*.asc *.txt)"),
@@ -202,7 +201,8 @@ void CDlgFileTransform::ValidateBlockShift() {
 std::vector<std::string> CDlgFileTransform::GetFilePaths() const {
   std::vector<std::string> paths;
   paths.reserve(static_cast<std::size_t>(m_files->count()));
-  for (int i = 0; i < m_files->count(); ++i) paths.push_back(m_files->item(i)->data(kPathRole).toString().toStdString());
+  for (int i = 0; i < m_files->count(); ++i)
+    paths.push_back(m_files->item(i)->data(kPathRole).toString().toStdString());
   return paths;
 }
 

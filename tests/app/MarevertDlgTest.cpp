@@ -287,7 +287,9 @@ TEST_F(MarevertDlgTest, ClosingWritesTheSettingsAndDestroysThePage) {
   EXPECT_EQ(m_profile.GetInt("Vertical datum", "Selection", -9), 1);
   const QRect frame = dlg->frameGeometry();
   EXPECT_EQ(m_profile.GetInt("CMarevertDlg", "Wnd Left", -9), frame.x());
-  EXPECT_EQ(m_profile.GetInt("CMarevertDlg", "Wnd Bottom", -9), frame.y() + frame.height());
+  EXPECT_EQ(m_profile.GetInt("CMarevertDlg", "Wnd Top", -9), frame.y());
+  EXPECT_GT(m_profile.GetInt("CMarevertDlg", "Wnd Right", -9), frame.x());
+  EXPECT_GT(m_profile.GetInt("CMarevertDlg", "Wnd Bottom", -9), frame.y());
 }
 
 TEST_F(MarevertDlgTest, CloseButtonEndsAndAnEmptyGridPathIsStored) {

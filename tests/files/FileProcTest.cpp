@@ -160,10 +160,10 @@ TEST_F(FileProcTest, PointsOutsideGiveOnlyAWarningAndCountAsOk) {
   const std::string a = m_dir.File("a.xyz");
   WriteFileBytes(a, InsideLines(2) + "140.0 -27.5 1.00\n140.0 -28.5 1.00\n");
   Run({a});
-  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Warning for file: " + a,
-                                                 "2 points were outside the grid/excluded",
-                                                 "Files OK: 1, files with errors: 0", "Processed 1 file(s) of 1", "",
-                                                 "Summary log file written to:", m_dir.File("Log.txt")}));
+  EXPECT_EQ(Summary(),
+            (std::vector<std::string>{"", "Warning for file: " + a, "2 points were outside the grid/excluded",
+                                      "Files OK: 1, files with errors: 0", "Processed 1 file(s) of 1", "",
+                                      "Summary log file written to:", m_dir.File("Log.txt")}));
   EXPECT_EQ(ReadFileBytes(m_dir.File("a_LAT.xyz")), "140.0 -27.5 1.00\n140.0 -28.5 1.00\n");
 }
 
@@ -193,7 +193,8 @@ TEST_F(FileProcTest, ApplicationLogLineHasTheBatchDetails) {
   WriteFileBytes(text, InsideLines(3));
   Run({grid, text});
   const std::string line = AppLog();
-  const std::regex shape(R"(\d\d/\d\d/\d{4} \d\d:\d\d\tLAT\tMSL\tESRI ASCII Grid, Generic text\t(\d+)\tdemo\.MRGGrid\t1\n)");
+  const std::regex shape(
+      R"(\d\d/\d\d/\d{4} \d\d:\d\d\tLAT\tMSL\tESRI ASCII Grid, Generic text\t(\d+)\tdemo\.MRGGrid\t1\n)");
   std::smatch match;
   ASSERT_TRUE(std::regex_match(line, match, shape)) << line;
   EXPECT_EQ(match[1].str(), "7");  // 4 grid cells and 3 lines
@@ -272,6 +273,18 @@ TEST_F(FileProcTest, OutputNameThatLeadsBackToTheInputIsRefused) {
   Run({a});
   EXPECT_EQ(ReadFileBytes(a), InsideLines(2));
   EXPECT_EQ(m_errors, 1);
+}
+
+TEST_F(FileProcTest, BatchLogDoesNotReplaceAnInputNamedLikeIt) {
+  const std::string log = m_dir.File("Log.txt");
+  WriteFileBytes(log, InsideLines(2));
+  Run({log});
+  EXPECT_EQ(ReadFileBytes(log), InsideLines(2));
+  EXPECT_EQ(m_ok, 1);
+  const std::vector<std::string> summary = Summary();
+  ASSERT_GE(summary.size(), 2u);
+  EXPECT_EQ(summary[summary.size() - 2], "Error generating log file:");
+  EXPECT_EQ(summary.back(), log);
 }
 
 }  // namespace
