@@ -11,7 +11,8 @@ class BadCoastDataTest : public ::testing::Test {
  protected:
   void ExpectRefused(const std::string& bytes, const std::string& label) {
     const std::string path = m_dir.File(CMapData::kFileName);
-    const bool loaded = bad_input::RunCase(path, bytes, [&] { return m_map.LoadFile(path); }, label);
+    const bool loaded = bad_input::RunCase(
+        path, bytes, [&] { return m_map.LoadFile(path); }, label);
     EXPECT_FALSE(loaded) << label;
     EXPECT_EQ(m_map.GetLineCount(), 0u) << label;
     EXPECT_TRUE(m_map.GetTowns().empty()) << label;
@@ -34,7 +35,8 @@ TEST_F(BadCoastDataTest, EveryCutIsRefused) {
   const std::string whole = Whole();
   {
     const std::string path = m_dir.File(CMapData::kFileName);
-    ASSERT_TRUE(bad_input::RunCase(path, whole, [&] { return m_map.LoadFile(path); }, "whole"));
+    ASSERT_TRUE(bad_input::RunCase(
+        path, whole, [&] { return m_map.LoadFile(path); }, "whole"));
     ASSERT_EQ(m_map.GetTowns().size(), 2u);
   }
   for (std::size_t cut : bad_input::CutOffsets(whole.size())) ExpectRefused(whole.substr(0, cut), std::to_string(cut));

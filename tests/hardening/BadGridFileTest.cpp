@@ -69,8 +69,8 @@ TEST_F(BadGridFileTest, EveryCutOfAGridFileIsRefused) {
 TEST_F(BadGridFileTest, DamagedCountsEmptyAndRandomFilesAreRefused) {
   const std::string whole = SmallGrid().Bytes();
   constexpr std::size_t kRowCountAt = 79, kFirstPointCountAt = 83;
-  for (std::int32_t rows : {3, 1000, 1 << 26, std::numeric_limits<std::int32_t>::max(), -1,
-                            std::numeric_limits<std::int32_t>::min()}) {
+  for (std::int32_t rows :
+       {3, 1000, 1 << 26, std::numeric_limits<std::int32_t>::max(), -1, std::numeric_limits<std::int32_t>::min()}) {
     std::string bytes = whole;
     CTestGridFile::PatchInt(bytes, kRowCountAt, rows);
     ExpectRefused(bytes, "row count " + std::to_string(rows));
@@ -169,9 +169,8 @@ TEST_F(BadTextGridTest, AbsurdPositionsAndValuesStopWithAMessage) {
   const std::string whole = Lattice();
   const std::string tail = " 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
   const std::vector<std::string> extras = {
-      "1e300 153 " + tail,       "-27 1e300" + tail,       "-27.0 153.0 1e30 0 0 0 0 0 0 0 0 0 0 0 0 0\n",
-      "-27.0000001 153" + tail,  "nan 153" + tail,         "-27 inf" + tail,
-      "-27 153 nan 0 0 0 0 0 0 0 0 0 0 0 0 0\n"};
+      "1e300 153 " + tail, "-27 1e300" + tail, "-27.0 153.0 1e30 0 0 0 0 0 0 0 0 0 0 0 0 0\n", "-27.0000001 153" + tail,
+      "nan 153" + tail,    "-27 inf" + tail,   "-27 153 nan 0 0 0 0 0 0 0 0 0 0 0 0 0\n"};
   for (const std::string& extra : extras) {
     const Outcome outcome = Build(whole + extra, "extra line " + extra);
     if (!outcome.written) {

@@ -186,14 +186,15 @@ TEST_F(BadSurveyFileTest, HtfCutsAreInputErrorsUntilTheMaskIsComplete) {
 
 TEST_F(BadSurveyFileTest, HtfDamagedMasksFieldsAndTotals) {
   CFileHTF htf;
-  for (const std::string mask : {"[", "[1]", "[1000011000", "[00000000000]", "[10000100000]", "[10000000100]",
-                                 "10000110000", "[]]]]]]]]]]]]"}) {
+  for (const std::string mask :
+       {"[", "[1]", "[1000011000", "[00000000000]", "[10000100000]", "[10000000100]", "10000110000", "[]]]]]]]]]]]]"}) {
     EXPECT_EQ(Run(htf, "s.htf", Htf(mask), "mask " + mask).result, kFileInputError) << mask;
   }
   // A mask asking for more fields than the records have.
   EXPECT_EQ(Run(htf, "s.htf", Htf("[11111111111]"), "full mask").result, kFileInputError);
   // Odd but readable masks and fields.
-  for (const std::string& mask : std::vector<std::string>{"[10000110000" + std::string(5000, '1') + "]", "[x0000110000]"}) {
+  for (const std::string& mask :
+       std::vector<std::string>{"[10000110000" + std::string(5000, '1') + "]", "[x0000110000]"}) {
     Run(htf, "s.htf", Htf(mask), "long or odd mask");
   }
   std::string fields = Htf("[10000110000]");
@@ -232,26 +233,25 @@ TEST_F(BadSurveyFileTest, EsriAbsurdSizesAndHeaders) {
   CFileESRIGrid esri;
   const std::string cells = "1.0 2.0\n3.0 4.0\n";
   for (const std::string size : {"99999999999999", "9223372036854775807", "99999999999999999999999", "2147483648"}) {
-    const std::string header = "ncols " + size + "\nnrows " + size +
-                               "\nxllcorner 154.3\nyllcorner -27.0\ncellsize 0.5\nNODATA_value -9999\n";
+    const std::string header =
+        "ncols " + size + "\nnrows " + size + "\nxllcorner 154.3\nyllcorner -27.0\ncellsize 0.5\nNODATA_value -9999\n";
     EXPECT_EQ(Run(esri, "g.asc", header + cells, "absurd size " + size).result, kFileInputError) << size;
   }
   for (const std::string size : {"0", "-1", "-9223372036854775808", "x"}) {
-    const std::string header = "ncols 2\nnrows " + size +
-                               "\nxllcorner 154.3\nyllcorner -27.0\ncellsize 0.5\nNODATA_value -9999\n";
+    const std::string header =
+        "ncols 2\nnrows " + size + "\nxllcorner 154.3\nyllcorner -27.0\ncellsize 0.5\nNODATA_value -9999\n";
     EXPECT_EQ(Run(esri, "g.asc", header + cells, "empty size " + size).result, kFileInputError) << size;
   }
   // Absurd positions and cell sizes: every cell is outside, none crashes.
   for (const std::string cell : {"1e308", "nan", "-inf", "0"}) {
-    const std::string header = "ncols 2\nnrows 2\nxllcorner " + cell + "\nyllcorner -27.0\ncellsize " + cell +
-                               "\nNODATA_value -9999\n";
+    const std::string header =
+        "ncols 2\nnrows 2\nxllcorner " + cell + "\nyllcorner -27.0\ncellsize " + cell + "\nNODATA_value -9999\n";
     Run(esri, "g.asc", header + cells, "absurd cell " + cell);
   }
   std::string missing = kEsriHeader;
   missing.erase(missing.find("cellsize"), 13);
   EXPECT_EQ(Run(esri, "g.asc", missing + cells, "missing line").result, kFileInputError);
-  EXPECT_EQ(Run(esri, "g.asc", kEsriHeader + std::string(20000, ' ') + "\n", "blank cells").result,
-            kFileInputError);
+  EXPECT_EQ(Run(esri, "g.asc", kEsriHeader + std::string(20000, ' ') + "\n", "blank cells").result, kFileInputError);
   EmptyAndRandom(esri, "g.asc", false);
 }
 
@@ -266,8 +266,9 @@ TEST_F(BadSurveyFileTest, TextCutsAndDamagedLines) {
     const FileResult result = Run(text, "p.xyz", whole.substr(0, cut), label).result;
     EXPECT_TRUE(result == kFileDone || result == kFileInputError) << label;
   }
-  for (const std::string& bad : std::vector<std::string>{"1 2\n", "a b c\n", "27.5 153.2 1\n", "-153.2 -27.5 1\n",
-                                "1e999 -1e999 1e999\n", "nan nan nan\n", std::string(20000, '9') + " 1 2\n"}) {
+  for (const std::string& bad :
+       std::vector<std::string>{"1 2\n", "a b c\n", "27.5 153.2 1\n", "-153.2 -27.5 1\n", "1e999 -1e999 1e999\n",
+                                "nan nan nan\n", std::string(20000, '9') + " 1 2\n"}) {
     Run(text, "p.xyz", whole + bad, "damaged line");
   }
   EXPECT_EQ(Run(text, "p.xyz", whole + "1 2\n", "two numbers").result, kFileInputError);
@@ -283,8 +284,8 @@ TEST_F(BadSurveyFileTest, SampleFilesCutAnywhereNeverChangeTheInput) {
   CFileESRIGrid esri;
   CFileText text;
   const std::vector<std::pair<std::string, CFileBase*>> samples = {
-      {"sample_v12.las", &las},       {"sample_v14.las", &las},        {"sample_soundings.htf", &htf},
-      {"sample_grid.asc", &esri},     {"sample_latlon.xyz", &text},    {"sample_mga56.xyz", &text}};
+      {"sample_v12.las", &las},   {"sample_v14.las", &las},     {"sample_soundings.htf", &htf},
+      {"sample_grid.asc", &esri}, {"sample_latlon.xyz", &text}, {"sample_mga56.xyz", &text}};
   for (const auto& [name, handler] : samples) {
     const std::string whole = bad_input::SourceFile("data/samples/" + name);
     if (whole.empty()) continue;  // samples not present in this tree
