@@ -4,12 +4,16 @@
 #   make test       set up, build and run the whole test suite
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (not part of the tests)
+#   make test-tsan  the job, progress-window and batch tests with ThreadSanitizer
+#   make fuzz       build the fuzz targets (clang, libFuzzer) and run each FUZZ_SECONDS
 
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD  ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: setup build run demo test test-asan bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: setup build run demo test test-asan test-tsan fuzz bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -36,10 +40,27 @@ test-asan: setup
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Only the tests that run jobs on threads: the job base and runner, the progress window
+# and messenger, and the batch driver. Only these are built; ctest skips the others
+# (registered as <name>_NOT_BUILT).
+TSAN_TESTS ?= test_process test_process_qt test_file_proc
+
+test-tsan: setup
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_TSAN=ON $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/scripts/tsan.supp \
+	  ctest --output-on-failure -j $(JOBS) -E _NOT_BUILT
+
+fuzz: setup
+	cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 bench: setup
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMAREVERT_BUILD_TESTS=OFF -DMAREVERT_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	@bash bench/run.sh build-bench
 
 clean:
-	rm -rf $(BUILD) build-asan build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-bench fuzz-out

@@ -244,6 +244,13 @@ bool CGridProc::CountRows(const Extents& extents, double g, std::size_t& rowCoun
     messenger.ShowMessage("Too many data points in file");
     return false;
   }
+  // Latitudes span at most 180 degrees. A wider extent comes from numbers that are no
+  // latitudes, and would only build a table of millions of empty rows (gigabytes from a
+  // file of a few lines).
+  if (extents.maxLat - extents.minLat > kMaxLatitudeExtent) {
+    messenger.ShowMessage("The latitude extent is more than 180 degrees");
+    return false;
+  }
   // Column indices are 32-bit in the file; refuse a longitude extent that needs more.
   const double columns = (extents.maxLon - extents.minLon) / g + 0.5;
   if (!(columns <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))) {

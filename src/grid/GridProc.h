@@ -29,6 +29,7 @@ class CGridProc : public CProcessBase {
   static constexpr double kMaxValueRange = 650.0;  // metres; keeps codes inside 16 bits
   static constexpr int kMinDataLines = 4;
   static constexpr long long kMaxRows = 1073741823;
+  static constexpr double kMaxLatitudeExtent = 180.0;  // degrees, north to south pole
   // Lines are read at most this many characters at a time (a fixed line buffer).
   static constexpr int kLineBuffer = 5096;
 

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <future>
+#include <memory>
 
 #include "process/MessageDlg.h"
 #include "ui/DlgDisclaimer.h"
@@ -27,7 +29,25 @@ void CGuiMessenger::OnUiThread(const std::function<void()>& call) {
     call();
     return;
   }
-  QMetaObject::invokeMethod(m_receiver.get(), call, Qt::BlockingQueuedConnection);
+  // The same wait as Qt::BlockingQueuedConnection, but on a standard promise: Qt's own
+  // semaphore is invisible to the thread sanitizer, which then reports every result the
+  // call hands back (and the call object itself) as a race. The promise is kept when the
+  // call has run, or when the queued call is discarded unrun (its receiver destroyed),
+  // where Qt's wait ends as well.
+  struct CDone {
+    std::promise<void> promise;
+    ~CDone() { promise.set_value(); }
+  };
+  auto done = std::make_shared<CDone>();
+  std::future<void> finished = done->promise.get_future();
+  QMetaObject::invokeMethod(
+      m_receiver.get(),
+      [done = std::move(done), &call]() mutable {
+        call();
+        done.reset();
+      },
+      Qt::QueuedConnection);
+  finished.wait();
 }
 
 void CGuiMessenger::ShowMessage(const std::string& text) {
