@@ -193,7 +193,9 @@ bool CFileLAS::UpdateHeader(const std::string& path, std::uint64_t newCount, std
       if (offset == static_cast<long>(kExtendedVlrStart) && !Is14(major, minor)) break;
       if (!ReadAt(file.get(), offset, field, 8)) return false;
       const std::uint64_t start = ReadLE(field, 8);
-      if (start != 0) {
+      // A start that lies before the removed records (only in a damaged header) is left
+      // as it was rather than wrapped around below zero.
+      if (start != 0 && start >= bytesRemoved) {
         WriteLE(field, start - bytesRemoved, 8);
         if (!WriteAt(file.get(), offset, field, 8)) return false;
       }

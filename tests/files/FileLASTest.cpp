@@ -279,3 +279,15 @@ TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
     EXPECT_EQ(RecordZ(transformed, r), static_cast<std::int32_t>(inside[r] % 10) * 100 + 150);  // + 1.50 m
   }
 }
+
+// A damaged 1.4 header whose extended-record start lies before the removed records must
+// not wrap around to a start near 2^64 in the output.
+TEST_F(FileLASTest, UpdateHeaderDoesNotWrapADamagedRecordStart) {
+  std::string input = MakeLas(4, kPoints);
+  PutValue<std::uint64_t>(input, 235, 10);
+  WriteFileBytes(m_dir.File("damaged.las"), input);
+  EXPECT_TRUE(CFileLAS::UpdateHeader(m_dir.File("damaged.las"), 1, 3, 40));
+  const std::string output = ReadFileBytes(m_dir.File("damaged.las"));
+  EXPECT_EQ(GetValue<std::uint64_t>(output, 235), 10u);
+  EXPECT_EQ(GetValue<std::uint64_t>(output, 247), 1u);
+}
