@@ -65,3 +65,14 @@ bool CFileBase::ReportProgress(CProcessBase* process, CProgressThrottle& throttl
   throttle.Report(*process, percent);
   return process->IsCancelled();
 }
+
+FileResult CFileBase::OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
+                                CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile) {
+  if (!input.Open(path)) return kFileInputError;
+  if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
+  if (!excludedFile.Open(MakeOutputName(inRef, path))) {
+    transformedFile.Close();
+    return kFileOutputError;
+  }
+  return kFileDone;
+}

@@ -63,6 +63,13 @@ class CFileBase {
                       const CTransBase* outRef, double& z);
 
  protected:
+  // The first steps of every Process: opens the input (2 when it cannot be opened), then
+  // creates the transformed file and the excluded file (3 when either cannot be created;
+  // a transformed file already created is closed and left empty). kFileDone when all
+  // three are open.
+  static FileResult OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
+                              CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile);
+
   // Closes the input and both outputs and deletes an output whose record count is 0.
   // False when writing out an output failed.
   static bool CloseFiles(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,

@@ -60,13 +60,10 @@ FileResult CFileESRIGrid::Process(const std::string& path, const CGridInt* grid,
   outside = transformed = 0;
   try {
     CInputStream input;
-    if (!input.Open(path)) return kFileInputError;
     COutputStream transformedFile, excludedFile;
-    if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
-    if (!excludedFile.Open(MakeOutputName(inRef, path))) {
-      transformedFile.Close();
-      return kFileOutputError;
-    }
+    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
+        opened != kFileDone)
+      return opened;
     const FileResult result =
         Run(input, transformedFile, excludedFile, grid, inRef, outRef, process, zone, outside, transformed);
     if (!CloseFiles(input, transformedFile, excludedFile, transformed, outside) && result == kFileDone) {

@@ -81,13 +81,10 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
   outside = transformed = 0;
   try {
     CInputStream input;
-    if (!input.Open(path)) return kFileInputError;
     COutputStream transformedFile, excludedFile;
-    if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
-    if (!excludedFile.Open(MakeOutputName(inRef, path))) {
-      transformedFile.Close();
-      return kFileOutputError;
-    }
+    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
+        opened != kFileDone)
+      return opened;
     PrepareTransform(inRef, outRef);
 
     // Header: both outputs are removed again when it is incomplete.

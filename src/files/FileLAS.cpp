@@ -94,10 +94,10 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
   outside = transformed = 0;
   try {
     CInputStream input;
-    if (!input.Open(path)) return kFileInputError;
     COutputStream transformedFile, excludedFile;
-    if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
-    if (!excludedFile.Open(MakeOutputName(inRef, path))) return kFileOutputError;
+    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
+        opened != kFileDone)
+      return opened;
 
     // Header fields. A file too short for them, a record without room for X, Y and Z, or
     // point data said to start beyond the file or inside these fields, is not a LAS

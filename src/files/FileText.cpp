@@ -63,13 +63,10 @@ FileResult CFileText::Process(const std::string& path, const CGridInt* grid, con
   outside = transformed = 0;
   try {
     CInputStream input;
-    if (!input.Open(path)) return kFileInputError;
     COutputStream transformedFile, excludedFile;
-    if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
-    if (!excludedFile.Open(MakeOutputName(inRef, path))) {
-      transformedFile.Close();
-      return kFileOutputError;
-    }
+    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
+        opened != kFileDone)
+      return opened;
     PrepareTransform(inRef, outRef);
 
     FileResult result = kFileDone;
