@@ -76,3 +76,8 @@ FileResult CFileBase::OpenFiles(const std::string& path, const CTransBase* inRef
   }
   return kFileDone;
 }
+
+bool CFileBase::ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input) {
+  const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
+  return ReportProgress(process, throttle, percent);
+}

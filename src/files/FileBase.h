@@ -78,6 +78,8 @@ class CFileBase {
   // Sends `percent` to the job's window (only when it passes the throttle rule) and
   // answers whether the user asked to cancel. A null job never cancels.
   static bool ReportProgress(CProcessBase* process, CProgressThrottle& throttle, long long percent);
+  // ReportProgress with the share of the input read so far (the text handlers' measure).
+  static bool ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input);
 
   bool m_useGrid = true;
   CDataPt m_point;  // the interpolated surfaces at the current position

@@ -193,8 +193,7 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
         ++excludedRecords;
       }
       if (++recordCount % kProgressInterval == 0) {
-        const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
-        if (ReportProgress(process, throttle, percent)) {
+        if (ReportProgressRead(process, throttle, input)) {
           result = kFileCancelled;
           break;
         }

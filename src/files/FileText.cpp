@@ -127,8 +127,7 @@ FileResult CFileText::Process(const std::string& path, const CGridInt* grid, con
         ++outside;
       }
       if (++lineCount % kProgressInterval == 0) {
-        const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
-        if (ReportProgress(process, throttle, percent)) {
+        if (ReportProgressRead(process, throttle, input)) {
           result = kFileCancelled;
           break;
         }
