@@ -54,3 +54,11 @@ std::size_t FormatFixed2(double value, char* out) {
   if (ec == std::errc()) return static_cast<std::size_t>(stop - out);
   return static_cast<std::size_t>(std::snprintf(out, kFixed2Capacity, "%.2f", value));
 }
+
+double RoundFixed2ByText(double value) {
+  char text[kFixed2Capacity];
+  const std::size_t length = FormatFixed2(value, text);
+  double rounded = 0;
+  ParseNumber(text, text + length, rounded);
+  return rounded;
+}

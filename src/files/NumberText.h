@@ -4,6 +4,7 @@
 // forms take a faster path through std::from_chars and std::to_chars, which round
 // correctly just as glibc does, and everything else goes to strtod itself.
 
+#include <cmath>
 #include <cstddef>
 
 // Reads a number from [begin, end) as strtod would from the same text followed by a NUL
@@ -17,3 +18,37 @@ constexpr std::size_t kFixed2Capacity = 330;
 
 // Writes "%.2f" of `value` to `out` (at least kFixed2Capacity bytes); returns the length.
 std::size_t FormatFixed2(double value, char* out);
+
+// RoundFixed2 through the text itself: "%.2f" written, then read back.
+double RoundFixed2ByText(double value);
+
+// The double that the "%.2f" text of `value` reads back as (value rounded to the nearest
+// hundredth exactly as printf rounds it, then to the nearest double as strtod does).
+// Plain magnitudes are worked out arithmetically; the rest go through the text.
+inline double RoundFixed2(double value) {
+  // printf writes the integer n nearest to the exact product value * 100 (ties to even)
+  // as "n/100", and strtod reads that back as the double nearest to n / 100, which is
+  // what the correctly rounded division n / 100.0 gives (n and 100 are exact). So only
+  // n needs finding. t = value * 100 is the product rounded; for |t| < 2^31 its ulp u is
+  // at most 2^-22, and the nearest integer of t is n unless t lies exactly half-way
+  // between two integers (an integer distance r = t - n below 1/2 is at most 1/2 - u,
+  // and the rounding error of t at most u/2). At such a half-way t, the exact product's
+  // remainder (Dekker's two-product, exact as 100 needs only 7 bits) tells which side
+  // the exact product lies on; none at all is a true tie, and the even n stands.
+  constexpr double kLimit = 2147483648.0;                // 2^31
+  constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to an integer
+  constexpr double kSplitter = 134217729.0;              // 2^27 + 1
+  const double t = value * 100.0;
+  if (!(std::fabs(t) < kLimit)) return RoundFixed2ByText(value);
+  double n = (t + kRoundingShift) - kRoundingShift;  // nearest, ties to even
+  if (std::fabs(t - n) == 0.5) {
+    const double c = kSplitter * value;
+    const double high = c - (c - value);
+    const double low = value - high;
+    const double remainder = (high * 100.0 - t) + low * 100.0;
+    if (remainder > 0) n = t + 0.5;
+    if (remainder < 0) n = t - 0.5;
+  }
+  // A zero keeps the sign printf writes ("-0.00" for a small negative value).
+  return n == 0 ? std::copysign(0.0, value) : n / 100.0;
+}

@@ -111,3 +111,58 @@ TEST(NumberTextTest, FormatsExactlyAsPrintf) {
     ExpectLikePrintf(std::round(depth(rng) * 1000) / 1000);  // values with 3 decimals hit the halves
   }
 }
+
+// RoundFixed2 answers without text what reading back the "%.2f" text gives; the cases
+// it must get right are the half-hundredths, exact in binary or a hair to either side.
+TEST(NumberTextTest, RoundsAsThePrintedTextReadsBack) {
+  const auto expectRoundTrip = [](double value) {
+    char text[400];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    const double expected = std::strtod(text, nullptr);
+    const double actual = RoundFixed2(value);
+    EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0) << value << " printed " << text;
+  };
+  // Exact binary ties go to the even hundredth; "-0.00" keeps its sign.
+  for (const double value : {0.125,
+                             -0.125,
+                             0.375,
+                             2.625,
+                             -1.875,
+                             0.005,
+                             1.005,
+                             -0.001,
+                             -0.0,
+                             0.0,
+                             1e-300,
+                             -1e-300,
+                             21474836.47,
+                             -21474836.48,
+                             21474836.475,
+                             1e12,
+                             -3.5e15,
+                             1e300,
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::max()})
+    expectRoundTrip(value);
+  std::mt19937_64 rng(11);
+  // Millimetre values (scaled LAS heights) put every tenth product near a half-hundredth.
+  std::uniform_int_distribution<long long> millimetres(-50'000'000, 50'000'000);
+  std::uniform_real_distribution<double> offset(-100.0, 100.0);
+  for (int i = 0; i < 200'000; ++i) {
+    const long long mm = millimetres(rng);
+    expectRoundTrip(mm * 0.001);
+    expectRoundTrip(mm * 0.001 + 0.5);
+    expectRoundTrip(mm * 0.001 + offset(rng));
+    expectRoundTrip(std::nextafter(mm * 0.001, 1e9));
+    expectRoundTrip(std::nextafter(mm * 0.001, -1e9));
+    expectRoundTrip((mm + 0.5) / 100.0);
+  }
+  // Any bit pattern of a finite double.
+  std::uniform_int_distribution<std::uint64_t> bits;
+  for (int i = 0; i < 200'000; ++i) {
+    const std::uint64_t b = bits(rng);
+    double value;
+    std::memcpy(&value, &b, sizeof value);
+    if (std::isfinite(value)) expectRoundTrip(value);
+  }
+}
