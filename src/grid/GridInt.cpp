@@ -1,7 +1,6 @@
 #include "grid/GridInt.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -59,13 +58,6 @@ void CGridInt::Reset() {
 }
 
 bool CGridInt::IsLoaded() const { return m_gridSize > 0 && m_rows.size() >= 2; }
-
-bool CGridInt::DecodeTableHolds() const {
-  // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
-  return !m_decoded.empty() &&
-         std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
-         std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
-}
 
 std::ptrdiff_t CGridInt::FindColumn(const Row& row, std::int32_t column) {
   if (row.empty()) return -1;
@@ -214,7 +206,7 @@ const CGridInt::Node* CGridInt::FindCell(std::int32_t row, std::int32_t column, 
 // corner values are combined in double with area weights and the result is coded
 // again, so it is quantised to the code step. A missing corner makes a cell unusable;
 // there is no extrapolation.
-bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) const {
+bool CGridInt::LocateCell(double latitude, double longitude, Cell& cell, const Cell* previous) const {
   if (!IsLoaded()) return false;
   if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
   if (latitude < m_minLat || latitude > m_maxLat || longitude < m_minLon || longitude > m_maxLon) return false;
@@ -245,7 +237,15 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   // Each pair holds a west corner and, next to it, its east neighbour.
   const Node* northPair = nullptr;
   std::int32_t r = i, c = j;
-  const Node* southPair = FindCell(r, c, northPair);
+  const Node* southPair = nullptr;
+  // The nominal cell is always tried first, so one found that way before answers again.
+  if (previous && previous->nominal && previous->row == i && previous->column == j) {
+    southPair = previous->southPair;
+    northPair = previous->northPair;
+  } else {
+    southPair = FindCell(r, c, northPair);
+  }
+  cell.nominal = southPair != nullptr;
   if (!southPair) {
     if (onRow && (southPair = FindCell(i - 1, j, northPair))) {
       r = i - 1;
@@ -263,6 +263,10 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   __builtin_prefetch(reinterpret_cast<const char*>(southPair + 2) - 1);
   __builtin_prefetch(northPair);
   __builtin_prefetch(reinterpret_cast<const char*>(northPair + 2) - 1);
+  cell.southPair = southPair;
+  cell.northPair = northPair;
+  cell.row = r;
+  cell.column = c;
 
   const double south = r * g + m_minLat;
   const double west = c * g + m_minLon;
@@ -270,12 +274,22 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   const double east = west + g;
   // A fallback cell may lie up to the tolerance away, so a weight may be a hair below
   // zero; that is intended (the coding clamps the result).
-  const double wSW = (north - latitude) * (east - longitude);
-  const double wSE = (north - latitude) * (longitude - west);
-  const double wNW = (latitude - south) * (east - longitude);
-  const double wNE = (latitude - south) * (longitude - west);
-  const double area = g * g;
+  cell.wSW = (north - latitude) * (east - longitude);
+  cell.wSE = (north - latitude) * (longitude - west);
+  cell.wNW = (latitude - south) * (east - longitude);
+  cell.wNE = (latitude - south) * (longitude - west);
+  cell.area = g * g;
+  return true;
+}
 
+bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) const {
+  Cell cell;
+  if (!LocateCell(latitude, longitude, cell)) return false;
+  InterpolateCell(cell, result);
+  return true;
+}
+
+void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
   // Decode the 56 corner codes exactly as CDataPt::GetValue does (in double, rounded to
   // float) in one pass that the compiler vectorises, then combine them surface by
   // surface in the order SE, SW, NW, NE and code the results. Keep the two passes apart:
@@ -284,10 +298,10 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
   constexpr int kSurfaces = CDataPt::kSurfaceCount;
   enum { kSW, kSE, kNW, kNE };
   std::uint16_t codes[4][kSurfaces];
-  std::memcpy(codes[kSW], southPair[0].point.m_codes.data(), sizeof codes[0]);
-  std::memcpy(codes[kSE], southPair[1].point.m_codes.data(), sizeof codes[0]);
-  std::memcpy(codes[kNW], northPair[0].point.m_codes.data(), sizeof codes[0]);
-  std::memcpy(codes[kNE], northPair[1].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kSW], cell.southPair[0].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kSE], cell.southPair[1].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kNW], cell.northPair[0].point.m_codes.data(), sizeof codes[0]);
+  std::memcpy(codes[kNE], cell.northPair[1].point.m_codes.data(), sizeof codes[0]);
   float decoded[4][kSurfaces];
   if (DecodeTableHolds()) {
     // The model's table of decoded values still holds: look them up (cheaper than 56
@@ -301,14 +315,34 @@ bool CGridInt::Interpolate(double latitude, double longitude, CDataPt& result) c
       for (int k = 0; k < kSurfaces; ++k)
         decoded[x][k] = static_cast<float>(static_cast<double>(codes[x][k]) / scale + offset);
   }
+  const double wSE = cell.wSE, wSW = cell.wSW, wNW = cell.wNW, wNE = cell.wNE;
   std::array<float, kSurfaces> values;
   for (int k = 0; k < kSurfaces; ++k) {
     const double sum = wSE * static_cast<double>(decoded[kSE][k]) + wSW * static_cast<double>(decoded[kSW][k]) +
                        wNW * static_cast<double>(decoded[kNW][k]) + wNE * static_cast<double>(decoded[kNE][k]);
-    values[k] = static_cast<float>(sum / area);
+    values[k] = static_cast<float>(sum / cell.area);
   }
   result.m_codes = CDataPt::EncodeAll(values);
-  return true;
+}
+
+void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const {
+  const bool useTable = DecodeTableHolds();
+  const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
+  for (int n = 0; n < count; ++n) {
+    const int k = surfaces[n];
+    if (k < 0 || k >= CDataPt::kSurfaceCount) continue;
+    const std::uint16_t codes[4] = {cell.southPair[0].point.m_codes[k], cell.southPair[1].point.m_codes[k],
+                                    cell.northPair[0].point.m_codes[k], cell.northPair[1].point.m_codes[k]};
+    // The same steps as Interpolate for one surface: each corner decoded to float,
+    // then combined in double in the order SE, SW, NW, NE.
+    float decoded[4];
+    for (int x = 0; x < 4; ++x)
+      decoded[x] = useTable ? m_decoded[codes[x]] : static_cast<float>(static_cast<double>(codes[x]) / scale + offset);
+    const double sum = cell.wSE * static_cast<double>(decoded[1]) + cell.wSW * static_cast<double>(decoded[0]) +
+                       cell.wNW * static_cast<double>(decoded[2]) + cell.wNE * static_cast<double>(decoded[3]);
+    const float value = static_cast<float>(sum / cell.area);
+    result.m_codes[static_cast<std::size_t>(k)] = CDataPt::Encode(static_cast<double>(value));
+  }
 }
 
 std::vector<std::string> CGridInt::GetDetails() const {

@@ -7,6 +7,7 @@
 // "Outside" (Interpolate answers false) covers every position the grid cannot answer:
 // no grid loaded, a position beyond the extents, or no complete cell around it.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -47,6 +48,39 @@ class CGridInt {
   // `result`. False (result unchanged) when the position is outside the grid, including
   // a non-finite latitude or longitude.
   bool Interpolate(double latitude, double longitude, CDataPt& result) const;
+
+  // Interpolate in two steps, for callers that work through many positions: finding
+  // the cell starts fetching its corners from memory, so finding the cells of a batch
+  // first lets those fetches overlap; each result is exactly Interpolate's.
+  //
+  // The cell that answers a position: its two corner pairs (each a west node followed
+  // by its east neighbour) and the area weights of its corners. Valid while the model
+  // is not changed.
+  struct Cell {
+    const Node* southPair;
+    const Node* northPair;
+    double wSW, wSE, wNW, wNE, area;
+    std::int32_t row, column;  // the cell's south-west node
+    bool nominal;              // the position's own cell (not a neighbour across a line)
+  };
+  // False when the position is outside the grid (as Interpolate). `previous`, a cell
+  // this model located before, spares the node search when the position lies in the
+  // same cell (points along a survey track mostly do).
+  bool LocateCell(double latitude, double longitude, Cell& cell, const Cell* previous = nullptr) const;
+  // All fourteen surfaces of a located cell.
+  void InterpolateCell(const Cell& cell, CDataPt& result) const;
+  // Only the `count` listed surfaces (indices 0..13; others are ignored); the other
+  // codes of `result` stay as they were. For callers that read one or two surfaces.
+  void InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const;
+  // CDataPt::GetValue of a code under the coding values in force (from the model's
+  // table while it holds, which saves a division).
+  float DecodeValue(std::uint16_t code) const {
+    if (DecodeTableHolds()) return m_decoded[code];
+    CDataPt point;
+    point.m_codes[0] = code;
+    return point.GetValue(0);
+  }
+
   // The lines shown on the grid file page.
   std::vector<std::string> GetDetails() const;
   // Shows the grid-age notice through the messenger when the grid is 184 days or older.
@@ -132,7 +166,12 @@ class CGridInt {
 
   // GetValue of every code under the coding values in force when the row table was
   // made (SetRowCount); used only while those values still hold.
-  bool DecodeTableHolds() const;
+  // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
+  bool DecodeTableHolds() const {
+    return !m_decoded.empty() &&
+           std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
+           std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
+  }
   std::vector<float> m_decoded;
   float m_decodedOffset = 0, m_decodedScale = 0;
 };

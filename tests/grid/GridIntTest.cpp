@@ -204,6 +204,48 @@ TEST_F(GridIntTest, MatchesThePlainComputationBitForBit) {
   }
 }
 
+TEST_F(GridIntTest, InterpolatingInTwoStepsGivesTheSameCodes) {
+  // A lattice with holes, so that snapped positions fall back to neighbouring cells and
+  // some positions are outside; positions on, near and between the lattice lines.
+  const double g = 1.0 / 60;
+  std::mt19937 random(5);
+  CDataPt::s_offset = -50.0f, CDataPt::s_scale = 100.0f;
+  Build(
+      12, 12, g, [&](int, int) { return random() % 7 != 0; }, [](int, int) { return 0; });
+  for (int r = 0; r < 12; ++r)
+    for (int c = 0; c < 12; ++c)
+      if (m_grid.GetNode(r, c)) {
+        CDataPt p;
+        for (auto& code : p.m_codes) code = static_cast<std::uint16_t>(random());
+        m_grid.SetNode(r, c, p);
+      }
+  std::uniform_int_distribution<int> line(0, 11), surface(0, 13), offLine(-3, 3);
+  std::uniform_real_distribution<double> unit(-0.1 * g, 11.1 * g);
+  int inside = 0;
+  for (int i = 0; i < 20000; ++i) {
+    double lat = -30 + unit(random), lon = 150 + unit(random);
+    if (i % 2) lat = -30 + line(random) * g + offLine(random) * kT / 2;
+    if (i % 3 == 0) lon = 150 + line(random) * g + offLine(random) * kT / 2;
+    const int chosen[] = {surface(random), surface(random), -1, 14};
+    CDataPt full = Flat(7), part = Flat(9), whole = Flat(9);
+    const bool answered = m_grid.Interpolate(lat, lon, full);
+    CGridInt::Cell cell;
+    ASSERT_EQ(m_grid.LocateCell(lat, lon, cell), answered) << lat << " " << lon;
+    if (answered) {
+      m_grid.InterpolateCell(cell, chosen, 4, part);
+      m_grid.InterpolateCell(cell, whole);
+      ASSERT_EQ(whole.m_codes, full.m_codes);
+    }
+    inside += answered;
+    for (int k = 0; k < 14; ++k) {
+      const bool wanted = answered && (k == chosen[0] || k == chosen[1]);
+      ASSERT_EQ(part.m_codes[k], wanted ? full.m_codes[k] : 9) << lat << " " << lon << " surface " << k;
+    }
+  }
+  EXPECT_GT(inside, 5000);
+  EXPECT_LT(inside, 19000);
+}
+
 TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
   // Rows of many runs, filled node by node in random order, in bulk and sorted, and in
   // bulk but not yet sorted; every column in and around the row is looked up.
