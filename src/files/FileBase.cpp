@@ -1,5 +1,6 @@
 #include "files/FileBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "process/ProcessBase.h"
 #include "trans/CoordConv.h"
 #include "trans/TransBase.h"
+#include "trans/TransSurface.h"
 
 namespace {
 
@@ -29,25 +31,81 @@ std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& 
 
 void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outRef) {
   m_useGrid = !(inRef && outRef && inRef->GetName() == "NULL" && outRef->GetName() == "Block Shift");
+  m_preparedIn = inRef;
+  m_preparedOut = outRef;
+  m_coordConv = &CCoordConv::Instance();  // created here, before any worker thread asks
+  m_inSurface = dynamic_cast<const CTransSurface*>(inRef);
+  m_outSurface = dynamic_cast<const CTransSurface*>(outRef);
+  m_surfaceCount = 0;
+  m_allSurfaces = false;
+  for (const CTransBase* ref : {inRef, outRef}) {
+    const int surface = ref ? ref->GetSurfaceRead() : CTransBase::kNoSurface;
+    if (surface >= 0 && surface < CDataPt::kSurfaceCount)
+      m_surfaces[m_surfaceCount++] = surface;
+    else if (surface != CTransBase::kNoSurface)
+      m_allSurfaces = true;
+  }
 }
 
 bool CFileBase::TransformPoint(double a, double b, const CGridInt* grid, const CTransBase* inRef, int zone,
                                const CTransBase* outRef, double& z) {
-  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(z) || !inRef || !outRef) return false;
-  double value = z;
-  if (m_useGrid) {
-    double latitude = b;
-    double longitude = a;
-    if (std::fabs(b) > kMapGridThreshold && std::fabs(a) > kMapGridThreshold) {
-      CCoordConv::Instance().GridToGeo(zone, a, b, latitude, longitude);
+  bool transformed = false;
+  TransformPoints(1, &a, &b, &z, &transformed, grid, inRef, zone, outRef, m_point);
+  return transformed;
+}
+
+void CFileBase::TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
+                                const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
+                                CDataPt& point) const {
+  const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
+  // A surface reference's separation straight from the model's decoding table.
+  const auto separation = [&](const CTransBase* ref, const CTransSurface* surface) {
+    return prepared && surface ? CTransSurface::SeparationOf(grid->DecodeValue(point.m_codes[surface->GetSurface()]))
+                               : ref->GetSeparation(point);
+  };
+  constexpr std::size_t kBatch = 16;
+  CGridInt::Cell cells[kBatch];
+  CGridInt::Cell last{};  // the last cell found, which the next point most likely shares
+  bool haveLast = false;
+  for (std::size_t start = 0; start < count; start += kBatch) {
+    const std::size_t n = std::min(kBatch, count - start);
+    // First the cells of the whole batch (which starts fetching their corners) ...
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t p = start + i;
+      bool ok = std::isfinite(a[p]) && std::isfinite(b[p]) && std::isfinite(z[p]) && inRef && outRef;
+      if (ok && m_useGrid) {
+        double latitude = b[p];
+        double longitude = a[p];
+        if (std::fabs(b[p]) > kMapGridThreshold && std::fabs(a[p]) > kMapGridThreshold) {
+          (m_coordConv ? *m_coordConv : CCoordConv::Instance()).GridToGeo(zone, a[p], b[p], latitude, longitude);
+        }
+        ok = grid && grid->LocateCell(latitude, longitude, cells[i], haveLast ? &last : nullptr);
+        if (ok) {
+          last = cells[i];
+          haveLast = true;
+        }
+      }
+      transformed[p] = ok;
     }
-    if (!grid || !grid->Interpolate(latitude, longitude, m_point)) return false;
-    value += inRef->GetSeparation(m_point);
+    // ... then the values.
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t p = start + i;
+      if (!transformed[p]) continue;
+      double value = z[p];
+      if (m_useGrid) {
+        if (prepared)
+          grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
+        else
+          grid->InterpolateCell(cells[i], point);
+        value += separation(inRef, m_inSurface);
+      }
+      value -= m_useGrid ? separation(outRef, m_outSurface) : outRef->GetSeparation(point);
+      if (std::isfinite(value))
+        z[p] = value;
+      else
+        transformed[p] = false;
+    }
   }
-  value -= outRef->GetSeparation(m_point);
-  if (!std::isfinite(value)) return false;
-  z = value;
-  return true;
 }
 
 bool CFileBase::CloseFiles(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,

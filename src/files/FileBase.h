@@ -8,13 +8,16 @@
 // The batch driver finds a handler with CFileFactory::FindHandler and calls its Process
 // directly; Process is the whole entry point (it catches its own failures).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "grid/DataPt.h"
 
+class CCoordConv;
 class CGridInt;
 class CTransBase;
+class CTransSurface;
 class CProcessBase;
 class CProgressThrottle;
 class CInputStream;
@@ -62,6 +65,15 @@ class CFileBase {
   bool TransformPoint(double a, double b, const CGridInt* grid, const CTransBase* inRef, int zone,
                       const CTransBase* outRef, double& z);
 
+  // TransformPoint for `count` points, with the same result point by point:
+  // transformed[i] tells whether z[i] was carried over. The cells of a batch are found
+  // before any of them is read, so that their memory is fetched side by side. Changes no
+  // member (the interpolated surfaces go to `point`), so several threads may work on
+  // separate points at once.
+  void TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
+                       const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
+                       CDataPt& point) const;
+
  protected:
   // The first steps of every Process: opens the input (2 when it cannot be opened), then
   // creates the transformed file and the excluded file (3 when either cannot be created;
@@ -83,4 +95,19 @@ class CFileBase {
 
   bool m_useGrid = true;
   CDataPt m_point;  // the interpolated surfaces at the current position
+
+ private:
+  // What PrepareTransform found the pair of references to read: while TransformPoint is
+  // called with that pair, only these surfaces are interpolated (m_point's other codes
+  // are then stale).
+  const CTransBase* m_preparedIn = nullptr;
+  const CTransBase* m_preparedOut = nullptr;
+  int m_surfaces[2] = {};
+  int m_surfaceCount = 0;
+  bool m_allSurfaces = true;
+  const CCoordConv* m_coordConv = nullptr;
+  // The two references when they are grid surfaces (their separation then comes from
+  // the decoded value directly).
+  const CTransSurface* m_inSurface = nullptr;
+  const CTransSurface* m_outSurface = nullptr;
 };

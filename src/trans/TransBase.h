@@ -17,6 +17,13 @@ class CTransBase {
   // Used where the name becomes part of an output file name.
   virtual std::string GetShortName() const = 0;
 
+  // Which surface of a data point GetSeparation reads: 0..13, kNoSurface when it reads
+  // none, kAllSurfaces when the reference does not say (callers then provide all
+  // fourteen). Lets a caller interpolate only what the separation needs.
+  static constexpr int kNoSurface = -1;
+  static constexpr int kAllSurfaces = -2;
+  virtual int GetSurfaceRead() const { return kAllSurfaces; }
+
   // +1.0 "Depths negative/Heights positive", -1.0 "Depths positive/Heights negative".
   static double s_sign;
 };
@@ -27,6 +34,7 @@ class CTrans_NULL : public CTransBase {
   double GetSeparation(const CDataPt& point) const override;
   std::string GetName() const override;       // "NULL"
   std::string GetShortName() const override;  // "NULL"
+  int GetSurfaceRead() const override { return kNoSurface; }
 };
 
 // Output reference of block-shift mode: every value changes by shift * s_sign.
@@ -36,6 +44,7 @@ class CTrans_BlockShift : public CTransBase {
   double GetSeparation(const CDataPt& point) const override;  // -(shift * s_sign)
   std::string GetName() const override;                       // "Block Shift"
   std::string GetShortName() const override;                  // "Block Shift_%.2fm"
+  int GetSurfaceRead() const override { return kNoSurface; }
   double GetShift() const { return m_shift; }
 
  private:

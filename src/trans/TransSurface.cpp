@@ -2,8 +2,6 @@
 
 #include "grid/DataPt.h"
 
-double CTransSurface::GetSeparation(const CDataPt& point) const {
-  return static_cast<double>(point.GetValue(m_surface)) * s_sign;
-}
+double CTransSurface::GetSeparation(const CDataPt& point) const { return SeparationOf(point.GetValue(m_surface)); }
 
 double CTrans_Ellipsoid_GDA94::GetSeparation(const CDataPt& /*point*/) const { return 0.0; }

@@ -11,9 +11,13 @@
 // A reference whose surface is one of the fourteen surfaces of a data point.
 class CTransSurface : public CTransBase {
  public:
-  double GetSeparation(const CDataPt& point) const override;
+  // The surface's decoded value (CDataPt::GetValue) times the sign factor. Final, so
+  // that a caller holding the decoded value may use SeparationOf instead.
+  double GetSeparation(const CDataPt& point) const final;
+  static double SeparationOf(float surfaceValue) { return static_cast<double>(surfaceValue) * s_sign; }
   std::string GetName() const override { return m_name; }
   std::string GetShortName() const override { return m_name; }
+  int GetSurfaceRead() const override { return m_surface; }
   // Index of the surface in the data point (0 LAT ... 13 HAT).
   int GetSurface() const { return m_surface; }
 
@@ -91,4 +95,5 @@ class CTrans_Ellipsoid_GDA94 final : public CTransBase {
   double GetSeparation(const CDataPt& point) const override;
   std::string GetName() const override { return "Ellipsoid (GDA94/WGS84)"; }
   std::string GetShortName() const override { return "Ellipsoid (GDA94)"; }
+  int GetSurfaceRead() const override { return kNoSurface; }
 };
