@@ -4,7 +4,7 @@
 #   make test       set up, build and run the whole test suite
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (not part of the tests)
-#   make test-tsan  the job, progress-window and batch tests with ThreadSanitizer
+#   make test-tsan  the job, progress-window, file handler and batch tests with ThreadSanitizer
 #   make fuzz       build the fuzz targets (clang, libFuzzer) and run each FUZZ_SECONDS
 
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
@@ -40,10 +40,11 @@ test-asan: setup
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# Only the tests that run jobs on threads: the job base and runner, the progress window
-# and messenger, and the batch driver. Only these are built; ctest skips the others
+# Only the tests that run jobs on threads: the job base and runner, the shared job, the
+# progress window and messenger, the file handlers (the LAS handler shares its work with
+# a helper thread) and the batch driver. Only these are built; ctest skips the others
 # (registered as <name>_NOT_BUILT).
-TSAN_TESTS ?= test_process test_process_qt test_file_proc
+TSAN_TESTS ?= test_process test_process_qt test_files test_file_proc
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_TSAN=ON $(CMAKE_FLAGS)

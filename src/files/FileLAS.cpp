@@ -1,14 +1,17 @@
 #include "files/FileLAS.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
+#include "grid/DataPt.h"
 #include "process/ProcessBase.h"
+#include "process/SharedJob.h"
 
 namespace {
 
@@ -57,10 +60,7 @@ bool Is14(int major, int minor) { return major == 1 && minor > 3; }
 // text, then (z - offset) / scale truncated toward zero (so 0.29 with scale 0.01 is 28,
 // as 0.29 / 0.01 is 28.999999999999996). False when that does not fit in 32 bits.
 bool EncodeZ(double z, double zScale, double zOffset, std::int32_t& stored) {
-  char text[kFixed2Capacity];
-  const std::size_t length = FormatFixed2(z, text);
-  double rounded = 0;
-  std::from_chars(text, text + length, rounded);
+  const double rounded = RoundFixed2(z);
   const double q = (rounded - zOffset) / zScale;
   if (!(q > -2147483649.0 && q < 2147483648.0)) return false;
   stored = static_cast<std::int32_t>(q);
@@ -121,33 +121,105 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
     if (zScale == 0) return kFileInputError;
     PrepareTransform(inRef, outRef);
 
+    // Records go a block at a time through two buffers, so that the files are read and
+    // written while the points are transformed: while block k is transformed (by a helper
+    // thread, which this one joins once it is done with the files), block k-1 is written
+    // and block k+1 read. Each new Z is written over the old one in its buffer; then runs
+    // of records bound for the same output are copied in one piece.
+    struct Block {
+      std::vector<char> bytes;
+      std::vector<unsigned char> inside;  // per record: it goes to the transformed file
+      std::uint64_t first = 0;            // index of the block's first record
+      std::size_t records = 0;            // whole records read
+      bool whole = true;                  // false: the input ended before the block did
+    };
+    const std::size_t blockRecords = CInputStream::kBlockSize / recordLength;
+    Block blocks[2];
+    for (Block& block : blocks) {
+      block.bytes.resize(blockRecords * recordLength);
+      block.inside.resize(blockRecords);
+    }
+    const auto readBlock = [&](Block& block, std::uint64_t first) {
+      const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(blockRecords, count - first));
+      block.first = first;
+      block.records = input.Read(block.bytes.data(), wanted * recordLength) / recordLength;
+      block.whole = block.records == wanted;  // a record cut short is not used
+    };
+
+    constexpr std::size_t kPiece = 256;  // records per piece of shared work
+    CDataPt scratch[CSharedJob::kParts];
+    Block* current = &blocks[0];
+    const auto transformPiece = [&](std::size_t piece, int part) {
+      Block& block = *current;
+      const std::size_t start = piece * kPiece, n = std::min(kPiece, block.records - start);
+      char* records = block.bytes.data() + start * recordLength;
+      double a[kPiece] = {}, b[kPiece] = {}, z[kPiece] = {};
+      bool transformedPoint[kPiece];
+      for (std::size_t i = 0; i < n; ++i) {
+        const char* record = records + i * recordLength;
+        a[i] = ReadInt32(record) * xScale + xOffset;
+        b[i] = ReadInt32(record + 4) * yScale + yOffset;
+        z[i] = ReadInt32(record + 8) * zScale + zOffset;
+      }
+      TransformPoints(n, a, b, z, transformedPoint, grid, inRef, zone, outRef, scratch[part]);
+      for (std::size_t i = 0; i < n; ++i) {
+        std::int32_t newZ = 0;
+        const bool ok = transformedPoint[i] && EncodeZ(z[i], zScale, zOffset, newZ);
+        if (ok) WriteLE(records + i * recordLength + 8, static_cast<std::uint32_t>(newZ), 4);
+        block.inside[start + i] = ok;
+      }
+    };
+
     CProgressThrottle throttle;
     std::uint64_t transformedBytes = 0, excludedBytes = 0;
-    for (std::uint64_t i = 0; i < count; ++i) {
-      // A record cut short by the end of the file is not written.
-      if (!input.Ensure(recordLength)) return kFileException;
-      const char* record = input.Data();
-      const std::int32_t x = ReadInt32(record), y = ReadInt32(record + 4), zStored = ReadInt32(record + 8);
-      double z = zStored * zScale + zOffset;
-      std::int32_t newZ = 0;
-      const bool ok = TransformPoint(x * xScale + xOffset, y * yScale + yOffset, grid, inRef, zone, outRef, z) &&
-                      EncodeZ(z, zScale, zOffset, newZ);
-      COutputStream& target = ok ? transformedFile : excludedFile;
-      char* out = target.Reserve(recordLength);
-      if (!out) return kFileException;
-      std::memcpy(out, record, recordLength);
-      if (ok) {
-        WriteLE(out + 8, static_cast<std::uint32_t>(newZ), 4);
-        ++transformed;
-        transformedBytes += recordLength;
-      } else {
-        ++outside;
-        excludedBytes += recordLength;
+    const auto writeBlock = [&](const Block& block) {
+      // Progress and cancel first: a cancel seen at record i means the records up to and
+      // including i are written, and no more.
+      std::size_t records = block.records;
+      FileResult result = kFileDone;
+      const std::uint64_t end = block.first + block.records;
+      for (std::uint64_t report = (block.first + kProgressInterval - 1) / kProgressInterval * kProgressInterval;
+           report < end; report += kProgressInterval) {
+        if (ReportProgress(process, throttle, static_cast<long long>(report * 100 / count))) {
+          records = static_cast<std::size_t>(report - block.first + 1);
+          result = kFileCancelled;
+          break;
+        }
       }
-      input.Skip(recordLength);
-      if (i % kProgressInterval == 0 && ReportProgress(process, throttle, static_cast<long long>(i * 100 / count))) {
-        return kFileCancelled;
+      for (std::size_t k = 0; k < records;) {
+        const bool in = block.inside[k];
+        std::size_t next = k + 1;
+        while (next < records && block.inside[next] == in) ++next;
+        const std::size_t bytes = (next - k) * recordLength;
+        if (!(in ? transformedFile : excludedFile).Write(block.bytes.data() + k * recordLength, bytes)) {
+          return kFileException;
+        }
+        (in ? transformed : outside) += next - k;
+        (in ? transformedBytes : excludedBytes) += bytes;
+        k = next;
       }
+      return result;
+    };
+
+    // Declared after everything its pieces use, so that on an early return it stops
+    // (skipping the pieces not yet taken) before any of that goes away.
+    CSharedJob job;
+    readBlock(*current, 0);
+    for (;;) {
+      Block& next = current == &blocks[0] ? blocks[1] : blocks[0];  // holds the previous block
+      job.Start((current->records + kPiece - 1) / kPiece, transformPiece);
+      FileResult stop = kFileDone;
+      if (next.records > 0) stop = writeBlock(next);
+      const bool more = stop == kFileDone && current->whole && current->first + current->records < count;
+      if (more) readBlock(next, current->first + current->records);
+      job.Finish();
+      if (stop != kFileDone) return stop;
+      if (!more) {
+        if (const FileResult last = writeBlock(*current); last != kFileDone) return last;
+        if (!current->whole) return kFileException;
+        break;
+      }
+      current = &next;
     }
     if (!input.CopyRestTo(&transformedFile, &excludedFile)) return kFileException;
 

@@ -99,6 +99,25 @@ bool CInputStream::EnsureSlow(std::size_t count) {
   return true;
 }
 
+std::size_t CInputStream::Read(char* out, std::size_t count) {
+  std::size_t done = std::min(count, Available());
+  if (done > 0) {
+    std::memcpy(out, Data(), done);
+    Skip(done);
+  }
+  while (done < count && m_handle && !m_eof) {
+    const std::size_t n = std::fread(out + done, 1, count - done, m_handle.get());
+    if (n == 0) {
+      if (std::ferror(m_handle.get())) m_failed = true;
+      m_eof = true;
+      break;
+    }
+    done += n;
+    m_consumed += n;
+  }
+  return done;
+}
+
 bool CInputStream::CopyTo(std::uint64_t count, COutputStream* first, COutputStream* second) {
   while (count > 0) {
     if (Available() == 0 && !Refill()) return false;

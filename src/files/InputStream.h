@@ -53,6 +53,9 @@ class CInputStream {
     m_begin += count;
     m_consumed += count;
   }
+  // Reads up to `count` bytes into `out`: the buffered bytes first, the rest straight
+  // from the file. Fewer only at the end of the file or after a read error.
+  std::size_t Read(char* out, std::size_t count);
   // Copies `count` bytes to both outputs (either may be null); false when the input ends
   // first or a write fails.
   bool CopyTo(std::uint64_t count, COutputStream* first, COutputStream* second);

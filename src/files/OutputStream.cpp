@@ -29,9 +29,9 @@ bool COutputStream::Flush() {
 
 bool COutputStream::WriteSlow(const char* data, std::size_t count) {
   if (!m_handle || m_failed) return false;
-  if (count > kBlockSize - m_used) {
+  if (count > kBlockSize - m_used || count >= kDirectWrite) {
     if (!Flush()) return false;
-    if (count >= kBlockSize) {
+    if (count >= kDirectWrite) {
       if (std::fwrite(data, 1, count, m_handle.get()) != count) m_failed = true;
       return !m_failed;
     }

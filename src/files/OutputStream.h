@@ -27,8 +27,11 @@ class COutputStream {
   // Whether Open created the file (only such a file may be deleted again).
   bool WasCreated() const { return m_created; }
 
+  // A piece at least this long goes straight to the file (after the bytes buffered
+  // before it): copying it into the buffer first would gain nothing.
+  static constexpr std::size_t kDirectWrite = kBlockSize / 4;
   bool Write(const char* data, std::size_t count) {
-    if (count <= kBlockSize - m_used && m_handle && !m_failed) {
+    if (count <= kBlockSize - m_used && count < kDirectWrite && m_handle && !m_failed) {
       std::memcpy(m_buffer.get() + m_used, data, count);
       m_used += count;
       return true;

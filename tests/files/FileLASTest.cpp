@@ -280,6 +280,41 @@ TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
   }
 }
 
+TEST_F(FileLASTest, CancelInALaterBlockKeepsTheRecordsUpToWhereItWasSeen) {
+  // A job whose user cancels once the bar shows 60%: with 120,000 records the bar moves
+  // at 1, 7, ... 55, 61%, so the cancel is seen at record 73,200, in the second read
+  // block. Records 0 to 73,200 are written, split as usual, and nothing after them.
+  class CCancelAt60 : public CTestJob {
+   public:
+    void OnProcessProgress(unsigned percent) override {
+      CTestJob::OnProcessProgress(percent);
+      if (percent >= 60) SetCancel(true);
+    }
+  } job;
+  std::vector<CLasPoint> points;
+  for (std::int32_t i = 0; i < 120000; ++i) points.push_back({i % 5 != 0 ? 300 + i % 100 : -1000, 300, i % 10 * 100});
+  const CRunResult run = Run(MakeLas(2, points), &job);
+  ASSERT_EQ(run.result, kFileCancelled);
+  EXPECT_EQ(run.transformed, 58560u);
+  EXPECT_EQ(run.outside, 14641u);
+  EXPECT_EQ(job.m_progress.back(), 61u);
+  const std::size_t offset = GetValue<std::uint32_t>(m_input, 96);
+  const std::string transformed = Transformed(), excluded = Excluded();
+  ASSERT_EQ(transformed.size(), offset + 58560 * kRecordLength);
+  ASSERT_EQ(excluded.size(), offset + 14641 * kRecordLength);
+  EXPECT_EQ(excluded.substr(0, offset), m_input.substr(0, offset));  // counts not corrected
+  for (std::size_t i = 0, in = 0, out = 0; i <= 73200; ++i) {
+    const std::string record = m_input.substr(offset + i * kRecordLength, kRecordLength);
+    if (i % 5 == 0) {
+      ASSERT_EQ(excluded.substr(offset + out++ * kRecordLength, kRecordLength), record) << i;
+    } else {
+      const std::string written = transformed.substr(offset + in * kRecordLength, kRecordLength);
+      ASSERT_EQ(written.substr(0, 8) + written.substr(12), record.substr(0, 8) + record.substr(12)) << i;
+      ASSERT_EQ(RecordZ(transformed, in++), static_cast<std::int32_t>(i % 10 * 100) + 150) << i;
+    }
+  }
+}
+
 // A damaged 1.4 header whose extended-record start lies before the removed records must
 // not wrap around to a start near 2^64 in the output.
 TEST_F(FileLASTest, UpdateHeaderDoesNotWrapADamagedRecordStart) {
