@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -38,8 +39,15 @@ namespace {
 
 constexpr double kMinLat = -30, kMinLon = 150, kSpan = 5;
 constexpr double kLattice = 1.0 / 60;  // 60 seconds
+// Each LAS timing is the best of this many. A file written for the first time lands in
+// memory the machine has not used yet, which can cost several times the copying
+// itself; later runs overwrite the same output and reuse that memory.
+constexpr int kLasRepeats = 3;
 
+// Each timed step starts with the writes of earlier steps on disk, so that none pays
+// for another's write-back.
 double Seconds(const std::function<void()>& work) {
+  sync();
   const auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -298,19 +306,26 @@ int main() {
     const char* order = track ? "track order" : "random order";
     WriteLas(file("cloud.las"), lasPoints, track);
     const std::string cp = "cp '" + file("cloud.las") + "' '" + file("copy.las") + "'";
-    const double copy = Seconds([&] { (void)!std::system(cp.c_str()); });
     CFileLAS handler;
     FileResult result = kFileDone;
-    const double ours = Seconds(
-        [&] { result = handler.Process(file("cloud.las"), &grid, msl, lat, nullptr, 56, outside, transformed); });
+    CTrans_NULL none;
+    CTrans_BlockShift shift(0.5);
+    // cp, the handler and the handler without the grid take turns, so that all three
+    // meet the machine in the same states.
+    double copy = 1e30, ours = 1e30, noGrid = 1e30;
+    for (int i = 0; i < kLasRepeats; ++i) {
+      copy = std::min(copy, Seconds([&] { (void)!std::system(cp.c_str()); }));
+      ours = std::min(ours, Seconds([&] {
+                        result = handler.Process(file("cloud.las"), &grid, msl, lat, nullptr, 56, outside, transformed);
+                      }));
+      noGrid = std::min(noGrid, Seconds([&] {
+                          handler.Process(file("cloud.las"), &grid, &none, &shift, nullptr, 56, outside, transformed);
+                        }));
+    }
     std::printf(
         "LAS 1.2 %lld points, %s: cp %.3f s, CFileLAS %.3f s (result %d, %llu transformed), "
         "ratio %.2f (<= 4.0)\n",
         lasPoints, order, copy, ours, result, static_cast<unsigned long long>(transformed), ours / copy);
-    CTrans_NULL none;
-    CTrans_BlockShift shift(0.5);
-    const double noGrid =
-        Seconds([&] { handler.Process(file("cloud.las"), &grid, &none, &shift, nullptr, 56, outside, transformed); });
     std::printf("LAS 1.2 %lld points, %s: block shift without the grid %.3f s, ratio %.2f to cp\n", lasPoints, order,
                 noGrid, noGrid / copy);
     fs::remove(file("cloud_Block Shift_0.50m.las"));
