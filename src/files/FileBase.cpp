@@ -65,8 +65,10 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   };
   constexpr std::size_t kBatch = 16;
   CGridInt::Cell cells[kBatch];
-  CGridInt::Cell last{};  // the last cell found, which the next point most likely shares
-  bool haveLast = false;
+  // The last cell found, which the next point most likely shares. A later point may
+  // reuse its slot; LocateCell reads the hint before writing and leaves the slot as it
+  // was when the point is outside, so the slot always holds a located cell.
+  const CGridInt::Cell* last = nullptr;
   for (std::size_t start = 0; start < count; start += kBatch) {
     const std::size_t n = std::min(kBatch, count - start);
     // First the cells of the whole batch (which starts fetching their corners) ...
@@ -79,11 +81,8 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
         if (std::fabs(b[p]) > kMapGridThreshold && std::fabs(a[p]) > kMapGridThreshold) {
           (m_coordConv ? *m_coordConv : CCoordConv::Instance()).GridToGeo(zone, a[p], b[p], latitude, longitude);
         }
-        ok = grid && grid->LocateCell(latitude, longitude, cells[i], haveLast ? &last : nullptr);
-        if (ok) {
-          last = cells[i];
-          haveLast = true;
-        }
+        ok = grid && grid->LocateCell(latitude, longitude, cells[i], last);
+        if (ok) last = &cells[i];
       }
       transformed[p] = ok;
     }

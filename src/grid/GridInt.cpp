@@ -238,14 +238,14 @@ bool CGridInt::LocateCell(double latitude, double longitude, Cell& cell, const C
   const Node* northPair = nullptr;
   std::int32_t r = i, c = j;
   const Node* southPair = nullptr;
-  // The nominal cell is always tried first, so one found that way before answers again.
-  if (previous && previous->nominal && previous->row == i && previous->column == j) {
+  // A located cell holds what FindCell gives for its row and column, however it was
+  // found; so a previous cell at (i, j) is what the nominal search would find.
+  if (previous && previous->row == i && previous->column == j) {
     southPair = previous->southPair;
     northPair = previous->northPair;
   } else {
     southPair = FindCell(r, c, northPair);
   }
-  cell.nominal = southPair != nullptr;
   if (!southPair) {
     if (onRow && (southPair = FindCell(i - 1, j, northPair))) {
       r = i - 1;

@@ -61,11 +61,12 @@ class CGridInt {
     const Node* northPair;
     double wSW, wSE, wNW, wNE, area;
     std::int32_t row, column;  // the cell's south-west node
-    bool nominal;              // the position's own cell (not a neighbour across a line)
   };
   // False when the position is outside the grid (as Interpolate). `previous`, a cell
   // this model located before, spares the node search when the position lies in the
-  // same cell (points along a survey track mostly do).
+  // same cell (points along a survey track mostly do). It may be `cell` itself, also
+  // after a call that answered false (which leaves `cell` as it was): it is read before
+  // `cell` is written.
   bool LocateCell(double latitude, double longitude, Cell& cell, const Cell* previous = nullptr) const;
   // All fourteen surfaces of a located cell.
   void InterpolateCell(const Cell& cell, CDataPt& result) const;

@@ -220,21 +220,31 @@ TEST_F(GridIntTest, InterpolatingInTwoStepsGivesTheSameCodes) {
         m_grid.SetNode(r, c, p);
       }
   std::uniform_int_distribution<int> line(0, 11), surface(0, 13), offLine(-3, 3);
-  std::uniform_real_distribution<double> unit(-0.1 * g, 11.1 * g);
+  std::uniform_real_distribution<double> unit(-0.1 * g, 11.1 * g), step(-0.2 * g, 0.2 * g);
+  // Cells located before serve as hints, some of them left from a position outside; in
+  // every fourth step the position moves only a little, usually staying in its cell.
+  CGridInt::Cell cells[3];
+  const CGridInt::Cell* hint = nullptr;
+  double lat = -30, lon = 150;
   int inside = 0;
-  for (int i = 0; i < 20000; ++i) {
-    double lat = -30 + unit(random), lon = 150 + unit(random);
-    if (i % 2) lat = -30 + line(random) * g + offLine(random) * kT / 2;
-    if (i % 3 == 0) lon = 150 + line(random) * g + offLine(random) * kT / 2;
+  for (int i = 0; i < 30000; ++i) {
+    if (i % 4 == 3) {
+      lat += step(random), lon += step(random);
+    } else {
+      lat = -30 + unit(random), lon = 150 + unit(random);
+      if (i % 2) lat = -30 + line(random) * g + offLine(random) * kT / 2;
+      if (i % 3 == 0) lon = 150 + line(random) * g + offLine(random) * kT / 2;
+    }
     const int chosen[] = {surface(random), surface(random), -1, 14};
     CDataPt full = Flat(7), part = Flat(9), whole = Flat(9);
     const bool answered = m_grid.Interpolate(lat, lon, full);
-    CGridInt::Cell cell;
-    ASSERT_EQ(m_grid.LocateCell(lat, lon, cell), answered) << lat << " " << lon;
+    CGridInt::Cell& cell = cells[i % 3];
+    ASSERT_EQ(m_grid.LocateCell(lat, lon, cell, hint), answered) << lat << " " << lon;
     if (answered) {
+      hint = &cell;
       m_grid.InterpolateCell(cell, chosen, 4, part);
       m_grid.InterpolateCell(cell, whole);
-      ASSERT_EQ(whole.m_codes, full.m_codes);
+      ASSERT_EQ(whole.m_codes, full.m_codes) << lat << " " << lon;
     }
     inside += answered;
     for (int k = 0; k < 14; ++k) {
