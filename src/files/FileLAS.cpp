@@ -147,24 +147,30 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
     };
 
     constexpr std::size_t kPiece = 256;  // records per piece of shared work
-    CDataPt scratch[CSharedJob::kParts];
+    // What each thread works with: the positions and heights of one piece (on cache lines
+    // of its own, so the two threads never write to one line).
+    struct alignas(64) Scratch {
+      double a[kPiece], b[kPiece], z[kPiece];
+      bool transformed[kPiece];
+      CDataPt point;
+    };
+    const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
     Block* current = &blocks[0];
     const auto transformPiece = [&](std::size_t piece, int part) {
       Block& block = *current;
+      Scratch& work = scratch[part];
       const std::size_t start = piece * kPiece, n = std::min(kPiece, block.records - start);
       char* records = block.bytes.data() + start * recordLength;
-      double a[kPiece] = {}, b[kPiece] = {}, z[kPiece] = {};
-      bool transformedPoint[kPiece];
       for (std::size_t i = 0; i < n; ++i) {
         const char* record = records + i * recordLength;
-        a[i] = ReadInt32(record) * xScale + xOffset;
-        b[i] = ReadInt32(record + 4) * yScale + yOffset;
-        z[i] = ReadInt32(record + 8) * zScale + zOffset;
+        work.a[i] = ReadInt32(record) * xScale + xOffset;
+        work.b[i] = ReadInt32(record + 4) * yScale + yOffset;
+        work.z[i] = ReadInt32(record + 8) * zScale + zOffset;
       }
-      TransformPoints(n, a, b, z, transformedPoint, grid, inRef, zone, outRef, scratch[part]);
+      TransformPoints(n, work.a, work.b, work.z, work.transformed, grid, inRef, zone, outRef, work.point);
       for (std::size_t i = 0; i < n; ++i) {
         std::int32_t newZ = 0;
-        const bool ok = transformedPoint[i] && EncodeZ(z[i], zScale, zOffset, newZ);
+        const bool ok = work.transformed[i] && EncodeZ(work.z[i], zScale, zOffset, newZ);
         if (ok) WriteLE(records + i * recordLength + 8, static_cast<std::uint32_t>(newZ), 4);
         block.inside[start + i] = ok;
       }
