@@ -4,7 +4,7 @@
 //   xyz text      CFileText vs an fgets + 3 x strtod + printf("%.2f") loop (ratio >= 1)
 //   ESRI grid     cells per second vs the baseline loop's lines per second (ratio >= 1)
 //   LAS 1.2       CFileLAS time vs the time of cp of the same file (ratio <= 4)
-//   memory        peak resident memory (VmHWM) of a handler run at two input sizes
+//   memory        peak resident memory (VmHWM) of a text and a LAS run at two input sizes
 // MAREVERT_BENCH_SCALE (default 1) scales every file size; MAREVERT_BENCH_ONLY (xyz,
 // esri, las or memory) runs one part. Files live in a temporary
 // folder that is removed at the end.
@@ -210,7 +210,9 @@ long long PeakKiB() {
 }
 
 // Runs the text handler on `lines` lines in a child process and answers its VmHWM.
-long long ChildPeakKiB(const fs::path& dir, long long lines) {
+// Peak resident memory of a child process that builds the grid, writes a file of
+// `points` points (xyz text, or LAS when `las`) and transforms it.
+long long ChildPeakKiB(const fs::path& dir, long long points, bool las) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
   const pid_t child = fork();
@@ -218,9 +220,15 @@ long long ChildPeakKiB(const fs::path& dir, long long lines) {
     close(fds[0]);
     CGridInt grid;
     BuildGrid(grid);
-    const std::string in = (dir / "mem.xyz").string();
-    WriteXyz(in, lines, false);
-    CFileText handler;
+    const std::string in = (dir / (las ? "mem.las" : "mem.xyz")).string();
+    CFileText text;
+    CFileLAS cloud;
+    CFileBase& handler = las ? static_cast<CFileBase&>(cloud) : text;
+    if (las) {
+      WriteLas(in, points, false);
+    } else {
+      WriteXyz(in, points, false);
+    }
     std::uint64_t outside = 0, transformed = 0;
     handler.Process(in, &grid, CTransFactory::Instance().Find("MSL"), CTransFactory::Instance().Find("LAT"), nullptr,
                     56, outside, transformed);
@@ -343,9 +351,11 @@ int main() {
 
   const auto small = static_cast<long long>(200'000 * scale), large = static_cast<long long>(2'000'000 * scale);
   if (wanted("memory")) {
-    const long long peakSmall = ChildPeakKiB(dir, small), peakLarge = ChildPeakKiB(dir, large);
-    std::printf("peak memory (VmHWM) of CFileText with grid: %lld lines %lld KiB, %lld lines %lld KiB\n", small,
-                peakSmall, large, peakLarge);
+    for (const bool las : {false, true}) {
+      const long long peakSmall = ChildPeakKiB(dir, small, las), peakLarge = ChildPeakKiB(dir, large, las);
+      std::printf("peak memory (VmHWM) of %s with grid: %lld points %lld KiB, %lld points %lld KiB\n",
+                  las ? "CFileLAS" : "CFileText", small, peakSmall, large, peakLarge);
+    }
   }
 
   fs::remove_all(dir);
