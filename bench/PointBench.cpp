@@ -7,36 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "PointBenchGrid.h"
 #include "grid/GridInt.h"
 #include "trans/PointTransform.h"
 
 namespace {
-
-constexpr int kSide = 600;  // nodes per row and column of a one-minute lattice
-constexpr double kGridSize = 1.0 / 60;
-
-void BuildGrid(CGridInt& grid) {
-  CDataPt::s_offset = -50.0f;
-  CDataPt::s_scale = 100.0f;
-  CGridInt::Header header;
-  header.gridSize = kGridSize;
-  header.minLat = -40;
-  header.maxLat = -40 + (kSide - 1) * kGridSize;
-  header.minLon = 140;
-  header.maxLon = 140 + (kSide - 1) * kGridSize;
-  grid.SetHeader(header);
-  grid.SetRowCount(kSide);
-  for (int r = 0; r < kSide; ++r) {
-    auto& row = grid.MutableRow(r);
-    row.reserve(kSide);
-    for (int c = 0; c < kSide; ++c) {
-      std::array<double, CDataPt::kSurfaceCount> values;
-      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) values[k] = -3.0 + 0.4 * k + 0.001 * ((r * 7 + c * 3) % 100);
-      row.push_back({c, CDataPt(values)});
-    }
-    grid.SortRow(r);
-  }
-}
 
 template <typename F>
 double NanosecondsPerCall(int calls, F&& call) {
@@ -50,7 +25,7 @@ double NanosecondsPerCall(int calls, F&& call) {
 
 int main() {
   CGridInt grid;
-  BuildGrid(grid);
+  BuildPointBenchGrid(grid);
 
   constexpr int kPositions = 4096;
   std::mt19937 random(42);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "PointBenchGrid.h"
 #include "common/PathUtil.h"
 #include "grid/GridInt.h"
 #include "trans/PointTransform.h"
@@ -22,32 +23,7 @@
 
 namespace {
 
-constexpr int kSide = 600;  // nodes per row and column of a one-minute lattice
-constexpr double kGridSize = 1.0 / 60;
 constexpr int kKeystrokes = 20000;
-
-void BuildGrid(CGridInt& grid) {
-  CDataPt::s_offset = -50.0f;
-  CDataPt::s_scale = 100.0f;
-  CGridInt::Header header;
-  header.gridSize = kGridSize;
-  header.minLat = -40;
-  header.maxLat = -40 + (kSide - 1) * kGridSize;
-  header.minLon = 140;
-  header.maxLon = 140 + (kSide - 1) * kGridSize;
-  grid.SetHeader(header);
-  grid.SetRowCount(kSide);
-  for (int r = 0; r < kSide; ++r) {
-    auto& row = grid.MutableRow(r);
-    row.reserve(kSide);
-    for (int c = 0; c < kSide; ++c) {
-      std::array<double, CDataPt::kSurfaceCount> values;
-      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) values[k] = -3.0 + 0.4 * k + 0.001 * ((r * 7 + c * 3) % 100);
-      row.push_back({c, CDataPt(values)});
-    }
-    grid.SortRow(r);
-  }
-}
 
 // Longitude texts as typed one character at a time and then erased again: every text
 // differs from the one before, so each one is a real edit change.
@@ -75,7 +51,7 @@ int main(int argc, char** argv) {
   SetProgramFolderOverride(MAREVERT_SOURCE_DIR "/data");  // the bundled coast data
 
   CGridInt grid;
-  BuildGrid(grid);
+  BuildPointBenchGrid(grid);
   const std::vector<QString> texts = TypingSequence();
   const std::string latitude = "-37.25", height = "12.34";
 
