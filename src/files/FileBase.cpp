@@ -107,14 +107,16 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   }
 }
 
-bool CFileBase::CloseFiles(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
-                           std::uint64_t transformedRecords, std::uint64_t excludedRecords) {
+FileResult CFileBase::CloseFiles(FileResult result, CInputStream& input, COutputStream& transformedFile,
+                                 COutputStream& excludedFile, std::uint64_t transformedRecords,
+                                 std::uint64_t excludedRecords) {
+  if (result == kFileDone && input.Failed()) result = kFileInputError;
   input.Close();
   bool ok = transformedFile.Close();
   ok = excludedFile.Close() && ok;
   if (transformedRecords == 0 && transformedFile.WasCreated()) std::remove(transformedFile.GetPath().c_str());
   if (excludedRecords == 0 && excludedFile.WasCreated()) std::remove(excludedFile.GetPath().c_str());
-  return ok;
+  return ok || result != kFileDone ? result : kFileOutputError;
 }
 
 bool CFileBase::ReportProgress(CProcessBase* process, CProgressThrottle& throttle, long long percent) {

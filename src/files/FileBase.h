@@ -82,10 +82,13 @@ class CFileBase {
   static FileResult OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
                               CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile);
 
-  // Closes the input and both outputs and deletes an output whose record count is 0.
-  // False when writing out an output failed.
-  static bool CloseFiles(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
-                         std::uint64_t transformedRecords, std::uint64_t excludedRecords);
+  // Closes the input and both outputs and deletes an output whose record count is 0,
+  // and settles the outcome of the reading that went before: kFileDone becomes
+  // kFileInputError after a read error and kFileOutputError when writing out an output
+  // failed; any other `result` stands.
+  static FileResult CloseFiles(FileResult result, CInputStream& input, COutputStream& transformedFile,
+                               COutputStream& excludedFile, std::uint64_t transformedRecords,
+                               std::uint64_t excludedRecords);
 
   // Sends `percent` to the job's window (only when it passes the throttle rule) and
   // answers whether the user asked to cancel. A null job never cancels.

@@ -66,10 +66,7 @@ FileResult CFileESRIGrid::Process(const std::string& path, const CGridInt* grid,
       return opened;
     const FileResult result =
         Run(input, transformedFile, excludedFile, grid, inRef, outRef, process, zone, outside, transformed);
-    if (!CloseFiles(input, transformedFile, excludedFile, transformed, outside) && result == kFileDone) {
-      return kFileOutputError;
-    }
-    return result;
+    return CloseFiles(result, input, transformedFile, excludedFile, transformed, outside);
   } catch (...) {
     return kFileException;
   }
@@ -125,5 +122,5 @@ FileResult CFileESRIGrid::Run(CInputStream& input, COutputStream& transformedFil
     if (ReportProgress(process, throttle, i * 100 / h.nrows)) return kFileCancelled;
     y -= h.cellSize;
   }
-  return input.Failed() ? kFileInputError : kFileDone;
+  return kFileDone;  // a read error is settled by CloseFiles
 }

@@ -89,8 +89,7 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
 
     // Header: both outputs are removed again when it is incomplete.
     auto headerFailure = [&](FileResult result) {
-      CloseFiles(input, transformedFile, excludedFile, 0, 0);
-      return result;
+      return CloseFiles(result, input, transformedFile, excludedFile, 0, 0);
     };
     std::string line;
     CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
@@ -154,8 +153,7 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
         }
       }
       if (tooFewFields) {
-        CloseFiles(input, transformedFile, excludedFile, transformed, excludedRecords);
-        return kFileInputError;
+        return CloseFiles(kFileInputError, input, transformedFile, excludedFile, transformed, excludedRecords);
       }
       const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
       const std::string_view depthField = content.substr(pos, depthEnd - pos);
@@ -199,10 +197,7 @@ FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, cons
         }
       }
     }
-    if (result == kFileDone && input.Failed()) result = kFileInputError;
-    if (!CloseFiles(input, transformedFile, excludedFile, transformed, excludedRecords) && result == kFileDone) {
-      result = kFileOutputError;
-    }
+    result = CloseFiles(result, input, transformedFile, excludedFile, transformed, excludedRecords);
     bool updated = true;
     if (transformed != 0) updated = UpdateTotals(transformedFile.GetPath(), transformed, 0);
     if (excludedRecords != 0)

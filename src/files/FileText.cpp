@@ -133,11 +133,7 @@ FileResult CFileText::Process(const std::string& path, const CGridInt* grid, con
         }
       }
     }
-    if (result == kFileDone && input.Failed()) result = kFileInputError;
-    if (!CloseFiles(input, transformedFile, excludedFile, transformed, outside) && result == kFileDone) {
-      result = kFileOutputError;
-    }
-    return result;
+    return CloseFiles(result, input, transformedFile, excludedFile, transformed, outside);
   } catch (...) {
     return kFileException;
   }
