@@ -30,6 +30,19 @@ constexpr int kSkipProbes = 4;
 // Number of 16-bit codes.
 constexpr std::size_t kCodeCount = 65536;
 
+// The lattice line at or below a fractional index (0 <= index < kMaxCellIndex), or the
+// one above when the position lies within kOnLineTolerance of it; true when the
+// position lies on the line found. `spacing` is the lattice spacing in degrees.
+bool SnapToLine(double index, double spacing, std::int32_t& line) {
+  line = static_cast<std::int32_t>(index);
+  if ((index - line) * spacing < kOnLineTolerance) return true;
+  if ((static_cast<double>(line + 1) - index) * spacing < kOnLineTolerance) {
+    ++line;
+    return true;
+  }
+  return false;
+}
+
 std::string Format(const char* format, double value) {
   char text[128];
   std::snprintf(text, sizeof text, format, value);
@@ -216,22 +229,9 @@ bool CGridInt::LocateCell(double latitude, double longitude, Cell& cell, const C
   const double gamma = (longitude - m_minLon) / g;
   if (!(rho < kMaxCellIndex) || !(gamma < kMaxCellIndex)) return false;
 
-  std::int32_t i = static_cast<std::int32_t>(rho);
-  bool onRow = false;
-  if ((rho - i) * g < kOnLineTolerance) {
-    onRow = true;
-  } else if ((static_cast<double>(i + 1) - rho) * g < kOnLineTolerance) {
-    ++i;
-    onRow = true;
-  }
-  std::int32_t j = static_cast<std::int32_t>(gamma);
-  bool onColumn = false;
-  if ((gamma - j) * g < kOnLineTolerance) {
-    onColumn = true;
-  } else if ((static_cast<double>(j + 1) - gamma) * g < kOnLineTolerance) {
-    ++j;
-    onColumn = true;
-  }
+  std::int32_t i, j;
+  const bool onRow = SnapToLine(rho, g, i);
+  const bool onColumn = SnapToLine(gamma, g, j);
 
   // The nominal cell first, then the neighbours across the lines the position lies on.
   // Each pair holds a west corner and, next to it, its east neighbour.
