@@ -58,10 +58,14 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
                                 const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
                                 CDataPt& point) const {
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
-  // A surface reference's separation straight from the model's decoding table.
+  const double sign = m_sign.value_or(CTransBase::s_sign);
+  // A surface reference's separation straight from the model's decoding table (which
+  // also decodes under the model's own coding values, when it has them).
+  const CTransSurface* inSurface = prepared ? m_inSurface : dynamic_cast<const CTransSurface*>(inRef);
+  const CTransSurface* outSurface = prepared ? m_outSurface : dynamic_cast<const CTransSurface*>(outRef);
   const auto separation = [&](const CTransBase* ref, const CTransSurface* surface) {
-    return prepared && surface ? CTransSurface::SeparationOf(grid->DecodeValue(point.m_codes[surface->GetSurface()]))
-                               : ref->GetSeparation(point);
+    return surface ? CTransSurface::SeparationOf(grid->DecodeValue(point.m_codes[surface->GetSurface()]), sign)
+                   : ref->GetSeparation(point, sign);
   };
   constexpr std::size_t kBatch = 16;
   CGridInt::Cell cells[kBatch];
@@ -96,9 +100,9 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
           grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
         else
           grid->InterpolateCell(cells[i], point);
-        value += separation(inRef, m_inSurface);
+        value += separation(inRef, inSurface);
       }
-      value -= m_useGrid ? separation(outRef, m_outSurface) : outRef->GetSeparation(point);
+      value -= m_useGrid ? separation(outRef, outSurface) : outRef->GetSeparation(point, sign);
       if (std::isfinite(value))
         z[p] = value;
       else

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "grid/DataPt.h"
@@ -53,6 +54,10 @@ class CFileBase {
   // The output name for `ref`: "_" and the reference's short name inserted before the
   // last "." of the file name; "" when the file name has no "." (creating it then fails).
   static std::string MakeOutputName(const CTransBase* ref, const std::string& path);
+
+  // The sign factor of the next files (+1.0 heights positive, -1.0 depths positive);
+  // without one (the programs) the class-wide CTransBase::s_sign in force applies.
+  void SetSign(std::optional<double> sign) { m_sign = sign; }
 
   // Chooses grid or block-shift mode for the next file: no grid exactly for the pair
   // "NULL" -> "Block Shift" (display names, case-sensitive).
@@ -113,4 +118,5 @@ class CFileBase {
   // the decoded value directly).
   const CTransSurface* m_inSurface = nullptr;
   const CTransSurface* m_outSurface = nullptr;
+  std::optional<double> m_sign;
 };

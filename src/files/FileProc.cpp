@@ -111,17 +111,22 @@ void CFileProc::Run() {
   const int fileCount = static_cast<int>(files.size());
   const CInputGuard inputs(files);
   CFileFactory* factory = CFileFactory::Instance();
+  m_outcomes.clear();
+  m_summary.clear();
 
   for (const std::string& path : files) {
-    if (!CanOpenForReading(path)) {
-      messages.insert(messages.end(), {"", "Error with file: " + path, "Cannot open the file"});
+    const auto noHandler = [&](const char* text) {
+      messages.insert(messages.end(), {"", "Error with file: " + path, text});
+      m_outcomes.push_back({path, "", kNoHandler, text});
       ++filesWithErrors;
+    };
+    if (!CanOpenForReading(path)) {
+      noHandler("Cannot open the file");
       continue;
     }
     CFileBase* handler = factory ? factory->FindHandler(path) : nullptr;
     if (handler == nullptr) {
-      messages.insert(messages.end(), {"", "Error with file: " + path, "Cannot recognise the file format"});
-      ++filesWithErrors;
+      noHandler("Cannot recognise the file format");
       continue;
     }
     const std::string format = handler->GetFormatName();
@@ -135,8 +140,11 @@ void CFileProc::Run() {
     // first record is read, so a clash with an input is refused before the handler runs.
     if (!inputs.IsInput(CFileBase::MakeOutputName(m_outputRef, path)) &&
         !inputs.IsInput(CFileBase::MakeOutputName(m_inputRef, path))) {
+      handler->SetSign(m_sign);
       result = handler->Process(path, m_grid, m_inputRef, m_outputRef, this, m_zone, outside, transformed);
     }
+    m_outcomes.push_back(
+        {path, format, result, result == kFileDone ? std::string() : GetResultText(result), transformed, outside});
     totalPoints += transformed;
     if (result != kFileDone) {
       ++filesWithErrors;
@@ -175,8 +183,9 @@ void CFileProc::Run() {
   messages.push_back(logWritten ? "Summary log file written to:" : "Error generating log file:");
   messages.push_back(logPath);
 
+  m_summary = messages;
   GetMessenger().ShowMessageList("Processing summary", messages);
-  WriteApplicationLog(totalPoints, formats);
+  if (m_writeApplicationLog) WriteApplicationLog(totalPoints, formats);
 }
 
 void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
@@ -199,5 +208,5 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
   const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
   std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%.0f\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
                m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
-               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), CTransBase::s_sign);
+               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), m_sign.value_or(CTransBase::s_sign));
 }

@@ -10,6 +10,7 @@
 // batch log that would replace an input is not written ("Error generating log file:").
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,8 +29,15 @@ class CFileProc : public CProcessBase {
 
   void Run() override;
 
+  // The sign factor of this batch (+1.0 or -1.0); without one (the programs) the
+  // class-wide CTransBase::s_sign in force when the batch runs.
+  void SetSign(double sign) { m_sign = sign; }
+  // Whether Run appends its line to the application log (a library caller, whose
+  // program folder belongs to another program, turns it off).
+  void SetWriteApplicationLog(bool write) { m_writeApplicationLog = write; }
+
   // Appends "date<TAB>from<TAB>to<TAB>formats<TAB>points<TAB>grid file<TAB>sign" to
-  // "Application Log.txt" in the program folder, first deleting a log that has grown
+  // "Application Log.txt" in the program folder (sign: the batch's sign factor), first deleting a log that has grown
   // beyond kApplicationLogLimit bytes. Silently does nothing when it cannot be opened.
   void WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const;
 
@@ -44,11 +52,29 @@ class CFileProc : public CProcessBase {
   // The message for a handler result code.
   static const char* GetResultText(int result);
 
+  // What became of each file the last Run reached, in list order: its handler's format
+  // and result (kFileDone or an error code) with both counts, or, for a file no handler
+  // took, an empty format and the message the summary gives it.
+  struct FileOutcome {
+    std::string path, format;
+    int result = kNoHandler;
+    std::string message;  // "" for kFileDone
+    std::uint64_t transformed = 0, outside = 0;
+  };
+  static constexpr int kNoHandler = -1;
+  const std::vector<FileOutcome>& GetFileOutcomes() const { return m_outcomes; }
+  // The lines of the last Run's "Processing summary", as shown.
+  const std::vector<std::string>& GetSummary() const { return m_summary; }
+
  private:
   const CGridInt* m_grid;
   const std::vector<std::string>* m_files;
   const CTransBase* m_inputRef;
   const CTransBase* m_outputRef;
   int m_zone;
+  std::optional<double> m_sign;
+  bool m_writeApplicationLog = true;
   int m_filesOk = 0, m_filesWithErrors = 0, m_filesHandled = 0;
+  std::vector<FileOutcome> m_outcomes;
+  std::vector<std::string> m_summary;
 };

@@ -12,7 +12,6 @@ CDataPt::CDataPt(const std::array<double, kSurfaceCount>& values) {
 // Deliberately not inline: GCC 12 at -O3, vectorising a loop over inlined copies of
 // this function that stores the results as double, can drop the rounding to float for
 // some elements, so the same code decoded to two different values.
-float CDataPt::GetValue(int k) const {
-  return static_cast<float>(static_cast<double>(m_codes[k]) / static_cast<double>(s_scale) +
-                            static_cast<double>(s_offset));
+float CDataPt::Decode(std::uint16_t code, float offset, float scale) {
+  return static_cast<float>(static_cast<double>(code) / static_cast<double>(scale) + static_cast<double>(offset));
 }

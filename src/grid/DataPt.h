@@ -5,6 +5,7 @@
 // ellipsoid in metres, coded as value = code / s_scale + s_offset.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 class CDataPt {
@@ -22,22 +23,25 @@ class CDataPt {
 
   // The decoded value of surface k (0..13), in metres: code / s_scale + s_offset
   // computed in double, rounded to float.
-  float GetValue(int k) const;
+  float GetValue(int k) const { return Decode(m_codes[static_cast<std::size_t>(k)], s_offset, s_scale); }
+  // A code decoded under given coding values, exactly as GetValue decodes.
+  static float Decode(std::uint16_t code, float offset, float scale);
 
   // (v - s_offset) * s_scale in float, plus 0.5 in double, truncated toward zero and
   // clamped to 0..65535 (a value a hair below the offset must not wrap around).
   static std::uint16_t Encode(double value) { return Encode(static_cast<float>(value), s_offset, s_scale); }
   // Encode for all fourteen surfaces at once (the compiler vectorises it).
   static std::array<std::uint16_t, kSurfaceCount> EncodeAll(const std::array<float, kSurfaceCount>& values) {
-    const float offset = s_offset, scale = s_scale;
+    return EncodeAll(values, s_offset, s_scale);
+  }
+  // Encode and EncodeAll under given coding values (a grid that keeps its own).
+  static std::array<std::uint16_t, kSurfaceCount> EncodeAll(const std::array<float, kSurfaceCount>& values,
+                                                            float offset, float scale) {
     std::array<std::uint16_t, kSurfaceCount> codes;
     for (int k = 0; k < kSurfaceCount; ++k) codes[k] = Encode(values[k], offset, scale);
     return codes;
   }
 
-  std::array<std::uint16_t, kSurfaceCount> m_codes{};
-
- private:
   static std::uint16_t Encode(float value, float offset, float scale) {
     const float scaled = (value - offset) * scale;
     // Clamp rather than wrap: an interpolated value a hair below the offset (slightly
@@ -49,4 +53,6 @@ class CDataPt {
     shifted = shifted < 65535.0 ? shifted : 65535.0;
     return static_cast<std::uint16_t>(static_cast<std::int32_t>(shifted));
   }
+
+  std::array<std::uint16_t, kSurfaceCount> m_codes{};
 };

@@ -172,7 +172,9 @@ CGridInt::CGridInt(const CGridInt& other)
       m_moreRuns(other.m_moreRuns.size()),
       m_decoded(other.m_decoded),
       m_decodedOffset(other.m_decodedOffset),
-      m_decodedScale(other.m_decodedScale) {
+      m_decodedScale(other.m_decodedScale),
+      m_ownCoding(other.m_ownCoding),
+      m_coding(other.m_coding) {
   for (std::size_t r = 0; r < m_rows.size(); ++r) {
     if (other.m_refs[r].runCount == kUnindexed)
       m_refs[r].runCount = kUnindexed;
@@ -310,7 +312,8 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
     for (int x = 0; x < 4; ++x)
       for (int k = 0; k < kSurfaces; ++k) decoded[x][k] = table[codes[x][k]];
   } else {
-    const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
+    const Coding coding = GetCoding();
+    const double scale = coding.scale, offset = coding.offset;
     for (int x = 0; x < 4; ++x)
       for (int k = 0; k < kSurfaces; ++k)
         decoded[x][k] = static_cast<float>(static_cast<double>(codes[x][k]) / scale + offset);
@@ -322,12 +325,14 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
                        wNW * static_cast<double>(decoded[kNW][k]) + wNE * static_cast<double>(decoded[kNE][k]);
     values[k] = static_cast<float>(sum / cell.area);
   }
-  result.m_codes = CDataPt::EncodeAll(values);
+  const Coding coding = GetCoding();
+  result.m_codes = CDataPt::EncodeAll(values, coding.offset, coding.scale);
 }
 
 void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const {
   const bool useTable = DecodeTableHolds();
-  const double scale = CDataPt::s_scale, offset = CDataPt::s_offset;
+  const Coding coding = GetCoding();
+  const double scale = coding.scale, offset = coding.offset;
   for (int n = 0; n < count; ++n) {
     const int k = surfaces[n];
     if (k < 0 || k >= CDataPt::kSurfaceCount) continue;
@@ -341,7 +346,7 @@ void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count,
     const double sum = cell.wSE * static_cast<double>(decoded[1]) + cell.wSW * static_cast<double>(decoded[0]) +
                        cell.wNW * static_cast<double>(decoded[2]) + cell.wNE * static_cast<double>(decoded[3]);
     const float value = static_cast<float>(sum / cell.area);
-    result.m_codes[static_cast<std::size_t>(k)] = CDataPt::Encode(static_cast<double>(value));
+    result.m_codes[static_cast<std::size_t>(k)] = CDataPt::Encode(value, coding.offset, coding.scale);
   }
 }
 
@@ -403,16 +408,23 @@ void CGridInt::SetRowCount(std::size_t count) {
   m_rows.resize(count);
   m_refs.resize(count);
   m_moreRuns.resize(count);
-  if (count == 0 || DecodeTableHolds()) return;
-  // GetValue of every code under the coding values now in force.
+  if (count != 0) MakeDecodeTable();
+}
+
+void CGridInt::SetCoding(const Coding& coding) {
+  m_ownCoding = true;
+  m_coding = coding;
+  if (!m_rows.empty()) MakeDecodeTable();
+}
+
+void CGridInt::MakeDecodeTable() {
+  if (DecodeTableHolds()) return;
+  const Coding coding = GetCoding();
   m_decoded.resize(kCodeCount);
-  CDataPt point;
-  for (std::size_t code = 0; code < kCodeCount; ++code) {
-    point.m_codes[0] = static_cast<std::uint16_t>(code);
-    m_decoded[code] = point.GetValue(0);
-  }
-  m_decodedOffset = CDataPt::s_offset;
-  m_decodedScale = CDataPt::s_scale;
+  for (std::size_t code = 0; code < kCodeCount; ++code)
+    m_decoded[code] = CDataPt::Decode(static_cast<std::uint16_t>(code), coding.offset, coding.scale);
+  m_decodedOffset = coding.offset;
+  m_decodedScale = coding.scale;
 }
 
 void CGridInt::SetNode(std::int32_t row, std::int32_t column, const CDataPt& point) {

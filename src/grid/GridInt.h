@@ -73,14 +73,26 @@ class CGridInt {
   // Only the `count` listed surfaces (indices 0..13; others are ignored); the other
   // codes of `result` stay as they were. For callers that read one or two surfaces.
   void InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const;
-  // CDataPt::GetValue of a code under the coding values in force (from the model's
-  // table while it holds, which saves a division).
+  // A code decoded under the model's coding values (see SetCoding), exactly as
+  // CDataPt::GetValue decodes (from the model's table while it holds, which saves a
+  // division).
   float DecodeValue(std::uint16_t code) const {
     if (DecodeTableHolds()) return m_decoded[code];
-    CDataPt point;
-    point.m_codes[0] = code;
-    return point.GetValue(0);
+    const Coding coding = GetCoding();
+    return CDataPt::Decode(code, coding.offset, coding.scale);
   }
+
+  // Coding values: value = code / scale + offset (metres, codes per metre). The
+  // programs keep them class-wide (CDataPt::s_offset, s_scale), and a model follows
+  // those in force when it interpolates. A model given its own (a grid read for a
+  // library caller, where several grids live side by side) decodes and codes with
+  // them whatever the class-wide values are. Reset keeps them.
+  struct Coding {
+    float offset, scale;
+  };
+  void SetCoding(const Coding& coding);
+  bool HasOwnCoding() const { return m_ownCoding; }
+  Coding GetCoding() const { return m_ownCoding ? m_coding : Coding{CDataPt::s_offset, CDataPt::s_scale}; }
 
   // The lines shown on the grid file page.
   std::vector<std::string> GetDetails() const;
@@ -166,13 +178,18 @@ class CGridInt {
   std::vector<std::vector<Run>> m_moreRuns;  // all of a row's runs, when they do not fit inline
 
   // GetValue of every code under the coding values in force when the row table was
-  // made (SetRowCount); used only while those values still hold.
+  // made (SetRowCount, SetCoding); used only while those values still hold.
   // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
   bool DecodeTableHolds() const {
+    const Coding coding = GetCoding();
     return !m_decoded.empty() &&
-           std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(CDataPt::s_offset) &&
-           std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(CDataPt::s_scale);
+           std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(coding.offset) &&
+           std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(coding.scale);
   }
+  // Makes the table for the coding values now in force, unless it holds already.
+  void MakeDecodeTable();
   std::vector<float> m_decoded;
   float m_decodedOffset = 0, m_decodedScale = 0;
+  bool m_ownCoding = false;
+  Coding m_coding{0.0f, 100.0f};
 };

@@ -113,7 +113,8 @@ void FixByteOrder(CGridInt::Row& row) {
 
 }  // namespace
 
-CGridRead::CGridRead(CGridInt& grid, std::string path) : m_grid(grid), m_path(std::move(path)) {}
+CGridRead::CGridRead(CGridInt& grid, std::string path, bool ownCoding)
+    : m_grid(grid), m_path(std::move(path)), m_ownCoding(ownCoding) {}
 
 void CGridRead::Run() {
   std::error_code ec;
@@ -161,8 +162,12 @@ void CGridRead::Run() {
     header.minLon = Field<double>(rest, 44);
     header.maxLon = Field<double>(rest, 52);
     m_grid.SetHeader(header);
-    CDataPt::s_offset = Field<float>(rest, 60);
-    CDataPt::s_scale = Field<float>(rest, 64);
+    if (m_ownCoding) {
+      m_grid.SetCoding({Field<float>(rest, 60), Field<float>(rest, 64)});
+    } else {
+      CDataPt::s_offset = Field<float>(rest, 60);
+      CDataPt::s_scale = Field<float>(rest, 64);
+    }
     const std::int32_t rowCount = Field<std::int32_t>(rest, 68);
 
     // Every row block takes at least its point count; a count the file cannot hold is

@@ -19,10 +19,14 @@ class CGridInt;
 
 class CGridRead : public CProcessBase {
  public:
-  CGridRead(CGridInt& grid, std::string path);
+  // The file's coding values become the class-wide ones (CDataPt::s_offset, s_scale),
+  // as the programs expect; with `ownCoding` they become the model's own instead and
+  // the class-wide values are left alone (a library caller with several grids).
+  CGridRead(CGridInt& grid, std::string path, bool ownCoding = false);
   void Run() override;
 
  private:
   CGridInt& m_grid;
   std::string m_path;
+  bool m_ownCoding;
 };

@@ -6,18 +6,25 @@
 namespace {
 CConsoleMessenger g_console;
 std::atomic<CMessenger*> g_messenger{nullptr};
+
+thread_local CMessenger* t_messenger = nullptr;
 }  // namespace
 
 CMessenger& GetMessenger() {
+  if (t_messenger) return *t_messenger;
   CMessenger* messenger = g_messenger.load();
   return messenger ? *messenger : g_console;
 }
 
+CScopedThreadMessenger::CScopedThreadMessenger(CMessenger* messenger) : m_previous(t_messenger) {
+  t_messenger = messenger;
+}
+
+CScopedThreadMessenger::~CScopedThreadMessenger() { t_messenger = m_previous; }
+
 CMessenger* SetMessenger(CMessenger* messenger) { return g_messenger.exchange(messenger); }
 
-void CConsoleMessenger::ShowMessage(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-}
+void CConsoleMessenger::ShowMessage(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 void CConsoleMessenger::ShowMessageList(const std::string& /*title*/, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::printf("%s\n", line.c_str());

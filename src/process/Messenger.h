@@ -20,7 +20,8 @@ class CMessenger {
   virtual bool ShowDocument(const std::string& title, const std::string& file, bool singleButton) = 0;
 };
 
-// The installed messenger; a CConsoleMessenger when none is installed.
+// The messenger installed for the calling thread (CScopedThreadMessenger), else the
+// installed one; a CConsoleMessenger when none is installed.
 CMessenger& GetMessenger();
 // Installs `messenger` (not owned; null restores the console one); returns the previous.
 CMessenger* SetMessenger(CMessenger* messenger);
@@ -63,6 +64,20 @@ class CScopedMessenger {
   ~CScopedMessenger() { SetMessenger(m_previous); }
   CScopedMessenger(const CScopedMessenger&) = delete;
   CScopedMessenger& operator=(const CScopedMessenger&) = delete;
+
+ private:
+  CMessenger* m_previous;
+};
+
+// Installs a messenger for the constructing thread only, for the lifetime of the guard:
+// a library caller collects what a job on its own thread shows without touching what
+// other threads see.
+class CScopedThreadMessenger {
+ public:
+  explicit CScopedThreadMessenger(CMessenger* messenger);
+  ~CScopedThreadMessenger();
+  CScopedThreadMessenger(const CScopedThreadMessenger&) = delete;
+  CScopedThreadMessenger& operator=(const CScopedThreadMessenger&) = delete;
 
  private:
   CMessenger* m_previous;

@@ -11,7 +11,10 @@ class CTransBase {
  public:
   virtual ~CTransBase() = default;
   // Height of this surface above the ellipsoid at `point`, metres, times s_sign.
-  virtual double GetSeparation(const CDataPt& point) const = 0;
+  double GetSeparation(const CDataPt& point) const { return GetSeparation(point, s_sign); }
+  // The same times `sign` (+1.0 or -1.0, as s_sign) instead of the class-wide factor,
+  // for callers that pass the sign convention with each call.
+  virtual double GetSeparation(const CDataPt& point, double sign) const = 0;
   // Display name: what lists show and what CTransFactory::Find matches.
   virtual std::string GetName() const = 0;
   // Used where the name becomes part of an output file name.
@@ -31,19 +34,21 @@ class CTransBase {
 // Input reference of block-shift mode: no surface.
 class CTrans_NULL : public CTransBase {
  public:
-  double GetSeparation(const CDataPt& point) const override;
+  using CTransBase::GetSeparation;
+  double GetSeparation(const CDataPt& point, double sign) const override;
   std::string GetName() const override;       // "NULL"
   std::string GetShortName() const override;  // "NULL"
   int GetSurfaceRead() const override { return kNoSurface; }
 };
 
-// Output reference of block-shift mode: every value changes by shift * s_sign.
+// Output reference of block-shift mode: every value changes by shift times the sign factor.
 class CTrans_BlockShift : public CTransBase {
  public:
   explicit CTrans_BlockShift(double shift) : m_shift(shift) {}
-  double GetSeparation(const CDataPt& point) const override;  // -(shift * s_sign)
-  std::string GetName() const override;                       // "Block Shift"
-  std::string GetShortName() const override;                  // "Block Shift_%.2fm"
+  using CTransBase::GetSeparation;
+  double GetSeparation(const CDataPt& point, double sign) const override;  // -(shift * sign)
+  std::string GetName() const override;                                    // "Block Shift"
+  std::string GetShortName() const override;                               // "Block Shift_%.2fm"
   int GetSurfaceRead() const override { return kNoSurface; }
   double GetShift() const { return m_shift; }
 

@@ -13,8 +13,10 @@ class CTransSurface : public CTransBase {
  public:
   // The surface's decoded value (CDataPt::GetValue) times the sign factor. Final, so
   // that a caller holding the decoded value may use SeparationOf instead.
-  double GetSeparation(const CDataPt& point) const final;
-  static double SeparationOf(float surfaceValue) { return static_cast<double>(surfaceValue) * s_sign; }
+  using CTransBase::GetSeparation;
+  double GetSeparation(const CDataPt& point, double sign) const final;
+  static double SeparationOf(float surfaceValue) { return SeparationOf(surfaceValue, s_sign); }
+  static double SeparationOf(float surfaceValue, double sign) { return static_cast<double>(surfaceValue) * sign; }
   std::string GetName() const override { return m_name; }
   std::string GetShortName() const override { return m_name; }
   int GetSurfaceRead() const override { return m_surface; }
@@ -92,7 +94,8 @@ class CTrans_LAT final : public CTransSurface {
 // separation is 0 whatever the sign factor.
 class CTrans_Ellipsoid_GDA94 final : public CTransBase {
  public:
-  double GetSeparation(const CDataPt& point) const override;
+  using CTransBase::GetSeparation;
+  double GetSeparation(const CDataPt& point, double sign) const override;
   std::string GetName() const override { return "Ellipsoid (GDA94/WGS84)"; }
   std::string GetShortName() const override { return "Ellipsoid (GDA94)"; }
   int GetSurfaceRead() const override { return kNoSurface; }

@@ -6,6 +6,8 @@
 #include <map>
 #include <random>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
@@ -410,3 +412,30 @@ TEST_F(CheckAgeTest, WarnsFrom184Days) {
 }
 
 }  // namespace
+
+TEST_F(GridIntTest, AModelWithItsOwnCodingDoesNotFollowTheClassWideValues) {
+  std::mt19937 random(17);
+  CDataPt::s_offset = -50.0f, CDataPt::s_scale = 100.0f;
+  Build(
+      6, 6, 1.0 / 60, [](int, int) { return true; }, [&](int, int) { return static_cast<int>(random() % 65536); });
+  CGridInt own = m_grid;
+  own.SetCoding({-50.0f, 100.0f});
+  std::uniform_real_distribution<double> unit(0.0, 5.0 / 60);
+  std::vector<std::pair<double, double>> positions;
+  std::vector<CDataPt> expected;
+  for (int i = 0; i < 500; ++i) {
+    positions.emplace_back(-30 + unit(random), 150 + unit(random));
+    expected.emplace_back();
+    ASSERT_TRUE(m_grid.Interpolate(positions.back().first, positions.back().second, expected.back()));
+  }
+  // Other class-wide values change how the model that follows them decodes, not the
+  // one with its own.
+  CDataPt::s_offset = 3.0f, CDataPt::s_scale = 7.0f;
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    CDataPt a;
+    ASSERT_TRUE(own.Interpolate(positions[i].first, positions[i].second, a));
+    ASSERT_EQ(a.m_codes, expected[i].m_codes);
+    ASSERT_EQ(own.DecodeValue(a.m_codes[3]), CDataPt::Decode(a.m_codes[3], -50.0f, 100.0f));
+  }
+  EXPECT_NE(m_grid.DecodeValue(1000), own.DecodeValue(1000));
+}

@@ -225,3 +225,28 @@ TEST_F(GridReadTest, OldGridShowsTheExpiryNoticeAndStaysLoaded) {
 }
 
 }  // namespace
+
+TEST_F(GridReadTest, AGridThatKeepsItsOwnCodingLeavesTheClassWideValuesAlone) {
+  CTestGridFile f = OneCellGrid();
+  f.offset = -7.25f;
+  f.scale = 50.0f;
+  const std::string path = Write(f.Bytes());
+  CDataPt::s_offset = 3.0f, CDataPt::s_scale = 7.0f;
+  CGridRead(m_grid, path, true).Run();
+  ASSERT_TRUE(m_grid.IsLoaded());
+  EXPECT_EQ(CDataPt::s_offset, 3.0f);
+  EXPECT_EQ(CDataPt::s_scale, 7.0f);
+  ASSERT_TRUE(m_grid.HasOwnCoding());
+  EXPECT_EQ(m_grid.GetCoding().offset, -7.25f);
+  EXPECT_EQ(m_grid.GetCoding().scale, 50.0f);
+
+  // It answers what the same file read the programs' way answers under the file's values.
+  CGridInt programs;
+  programs.LoadFile(path);
+  const double lat = f.minLat + 0.3 * f.gridSize, lon = f.minLon + 0.6 * f.gridSize;
+  CDataPt own, shared;
+  ASSERT_TRUE(m_grid.Interpolate(lat, lon, own));
+  ASSERT_TRUE(programs.Interpolate(lat, lon, shared));
+  EXPECT_EQ(own.m_codes, shared.m_codes);
+  EXPECT_EQ(m_grid.DecodeValue(own.m_codes[0]), shared.GetValue(0));
+}
