@@ -1,0 +1,53 @@
+#include "api/ApiSupport.h"
+
+#include <filesystem>
+#include <mutex>
+
+#include "trans/CoordConv.h"
+#include "trans/TransBase.h"
+#include "trans/TransFactory.h"
+
+namespace marevert {
+
+void EnsureSharedObjects() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    CTransFactory::Instance();
+    CCoordConv::Instance();
+  });
+}
+
+std::vector<std::string> GetReferenceNames() {
+  EnsureSharedObjects();
+  return CTransFactory::Instance().GetNames();
+}
+
+const CTransBase& FindReference(const std::string& name) {
+  EnsureSharedObjects();
+  const CTransFactory& factory = CTransFactory::Instance();
+  if (const CTransBase* ref = factory.Find(name)) return *ref;
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "ellipsoid") return *factory.Find("Ellipsoid (GDA94/WGS84)");
+  std::string text = "Unknown vertical reference: " + name + "\nKnown references:";
+  for (const std::string& known : factory.GetNames()) text += " \"" + known + "\"";
+  throw CError(text + " (or \"ellipsoid\")");
+}
+
+double SignFactor(Sign sign) { return sign == Sign::DepthsPositive ? -1.0 : 1.0; }
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+std::string JoinMessages(const CRecordingMessenger& messenger) {
+  std::string text;
+  for (const std::string& message : messenger.Messages()) text += (text.empty() ? "" : "\n") + message;
+  return text;
+}
+
+}  // namespace marevert

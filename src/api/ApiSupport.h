@@ -1,0 +1,39 @@
+#pragma once
+// What the library's entry points share: the grid model behind CGrid, reference
+// lookup by name, and the process-wide objects the core creates on first use.
+
+#include <string>
+
+#include "grid/GridInt.h"
+#include "marevert/Grid.h"
+#include "process/Messenger.h"
+
+class CTransBase;
+
+namespace marevert {
+
+struct CGrid::Impl {
+  CGridInt model;
+};
+
+struct CGridAccess {
+  static const CGridInt& Model(const CGrid& grid) { return grid.m_impl->model; }
+};
+
+// Creates the reference list and the map-grid converter once, before any thread of a
+// caller may ask for them at the same time (the core creates them on first use).
+void EnsureSharedObjects();
+
+// The listed reference with this display name ignoring case, or the ellipsoid for
+// "ellipsoid"; throws CError naming the known references otherwise.
+const CTransBase& FindReference(const std::string& name);
+
+double SignFactor(Sign sign);
+
+// The path made absolute, so that messages and results name the folder.
+std::string AbsolutePath(const std::string& path);
+
+// Every message box text recorded, joined by "\n".
+std::string JoinMessages(const CRecordingMessenger& messenger);
+
+}  // namespace marevert

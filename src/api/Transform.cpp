@@ -1,0 +1,80 @@
+#include "marevert/Transform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "api/ApiSupport.h"
+#include "files/FileBase.h"
+#include "trans/TransBase.h"
+
+namespace marevert {
+
+namespace {
+
+constexpr int kFirstZone = 49, kLastZone = 56;
+// Above this magnitude (both coordinates) the programs read a position as map-grid.
+constexpr double kMapGridThreshold = 200.0;
+// Points handed to the per-point path at a time (small enough to stay in cache).
+constexpr std::size_t kChunk = 4096;
+
+// The programs' per-point path (CFileBase::TransformPoints) without a file around it.
+class CArrayTransform final : public CFileBase {
+ public:
+  bool CanRead(const std::string&) override { return false; }
+  FileResult Process(const std::string&, const CGridInt*, const CTransBase*, const CTransBase*, CProcessBase*, int,
+                     std::uint64_t& outside, std::uint64_t& transformed) override {
+    outside = transformed = 0;
+    return kFileNotImplemented;
+  }
+  std::string GetFormatName() const override { return ""; }
+};
+
+}  // namespace
+
+std::size_t Transform(const CGrid& grid, const std::string& from, const std::string& to, std::size_t count,
+                      const double* x, const double* y, const double* z, double* zOut, bool* inside,
+                      const CTransformOptions& options) {
+  const CTransBase& inRef = FindReference(from);
+  const CTransBase& outRef = FindReference(to);
+  const bool mapGrid = options.zone != 0;
+  if (mapGrid && (options.zone < kFirstZone || options.zone > kLastZone))
+    throw CError("The MGA zone must be between 49 and 56, not " + std::to_string(options.zone));
+  const CGridInt& model = CGridAccess::Model(grid);
+
+  CArrayTransform points;
+  points.SetSign(SignFactor(options.sign));
+  points.PrepareTransform(&inRef, &outRef);
+  CDataPt point;
+  std::size_t carried = 0;
+  for (std::size_t start = 0; start < count; start += kChunk) {
+    const std::size_t n = std::min(kChunk, count - start);
+    double* values = zOut + start;
+    bool* done = inside + start;
+    if (values != z + start) std::copy(z + start, z + start + n, values);
+    points.TransformPoints(n, x + start, y + start, values, done, &model, &inRef, options.zone, &outRef, point);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!mapGrid && std::fabs(x[start + i]) > kMapGridThreshold && std::fabs(y[start + i]) > kMapGridThreshold)
+        done[i] = false;
+      if (done[i])
+        ++carried;
+      else
+        values[i] = std::numeric_limits<double>::quiet_NaN();
+    }
+  }
+  return carried;
+}
+
+void BlockShift(double metres, std::size_t count, const double* z, double* zOut, Sign sign) {
+  // The same steps as the programs' block-shift mode: the value minus the output
+  // reference's separation.
+  const CTrans_BlockShift shift(metres);
+  const CDataPt none;
+  const double separation = shift.GetSeparation(none, SignFactor(sign));
+  for (std::size_t i = 0; i < count; ++i) {
+    const double value = z[i] - separation;
+    zOut[i] = std::isfinite(z[i]) && std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
+  }
+}
+
+}  // namespace marevert
