@@ -8,3 +8,7 @@ for b in "$build"/bench/bench_*; do
   echo "== $(basename "$b")"
   "$b"
 done
+if [ -d "$build/python" ]; then
+  echo "== bench_python"
+  /usr/bin/python3 "$(dirname "$0")/bench_python.py" "$build"
+fi

@@ -6,6 +6,7 @@
 
 #include "api/ApiSupport.h"
 #include "files/FileBase.h"
+#include "process/SharedJob.h"
 #include "trans/TransBase.h"
 
 namespace marevert {
@@ -15,8 +16,10 @@ namespace {
 constexpr int kFirstZone = 49, kLastZone = 56;
 // Above this magnitude (both coordinates) the programs read a position as map-grid.
 constexpr double kMapGridThreshold = 200.0;
-// Points handed to the per-point path at a time (small enough to stay in cache).
-constexpr std::size_t kChunk = 4096;
+// Points handed to the per-point path at a time (small enough to stay in cache), and
+// how many such pieces make it worth starting a helper thread.
+constexpr std::size_t kPiece = 4096;
+constexpr std::size_t kPiecesToShare = 8;
 
 // The programs' per-point path (CFileBase::TransformPoints) without a file around it.
 class CArrayTransform final : public CFileBase {
@@ -42,17 +45,29 @@ std::size_t Transform(const CGrid& grid, const std::string& from, const std::str
     throw CError("The MGA zone must be between 49 and 56, not " + std::to_string(options.zone));
   const CGridInt& model = CGridAccess::Model(grid);
 
-  CArrayTransform points;
-  points.SetSign(SignFactor(options.sign));
-  points.PrepareTransform(&inRef, &outRef);
-  CDataPt point;
-  std::size_t carried = 0;
-  for (std::size_t start = 0; start < count; start += kChunk) {
-    const std::size_t n = std::min(kChunk, count - start);
+  // Each thread its own handler and scratch point; large arrays are shared in pieces
+  // between this thread and a helper (as the LAS handler shares its records).
+  // (each on its own cache line, since both threads write theirs for every point).
+  struct alignas(64) CPart {
+    CArrayTransform handler;
+    CDataPt point;
+    std::size_t carried = 0;
+  };
+  CPart parts[CSharedJob::kParts];
+  for (CPart& part : parts) {
+    part.handler.SetSign(SignFactor(options.sign));
+    part.handler.PrepareTransform(&inRef, &outRef);
+  }
+  const auto work = [&](std::size_t piece, int part) {
+    const std::size_t start = piece * kPiece;
+    const std::size_t n = std::min(kPiece, count - start);
     double* values = zOut + start;
     bool* done = inside + start;
     if (values != z + start) std::copy(z + start, z + start + n, values);
-    points.TransformPoints(n, x + start, y + start, values, done, &model, &inRef, options.zone, &outRef, point);
+    CPart& mine = parts[part];
+    mine.handler.TransformPoints(n, x + start, y + start, values, done, &model, &inRef, options.zone, &outRef,
+                                 mine.point);
+    std::size_t carried = 0;
     for (std::size_t i = 0; i < n; ++i) {
       if (!mapGrid && std::fabs(x[start + i]) > kMapGridThreshold && std::fabs(y[start + i]) > kMapGridThreshold)
         done[i] = false;
@@ -61,8 +76,17 @@ std::size_t Transform(const CGrid& grid, const std::string& from, const std::str
       else
         values[i] = std::numeric_limits<double>::quiet_NaN();
     }
+    mine.carried += carried;
+  };
+  const std::size_t pieces = (count + kPiece - 1) / kPiece;
+  if (pieces < kPiecesToShare) {
+    for (std::size_t piece = 0; piece < pieces; ++piece) work(piece, 0);
+  } else {
+    CSharedJob job;
+    job.Start(pieces, work);
+    job.Finish();
   }
-  return carried;
+  return parts[0].carried + parts[1].carried;
 }
 
 void BlockShift(double metres, std::size_t count, const double* z, double* zOut, Sign sign) {
