@@ -58,7 +58,9 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
                                 const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
                                 CDataPt& point) const {
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
-  const double sign = m_sign.value_or(CTransBase::s_sign);
+  // The class-wide value is read only when needed: a caller with its own sign must not
+  // touch it.
+  const double sign = m_sign ? *m_sign : CTransBase::s_sign;
   // A surface reference's separation straight from the model's decoding table (which
   // also decodes under the model's own coding values, when it has them).
   const CTransSurface* inSurface = prepared ? m_inSurface : dynamic_cast<const CTransSurface*>(inRef);

@@ -208,5 +208,5 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
   const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
   std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%.0f\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
                m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
-               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), m_sign.value_or(CTransBase::s_sign));
+               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), (m_sign ? *m_sign : CTransBase::s_sign));
 }
