@@ -17,10 +17,10 @@ QAction* FindAction(const QActionGroup* group, const QString& name) {
 }  // namespace
 
 CMapLayersMenu::CMapLayersMenu(CMapLayers& layers, QWidget* parent) : QMenu(parent), m_layers(layers) {
-  m_coverage = AddLayerToggle(tr("Grid coverage"), &CMapLayers::SetCoverage);
-  m_separation = AddLayerToggle(tr("Separation"), &CMapLayers::SetSeparation);
-  m_from = AddReferenceMenu(tr("Separation from"), &CMapLayers::SetFrom);
-  m_to = AddReferenceMenu(tr("Separation to"), &CMapLayers::SetTo);
+  m_coverage = AddLayerToggle(tr("Grid coverage"), [this](bool on) { m_layers.SetCoverage(on); });
+  m_separation = AddLayerToggle(tr("Separation"), [this](bool on) { m_layers.SetSeparation(on); });
+  m_from = AddReferenceMenu(tr("Separation from"), [this](const std::string& name) { m_layers.SetFrom(name); });
+  m_to = AddReferenceMenu(tr("Separation to"), [this](const std::string& name) { m_layers.SetTo(name); });
   addSeparator();
   m_save = addAction(tr("Save map as PNG..."));
   connect(m_save, &QAction::triggered, this, &CMapLayersMenu::SaveRequested);
@@ -28,17 +28,17 @@ CMapLayersMenu::CMapLayersMenu(CMapLayers& layers, QWidget* parent) : QMenu(pare
   ShowSettings();
 }
 
-QAction* CMapLayersMenu::AddLayerToggle(const QString& text, void (CMapLayers::*set)(bool)) {
+QAction* CMapLayersMenu::AddLayerToggle(const QString& text, std::function<void(bool)> set) {
   QAction* action = addAction(text);
   action->setCheckable(true);
-  connect(action, &QAction::toggled, this, [this, set](bool on) {
-    (m_layers.*set)(on);
+  connect(action, &QAction::toggled, this, [this, set = std::move(set)](bool on) {
+    set(on);
     emit LayersChanged();
   });
   return action;
 }
 
-QActionGroup* CMapLayersMenu::AddReferenceMenu(const QString& title, void (CMapLayers::*set)(const std::string&)) {
+QActionGroup* CMapLayersMenu::AddReferenceMenu(const QString& title, std::function<void(const std::string&)> set) {
   QMenu* menu = addMenu(title);
   auto* group = new QActionGroup(menu);
   group->setExclusive(true);
@@ -47,8 +47,8 @@ QActionGroup* CMapLayersMenu::AddReferenceMenu(const QString& title, void (CMapL
     action->setCheckable(true);
     group->addAction(action);
   }
-  connect(group, &QActionGroup::triggered, this, [this, set](QAction* action) {
-    (m_layers.*set)(action->text().toStdString());
+  connect(group, &QActionGroup::triggered, this, [this, set = std::move(set)](QAction* action) {
+    set(action->text().toStdString());
     emit LayersChanged();
   });
   return group;

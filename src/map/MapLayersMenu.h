@@ -4,6 +4,7 @@
 // CMapLayers and tells its window through signals.
 
 #include <QMenu>
+#include <functional>
 #include <string>
 
 class CMapLayers;
@@ -33,9 +34,10 @@ class CMapLayersMenu : public QMenu {
   void SaveRequested();
 
  private:
-  QAction* AddLayerToggle(const QString& text, void (CMapLayers::*set)(bool));
+  // A checkable entry that calls `set` with its new state.
+  QAction* AddLayerToggle(const QString& text, std::function<void(bool)> set);
   // A submenu listing the references, calling `set` with the name chosen.
-  QActionGroup* AddReferenceMenu(const QString& title, void (CMapLayers::*set)(const std::string&));
+  QActionGroup* AddReferenceMenu(const QString& title, std::function<void(const std::string&)> set);
 
   CMapLayers& m_layers;
   QAction* m_coverage;
