@@ -27,10 +27,10 @@ CMapPt PositionOf(const CMapView& view, int x, int y) {
 }
 
 TEST(GridLayerRasterTest, CellsWiderThanAPixelCoverExactlyWhereTheCursorReadsInsideGrid) {
-  CLayerTestGrid spec{-40, 140, 1, 6, 8, 0.5};
-  spec.present = [](int r, int c) { return !(r == 2 && c == 3) && !(r == 0 && c == 7); };
+  CLayerTestGrid lattice{-40, 140, 1, 6, 8, 0.5};
+  lattice.present = [](int r, int c) { return !(r == 2 && c == 3) && !(r == 0 && c == 7); };
   CGridInt grid;
-  spec.Build(grid);
+  lattice.Build(grid);
   const CMapView view = MakeView(200, 150, 20, 143.5f, -37.5f);
   CGridLayerRaster raster;
   raster.Compute(grid, view, {true, kLAT, kAHD});
@@ -59,12 +59,12 @@ TEST(GridLayerRasterTest, CellsWiderThanAPixelCoverExactlyWhereTheCursorReadsIns
 
 TEST(GridLayerRasterTest, ACellSmallerThanAPixelShowsInThePixelOfItsCentre) {
   // One complete cell, (20, 30), among single nodes that make no cell.
-  CLayerTestGrid spec{-40, 140, 0.01, 50, 50, 10};
-  spec.present = [](int r, int c) {
+  CLayerTestGrid lattice{-40, 140, 0.01, 50, 50, 10};
+  lattice.present = [](int r, int c) {
     return ((r == 20 || r == 21) && (c == 30 || c == 31)) || (r == 5 && c == 5) || (r == 40 && c == 11);
   };
   CGridInt grid;
-  spec.Build(grid);
+  lattice.Build(grid);
   const CMapView view = MakeView(100, 100, 25, 140.25f, -39.75f);  // a quarter of a pixel per cell
   CGridLayerRaster raster;
   raster.Compute(grid, view, {true, kLAT, kAHD});
@@ -86,9 +86,9 @@ TEST(GridLayerRasterTest, ACellSmallerThanAPixelShowsInThePixelOfItsCentre) {
 TEST(GridLayerRasterTest, AFullGridLeavesNoGapAndNoOverhangAtAnyScale) {
   // 2 x 3 degrees in cells of 0.05 degrees, AHD 1 m per degree above LAT; the scales put
   // 0.5 to 15 pixels in a cell.
-  const CLayerTestGrid spec{-40, 140, 0.05, 41, 61, 1};
+  const CLayerTestGrid lattice{-40, 140, 0.05, 41, 61, 1};
   CGridInt grid;
-  spec.Build(grid);
+  lattice.Build(grid);
   for (double scale : {10.0, 15.0, 19.9, 20.0, 20.1, 35.0, 80.0, 300.0}) {
     // The whole grid, and a small view that the grid overflows.
     for (const CMapView& view : {MakeView(240, 180, scale, 141.5f, -39.0f), MakeView(40, 16, scale, 142.2f, -39.0f)}) {
@@ -116,9 +116,9 @@ TEST(GridLayerRasterTest, AFullGridLeavesNoGapAndNoOverhangAtAnyScale) {
 }
 
 TEST(GridLayerRasterTest, SeparationIsTheHeightOfTheSecondSurfaceAboveTheFirst) {
-  const CLayerTestGrid spec{-40, 140, 1, 5, 5, 2};  // AHD is 0 to 8 m above LAT
+  const CLayerTestGrid lattice{-40, 140, 1, 5, 5, 2};  // AHD is 0 to 8 m above LAT
   CGridInt grid;
-  spec.Build(grid);
+  lattice.Build(grid);
   const CMapView view = MakeView(300, 300, 40, 142.0f, -38.0f);  // the whole grid and some sea
   const CPixelPt node = view.MapToClient(CMapPt(142.0f, -38.0f));
   const int x = node.x - view.GetDrawRect().left, y = node.y - view.GetDrawRect().top;
