@@ -9,14 +9,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "MedianTime.h"
 #include "common/PathUtil.h"
 #include "grid/GridInt.h"
 #include "map/DlgMap.h"
@@ -32,19 +30,6 @@ class CNoOwner : public CMapOwner {
  public:
   void SetPosition(double, double) override {}
 };
-
-double MedianMs(const std::function<void()>& paint) {
-  for (int i = 0; i < 5; ++i) paint();  // warm caches and font glyphs
-  std::vector<double> times;
-  times.reserve(kRuns);
-  for (int i = 0; i < kRuns; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    paint();
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::nth_element(times.begin(), times.begin() + kRuns / 2, times.end());
-  return times[kRuns / 2];
-}
 
 // Every line, every point, no bounds test.
 void PaintPlain(QPainter& painter, const CMapView& view) {
@@ -90,17 +75,17 @@ int main(int argc, char** argv) {
               map.View().GetDrawRect().Width(), map.View().GetDrawRect().Height());
 
   QImage image(map.size(), QImage::Format_RGB32);
-  const double fitted = MedianMs([&] {
+  const double fitted = MedianMs(kRuns, [&] {
     QPainter painter(&image);
     map.PaintScene(painter);
   });
   if (!savePath.empty()) image.save(QString::fromStdString(savePath));
-  const double plain = MedianMs([&] {
+  const double plain = MedianMs(kRuns, [&] {
     QPainter painter(&image);
     PaintPlain(painter, map.View());
   });
   for (int i = 0; i < 4; ++i) map.ZoomIn();  // about 5 x zoom on the centre
-  const double zoomed = MedianMs([&] {
+  const double zoomed = MedianMs(kRuns, [&] {
     QPainter painter(&image);
     map.PaintScene(painter);
   });

@@ -1,5 +1,6 @@
 #include "map/DlgMap.h"
 
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include "common/DialogUnits.h"
@@ -16,6 +18,7 @@
 #include "grid/GridInt.h"
 #include "map/MapData.h"
 #include "map/MapLabels.h"
+#include "map/MapLayersMenu.h"
 #include "map/MapOwner.h"
 #include "trans/CoordConv.h"
 
@@ -48,7 +51,9 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
       m_stPosition(new QLabel(this)),
       m_stGridSwatch(new QLabel(this)),
       m_stGridState(new QLabel(this)),
-      m_stHint(new QLabel(tr("Double right click to transform a point"), this)) {
+      m_stHint(new QLabel(tr("Double right click to transform a point"), this)),
+      m_btnLayers(new QToolButton(this)),
+      m_layersMenu(new CMapLayersMenu(m_layers, this)) {
   setWindowTitle(tr("Coast Map"));
   setModal(false);
   setMouseTracking(true);
@@ -64,6 +69,16 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
   m_stGridSwatch->setGeometry(units.Rect(208, 6, 16, 9));
   m_stGridState->setGeometry(units.Rect(227, 6, 63, 9));
   m_stHint->setGeometry(units.Rect(98, 26, 164, 8));
+  // The layers button sits right of Fit, clear of the status texts.
+  m_btnLayers->setGeometry(units.Rect(70, 22, 26, 12));
+  m_btnLayers->setText(tr("Layers"));
+  m_btnLayers->setMenu(m_layersMenu);
+  m_btnLayers->setPopupMode(QToolButton::InstantPopup);
+  m_btnLayers->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  m_btnLayers->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+  connect(m_layersMenu, &CMapLayersMenu::LayersChanged, this, [this] { update(DrawRect()); });
+  connect(m_layersMenu, &CMapLayersMenu::SaveRequested, this, &CDlgMap::SaveMapAs);
+  LayoutPosition();
   for (QPushButton* button : {m_btnFit, m_btnZoomIn, m_btnZoomOut}) {
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -77,6 +92,7 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
 
 CDlgMap::~CDlgMap() {
   if (m_created) SaveWindowPlacement(kPlacementSection, this);
+  if (m_created) m_layers.Save(kPlacementSection);
 }
 
 void CDlgMap::ShowMessage(const QString& text) {
@@ -103,6 +119,8 @@ bool CDlgMap::ShowCoastMap() {
   m_view.SetDataRect(CMapView::NavigableExtent(
       data.GetExtent(), gridLoaded, gridLoaded ? m_pGrid->GetMinLat() : 0, gridLoaded ? m_pGrid->GetMinLon() : 0,
       gridLoaded ? m_pGrid->GetMaxLat() : 0, gridLoaded ? m_pGrid->GetMaxLon() : 0));
+  m_layers.Load(kPlacementSection);
+  m_layersMenu->ShowSettings();
   PrepareTowns();
   Fit();
   show();
@@ -160,6 +178,7 @@ void CDlgMap::HideMarker() {
 void CDlgMap::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   LayoutDrawRect();
+  LayoutPosition();
   Fit();  // zoom and pan are not kept across a size change
 }
 
@@ -190,19 +209,37 @@ void CDlgMap::PaintScene(QPainter& painter) {
 
   // Coastlines, skipped by their bounds before any point is converted.
   const CMapRect view = m_view.ViewRect();
-  painter.setPen(QPen(Qt::black, 0));
-  painter.setBrush(kLandColour);
-  std::vector<QPoint> polygon;
+  std::vector<QPoint> points;  // the polygons one after the other
+  std::vector<int> sizes;
   for (const CMapLine& line : CMapData::Instance().GetLines()) {
     if (line.m_points.empty() || !line.m_bounds.Intersects(view)) continue;
-    polygon.clear();
+    const std::size_t start = points.size();
     for (const CMapPt& pt : line.m_points) {
       const QPoint p = ToQPoint(m_view.MapToClient(pt));
       // Points that fall on the pixel before them change nothing in the drawing.
-      if (polygon.empty() || polygon.back() != p) polygon.push_back(p);
+      if (points.size() == start || points.back() != p) points.push_back(p);
     }
-    painter.drawPolygon(polygon.data(), static_cast<int>(polygon.size()), Qt::OddEvenFill);
+    sizes.push_back(static_cast<int>(points.size() - start));
   }
+  const auto drawPolygons = [&] {
+    const QPoint* polygon = points.data();
+    for (int size : sizes) {
+      painter.drawPolygon(polygon, size, Qt::OddEvenFill);
+      polygon += size;
+    }
+  };
+  painter.setPen(QPen(Qt::black, 0));
+  painter.setBrush(kLandColour);
+  if (m_layers.IsAnyOn()) {
+    // The grid goes over the land (harbours and rivers narrower than the coastline data
+    // are land there) and under the coastlines.
+    painter.setPen(Qt::NoPen);
+    drawPolygons();
+    m_layers.Paint(painter, m_pGrid, m_view);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+  }
+  drawPolygons();
 
   // Towns in file order; earlier towns win label space, also those outside the view.
   const std::vector<CMapTown>& towns = CMapData::Instance().GetTowns();
@@ -233,7 +270,29 @@ void CDlgMap::PaintScene(QPainter& painter) {
     const CPixelPt dot = m_view.MapToClient(m_view.GetMarker());
     if (draw.Contains(dot)) DrawDot(painter, dot, m_view.IsMarkerInside() ? kInsideColour : kOutsideColour);
   }
+  if (m_layers.IsAnyOn()) m_layers.PaintLegend(painter, m_view, font());
   painter.restore();
+}
+
+bool CDlgMap::SaveMapImage(const QString& path) {
+  QImage image(size(), QImage::Format_RGB32);
+  {
+    QPainter painter(&image);
+    PaintScene(painter);
+  }
+  return image.copy(DrawRect()).save(path, "PNG");
+}
+
+void CDlgMap::SaveMapAs() {
+  QString path = QFileDialog::getSaveFileName(this, tr("Save map as PNG"), QString(), tr("PNG images (*.png)"));
+  if (path.isEmpty()) return;
+  if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+  if (!SaveMapImage(path)) ShowMessage(tr("Cannot write file:\n") + path);
+}
+
+void CDlgMap::LayoutPosition() {
+  const QRect position = m_stPosition->geometry();
+  m_stPosition->resize(std::max(position.width(), width() - kDrawMargin - position.x()), position.height());
 }
 
 void CDlgMap::DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& colour) const {
@@ -252,10 +311,12 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt) {
     return;
   }
   setFocus(Qt::MouseFocusReason);
-  m_stPosition->setText(
-      QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
+  QString position = QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x));
   CDataPt scratch;
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
+  if (inside && m_layers.IsSeparationOn())
+    position += QStringLiteral("   ") + m_layers.SeparationText(*m_pGrid, scratch);
+  m_stPosition->setText(position);
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));
   QPalette palette = m_stGridSwatch->palette();
   palette.setColor(QPalette::Window, inside ? kInsideColour : kOutsideColour);

@@ -2,7 +2,9 @@
 // The coast map window. It draws the coastlines and towns of the coast map model in a
 // plain longitude/latitude projection, zooms and pans, reports the position under the
 // cursor and whether the grid covers it, hands a position to its owner on a double right
-// click and shows the owner's last transformed position as a green or red dot.
+// click and shows the owner's last transformed position as a green or red dot. Under
+// the coastlines it can draw the loaded grid's coverage and separation (CMapLayers),
+// switched in its "Layers" menu, which also saves the map as a picture.
 //
 // The window is modeless and owned by the point transformation page, which creates it,
 // calls ShowCoastMap and deletes it with itself; the user cannot close it. The geometry
@@ -16,13 +18,16 @@
 #include <functional>
 #include <vector>
 
+#include "map/MapLayers.h"
 #include "map/MapView.h"
 
 class CGridInt;
+class CMapLayersMenu;
 class CMapOwner;
 class QLabel;
 class QPainter;
 class QPushButton;
+class QToolButton;
 
 class CDlgMap : public QDialog {
   Q_OBJECT
@@ -57,10 +62,16 @@ class CDlgMap : public QDialog {
   void ZoomIn();
   void ZoomOut();
 
-  // Composes the whole scene in client coordinates: sea, coastlines, towns, dot.
+  // Composes the whole scene in client coordinates: sea, land, grid layers,
+  // coastlines, towns, dot, legend.
   void PaintScene(QPainter& painter);
+  // Writes the drawing area as it is painted now, legend included, as a PNG file; false
+  // when the file cannot be written.
+  bool SaveMapImage(const QString& path);
 
   const CMapView& View() const { return m_view; }
+  CMapLayers& Layers() { return m_layers; }
+  CMapLayersMenu* LayersMenu() const { return m_layersMenu; }
   QRect DrawRect() const;
   QString PositionText() const;
   QString GridStateText() const;
@@ -88,6 +99,11 @@ class CDlgMap : public QDialog {
   void PrepareTowns();
   void DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& colour) const;
   void ShowMessage(const QString& text);
+  // Asks for a file name and saves the map there.
+  void SaveMapAs();
+  // The position line's room reaches the window's right edge (the separation under the
+  // cursor makes it longer).
+  void LayoutPosition();
 
   CMapOwner* m_pPtPage;
   const CGridInt* m_pGrid;
@@ -95,6 +111,7 @@ class CDlgMap : public QDialog {
   QFont m_font;
   bool m_created = false;
   MessageHook m_message;
+  CMapLayers m_layers;
 
   // Town names, their measured widths and outlines in m_font, in file order, made once
   // per window.
@@ -114,4 +131,6 @@ class CDlgMap : public QDialog {
   QLabel* m_stGridSwatch;
   QLabel* m_stGridState;
   QLabel* m_stHint;
+  QToolButton* m_btnLayers;
+  CMapLayersMenu* m_layersMenu;
 };

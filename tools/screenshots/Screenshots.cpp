@@ -1,14 +1,17 @@
-// Takes a picture of each page of the real main window, of the disclaimer and of the
-// grid generation settings dialog, on Qt's offscreen platform, with the data files
-// beside the program (the demo grid is loaded as at a first start).
+// Takes a picture of each page of the real main window, of the disclaimer, of the
+// grid generation settings dialog and of the coast map with its grid layers, on Qt's
+// offscreen platform, with the data files beside the program (the demo grid is loaded
+// as at a first start).
 //   marevert-screenshots OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <cstdio>
 
 #include "app/MarevertDlg.h"
 #include "common/Profile.h"
+#include "map/DlgMap.h"
 #include "process/JobRunner.h"
 #include "ui/DlgDisclaimer.h"
 #include "ui/GridGenDlg.h"
@@ -24,6 +27,30 @@ bool Save(QWidget* widget, const QDir& folder, const char* name) {
   }
   std::printf("wrote %s\n", qPrintable(path));
   return true;
+}
+
+// The coast map that accompanies the point page, with both grid layers on, fitted and
+// then zoomed in on the page's position with the cursor over it.
+bool SaveMap(const QDir& folder) {
+  CDlgMap* map = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* found = qobject_cast<CDlgMap*>(widget)) map = found;
+  if (!map) {
+    std::fprintf(stderr, "no coast map window\n");
+    return false;
+  }
+  map->resize(640, 480);
+  bool ok = Save(map, folder, "coast-map-layers.png");
+  // Zoomed in on the middle of the map, the page's position lies outside the view, and
+  // showing it again centres the view on it.
+  for (int step = 0; step < 5; ++step) map->ZoomIn();
+  map->ShowMarker(true, -33.85, 151.35);
+  // The cursor on the position: the status line shows its separation.
+  const CPixelPt at = map->View().MapToClient(CMapPt(151.35f, -33.85f));
+  QMouseEvent move(QEvent::MouseMove, QPointF(at.x, at.y), map->mapToGlobal(QPointF(at.x, at.y)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(map, &move);
+  return Save(map, folder, "coast-map-layers-zoomed.png") && ok;
 }
 
 }  // namespace
@@ -47,6 +74,9 @@ int main(int argc, char** argv) {
   profile.WriteString("Point Transform", "Lat", "-33.85");
   profile.WriteString("Point Transform", "Lon", "151.35");
   profile.WriteString("Point Transform", "Ht", "1.5");
+  // The coast map shows both grid layers.
+  profile.WriteInt(CDlgMap::kPlacementSection, CMapLayers::kCoverageKey, 1);
+  profile.WriteInt(CDlgMap::kPlacementSection, CMapLayers::kSeparationKey, 1);
   CThreadJobRunner runner(false);
   CScopedJobRunner scopedRunner(&runner);
 
@@ -70,6 +100,7 @@ int main(int argc, char** argv) {
   for (int tab = 0; tab < 4; ++tab) {
     window.TabBar()->setCurrentIndex(tab);
     ok = Save(&window, folder, names[tab]) && ok;
+    if (tab == 1) ok = SaveMap(folder) && ok;
   }
   return ok ? 0 : 1;
 }
