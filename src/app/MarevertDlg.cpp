@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/MarevertPages.h"
+#include "common/DeferredProfile.h"
 #include "common/DialogUnits.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
@@ -107,6 +108,12 @@ CMarevertDlg::~CMarevertDlg() {
 }
 
 bool CMarevertDlg::Initialise() {
+  // Nothing reaches the profile before the disclaimer is accepted: the grid load's
+  // progress window and the first page write into held values, which a declined start
+  // drops.
+  CDeferredProfile deferred(GetProfile());
+  const CScopedProfile scoped(&deferred);
+
   // Page rectangle: the tab control's display area below the tab headers.
   m_rcPage = m_tabFrame->geometry().adjusted(2, 2, -2, -2);
 
@@ -130,9 +137,12 @@ bool CMarevertDlg::Initialise() {
   RestoreWindowPlacement(kPlacementSection, this, true);
 
   if (!m_runDisclaimer(this, "Marevert Disclaimer", "Licence.rtf", false)) {
+    delete m_pPage;  // its settings go to the held values
+    m_pPage = nullptr;
     if (m_exit) m_exit(1);
     return false;
   }
+  deferred.Commit();
   m_running = true;
   return true;
 }
