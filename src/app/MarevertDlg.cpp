@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -18,6 +17,7 @@
 #include "common/DialogUnits.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
+#include "common/ProgramIdentity.h"
 #include "common/WindowPlacement.h"
 #include "files/FileFactory.h"
 #include "map/MapData.h"
@@ -54,8 +54,7 @@ CMarevertDlg::CMarevertDlg(QWidget* parent) : QDialog(parent), m_runDisclaimer(R
   setWindowTitle(QStringLiteral("Marevert"));
   // Caption, window menu and close box; no minimise or maximise box.
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  std::string folder;
-  if (GetProgramFolder(folder)) setWindowIcon(QIcon(QString::fromStdString(folder + "marevert.png")));
+  setWindowIcon(ProgramIcon());
 
   const CDialogUnits du(font());
   setFixedSize(du.X(319), du.Y(313));

@@ -1,9 +1,7 @@
 #include "map/DlgMap.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +9,7 @@
 #include <QWheelEvent>
 
 #include "common/DialogUnits.h"
+#include "common/MessageBox.h"
 #include "common/WindowPlacement.h"
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
@@ -84,9 +83,7 @@ void CDlgMap::ShowMessage(const QString& text) {
     m_message(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                  m_created ? this : nullptr);
-  box.exec();
+  ShowMessageBox(m_created ? this : nullptr, text);
 }
 
 bool CDlgMap::ShowCoastMap() {

@@ -1,13 +1,11 @@
 #include "ui/DlgFileTransform.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 
 #include "common/DialogUnits.h"
 #include "common/ListBoxExtent.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "files/FileProc.h"
@@ -54,11 +53,6 @@ QStringList ChooseFiles(QWidget* parent, const QString& folder) {
   return dialog.selectedFiles();
 }
 
-void ShowMessageBox(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
-  box.exec();
-}
-
 QString ProfileString(const char* key) {
   CProfile* profile = GetProfile();
   return profile ? QString::fromStdString(profile->GetString(CDlgFileTransform::kSection, key, "")) : QString();
@@ -94,7 +88,10 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 }  // namespace
 
 CDlgFileTransform::CDlgFileTransform(CGridInt* grid, QWidget* parent)
-    : CPageBase(parent), m_pGrid(grid), m_chooseFiles(ChooseFiles), m_messageBox(ShowMessageBox) {
+    : CPageBase(parent),
+      m_pGrid(grid),
+      m_chooseFiles(ChooseFiles),
+      m_messageBox([](QWidget* parent, const QString& text) { ShowMessageBox(parent, text); }) {
   const CDialogUnits du(font());
   resize(du.X(305), du.Y(254));
 

@@ -5,12 +5,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTableWidget>
 #include <algorithm>
 #include <string>
 
 #include "common/DialogUnits.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "grid/GridInt.h"
@@ -196,8 +196,7 @@ void CDlgPtTransform::CreateMap(CDlgMap::MessageHook mapMessages) {
       hook(text);
       return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
-    box.exec();
+    ShowMessageBox(this, text);
   });
   if (!m_pMap->ShowCoastMap()) m_pMap.reset();  // the page works without a map
 }

@@ -3,12 +3,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <ctime>
 
 #include "common/DialogUnits.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 
 namespace {
@@ -39,9 +39,7 @@ QString DefaultSave(QWidget* parent, const QString& caption, const QString& filt
   return dialog.selectedFiles().first();
 }
 
-void DefaultMessage(QWidget* parent, const QString& text) {
-  QMessageBox::warning(parent, QStringLiteral("Grid generation settings"), text);
-}
+void DefaultMessage(QWidget* parent, const QString& text) { ShowMessageBox(parent, text, QMessageBox::Warning); }
 }  // namespace
 
 CGridGenDlg::CGridGenDlg(QWidget* parent)
