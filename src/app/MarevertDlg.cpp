@@ -15,6 +15,7 @@
 #include "app/MarevertPages.h"
 #include "common/DeferredProfile.h"
 #include "common/DialogUnits.h"
+#include "common/FitText.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "common/ProgramIdentity.h"
@@ -61,6 +62,7 @@ CMarevertDlg::CMarevertDlg(QWidget* parent) : QDialog(parent), m_runDisclaimer(R
 
   auto* label = new QLabel(QStringLiteral("Relative to the vertical reference"), this);
   label->setGeometry(du.Rect(8, 7, 112, 10));
+  WidenToContents(label);
   m_cbSign = new QComboBox(this);
   m_cbSign->setObjectName(QStringLiteral("sign"));
   // Fonts wider than the one the layout was drawn for would run the label under the
