@@ -94,7 +94,12 @@ bool CDlgMap::ShowCoastMap() {
   }
   m_created = true;
   m_view.SetSemiMajorAxis(CCoordConv::Instance().GetSemiMajorAxis());
-  RestoreWindowPlacement(kPlacementSection, this, false);
+  // The first time, nothing is stored: the map goes beside the main window rather than
+  // centred over the page's inputs. From then on its own placement comes back.
+  if (parentWidget() && !HasWindowPlacement(kPlacementSection))
+    PlaceBeside(this, parentWidget()->window());
+  else
+    RestoreWindowPlacement(kPlacementSection, this, false);
   LayoutDrawRect();
   const bool gridLoaded = m_pGrid && m_pGrid->IsLoaded();
   m_view.SetDataRect(CMapView::NavigableExtent(

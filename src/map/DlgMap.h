@@ -37,7 +37,7 @@ class CDlgMap : public QDialog {
   // `page` receives SetPosition; `grid` answers whether it covers a position. Neither
   // is owned; both must outlive the window. The map is always a window of its own;
   // `parent` (optional) only ties it to the page's window, so that it stays usable
-  // beside a modal main window and is centred on it the first time. (Deleting the map
+  // beside a modal main window and opens beside it the first time. (Deleting the map
   // before the parent, e.g. from a std::unique_ptr member of the page, is safe.)
   CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent = nullptr);
   ~CDlgMap() override;

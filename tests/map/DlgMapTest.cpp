@@ -113,6 +113,29 @@ TEST_F(DlgMapTest, OpensFittedBelowTheButtonsAndResizingFitsAgain) {
   EXPECT_TRUE(m_messages.empty());
 }
 
+TEST_F(DlgMapTest, FirstOpeningGoesBesideTheMainWindowThenThePlacementComesBack) {
+  CMemoryProfile profile;
+  CScopedProfile scopedProfile(&profile);
+  QWidget mainWindow;
+  mainWindow.setGeometry(10, 10, 200, 300);  // the map fits to its right
+  QWidget page(&mainWindow);
+  mainWindow.show();
+  auto open = [&] {
+    m_map = std::make_unique<CDlgMap>(&m_owner, &m_grid, &page);
+    m_map->SetMessageHook([this](const QString& text) { m_messages.push_back(text); });
+    return m_map->ShowCoastMap();
+  };
+  EXPECT_TRUE(open());
+  const QRect beside = mainWindow.frameGeometry();
+  EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(beside.right() + 1, beside.top()));
+
+  m_map->move(20, 30);
+  m_map.reset();  // stores its placement
+  EXPECT_TRUE(open());
+  EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(20, 30));
+  m_map.reset();  // before the page it belongs to
+}
+
 TEST_F(DlgMapTest, MissingOrEmptyCoastDataGivesNoMapAndOneMessage) {
   WriteFileBytes(m_dir.File(CMapData::kFileName), CCoastFileWriter().Header().Int32(0).Int32(0).Bytes());
   EXPECT_FALSE(Open());
