@@ -301,8 +301,14 @@ void CDlgMap::wheelEvent(QWheelEvent* event) {
   event->accept();
   int delta = event->angleDelta().y();
   if (delta == 0) delta = event->angleDelta().x();
-  // Touchpad gestures open and close with events that carry no movement; they are not
-  // wheel steps.
-  if (delta == 0 && event->phase() != Qt::NoScrollPhase) return;
-  Apply(m_view.WheelZoom(ToPixel(event->position().toPoint()), delta));
+  if (event->phase() == Qt::ScrollBegin) m_wheelSteps.Reset();  // a new touchpad gesture
+  const CPixelPt cursor = ToPixel(event->position().toPoint());
+  CMapPt under;
+  if (!m_view.ClientToMap(cursor, under)) return;  // only movements over the map zoom it
+  // One zoom step per whole notch gathered, each about the cursor.
+  for (int steps = m_wheelSteps.Add(delta); steps != 0; steps += steps > 0 ? -1 : 1) {
+    const EViewChange change = m_view.WheelZoom(cursor, steps > 0 ? CWheelSteps::kNotch : -CWheelSteps::kNotch);
+    Apply(change);
+    if (change != EViewChange::kChanged) break;  // at a zoom limit, one message is enough
+  }
 }

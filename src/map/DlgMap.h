@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "map/MapView.h"
+#include "map/WheelSteps.h"
 
 class CGridInt;
 class CMapOwner;
@@ -92,6 +93,7 @@ class CDlgMap : public QDialog {
   CMapOwner* m_pPtPage;
   const CGridInt* m_pGrid;
   CMapView m_view;
+  CWheelSteps m_wheelSteps;
   QFont m_font;
   bool m_created = false;
   MessageHook m_message;

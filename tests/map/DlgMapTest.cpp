@@ -156,6 +156,25 @@ TEST_F(DlgMapTest, WheelZoomsOnlyOverTheDrawingArea) {
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5);
 }
 
+TEST_F(DlgMapTest, HighResolutionWheelZoomsOneStepPerNotch) {
+  ASSERT_TRUE(Open());
+  const double fitted = m_map->View().GetScale();
+  for (int i = 0; i < 7; ++i) Wheel(DrawCentre(), 15);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted);
+  Wheel(DrawCentre(), 15);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5);
+  Wheel(DrawCentre(), 240);  // two notches at once
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
+  Wheel(DrawCentre(), 0);  // no movement: no step (it used to zoom out)
+  Wheel(DrawCentre(), -60);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
+  Wheel(DrawCentre(), -60);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5);
+  // Far past the zoom-in limit: steps stop at the limit with one message.
+  Wheel(DrawCentre(), 120 * 40);
+  EXPECT_EQ(m_messages, std::vector<QString>{"Limit of zoom reached"});
+}
+
 TEST_F(DlgMapTest, DoubleRightClickHandsThePositionToTheOwner) {
   ASSERT_TRUE(Open());
   const QPoint pt = DrawCentre();
