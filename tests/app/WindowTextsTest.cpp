@@ -16,9 +16,7 @@
 #include "common/ProgramIdentity.h"
 #include "map/DlgMap.h"
 #include "map/MapData.h"
-#include "process/JobRunner.h"
 #include "process/MessageDlg.h"
-#include "process/Messenger.h"
 #include "process/ProgressDlg.h"
 #include "support/CutTexts.h"
 #include "ui/DlgDisclaimer.h"
@@ -56,12 +54,9 @@ class WindowTextsTest : public ::testing::Test {
     return dlg;
   }
 
+  // A first start; jobs and messages go to the default runner and console.
   CMemoryProfile m_profile;
   CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
 };
 
 TEST_F(WindowTextsTest, PagesShowTheirTextsWhole) {
