@@ -128,27 +128,23 @@ TEST(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
 
 TEST(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  QWidget window;
-  window.resize(300, 200);
-  auto placed = [&](QRect ownerRect) {
-    QWidget owner;
-    owner.setGeometry(ownerRect);
-    PlaceBeside(&window, &owner);
-    return window.frameGeometry().topLeft();
-  };
   const int left = area.left(), top = area.top(), right = area.right() + 1, bottom = area.bottom() + 1;
-  EXPECT_EQ(placed(QRect(left, top + 10, 200, 100)), QPoint(left + 200, top + 10));          // right of it
-  EXPECT_EQ(placed(QRect(right - 200, top + 10, 200, 100)), QPoint(right - 500, top + 10));  // left of it
-  // Too little room on either side: against the edge with more room, the right on a tie.
-  const int half = (area.width() - 320) / 2;
-  ASSERT_LT(half, 300);
-  EXPECT_EQ(placed(QRect(left + half - 10, top, 320, 100)), QPoint(right - 300, top));
-  EXPECT_EQ(placed(QRect(left + half + 10, top, 320, 100)), QPoint(left, top));
-  // Low on the screen, the window moves up to stay on it.
-  EXPECT_EQ(placed(QRect(left, bottom - 50, 200, 40)), QPoint(left + 200, bottom - 200));
-}
-
-TEST(WindowPlacement, HasPlacementWhenAnyValueIsStored) {
+  const int tight = (area.width() - 320) / 2;  // beside an owner of 320 here, 300 fits on neither side
+  ASSERT_LT(tight, 300);
+  const std::pair<QRect, QPoint> cases[] = {
+      {QRect(left, top + 10, 200, 100), QPoint(left + 200, top + 10)},          // to its right
+      {QRect(right - 200, top + 10, 200, 100), QPoint(right - 500, top + 10)},  // to its left
+      {QRect(left + tight - 10, top, 320, 100), QPoint(right - 300, top)},      // more room right
+      {QRect(left + tight + 10, top, 320, 100), QPoint(left, top)},             // more room left
+      {QRect(left, bottom - 50, 200, 40), QPoint(left + 200, bottom - 200)},    // moved up onto the screen
+  };
+  for (const auto& [ownerRect, expected] : cases) {
+    QWidget owner, window;
+    owner.setGeometry(ownerRect);
+    window.resize(300, 200);
+    PlaceBeside(&window, &owner);
+    EXPECT_EQ(window.frameGeometry().topLeft(), expected);
+  }
   EXPECT_FALSE(HasWindowPlacement("CDlgMap"));  // no profile
   CMemoryProfile profile;
   CScopedProfile scope(&profile);
