@@ -129,19 +129,18 @@ TEST(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
 TEST(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   const int left = area.left(), top = area.top(), right = area.right() + 1, bottom = area.bottom() + 1;
-  const int tight = (area.width() - 320) / 2;  // beside an owner of 320 here, 300 fits on neither side
-  ASSERT_LT(tight, 300);
+  const int w = (area.width() - 320) / 2 + 20;  // fits beside an owner of 320 on neither side
   const std::pair<QRect, QPoint> cases[] = {
-      {QRect(left, top + 10, 200, 100), QPoint(left + 200, top + 10)},          // to its right
-      {QRect(right - 200, top + 10, 200, 100), QPoint(right - 500, top + 10)},  // to its left
-      {QRect(left + tight - 10, top, 320, 100), QPoint(right - 300, top)},      // more room right
-      {QRect(left + tight + 10, top, 320, 100), QPoint(left, top)},             // more room left
-      {QRect(left, bottom - 50, 200, 40), QPoint(left + 200, bottom - 200)},    // moved up onto the screen
+      {QRect(left, top + 10, 200, 100), QPoint(left + 200, top + 10)},              // to its right
+      {QRect(right - 200, top + 10, 200, 100), QPoint(right - 200 - w, top + 10)},  // to its left
+      {QRect(left + w - 30, top, 320, 100), QPoint(right - w, top)},                // more room right
+      {QRect(left + w - 10, top, 320, 100), QPoint(left, top)},                     // more room left
+      {QRect(left, bottom - 50, 200, 40), QPoint(left + 200, bottom - 200)},        // moved up onto the screen
   };
   for (const auto& [ownerRect, expected] : cases) {
     QWidget owner, window;
     owner.setGeometry(ownerRect);
-    window.resize(300, 200);
+    window.resize(w, 200);
     PlaceBeside(&window, &owner);
     EXPECT_EQ(window.frameGeometry().topLeft(), expected);
   }
