@@ -5,6 +5,7 @@
 
 #include "app/MarevertDlg.h"
 #include "common/Profile.h"
+#include "common/ProgramIdentity.h"
 #include "common/SettingsProfile.h"
 #include "grid/GridProc.h"
 #include "process/GuiJobRunner.h"
@@ -17,6 +18,8 @@ CMarevertApp::CMarevertApp(int& argc, char** argv) {
   m_app = std::make_unique<QApplication>(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Orvane"));
   QApplication::setApplicationName(CSettingsProfile::ProgramName());
+  // Every window without an icon of its own, dialogs and message boxes included, shows this one.
+  QApplication::setWindowIcon(ProgramIcon());
   m_profile = std::make_unique<CSettingsProfile>();
   SetProfile(m_profile.get());
   m_messenger = std::make_unique<CGuiMessenger>();

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -14,9 +13,12 @@
 #include <vector>
 
 #include "app/MarevertPages.h"
+#include "common/DeferredProfile.h"
 #include "common/DialogUnits.h"
+#include "common/FitText.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
+#include "common/ProgramIdentity.h"
 #include "common/WindowPlacement.h"
 #include "files/FileFactory.h"
 #include "map/MapData.h"
@@ -53,14 +55,14 @@ CMarevertDlg::CMarevertDlg(QWidget* parent) : QDialog(parent), m_runDisclaimer(R
   setWindowTitle(QStringLiteral("Marevert"));
   // Caption, window menu and close box; no minimise or maximise box.
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  std::string folder;
-  if (GetProgramFolder(folder)) setWindowIcon(QIcon(QString::fromStdString(folder + "marevert.png")));
+  setWindowIcon(ProgramIcon());
 
   const CDialogUnits du(font());
   setFixedSize(du.X(319), du.Y(313));
 
   auto* label = new QLabel(QStringLiteral("Relative to the vertical reference"), this);
   label->setGeometry(du.Rect(8, 7, 112, 10));
+  WidenToContents(label);
   m_cbSign = new QComboBox(this);
   m_cbSign->setObjectName(QStringLiteral("sign"));
   // Fonts wider than the one the layout was drawn for would run the label under the
@@ -107,6 +109,12 @@ CMarevertDlg::~CMarevertDlg() {
 }
 
 bool CMarevertDlg::Initialise() {
+  // Nothing reaches the profile before the disclaimer is accepted: the grid load's
+  // progress window and the first page write into held values, which a declined start
+  // drops.
+  CDeferredProfile deferred(GetProfile());
+  const CScopedProfile scoped(&deferred);
+
   // Page rectangle: the tab control's display area below the tab headers.
   m_rcPage = m_tabFrame->geometry().adjusted(2, 2, -2, -2);
 
@@ -130,9 +138,12 @@ bool CMarevertDlg::Initialise() {
   RestoreWindowPlacement(kPlacementSection, this, true);
 
   if (!m_runDisclaimer(this, "Marevert Disclaimer", "Licence.rtf", false)) {
+    delete m_pPage;  // its settings go to the held values
+    m_pPage = nullptr;
     if (m_exit) m_exit(1);
     return false;
   }
+  deferred.Commit();
   m_running = true;
   return true;
 }

@@ -35,7 +35,8 @@ class CMarevertDlg : public QDialog {
   int Run();
 
   // The start-up steps up to and including the disclaimer. False when the disclaimer
-  // was declined: the exit hook has been called with 1 and nothing was written.
+  // was declined: the first page is gone, the exit hook has been called with 1 and
+  // nothing was written.
   bool Initialise();
 
   // Destroys the current page and shows the page of tab `index`; indexes above 3 do nothing.

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
+#include <climits>
 
 #include "common/Profile.h"
 
@@ -64,4 +66,38 @@ void CentreWindow(QWidget* window) {
   }
   const QSize size = window->frameGeometry().size();
   window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+bool HasWindowPlacement(const std::string& section) {
+  CProfile* profile = GetProfile();
+  if (!profile) return false;
+  for (const char* key : {kLeft, kTop, kRight, kBottom})
+    if (profile->GetInt(section, key, INT_MIN) != INT_MIN) return true;
+  return false;
+}
+
+void PlaceBeside(QWidget* window, const QWidget* owner) {
+  if (!window || !owner) return;
+  QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect beside = owner->frameGeometry();
+  // A window that has not been shown has no frame yet; the window manager will give it
+  // one like the owner's.
+  const QSize frame = window->size() + (beside.size() - owner->size());
+
+  const int roomRight = area.right() - beside.right();
+  const int roomLeft = beside.left() - area.left();
+  int x;
+  if (roomRight >= frame.width())
+    x = beside.right() + 1;
+  else if (roomLeft >= frame.width())
+    x = beside.left() - frame.width();
+  else if (roomRight >= roomLeft)
+    x = area.right() + 1 - frame.width();
+  else
+    x = area.left();
+  x = std::max(x, area.left());
+  const int y = std::max(area.top(), std::min(beside.top(), area.bottom() + 1 - frame.height()));
+  window->move(x, y);  // moves the frame's top-left corner
 }

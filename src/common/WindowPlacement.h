@@ -25,3 +25,14 @@ void RestoreWindowPlacement(const std::string& section, QWidget* window, bool ke
 
 // Centres `window` on its owner, or on the screen's available area without one.
 void CentreWindow(QWidget* window);
+
+// Whether the profile holds any placement value in `section`.
+bool HasWindowPlacement(const std::string& section);
+
+// Moves `window`, not yet shown, beside `owner` on the owner's screen so that it covers
+// none of it: to its right where the screen's available area has room for the whole
+// window, else to its left. Where neither side has room, the window goes against the
+// screen's edge on the side with more room (the right when both have the same),
+// covering as little of the owner as the screen allows. The top edges line up unless
+// that would leave the screen. The window's frame is taken to be like the owner's.
+void PlaceBeside(QWidget* window, const QWidget* owner);

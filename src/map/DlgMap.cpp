@@ -2,9 +2,7 @@
 
 #include <QFileDialog>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "common/DialogUnits.h"
+#include "common/MessageBox.h"
 #include "common/WindowPlacement.h"
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
@@ -100,9 +99,7 @@ void CDlgMap::ShowMessage(const QString& text) {
     m_message(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                  m_created ? this : nullptr);
-  box.exec();
+  ShowMessageBox(m_created ? this : nullptr, text);
 }
 
 bool CDlgMap::ShowCoastMap() {
@@ -113,7 +110,12 @@ bool CDlgMap::ShowCoastMap() {
   }
   m_created = true;
   m_view.SetSemiMajorAxis(CCoordConv::Instance().GetSemiMajorAxis());
-  RestoreWindowPlacement(kPlacementSection, this, false);
+  // The first time, nothing is stored: the map goes beside the main window rather than
+  // centred over the page's inputs. From then on its own placement comes back.
+  if (parentWidget() && !HasWindowPlacement(kPlacementSection))
+    PlaceBeside(this, parentWidget()->window());
+  else
+    RestoreWindowPlacement(kPlacementSection, this, false);
   LayoutDrawRect();
   const bool gridLoaded = m_pGrid && m_pGrid->IsLoaded();
   m_view.SetDataRect(CMapView::NavigableExtent(
@@ -360,8 +362,14 @@ void CDlgMap::wheelEvent(QWheelEvent* event) {
   event->accept();
   int delta = event->angleDelta().y();
   if (delta == 0) delta = event->angleDelta().x();
-  // Touchpad gestures open and close with events that carry no movement; they are not
-  // wheel steps.
-  if (delta == 0 && event->phase() != Qt::NoScrollPhase) return;
-  Apply(m_view.WheelZoom(ToPixel(event->position().toPoint()), delta));
+  if (event->phase() == Qt::ScrollBegin) m_wheelSteps.Reset();  // a new touchpad gesture
+  const CPixelPt cursor = ToPixel(event->position().toPoint());
+  CMapPt under;
+  if (!m_view.ClientToMap(cursor, under)) return;  // only movements over the map zoom it
+  // One zoom step per whole notch gathered, each about the cursor.
+  for (int steps = m_wheelSteps.Add(delta); steps != 0; steps += steps > 0 ? -1 : 1) {
+    const EViewChange change = m_view.WheelZoom(cursor, steps > 0 ? CWheelSteps::kNotch : -CWheelSteps::kNotch);
+    Apply(change);
+    if (change != EViewChange::kChanged) break;  // at a zoom limit, one message is enough
+  }
 }

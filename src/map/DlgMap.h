@@ -20,6 +20,7 @@
 
 #include "map/MapLayers.h"
 #include "map/MapView.h"
+#include "map/WheelSteps.h"
 
 class CGridInt;
 class CMapLayersMenu;
@@ -42,7 +43,7 @@ class CDlgMap : public QDialog {
   // `page` receives SetPosition; `grid` answers whether it covers a position. Neither
   // is owned; both must outlive the window. The map is always a window of its own;
   // `parent` (optional) only ties it to the page's window, so that it stays usable
-  // beside a modal main window and is centred on it the first time. (Deleting the map
+  // beside a modal main window and opens beside it the first time. (Deleting the map
   // before the parent, e.g. from a std::unique_ptr member of the page, is safe.)
   CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent = nullptr);
   ~CDlgMap() override;
@@ -108,6 +109,7 @@ class CDlgMap : public QDialog {
   CMapOwner* m_pPtPage;
   const CGridInt* m_pGrid;
   CMapView m_view;
+  CWheelSteps m_wheelSteps;
   QFont m_font;
   bool m_created = false;
   MessageHook m_message;

@@ -1,11 +1,11 @@
 #include "process/GuiMessenger.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QThread>
 #include <future>
 #include <memory>
 
+#include "common/MessageBox.h"
 #include "process/MessageDlg.h"
 #include "ui/DlgDisclaimer.h"
 
@@ -51,11 +51,7 @@ void CGuiMessenger::OnUiThread(const std::function<void()>& call) {
 }
 
 void CGuiMessenger::ShowMessage(const std::string& text) {
-  OnUiThread([&text] {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), QString::fromStdString(text),
-                    QMessageBox::Ok, Owner());
-    box.exec();
-  });
+  OnUiThread([&text] { ShowMessageBox(Owner(), QString::fromStdString(text)); });
 }
 
 void CGuiMessenger::ShowMessageList(const std::string& title, const std::vector<std::string>& lines) {

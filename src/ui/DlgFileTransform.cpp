@@ -1,13 +1,11 @@
 #include "ui/DlgFileTransform.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
 #include <cstdlib>
@@ -15,7 +13,9 @@
 #include <set>
 
 #include "common/DialogUnits.h"
+#include "common/FitText.h"
 #include "common/ListBoxExtent.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "files/FileProc.h"
@@ -54,11 +54,6 @@ QStringList ChooseFiles(QWidget* parent, const QString& folder) {
   return dialog.selectedFiles();
 }
 
-void ShowMessageBox(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
-  box.exec();
-}
-
 QString ProfileString(const char* key) {
   CProfile* profile = GetProfile();
   return profile ? QString::fromStdString(profile->GetString(CDlgFileTransform::kSection, key, "")) : QString();
@@ -94,7 +89,10 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 }  // namespace
 
 CDlgFileTransform::CDlgFileTransform(CGridInt* grid, QWidget* parent)
-    : CPageBase(parent), m_pGrid(grid), m_chooseFiles(ChooseFiles), m_messageBox(ShowMessageBox) {
+    : CPageBase(parent),
+      m_pGrid(grid),
+      m_chooseFiles(ChooseFiles),
+      m_messageBox([](QWidget* parent, const QString& text) { ShowMessageBox(parent, text); }) {
   const CDialogUnits du(font());
   resize(du.X(305), du.Y(254));
 
@@ -112,12 +110,13 @@ CDlgFileTransform::CDlgFileTransform(CGridInt* grid, QWidget* parent)
   m_files->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_files->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-  MakeLabel(this, QStringLiteral("MGA/WGS84 UTM Zone:"), du.Rect(8, 163, 102, 9));
+  QLabel* zoneLabel = MakeLabel(this, QStringLiteral("MGA/WGS84 UTM Zone:"), du.Rect(8, 163, 102, 9));
   m_zone = MakeCombo(this, "zone", du.Rect(125, 161, 119, 30));
-  MakeLabel(this, QStringLiteral("Vertical reference of input data:"), du.Rect(8, 178, 110, 9));
+  QLabel* inputLabel = MakeLabel(this, QStringLiteral("Vertical reference of input data:"), du.Rect(8, 178, 110, 9));
   m_input = MakeCombo(this, "inputRef", du.Rect(125, 176, 119, 30));
-  MakeLabel(this, QStringLiteral("Vertical reference of output data:"), du.Rect(8, 193, 110, 9));
+  QLabel* outputLabel = MakeLabel(this, QStringLiteral("Vertical reference of output data:"), du.Rect(8, 193, 110, 9));
   m_output = MakeCombo(this, "outputRef", du.Rect(125, 191, 119, 30));
+  PlaceAfterLabels({zoneLabel, inputLabel, outputLabel}, {m_zone, m_input, m_output}, du.X(2));
 
   m_useShift = new QCheckBox(QStringLiteral("Apply block shift (m):"), this);
   m_useShift->setObjectName(QStringLiteral("useBlockShift"));
@@ -125,6 +124,7 @@ CDlgFileTransform::CDlgFileTransform(CGridInt* grid, QWidget* parent)
   m_shift = new QLineEdit(this);
   m_shift->setObjectName(QStringLiteral("blockShift"));
   m_shift->setGeometry(du.Rect(94, 209, 50, 12));
+  WidenToContents(m_useShift, m_shift->x() - du.X(1));
   m_hint = MakeLabel(this, QString(), du.Rect(148, 210, 146, 9));
   m_hint->setObjectName(QStringLiteral("blockShiftHint"));
   auto* process = MakeButton(this, "process", QStringLiteral("Process"), du.Rect(127, 233, 50, 14));

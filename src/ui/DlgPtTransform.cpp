@@ -5,12 +5,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
 #include <string>
 
 #include "common/DialogUnits.h"
+#include "common/FitText.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
 #include "grid/GridInt.h"
@@ -22,13 +24,12 @@ constexpr const char* kFromKey = "From";
 constexpr const char* kLatKey = "Lat";
 constexpr const char* kLonKey = "Lon";
 constexpr const char* kHtKey = "Ht";
-constexpr int kColumnCount = 3;
 
 struct SColumn {
   const char* header;
   Qt::Alignment alignment;
 };
-constexpr SColumn kColumns[kColumnCount] = {
+constexpr SColumn kColumns[CDlgPtTransform::kColumnCount] = {
     {"Vertical reference", Qt::AlignLeft | Qt::AlignVCenter},
     {"Ellipsoid (GDA94/WGS84)(m)", Qt::AlignRight | Qt::AlignVCenter},
     {"Height/Depth (m)", Qt::AlignRight | Qt::AlignVCenter},
@@ -76,9 +77,7 @@ QLabel* MakeLabel(QWidget* parent, const CDialogUnits& du, const char* text, QRe
 // A field label, widened to its text where the font needs more than its units but never
 // reaching the edit that it names.
 void MakeFieldLabel(QWidget* parent, const CDialogUnits& du, const char* text, QRect units, int editLeft) {
-  QLabel* label = MakeLabel(parent, du, text, units);
-  const int room = du.X(editLeft) - label->x() - 2;
-  label->resize(std::clamp(label->sizeHint().width(), label->width(), std::max(label->width(), room)), label->height());
+  WidenToContents(MakeLabel(parent, du, text, units), du.X(editLeft) - 2);
 }
 
 QLineEdit* MakeEdit(QWidget* parent, const CDialogUnits& du, const char* name, QRect units) {
@@ -109,6 +108,7 @@ CDlgPtTransform::CDlgPtTransform(CGridInt* grid, QWidget* parent, CDlgMap::Messa
     m_stGrid->setText(QString::fromLatin1(kNoGridStatus));
 
   for (const std::string& name : CTransFactory::Instance().GetNames()) m_cbFrom->addItem(QString::fromStdString(name));
+  WidenToContents(m_cbFrom, m_list->x() + m_list->width());  // its row is free up to the list's right edge
   const int stored =
       m_cbFrom->findText(QString::fromStdString(ReadString(kFromKey)), Qt::MatchFixedString | Qt::MatchCaseSensitive);
   m_cbFrom->setCurrentIndex(stored >= 0 ? stored : 0);
@@ -196,17 +196,43 @@ void CDlgPtTransform::CreateMap(CDlgMap::MessageHook mapMessages) {
       hook(text);
       return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
-    box.exec();
+    ShowMessageBox(this, text);
   });
   if (!m_pMap->ShowCoastMap()) m_pMap.reset();  // the page works without a map
 }
 
+CDlgPtTransform::ColumnWidths CDlgPtTransform::ShareColumnWidths(int listWidth, ColumnWidths needed) {
+  const int third = listWidth / 3 - 1;
+  if (std::all_of(needed.begin(), needed.end(), [third](int width) { return width <= third; }))
+    return {third, third, third};
+  // A font too wide for equal thirds: the same total, each column what it needs and an
+  // equal share of the rest (the first columns take the pixels left over).
+  int spare = kColumnCount * third;
+  for (int width : needed) spare -= width;
+  spare = std::max(0, spare);
+  for (int column = 0; column < kColumnCount; ++column)
+    needed[column] += spare / kColumnCount + (column < spare % kColumnCount ? 1 : 0);
+  return needed;
+}
+
+CDlgPtTransform::ColumnWidths CDlgPtTransform::NeededColumnWidths() const {
+  // Each column's header, and in the first column every reference name with the margins
+  // the cells draw it in.
+  ColumnWidths needed{};
+  for (int column = 0; column < kColumnCount; ++column)
+    needed[column] = m_list->horizontalHeader()->sectionSizeHint(column);
+  const int cellMargins = 2 * (m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1);
+  for (const std::string& name : CTransFactory::Instance().GetNames())
+    needed[0] =
+        std::max(needed[0], m_list->fontMetrics().horizontalAdvance(QString::fromStdString(name)) + cellMargins);
+  return needed;
+}
+
 void CDlgPtTransform::SetUpColumns() {
-  const int defaultWidth = m_list->width() / 3 - 1;
+  const ColumnWidths defaults = ShareColumnWidths(m_list->width(), NeededColumnWidths());
   CProfile* profile = GetProfile();
   for (int column = 0; column < kColumnCount; ++column) {
-    const int width = profile ? profile->GetInt(kSection, ColumnKey(column), defaultWidth) : defaultWidth;
+    const int width = profile ? profile->GetInt(kSection, ColumnKey(column), defaults[column]) : defaults[column];
     m_list->setColumnWidth(column, std::max(0, width));  // a damaged negative width hides the column
   }
 }

@@ -13,6 +13,7 @@
 // read when the page is created, written when it is destroyed.
 
 #include <QString>
+#include <array>
 #include <memory>
 
 #include "map/DlgMap.h"
@@ -34,6 +35,13 @@ class CDlgPtTransform : public CPageBase, public CMapOwner {
   static constexpr const char* kSection = "Point Transform";
   static constexpr const char* kResultsCaption = "Transformation results:";
   static constexpr const char* kNoGridStatus = "WARNING, no grid file loaded ";
+  static constexpr int kColumnCount = 3;
+  using ColumnWidths = std::array<int, kColumnCount>;
+
+  // The results list's column widths when none are stored: a third of the list's width
+  // less one pixel each while every column's texts fit in that (`needed`, in pixels);
+  // otherwise the same total, each column what it needs and an equal share of the rest.
+  static ColumnWidths ShareColumnWidths(int listWidth, ColumnWidths needed);
 
   // `grid` is the main window's grid model (not owned; it outlives the page).
   // `mapMessages` receives the coast map's messages instead of a message box (tests).
@@ -73,6 +81,7 @@ class CDlgPtTransform : public CPageBase, public CMapOwner {
  private:
   void CreateControls();
   void CreateMap(CDlgMap::MessageHook mapMessages);
+  ColumnWidths NeededColumnWidths() const;
   void SetUpColumns();
   void FillResults(const CPointTransform& point);
   void WriteSettings();

@@ -3,12 +3,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <ctime>
 
 #include "common/DialogUnits.h"
+#include "common/FitText.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 
 namespace {
@@ -39,9 +40,7 @@ QString DefaultSave(QWidget* parent, const QString& caption, const QString& filt
   return dialog.selectedFiles().first();
 }
 
-void DefaultMessage(QWidget* parent, const QString& text) {
-  QMessageBox::warning(parent, QStringLiteral("Grid generation settings"), text);
-}
+void DefaultMessage(QWidget* parent, const QString& text) { ShowMessageBox(parent, text, QMessageBox::Warning); }
 }  // namespace
 
 CGridGenDlg::CGridGenDlg(QWidget* parent)
@@ -88,21 +87,23 @@ CGridGenDlg::CGridGenDlg(QWidget* parent)
   m_stOutput = label(QString(), 71, 28, 188, 11);
   m_stOutput->setObjectName(QStringLiteral("outputName"));
 
-  label(QStringLiteral("Day:"), 7, 46, 18, 8);
+  QLabel* day = label(QStringLiteral("Day:"), 7, 46, 18, 8);
   m_editDay = edit(QStringLiteral("day"), m_day, 37, 42);
-  label(QStringLiteral("Month:"), 7, 60, 26, 8);
+  QLabel* month = label(QStringLiteral("Month:"), 7, 60, 26, 8);
   m_editMonth = edit(QStringLiteral("month"), m_month, 37, 57);
-  label(QStringLiteral("Year:"), 7, 74, 21, 8);
+  QLabel* year = label(QStringLiteral("Year:"), 7, 74, 21, 8);
   m_editYear = edit(QStringLiteral("year"), m_year, 37, 72);
-  label(QStringLiteral("Major version:"), 119, 45, 51, 8);
+  QLabel* major = label(QStringLiteral("Major version:"), 119, 45, 51, 8);
   m_editMajor = edit(QStringLiteral("major"), m_major, 187, 42);
-  label(QStringLiteral("Minor version:"), 119, 60, 51, 8);
+  QLabel* minor = label(QStringLiteral("Minor version:"), 119, 60, 51, 8);
   m_editMinor = edit(QStringLiteral("minor"), m_minor, 187, 57);
-  label(QStringLiteral("Grid size (seconds):"), 119, 74, 66, 8);
+  QLabel* gridSize = label(QStringLiteral("Grid size (seconds):"), 119, 74, 66, 8);
   m_editGridSize = new QLineEdit(QStringLiteral("60"), this);
   m_editGridSize->setObjectName(QStringLiteral("gridSize"));
   m_editGridSize->setValidator(digits);
   m_editGridSize->setGeometry(du.Rect(187, 72, 46, 12));
+  PlaceAfterLabels({day, month, year}, {m_editDay, m_editMonth, m_editYear}, du.X(2));
+  PlaceAfterLabels({major, minor, gridSize}, {m_editMajor, m_editMinor, m_editGridSize}, du.X(2));
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(du.Rect(75, 93, 50, 14));

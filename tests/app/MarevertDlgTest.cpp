@@ -1,6 +1,8 @@
 // The main window: start-up from prepared profile values, the disclaimer, pages and
 // closing. The program folder is a scratch folder; jobs run synchronously and their
 // messages are recorded.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -8,14 +10,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "app/MarevertDlg.h"
 #include "common/PathUtil.h"
 #include "common/Profile.h"
+#include "process/GuiJobRunner.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
 #include "support/GridFileWriter.h"
@@ -46,6 +48,20 @@ class CRefreshCounter : public QObject {
     if (event->type() == CPageBase::RefreshEventType()) ++m_count;
     return false;
   }
+};
+
+// Counts every write that reaches the profile.
+class CCountingProfile : public CMemoryProfile {
+ public:
+  void WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+    ++m_writes;
+    CMemoryProfile::WriteString(section, key, value);
+  }
+  void WriteInt(const std::string& section, const std::string& key, int value) override {
+    ++m_writes;
+    CMemoryProfile::WriteInt(section, key, value);
+  }
+  int m_writes = 0;
 };
 
 class MarevertDlgTest : public ::testing::Test {
@@ -196,6 +212,28 @@ TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
   dlg->SetDisclaimerRunner([](QWidget*, const std::string&, const std::string&, bool) { return false; });
   EXPECT_EQ(dlg->Run(), 1);  // without an exit hook the status comes back from Run
   EXPECT_FALSE(AnySettingWritten());
+}
+
+TEST_F(MarevertDlgTest, DeclineWritesNoSettingOnTheWholeStartUpPath) {
+  WriteGrid(m_folder.File("demo.MRGGrid"), 1);
+  CCountingProfile profile;
+  profile.WriteString("File Transform", "Zone", "99");
+  profile.m_writes = 0;
+  CScopedProfile scopedProfile(&profile);
+  CGuiJobRunner gui;  // the start-up grid load under the real progress window
+  CScopedJobRunner scopedRunner(&gui);
+  {
+    auto dlg = MakeWindow(false);
+    EXPECT_FALSE(dlg->Initialise());
+    EXPECT_TRUE(dlg->Grid().IsLoaded());
+  }
+  EXPECT_EQ(profile.m_writes, 0);
+  EXPECT_EQ(profile.GetString("File Transform", "Zone", ""), "99");
+
+  // Accepted, the same start keeps what it wrote: the progress window's placement.
+  auto dlg = MakeWindow(true);
+  ASSERT_TRUE(dlg->Initialise());
+  EXPECT_TRUE(profile.Has("Marevert - Reading grid file", "Wnd Left"));
 }
 
 TEST_F(MarevertDlgTest, MissingLicenceLeavesOnlyDecline) {

@@ -125,3 +125,29 @@ TEST(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
   RestoreWindowPlacement("CDlgMap", &dialog, true);
   EXPECT_EQ(dialog.geometry(), QRect(200, 200, 200, 100));
 }
+
+TEST(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const int left = area.left(), top = area.top(), right = area.right() + 1, bottom = area.bottom() + 1;
+  const int w = (area.width() - 320) / 2 + 20;  // fits beside an owner of 320 on neither side
+  const std::pair<QRect, QPoint> cases[] = {
+      {QRect(left, top + 10, 200, 100), QPoint(left + 200, top + 10)},              // to its right
+      {QRect(right - 200, top + 10, 200, 100), QPoint(right - 200 - w, top + 10)},  // to its left
+      {QRect(left + w - 30, top, 320, 100), QPoint(right - w, top)},                // more room right
+      {QRect(left + w - 10, top, 320, 100), QPoint(left, top)},                     // more room left
+      {QRect(left, bottom - 50, 200, 40), QPoint(left + 200, bottom - 200)},        // moved up onto the screen
+  };
+  for (const auto& [ownerRect, expected] : cases) {
+    QWidget owner, window;
+    owner.setGeometry(ownerRect);
+    window.resize(w, 200);
+    PlaceBeside(&window, &owner);
+    EXPECT_EQ(window.frameGeometry().topLeft(), expected);
+  }
+  EXPECT_FALSE(HasWindowPlacement("CDlgMap"));  // no profile
+  CMemoryProfile profile;
+  CScopedProfile scope(&profile);
+  EXPECT_FALSE(HasWindowPlacement("CDlgMap"));
+  profile.WriteInt("CDlgMap", "Wnd Bottom", -1);
+  EXPECT_TRUE(HasWindowPlacement("CDlgMap"));
+}

@@ -50,8 +50,8 @@ class DlgMapTest : public ::testing::Test {
     CMapData::Release();
   }
   // Creates and shows the map; false when ShowCoastMap refused.
-  bool Open(const CGridInt* grid = nullptr) {
-    m_map = std::make_unique<CDlgMap>(&m_owner, grid ? grid : &m_grid);
+  bool Open(const CGridInt* grid = nullptr, QWidget* page = nullptr) {
+    m_map = std::make_unique<CDlgMap>(&m_owner, grid ? grid : &m_grid, page);
     m_map->SetMessageHook([this](const QString& text) { m_messages.push_back(text); });
     const bool shown = m_map->ShowCoastMap();
     if (shown) m_map->resize(600, 400);
@@ -113,6 +113,24 @@ TEST_F(DlgMapTest, OpensFittedBelowTheButtonsAndResizingFitsAgain) {
   EXPECT_TRUE(m_messages.empty());
 }
 
+TEST_F(DlgMapTest, FirstOpeningGoesBesideTheMainWindowThenThePlacementComesBack) {
+  CMemoryProfile profile;
+  CScopedProfile scopedProfile(&profile);
+  QWidget mainWindow;
+  mainWindow.setGeometry(10, 10, 200, 300);  // the map fits to its right
+  QWidget page(&mainWindow);
+  mainWindow.show();
+  EXPECT_TRUE(Open(nullptr, &page));
+  const QRect beside = mainWindow.frameGeometry();
+  EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(beside.right() + 1, beside.top()));
+
+  m_map->move(20, 30);
+  m_map.reset();  // stores its placement
+  EXPECT_TRUE(Open(nullptr, &page));
+  EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(20, 30));
+  m_map.reset();  // before the page it belongs to
+}
+
 TEST_F(DlgMapTest, MissingOrEmptyCoastDataGivesNoMapAndOneMessage) {
   WriteFileBytes(m_dir.File(CMapData::kFileName), CCoastFileWriter().Header().Int32(0).Int32(0).Bytes());
   EXPECT_FALSE(Open());
@@ -131,6 +149,22 @@ TEST_F(DlgMapTest, WheelZoomsOnlyOverTheDrawingArea) {
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted);
   Wheel(DrawCentre(), 120);
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5);
+}
+
+TEST_F(DlgMapTest, HighResolutionWheelZoomsOneStepPerNotch) {
+  ASSERT_TRUE(Open());
+  const double fitted = m_map->View().GetScale();
+  for (int i = 0; i < 7; ++i) Wheel(DrawCentre(), 15);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted);
+  Wheel(DrawCentre(), 15);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5);
+  Wheel(DrawCentre(), 240);  // two notches at once
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
+  Wheel(DrawCentre(), 0);  // no movement: no step (it used to zoom out)
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
+  // Far past the zoom-in limit: steps stop at the limit with one message.
+  Wheel(DrawCentre(), 120 * 40);
+  EXPECT_EQ(m_messages, std::vector<QString>{"Limit of zoom reached"});
 }
 
 TEST_F(DlgMapTest, DoubleRightClickHandsThePositionToTheOwner) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -69,12 +70,21 @@ TEST(GuiMessenger, MessageFromTheWorkerBlocksUntilTheUserClosesIt) {
 TEST(GuiMessenger, CallsOnTheUiThreadShowDirectly) {
   CGuiMessenger messenger;
   int shown = 0;
+  QString title;
+  int width = 0;
   CWindowCloser<QMessageBox> closer([&](QMessageBox* box) {
     ++shown;
+    title = box->windowTitle();
+    width = box->width();
     box->button(QMessageBox::Ok)->click();
   });
-  messenger.ShowMessage("on the UI thread");  // a blocking queued call here would never return
+  messenger.ShowMessage("Limit of pan");  // a blocking queued call here would never return
   EXPECT_EQ(shown, 1);
+  // The program's display name, with room beside it for a title bar's icon and buttons.
+  EXPECT_EQ(title, "Marevert");
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 8 * QFontMetrics(bold).height());
 }
 
 TEST(GuiMessenger, MessageListFromTheWorker) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -296,11 +297,19 @@ TEST_F(DlgPtTransformTest, PositionFromTheMapWritesSixDecimalsAndRecomputesOnce)
 
 TEST_F(DlgPtTransformTest, InputsAndColumnWidthsSurviveThroughTheProfile) {
   Open();
-  // Fresh profile: the first reference, empty inputs, columns a third of the list each.
+  // Fresh profile: the first reference, empty inputs, the list's width shared by the
+  // columns as by thirds, each wide enough for its header.
   EXPECT_EQ(m_page->FromCombo()->currentText(), "HAT");
   EXPECT_EQ(m_page->LatitudeEdit()->text(), "");
   const int third = m_page->ResultsList()->width() / 3 - 1;
-  for (int column = 0; column < 3; ++column) EXPECT_EQ(m_page->ResultsList()->columnWidth(column), third);
+  int total = 0;
+  for (int column = 0; column < 3; ++column) {
+    total += m_page->ResultsList()->columnWidth(column);
+    EXPECT_GE(m_page->ResultsList()->columnWidth(column),
+              m_page->ResultsList()->horizontalHeader()->sectionSizeHint(column));
+  }
+  EXPECT_EQ(total, 3 * third);
+  const int first = m_page->ResultsList()->columnWidth(0), last = m_page->ResultsList()->columnWidth(2);
 
   ChooseFrom("MHW");
   Type("-35.25", "145.5", "4.2");
@@ -310,9 +319,9 @@ TEST_F(DlgPtTransformTest, InputsAndColumnWidthsSurviveThroughTheProfile) {
   EXPECT_EQ(m_profile.GetString("Point Transform", "Lat", "?"), "-35.25");
   EXPECT_EQ(m_profile.GetString("Point Transform", "Lon", "?"), "145.5");
   EXPECT_EQ(m_profile.GetString("Point Transform", "Ht", "?"), "4.2");
-  EXPECT_EQ(m_profile.GetInt("Point Transform", "Col 1", -9), third);
+  EXPECT_EQ(m_profile.GetInt("Point Transform", "Col 1", -9), first);
   EXPECT_EQ(m_profile.GetInt("Point Transform", "Col 2", -9), 123);
-  EXPECT_EQ(m_profile.GetInt("Point Transform", "Col 3", -9), third);
+  EXPECT_EQ(m_profile.GetInt("Point Transform", "Col 3", -9), last);
 
   Open();
   EXPECT_EQ(m_page->FromCombo()->currentText(), "MHW");
@@ -323,6 +332,15 @@ TEST_F(DlgPtTransformTest, InputsAndColumnWidthsSurviveThroughTheProfile) {
   // The restored inputs are computed at once, from the restored reference.
   ASSERT_EQ(m_page->ResultsList()->rowCount(), 15);
   EXPECT_EQ(Cell(RowOf("MHW"), 2), "4.20");
+}
+
+TEST(DlgPtTransformColumns, ThirdsWhileTheTextsFitElseEachWhatItNeedsAndAShare) {
+  using Widths = CDlgPtTransform::ColumnWidths;
+  EXPECT_EQ(CDlgPtTransform::ShareColumnWidths(510, Widths{100, 169, 60}), (Widths{169, 169, 169}));
+  // The ellipsoid header needs more: 507 shared, 38 spare after the needs.
+  EXPECT_EQ(CDlgPtTransform::ShareColumnWidths(510, Widths{160, 199, 110}), (Widths{173, 212, 122}));
+  // More than the list holds: what they need, and the list scrolls.
+  EXPECT_EQ(CDlgPtTransform::ShareColumnWidths(300, Widths{159, 199, 110}), (Widths{159, 199, 110}));
 }
 
 TEST_F(DlgPtTransformTest, UnknownStoredReferenceSelectsTheFirst) {
