@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -28,4 +30,18 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+CScopedLocale::CScopedLocale(const char* name) : m_previous(setlocale(LC_ALL, nullptr)) {
+  if (setlocale(LC_ALL, name) == nullptr) ADD_FAILURE() << "locale " << name << " missing: scripts/setup.sh makes it";
+}
+
+CScopedLocale::~CScopedLocale() { setlocale(LC_ALL, m_previous.c_str()); }
+
+CClassicThreadLocale::CClassicThreadLocale()
+    : m_classic(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))), m_previous(uselocale(m_classic)) {}
+
+CClassicThreadLocale::~CClassicThreadLocale() {
+  uselocale(m_previous);
+  freelocale(m_classic);
 }
