@@ -1,10 +1,11 @@
 #include "common/PathUtil.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+
+#include "common/ClassicText.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ std::string WithTrailingSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   return folder;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 }  // namespace
 
@@ -58,8 +57,8 @@ std::string GetFolderPart(const std::string& path) {
 bool IsNumberText(const std::string& text) {
   std::size_t first = 0;
   std::size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
+  while (first < last && IsClassicSpace(text[first])) ++first;
+  while (last > first && IsClassicSpace(text[last - 1])) --last;
   const std::string copy = text.substr(first, last - first);
 
   const auto dots = std::count(copy.begin(), copy.end(), '.');
@@ -72,4 +71,4 @@ bool IsNumberText(const std::string& text) {
   return prefix == std::string::npos;
 }
 
-double TextToDouble(const std::string& text) { return std::atof(text.c_str()); }
+double TextToDouble(const std::string& text) { return ClassicAtof(text.c_str()); }

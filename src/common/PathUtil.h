@@ -22,6 +22,6 @@ std::string GetFolderPart(const std::string& path);
 // only in front. "12.5", "-3", "-", "." and "-." pass; "", "1e3", "+2", "2-" fail.
 bool IsNumberText(const std::string& text);
 
-// The platform's text-to-double conversion of the leading numeric part (atof):
-// 0 when there is none.
+// The C library's text-to-double conversion of the leading numeric part (atof in the
+// "C" locale, whatever the process locale): 0 when there is none.
 double TextToDouble(const std::string& text);
