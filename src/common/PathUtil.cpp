@@ -1,6 +1,7 @@
 #include "common/PathUtil.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -15,6 +16,26 @@ std::string g_overrideFolder;
 std::string WithTrailingSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   return folder;
+}
+
+// An absolute folder named by an environment variable, or an empty path.
+std::filesystem::path FolderFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return {};
+  std::filesystem::path folder(value);
+  return folder.is_absolute() ? folder : std::filesystem::path();
+}
+
+// Creates `folder` and its missing parents, each for the user alone (mode 0700, as the
+// XDG base directory rules ask); true when it exists as a folder at the end.
+bool CreateUserFolders(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(folder, ec)) return true;
+  const std::filesystem::path parent = folder.parent_path();
+  if (parent == folder || !CreateUserFolders(parent)) return false;
+  if (std::filesystem::create_directory(folder, ec))
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+  return std::filesystem::is_directory(folder, ec);
 }
 
 }  // namespace
@@ -37,6 +58,20 @@ bool GetProgramFolder(std::string& folder) {
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return false;
   folder = WithTrailingSeparator(GetFolderPart(exe.string()));
+  return true;
+}
+
+bool GetUserStateFolder(std::string& folder) {
+  folder.clear();
+  std::filesystem::path base = FolderFromEnvironment("XDG_STATE_HOME");
+  if (base.empty()) {
+    const std::filesystem::path home = FolderFromEnvironment("HOME");
+    if (home.empty()) return false;
+    base = home / ".local" / "state";
+  }
+  const std::filesystem::path state = base / "marevert";
+  if (!CreateUserFolders(state)) return false;
+  folder = WithTrailingSeparator(state.string());
   return true;
 }
 

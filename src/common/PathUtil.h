@@ -11,6 +11,12 @@ bool GetProgramFolder(std::string& folder);
 // an empty text restores the real program folder.
 void SetProgramFolderOverride(const std::string& folder);
 
+// The user's state folder for the program, with a trailing "/": "$XDG_STATE_HOME/marevert/",
+// or "$HOME/.local/state/marevert/" when XDG_STATE_HOME is unset, empty or relative.
+// Missing folders are created (mode 0700). False (and "") when there is no home folder
+// or the folder cannot be created.
+bool GetUserStateFolder(std::string& folder);
+
 // The text after the last backslash, else after the last slash, else "".
 std::string GetFileNamePart(const std::string& path);
 

@@ -180,16 +180,24 @@ void CFileProc::Run() {
   WriteApplicationLog(totalPoints, formats);
 }
 
-void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
-  std::string folder;
-  GetProgramFolder(folder);
+// Opens the application log in `folder` for appending, first deleting a log that has
+// grown beyond the limit; null when it cannot be opened.
+CFilePtr OpenApplicationLog(const std::string& folder) {
   const std::string path = folder + "Application Log.txt";
-
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(path, ec);
-  if (!ec && size > kApplicationLogLimit) fs::remove(path, ec);
+  if (!ec && size > CFileProc::kApplicationLogLimit) fs::remove(path, ec);
+  return CFilePtr{std::fopen(path.c_str(), "a")};
+}
 
-  CFilePtr log{std::fopen(path.c_str(), "a")};
+void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
+  // Beside the program when it may be written there (the build tree, a user's own
+  // prefix); an installed program run by an ordinary user writes in the user's state
+  // folder instead, created only then.
+  std::string folder;
+  CFilePtr log;
+  if (GetProgramFolder(folder)) log = OpenApplicationLog(folder);
+  if (!log && GetUserStateFolder(folder)) log = OpenApplicationLog(folder);
   if (!log) return;
 
   std::string formatList;

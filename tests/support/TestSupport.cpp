@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -30,6 +31,23 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+CScopedEnv::CScopedEnv(const char* name, const char* value) : m_name(name) {
+  const char* previous = std::getenv(name);
+  m_hadValue = previous != nullptr;
+  if (m_hadValue) m_previous = previous;
+  if (value != nullptr)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+CScopedEnv::~CScopedEnv() {
+  if (m_hadValue)
+    setenv(m_name.c_str(), m_previous.c_str(), 1);
+  else
+    unsetenv(m_name.c_str());
 }
 
 CScopedLocale::CScopedLocale(const char* name) : m_previous(setlocale(LC_ALL, nullptr)) {

@@ -28,6 +28,19 @@ std::string ReadFileBytes(const std::string& path);
 // Writes `bytes` to a file, replacing it.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// Sets an environment variable (null: unsets it) for the object's life.
+class CScopedEnv {
+ public:
+  CScopedEnv(const char* name, const char* value);
+  ~CScopedEnv();
+  CScopedEnv(const CScopedEnv&) = delete;
+  CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+ private:
+  std::string m_name, m_previous;
+  bool m_hadValue;
+};
+
 // The comma-decimal locale that the locale tests run the program under (scripts/setup.sh
 // generates it).
 constexpr const char* kCommaLocale = "de_DE.UTF-8";
