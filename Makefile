@@ -2,6 +2,7 @@
 #   make run        set up, build (Release) and start the desktop program on the bundled data
 #   make demo       build, then transform the sample survey files with marevert-cli
 #   make test       set up, build and run the whole test suite
+#   make test-locale the whole test suite again under a comma-decimal locale
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (not part of the tests)
 #   make test-tsan  the job, progress-window, file handler and batch tests with ThreadSanitizer
@@ -13,7 +14,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup build run demo test test-asan test-tsan fuzz bench clean
+.PHONY: setup build run demo test test-locale test-asan test-tsan fuzz bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -30,6 +31,13 @@ demo: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Every number read or written must be the same whatever the locale: the same build's
+# suite under a locale that writes "0,5" (scripts/setup.sh generates it).
+TEST_LOCALE ?= de_DE.UTF-8
+
+test-locale: build
+	cd $(BUILD) && LC_ALL=$(TEST_LOCALE) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: setup
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_SANITIZE=ON $(CMAKE_FLAGS)

@@ -2,11 +2,11 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 #include <mutex>
 
 #include "api/ApiSupport.h"
+#include "common/ClassicText.h"
 #include "grid/GridProc.h"
 
 namespace marevert {
@@ -25,9 +25,8 @@ void CheckRange(int value, int low, int high) {
 void CheckGridSize(double seconds) {
   constexpr double kLow = 1e-7, kHigh = 10000000;
   if (std::isfinite(seconds) && seconds >= kLow && seconds <= kHigh) return;
-  char text[96];
-  std::snprintf(text, sizeof text, "Enter a number between %.*g and %.*g.", DBL_DIG, kLow, DBL_DIG, kHigh);
-  throw CError(text);
+  throw CError("Enter a number between " + ClassicGeneral(kLow, DBL_DIG) + " and " + ClassicGeneral(kHigh, DBL_DIG) +
+               ".");
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "common/ClassicText.h"
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 
@@ -35,7 +35,7 @@ std::optional<int> ToInteger(const std::string& text) {
   if (t.empty()) return std::nullopt;
   char* end = nullptr;
   errno = 0;
-  const long value = std::strtol(t.c_str(), &end, 10);
+  const long long value = ClassicStrtoll(t.c_str(), &end, 10);
   if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
   return static_cast<int>(value);
 }
@@ -44,7 +44,7 @@ std::optional<double> ToNumber(const std::string& text) {
   const std::string t = Trim(text);
   if (t.empty()) return std::nullopt;
   char* end = nullptr;
-  const double value = std::strtod(t.c_str(), &end);
+  const double value = ClassicStrtod(t.c_str(), &end);
   if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
   return value;
 }
@@ -71,7 +71,8 @@ bool CheckNumber(const std::string& text, double low, double high, double& value
     return false;
   }
   if (*parsed < low || *parsed > high) {
-    std::fprintf(stderr, "Enter a number between %.*g and %.*g.\n", DBL_DIG, low, DBL_DIG, high);
+    std::fprintf(stderr, "Enter a number between %s and %s.\n", ClassicGeneral(low, DBL_DIG).c_str(),
+                 ClassicGeneral(high, DBL_DIG).c_str());
     return false;
   }
   value = *parsed;

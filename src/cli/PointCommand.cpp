@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "files/NumberText.h"
 #include "grid/GridInt.h"
 #include "trans/PointTransform.h"
 #include "trans/TransBase.h"
@@ -70,9 +71,13 @@ int RunPoint(const CPointOptions& options) {
   }
 
   if (options.json) {
+    // The values the text rows and the point page show: rounded to the centimetre as
+    // "%.2f" rounds them, so a script reads 23.06 where the page says 23.06.
     nlohmann::json rows = nlohmann::json::array();
     for (const CPointRow& row : point.GetRows())
-      rows.push_back({{"reference", row.m_name}, {"separation", row.m_separation}, {"height", row.m_height}});
+      rows.push_back({{"reference", row.m_name},
+                      {"separation", RoundFixed2(row.m_separation)},
+                      {"height", RoundFixed2(row.m_height)}});
     std::printf("%s\n", nlohmann::json{{"inside", true}, {"rows", rows}}.dump().c_str());
   } else {
     for (const CPointRow& row : point.GetRows())
@@ -88,7 +93,9 @@ void AddPointCommand(CLI::App& app, int& exitCode) {
   CLI::App* command = app.add_subcommand(
       "point",
       "Carry a height or depth at one position into every vertical reference.\n"
-      "Prints NAME<TAB>SEPARATION<TAB>HEIGHT per reference, largest separation first.\n"
+      "Prints NAME<TAB>SEPARATION<TAB>HEIGHT per reference, largest separation first;\n"
+      "with --json the same rows as JSON numbers, both values in metres rounded to the\n"
+      "centimetre as the text rows show them (\"%.2f\").\n"
       "Exit status: 0 done, 2 an input failed its check, 3 position not within the grid.\n"
       "Example: marevert-cli point --grid Marevert_Demo.MRGGrid --lat=-33.85 --lon 151.25 --height 2 --from AHD");
   command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid)")->required();
@@ -103,6 +110,6 @@ void AddPointCommand(CLI::App& app, int& exitCode) {
       ->required();
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");
-  command->add_flag("--json", options->json, "Print the rows as JSON with full precision");
+  command->add_flag("--json", options->json, "Print the rows as JSON, values in metres rounded to the centimetre");
   command->callback([options, &exitCode]() { exitCode = RunPoint(*options); });
 }

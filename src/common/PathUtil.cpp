@@ -6,6 +6,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "common/ClassicText.h"
+
 namespace {
 
 std::mutex g_overrideMutex;
@@ -16,7 +18,25 @@ std::string WithTrailingSeparator(std::string folder) {
   return folder;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+// An absolute folder named by an environment variable, or an empty path.
+std::filesystem::path FolderFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return {};
+  std::filesystem::path folder(value);
+  return folder.is_absolute() ? folder : std::filesystem::path();
+}
+
+// Creates `folder` and its missing parents, each for the user alone (mode 0700, as the
+// XDG base directory rules ask); true when it exists as a folder at the end.
+bool CreateUserFolders(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(folder, ec)) return true;
+  const std::filesystem::path parent = folder.parent_path();
+  if (parent == folder || !CreateUserFolders(parent)) return false;
+  if (std::filesystem::create_directory(folder, ec))
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
 
 }  // namespace
 
@@ -41,6 +61,20 @@ bool GetProgramFolder(std::string& folder) {
   return true;
 }
 
+bool GetUserStateFolder(std::string& folder) {
+  folder.clear();
+  std::filesystem::path base = FolderFromEnvironment("XDG_STATE_HOME");
+  if (base.empty()) {
+    const std::filesystem::path home = FolderFromEnvironment("HOME");
+    if (home.empty()) return false;
+    base = home / ".local" / "state";
+  }
+  const std::filesystem::path state = base / "marevert";
+  if (!CreateUserFolders(state)) return false;
+  folder = WithTrailingSeparator(state.string());
+  return true;
+}
+
 std::string GetFileNamePart(const std::string& path) {
   std::size_t pos = path.rfind('\\');
   if (pos == std::string::npos) pos = path.rfind('/');
@@ -58,8 +92,8 @@ std::string GetFolderPart(const std::string& path) {
 bool IsNumberText(const std::string& text) {
   std::size_t first = 0;
   std::size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
+  while (first < last && IsClassicSpace(text[first])) ++first;
+  while (last > first && IsClassicSpace(text[last - 1])) --last;
   const std::string copy = text.substr(first, last - first);
 
   const auto dots = std::count(copy.begin(), copy.end(), '.');
@@ -72,4 +106,4 @@ bool IsNumberText(const std::string& text) {
   return prefix == std::string::npos;
 }
 
-double TextToDouble(const std::string& text) { return std::atof(text.c_str()); }
+double TextToDouble(const std::string& text) { return ClassicAtof(text.c_str()); }

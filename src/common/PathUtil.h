@@ -11,6 +11,12 @@ bool GetProgramFolder(std::string& folder);
 // an empty text restores the real program folder.
 void SetProgramFolderOverride(const std::string& folder);
 
+// The user's state folder for the program, with a trailing "/": "$XDG_STATE_HOME/marevert/",
+// or "$HOME/.local/state/marevert/" when XDG_STATE_HOME is unset, empty or relative.
+// Missing folders are created (mode 0700). False (and "") when there is no home folder
+// or the folder cannot be created.
+bool GetUserStateFolder(std::string& folder);
+
 // The text after the last backslash, else after the last slash, else "".
 std::string GetFileNamePart(const std::string& path);
 
@@ -22,6 +28,6 @@ std::string GetFolderPart(const std::string& path);
 // only in front. "12.5", "-3", "-", "." and "-." pass; "", "1e3", "+2", "2-" fail.
 bool IsNumberText(const std::string& text);
 
-// The platform's text-to-double conversion of the leading numeric part (atof):
-// 0 when there is none.
+// The C library's text-to-double conversion of the leading numeric part (atof in the
+// "C" locale, whatever the process locale): 0 when there is none.
 double TextToDouble(const std::string& text);

@@ -1,7 +1,8 @@
 #include "common/Profile.h"
 
 #include <atomic>
-#include <cstdlib>
+
+#include "common/ClassicText.h"
 
 namespace {
 std::atomic<CProfile*> g_profile{nullptr};
@@ -22,7 +23,7 @@ int CMemoryProfile::GetInt(const std::string& section, const std::string& key, i
   std::lock_guard<std::mutex> lock(m_mutex);
   auto it = m_values.find({section, key});
   if (it == m_values.end()) return defaultValue;
-  return std::atoi(it->second.c_str());
+  return ClassicAtoi(it->second.c_str());
 }
 
 void CMemoryProfile::WriteString(const std::string& section, const std::string& key, const std::string& value) {

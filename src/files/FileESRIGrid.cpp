@@ -1,9 +1,9 @@
 #include "files/FileESRIGrid.h"
 
 #include <array>
-#include <cstdlib>
 #include <string>
 
+#include "common/ClassicText.h"
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
@@ -14,9 +14,9 @@ namespace {
 
 constexpr int kHeaderLines = 6;
 
-// The C library's text-to-number conversions of a header value.
-long long ToInteger(std::string_view text) { return std::strtoll(std::string(text).c_str(), nullptr, 10); }
-double ToDouble(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr); }
+// The C library's text-to-number conversions of a header value, in the "C" locale.
+long long ToInteger(std::string_view text) { return ClassicStrtoll(std::string(text).c_str(), nullptr, 10); }
+double ToDouble(std::string_view text) { return ClassicStrtod(std::string(text).c_str(), nullptr); }
 
 struct CGridHeader {
   long long ncols = 0, nrows = 0;

@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "common/ClassicText.h"
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
@@ -37,7 +37,7 @@ CCopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStrea
   return CCopyEnd::kEndOfFile;
 }
 
-int ToInteger(std::string_view text) { return std::atoi(std::string(text).c_str()); }
+int ToInteger(std::string_view text) { return ClassicAtoi(std::string(text).c_str()); }
 
 double ToDouble(std::string_view text) {
   double value = 0;

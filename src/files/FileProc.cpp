@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/ClassicText.h"
 #include "common/PathUtil.h"
 #include "files/FileBase.h"
 #include "files/FileFactory.h"
@@ -22,15 +23,15 @@ struct CFileCloser {
 };
 using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
 
+// The local date and time in the "C" locale's words, the same in every process locale.
 std::string FormatLocalTime(const char* format) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  char buffer[256];
-  const std::size_t length = std::strftime(buffer, sizeof buffer, format, &local);
-  return std::string(buffer, length);
+  return ClassicStrftime(format, local);
 }
 
+// printf-style text of integers and strings, which no locale changes.
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
   const int length = std::snprintf(nullptr, 0, format, args...);
@@ -188,16 +189,24 @@ void CFileProc::Run() {
   if (m_writeApplicationLog) WriteApplicationLog(totalPoints, formats);
 }
 
-void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
-  std::string folder;
-  GetProgramFolder(folder);
+// Opens the application log in `folder` for appending, first deleting a log that has
+// grown beyond the limit; null when it cannot be opened.
+CFilePtr OpenApplicationLog(const std::string& folder) {
   const std::string path = folder + "Application Log.txt";
-
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(path, ec);
-  if (!ec && size > kApplicationLogLimit) fs::remove(path, ec);
+  if (!ec && size > CFileProc::kApplicationLogLimit) fs::remove(path, ec);
+  return CFilePtr{std::fopen(path.c_str(), "a")};
+}
 
-  CFilePtr log{std::fopen(path.c_str(), "a")};
+void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
+  // Beside the program when it may be written there (the build tree, a user's own
+  // prefix); an installed program run by an ordinary user writes in the user's state
+  // folder instead, created only then.
+  std::string folder;
+  CFilePtr log;
+  if (GetProgramFolder(folder)) log = OpenApplicationLog(folder);
+  if (!log && GetUserStateFolder(folder)) log = OpenApplicationLog(folder);
   if (!log) return;
 
   std::string formatList;
@@ -206,7 +215,8 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
     formatList += format;
   }
   const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
-  std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%.0f\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
+  std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%s\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
                m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
-               static_cast<unsigned long long>(totalPoints), gridFile.c_str(), (m_sign ? *m_sign : CTransBase::s_sign));
+               static_cast<unsigned long long>(totalPoints), gridFile.c_str(),
+               ClassicFixed(m_sign ? *m_sign : CTransBase::s_sign, 0).c_str());
 }

@@ -2,7 +2,8 @@
 // The batch job: transforms a list of survey files one by one with the handler that
 // recognises each, collects what went wrong in a message list, writes the batch log
 // beside the last file, shows the "Processing summary" and appends one line to the
-// application log in the program folder.
+// application log (beside the program, or in the user's state folder when the program
+// folder cannot be written).
 //
 // No output of the batch may replace one of its inputs: a file whose transformed or
 // excluded output name is (after resolving links) another input of the same batch, or
@@ -37,8 +38,10 @@ class CFileProc : public CProcessBase {
   void SetWriteApplicationLog(bool write) { m_writeApplicationLog = write; }
 
   // Appends "date<TAB>from<TAB>to<TAB>formats<TAB>points<TAB>grid file<TAB>sign" to
-  // "Application Log.txt" in the program folder (sign: the batch's sign factor), first deleting a log that has grown
-  // beyond kApplicationLogLimit bytes. Silently does nothing when it cannot be opened.
+  // "Application Log.txt" in the program folder or, when it cannot be opened there, in
+  // GetUserStateFolder (sign: the batch's sign factor), first deleting a log that has
+  // grown beyond kApplicationLogLimit bytes. Silently does nothing when it can be opened
+  // in neither.
   void WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const;
 
   static constexpr std::uintmax_t kApplicationLogLimit = 10 * 1048576;  // bytes

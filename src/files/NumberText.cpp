@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "common/ClassicText.h"
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// strtod on a NUL-terminated copy of the text (the caller's text is not terminated).
+// strtod (in the "C" locale) on a NUL-terminated copy of the text (the caller's text is
+// not terminated).
 const char* ParseSlow(const char* begin, const char* end, double& value) {
   constexpr std::size_t kMax = 5096;
   char copy[kMax + 1];
@@ -19,7 +19,7 @@ const char* ParseSlow(const char* begin, const char* end, double& value) {
   std::memcpy(copy, begin, n);
   copy[n] = '\0';
   char* stop = nullptr;
-  value = std::strtod(copy, &stop);
+  value = ClassicStrtod(copy, &stop);
   return begin + (stop - copy);
 }
 
@@ -27,7 +27,7 @@ const char* ParseSlow(const char* begin, const char* end, double& value) {
 
 const char* ParseNumber(const char* begin, const char* end, double& value) {
   const char* p = begin;
-  while (p < end && IsSpace(*p)) ++p;
+  while (p < end && IsClassicSpace(*p)) ++p;
   // The fast path takes only [-]digits[.digits] that ends at a character which cannot
   // continue a number for strtod; "+", hexadecimal, exponents, "inf"/"nan" and numbers
   // out of double range all go to strtod.
@@ -49,10 +49,11 @@ const char* ParseNumber(const char* begin, const char* end, double& value) {
   return ParseSlow(begin, end, value);
 }
 
+// std::to_chars writes what printf writes in the "C" locale, "inf" and "nan" included,
+// and kFixed2Capacity holds the longest such text.
 std::size_t FormatFixed2(double value, char* out) {
   const auto [stop, ec] = std::to_chars(out, out + kFixed2Capacity, value, std::chars_format::fixed, 2);
-  if (ec == std::errc()) return static_cast<std::size_t>(stop - out);
-  return static_cast<std::size_t>(std::snprintf(out, kFixed2Capacity, "%.2f", value));
+  return ec == std::errc() ? static_cast<std::size_t>(stop - out) : 0;
 }
 
 double RoundFixed2ByText(double value) {

@@ -1,8 +1,9 @@
 #pragma once
 // Number reading and writing for the text survey formats. Both give exactly what the C
-// library gives (strtod in the "C" locale, printf "%.2f"); the common plain decimal
-// forms take a faster path through std::from_chars and std::to_chars, which round
-// correctly just as glibc does, and everything else goes to strtod itself.
+// library gives in the "C" locale (strtod, printf "%.2f"), whatever the process locale
+// is; the common plain decimal forms take a faster path through std::from_chars and
+// std::to_chars, which round correctly just as glibc does, and everything else goes to
+// strtod itself.
 
 #include <cmath>
 #include <cstddef>

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
+#include "common/ClassicText.h"
 #include "common/PathUtil.h"
 #include "grid/GridRead.h"
 #include "process/JobRunner.h"
@@ -41,12 +41,6 @@ bool SnapToLine(double index, double spacing, std::int32_t& line) {
     return true;
   }
   return false;
-}
-
-std::string Format(const char* format, double value) {
-  char text[128];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 }  // namespace
@@ -352,18 +346,17 @@ void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count,
 
 std::vector<std::string> CGridInt::GetDetails() const {
   if (!IsLoaded()) return {"No grid file loaded"};
-  char date[96];
-  std::snprintf(date, sizeof date, "Date (D/M/Y): %d/%d/%d", m_day, m_month, m_year);
+  // Each line as long as its numbers need: a damaged header's 1e300 has 300 digits.
   return {
       "File: " + GetFileNamePart(m_filePath),
-      date,
+      "Date (D/M/Y): " + std::to_string(m_day) + "/" + std::to_string(m_month) + "/" + std::to_string(m_year),
       "Major version: " + std::to_string(m_majorVersion),
       "Minor version: " + std::to_string(m_minorVersion),
-      Format("Grid size (seconds): %.5f", m_gridSize * 3600.0),
-      Format("Minimum latitude (decimal degrees): %.10f", m_minLat),
-      Format("Maximum latitude (decimal degrees): %.10f", m_maxLat),
-      Format("Minimum longitude (decimal degrees): %.10f", m_minLon),
-      Format("Maximum longitude (decimal degrees): %.10f", m_maxLon),
+      "Grid size (seconds): " + ClassicFixed(m_gridSize * 3600.0, 5),
+      "Minimum latitude (decimal degrees): " + ClassicFixed(m_minLat, 10),
+      "Maximum latitude (decimal degrees): " + ClassicFixed(m_maxLat, 10),
+      "Minimum longitude (decimal degrees): " + ClassicFixed(m_minLon, 10),
+      "Maximum longitude (decimal degrees): " + ClassicFixed(m_maxLon, 10),
   };
 }
 

@@ -1,11 +1,9 @@
 #include "grid/GridProc.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -13,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "common/ClassicText.h"
 #include "grid/GridTextReader.h"
 #include "grid/GridWriter.h"
 #include "process/Messenger.h"
@@ -20,13 +19,13 @@
 namespace {
 
 inline const char* SkipSpace(const char* p) {
-  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  while (IsClassicSpace(*p)) ++p;
   return p;
 }
 
-// The C library's conversion, for what the fast path leaves to it.
-inline double LibraryConvert(const char* p, char** end, double*) { return std::strtod(p, end); }
-inline float LibraryConvert(const char* p, char** end, float*) { return std::strtof(p, end); }
+// The C library's conversion in the "C" locale, for what the fast path leaves to it.
+inline double LibraryConvert(const char* p, char** end, double*) { return ClassicStrtod(p, end); }
+inline float LibraryConvert(const char* p, char** end, float*) { return ClassicStrtof(p, end); }
 
 // Reads one number the way scanf's %lf / %f conversion does: leading white space, an
 // optional sign, then decimal, hexadecimal, infinity or NaN forms. std::from_chars does
@@ -73,8 +72,8 @@ bool ReadNumber(const char*& p, const char* end, T& value) {
   return true;
 }
 
-// printf-style formatting into a string of whatever length it needs (a coordinate of
-// 1e300 printed with %.10f is over 300 characters).
+// printf-style text of integers, which no locale changes (numbers with decimals go
+// through ClassicFixed).
 std::string Format(const char* format, auto... args) {
   const int length = std::snprintf(nullptr, 0, format, args...);
   if (length <= 0) return "";
@@ -174,9 +173,12 @@ void CGridProc::Run() {
     lines.push_back(Format("Date (D/M/Y): %d/%d/%d", m_settings.day, m_settings.month, m_settings.year));
     lines.push_back(Format("Major version: %d", m_settings.majorVersion));
     lines.push_back(Format("Minor version: %d", m_settings.minorVersion));
-    lines.push_back(Format("Grid size (seconds): %.5f", m_settings.gridSizeSeconds));
-    lines.push_back(Format("Minimum lat, lon (decimal degrees): %.10f, %.10f", extents.minLat, extents.minLon));
-    lines.push_back(Format("Maximum lat, lon (decimal degrees): %.10f, %.10f", extents.maxLat, extents.maxLon));
+    // As long as the numbers need: a coordinate of 1e300 has over 300 digits.
+    lines.push_back("Grid size (seconds): " + ClassicFixed(m_settings.gridSizeSeconds, 5));
+    lines.push_back("Minimum lat, lon (decimal degrees): " + ClassicFixed(extents.minLat, 10) + ", " +
+                    ClassicFixed(extents.minLon, 10));
+    lines.push_back("Maximum lat, lon (decimal degrees): " + ClassicFixed(extents.maxLat, 10) + ", " +
+                    ClassicFixed(extents.maxLon, 10));
     lines.push_back(Format("Invalid data lines: %lld", counters.invalidLines));
     lines.push_back(Format("Points not compliant with grid: %lld", counters.notCompliant));
     lines.push_back(Format("Duplicate points: %lld", counters.duplicates));

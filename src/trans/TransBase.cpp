@@ -1,6 +1,6 @@
 #include "trans/TransBase.h"
 
-#include <cstdio>
+#include "common/ClassicText.h"
 
 double CTransBase::s_sign = 1.0;
 
@@ -12,10 +12,5 @@ std::string CTrans_NULL::GetShortName() const { return "NULL"; }
 // +shift * sign: heights rise by the shift, depths (sign -1) become shallower by it.
 double CTrans_BlockShift::GetSeparation(const CDataPt& /*point*/, double sign) const { return -(m_shift * sign); }
 std::string CTrans_BlockShift::GetName() const { return "Block Shift"; }
-std::string CTrans_BlockShift::GetShortName() const {
-  // "%.2f" of a large shift can be hundreds of characters long: size the text first.
-  const int length = std::snprintf(nullptr, 0, "Block Shift_%.2fm", m_shift);
-  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  std::snprintf(text.data(), text.size() + 1, "Block Shift_%.2fm", m_shift);
-  return text;
-}
+// "Block Shift_%.2fm" (a large shift gives hundreds of digits).
+std::string CTrans_BlockShift::GetShortName() const { return "Block Shift_" + ClassicFixed(m_shift, 2) + "m"; }

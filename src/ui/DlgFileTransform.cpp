@@ -8,10 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <set>
 
+#include "common/ClassicText.h"
 #include "common/DialogUnits.h"
 #include "common/FitText.h"
 #include "common/ListBoxExtent.h"
@@ -274,7 +274,7 @@ void CDlgFileTransform::OnProcess() {
     outputRef = CTransFactory::Instance().Find(to.toStdString());
     if (inputRef == nullptr || outputRef == nullptr) return;  // the lists hold only factory names
   }
-  const int zone = std::atoi(m_zone->currentText().toStdString().c_str());
+  const int zone = ClassicAtoi(m_zone->currentText().toStdString().c_str());
 
   CFileProc job(m_pGrid, &paths, inputRef, outputRef, zone);
   job.SetCancel(false);

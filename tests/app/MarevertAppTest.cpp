@@ -82,6 +82,17 @@ class GridBuildingTest : public ::testing::Test {
     ASSERT_EQ(dlg.result(), QDialog::Accepted);
   }
 
+  // A text grid of one 60-second cell at 12.5 S, 130.25 E, after a header line.
+  std::string WriteCell() const {
+    const std::string input = m_dir.File("cell.txt");
+    std::string text = "lat lon and fourteen surfaces\n";
+    for (const char* position :
+         {"-12.5 130.25", "-12.5 130.2666666666667", "-12.4833333333333 130.25", "-12.4833333333333 130.2666666666667"})
+      text += std::string(position) + " -1 -0.8 -0.7 -0.6 -0.5 -0.4 0 0.1 0.3 0.4 0.5 0.6 0.7 0.9\n";
+    WriteFileBytes(input, text);
+    return input;
+  }
+
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedMessenger m_scopedMessenger{&m_messenger};
@@ -90,13 +101,8 @@ class GridBuildingTest : public ::testing::Test {
 };
 
 TEST_F(GridBuildingTest, DialogSettingsBuildTheGridUnderTheProgressCaption) {
-  const std::string input = m_dir.File("cell.txt");
+  const std::string input = WriteCell();
   const std::string output = m_dir.File("cell.MRGGrid");
-  std::string text = "lat lon and fourteen surfaces\n";
-  for (const char* position : {"-12.5 130.25", "-12.5 130.2666666666667", "-12.4833333333333 130.25",
-                               "-12.4833333333333 130.2666666666667"})
-    text += std::string(position) + " -1 -0.8 -0.7 -0.6 -0.5 -0.4 0 0.1 0.3 0.4 0.5 0.6 0.7 0.9\n";
-  WriteFileBytes(input, text);
 
   CGridGenDlg dlg;
   Fill(dlg, input, output);
@@ -125,6 +131,21 @@ TEST_F(GridBuildingTest, DialogSettingsBuildTheGridUnderTheProgressCaption) {
   EXPECT_EQ(grid.GetMajorVersion(), 2);
   EXPECT_EQ(grid.GetMinorVersion(), 5);
   EXPECT_EQ(grid.GetRowCount(), 2u);
+}
+
+TEST_F(GridBuildingTest, CommaLocaleBuildsTheGridWithTheCLocaleSummary) {
+  const CScopedLocale comma(kCommaLocale);
+  CGridGenDlg dlg;
+  Fill(dlg, WriteCell(), m_dir.File("cell.MRGGrid"));
+  CMarevertApp::BuildGrid(dlg);
+  const auto entries = m_messenger.Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].lines,
+            (std::vector<std::string>{
+                "Date (D/M/Y): 7/3/2024", "Major version: 2", "Minor version: 5", "Grid size (seconds): 60.00000",
+                "Minimum lat, lon (decimal degrees): -12.5000000000, 130.2500000000",
+                "Maximum lat, lon (decimal degrees): -12.4833333333, 130.2666666667", "Invalid data lines: 1",
+                "Points not compliant with grid: 0", "Duplicate points: 0", "Points used: 4"}));
 }
 
 TEST_F(GridBuildingTest, OkWithoutFilesLetsTheJobReportTheEmptyInputPath) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/PathUtil.h"
+#include "support/TestSupport.h"
 
 TEST(PathParts, BackslashWinsOverSlash) {
   EXPECT_EQ(GetFileNamePart("D:\\survey/a\\run1.xyz"), "run1.xyz");
@@ -43,4 +44,26 @@ TEST(TextToDouble, TakesTheLeadingNumericPart) {
   EXPECT_DOUBLE_EQ(TextToDouble("."), 0.0);
   EXPECT_DOUBLE_EQ(TextToDouble("12.5"), 12.5);
   EXPECT_DOUBLE_EQ(TextToDouble(" -3.25xyz"), -3.25);
+}
+
+TEST(UserStateFolder, XdgStateHomeWhenAbsoluteElseUnderHomeCreatedForTheUserAlone) {
+  const CScratchDir dir;
+  const CScopedEnv home("HOME", (dir.Path() / "home").c_str());
+  std::string folder;
+  for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/state"}) {
+    const CScopedEnv scoped("XDG_STATE_HOME", xdg);
+    ASSERT_TRUE(GetUserStateFolder(folder)) << (xdg ? xdg : "unset");
+    EXPECT_EQ(folder, dir.File("home/.local/state/marevert/")) << (xdg ? xdg : "unset");
+  }
+  EXPECT_EQ(std::filesystem::status(dir.Path() / "home").permissions(), std::filesystem::perms::owner_all);
+
+  const CScopedEnv xdg("XDG_STATE_HOME", dir.File("state").c_str());
+  ASSERT_TRUE(GetUserStateFolder(folder));
+  EXPECT_EQ(folder, dir.File("state/marevert/"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+  const CScopedEnv noHome("HOME", nullptr);
+  const CScopedEnv noXdg("XDG_STATE_HOME", nullptr);
+  EXPECT_FALSE(GetUserStateFolder(folder));
+  EXPECT_EQ(folder, "");
 }

@@ -186,7 +186,10 @@ TEST_F(FileLASTest, NewZIsTruncatedTowardZero) {
     const CRunResult run = RunHandler(m_handler, m_dir.File("cloud.las"), nullptr, &none, &block);
     ASSERT_EQ(run.result, kFileDone);
     char name[64];
-    std::snprintf(name, sizeof name, "cloud_Block Shift_%.2fm.las", shift);
+    {
+      const CClassicThreadLocale classic;  // output names have a decimal point
+      std::snprintf(name, sizeof name, "cloud_Block Shift_%.2fm.las", shift);
+    }
     EXPECT_EQ(RecordZ(ReadFileBytes(m_dir.File(name)), 0), shift > 0 ? 28 : -28);
   }
 }

@@ -231,6 +231,35 @@ TEST_F(FileProcTest, ApplicationLogRestartsOnlyBeyondTheLimit) {
   EXPECT_EQ(SplitLines(restarted).size(), 1u);
 }
 
+// An installed program's folder takes no log from an ordinary user. Root may write
+// anywhere, so the tests stand for it with a program folder that is missing, and with
+// one where the log's name is taken by a folder: neither can be opened for appending.
+TEST_F(FileProcTest, ApplicationLogThatCannotBeBesideTheProgramGoesToTheStateFolder) {
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, InsideLines(1));
+  const fs::path state = m_dir.Path() / "state";
+  const CScopedEnv xdg("XDG_STATE_HOME", state.c_str());
+  const fs::path stateLog = state / "marevert" / "Application Log.txt";
+
+  Run({a});  // a writable program folder keeps the log and creates no state folder
+  EXPECT_NE(AppLog().find("\tLAT\tMSL\t"), std::string::npos);
+  EXPECT_FALSE(fs::exists(state));
+
+  SetProgramFolderOverride(m_program.File("missing"));
+  m_messenger.Clear();
+  Run({a});
+  EXPECT_EQ(SplitLines(ReadFileBytes(stateLog.string())).size(), 1u);
+  EXPECT_EQ(fs::status(state / "marevert").permissions(), fs::perms::owner_all);
+
+  const std::string blocked = m_program.File("blocked");
+  fs::create_directories(blocked + "/Application Log.txt");
+  SetProgramFolderOverride(blocked);
+  m_messenger.Clear();
+  Run({a});
+  EXPECT_TRUE(std::regex_match(ReadFileBytes(stateLog.string()),
+                               std::regex(R"((.+\tLAT\tMSL\tGeneric text\t1\tdemo\.MRGGrid\t1\n){2})")));
+}
+
 // No output of a batch may replace an input of the same batch.
 TEST_F(FileProcTest, OutputThatWouldReplaceAnotherInputIsRefused) {
   const std::string a = m_dir.File("a.xyz"), aMsl = m_dir.File("a_MSL.xyz"), aLat = m_dir.File("a_LAT.xyz");

@@ -167,10 +167,13 @@ TEST_F(FileTextTest, MissingInputIsAnInputError) {
 TEST_F(FileTextTest, LinesAcrossReadBlocksAreWholeLines) {
   // About 2.6 MB: lines straddle the reader's 1 MiB blocks.
   std::string input, expected;
-  for (int i = 0; i < 120000; ++i) {
-    const std::string lon = std::to_string(150.5 + (i % 1000) * 0.004);
-    input += lon + " -27.25 " + std::to_string(i % 7) + ".125 r" + std::to_string(i) + "\n";
-    expected += lon + " -27.25 " + std::to_string(i % 7 + 1) + ".63 r" + std::to_string(i) + "\n";
+  {
+    const CClassicThreadLocale classic;  // std::to_string writes a double as "%f" does
+    for (int i = 0; i < 120000; ++i) {
+      const std::string lon = std::to_string(150.5 + (i % 1000) * 0.004);
+      input += lon + " -27.25 " + std::to_string(i % 7) + ".125 r" + std::to_string(i) + "\n";
+      expected += lon + " -27.25 " + std::to_string(i % 7 + 1) + ".63 r" + std::to_string(i) + "\n";
+    }
   }
   const CRunResult run = Run(input);
   EXPECT_EQ(run.result, kFileDone);

@@ -1,4 +1,5 @@
-// The fast number reading and writing must give exactly what strtod and "%.2f" give.
+// The fast number reading and writing must give exactly what strtod and "%.2f" give in
+// the "C" locale, whatever the process locale is.
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,17 @@
 #include <string>
 
 #include "files/NumberText.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 void ExpectLikeStrtod(const std::string& text) {
   char* stop = nullptr;
-  const double expected = std::strtod(text.c_str(), &stop);
+  double expected;
+  {
+    const CClassicThreadLocale classic;
+    expected = std::strtod(text.c_str(), &stop);
+  }
   double value = -1;
   const char* end = ParseNumber(text.data(), text.data() + text.size(), value);
   EXPECT_EQ(end - text.data(), stop - text.c_str()) << '"' << text << '"';
@@ -29,7 +35,10 @@ void ExpectLikeStrtod(const std::string& text) {
 
 void ExpectLikePrintf(double value) {
   char expected[400], actual[kFixed2Capacity];
-  std::snprintf(expected, sizeof expected, "%.2f", value);
+  {
+    const CClassicThreadLocale classic;
+    std::snprintf(expected, sizeof expected, "%.2f", value);
+  }
   const std::size_t length = FormatFixed2(value, actual);
   EXPECT_EQ(std::string(actual, length), expected) << value;
 }

@@ -10,6 +10,7 @@
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/TestSupport.h"
 
 namespace gridgen_test {
 
@@ -22,7 +23,9 @@ inline std::array<double, 14> Surfaces(double base) {
   return v;
 }
 
+// A data line as text grids are written, with a decimal point in every locale.
 inline std::string Line(double lat, double lon, const std::array<double, 14>& v) {
+  const CClassicThreadLocale classic;
   char text[2048];
   int n = std::snprintf(text, sizeof(text), "%.12f %.12f", lat, lon);
   for (double x : v) n += std::snprintf(text + n, sizeof(text) - n, " %.3f", x);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <random>
@@ -11,6 +12,7 @@
 
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -341,6 +343,31 @@ TEST_F(GridIntTest, DetailsLines) {
                                              "Minimum longitude (decimal degrees): 150.0000000000",
                                              "Maximum longitude (decimal degrees): 150.0166666667"};
   EXPECT_EQ(m_grid.GetDetails(), expected);
+  const CScopedLocale comma(kCommaLocale);
+  EXPECT_EQ(m_grid.GetDetails(), expected);
+}
+
+// A damaged header's extreme numbers make lines of hundreds of characters, kept whole.
+TEST_F(GridIntTest, DetailsLinesAreAsLongAsTheirNumbers) {
+  CGridInt::Header h;
+  h.gridSize = 1e200;
+  h.minLat = -1e300;
+  h.maxLat = 1e300;
+  m_grid.SetHeader(h);
+  m_grid.SetRowCount(2);
+  const std::vector<std::string> details = m_grid.GetDetails();
+  ASSERT_EQ(details.size(), 9u);
+  char expected[3][512];
+  {
+    const CClassicThreadLocale classic;
+    std::snprintf(expected[0], sizeof expected[0], "Grid size (seconds): %.5f", 1e200 * 3600.0);
+    std::snprintf(expected[1], sizeof expected[1], "Minimum latitude (decimal degrees): %.10f", -1e300);
+    std::snprintf(expected[2], sizeof expected[2], "Maximum latitude (decimal degrees): %.10f", 1e300);
+  }
+  EXPECT_EQ(details[4], expected[0]);
+  EXPECT_EQ(details[5], expected[1]);
+  EXPECT_EQ(details[6], expected[2]);
+  EXPECT_GT(details[5].size(), 340u);
 }
 
 TEST_F(GridIntTest, CodingRoundTripsAndClamps) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "grid/GridProc.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ struct Parsed {
   float v[14] = {};
 };
 
+// scanf in the "C" locale, which the job reads like whatever the process locale is.
 Parsed WithScanf(const std::string& line) {
+  const CClassicThreadLocale classic;
   Parsed p;
   float* v = p.v;
   const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,

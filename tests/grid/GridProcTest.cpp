@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <regex>
 #include <set>
 
 #include "GridGenTestUtil.h"
@@ -115,6 +116,30 @@ TEST_F(GridProcTest, OneCellGridHasTwoRowsOfTwoPointsAndTheFullSummary) {
   // The lowest value codes to 0, the highest (13 + 3.25) to 625.
   EXPECT_EQ(grid.GetNode(0, 0)->m_codes[0], 0);
   EXPECT_EQ(grid.GetNode(1, 1)->m_codes[13], 625);
+}
+
+// Numbers that the C library reads (a leading "+", hexadecimal) and the summary's
+// decimals come out the same under a comma-decimal locale.
+TEST_F(GridProcTest, CommaLocaleBuildsTheSameGridAndSummary) {
+  // Every "1x." number with a "+" in front, and the first node again in hexadecimal.
+  std::string text = std::regex_replace(OneCell(), std::regex(" 1([0-9])\\."), " +1$1.");
+  text += "-0x1.ep4 0x1.2cp7";
+  for (int k = 0; k < 14; ++k) text += " 0x1.4p3";
+  text += "\n";
+  std::vector<std::string> summaries[2];
+  std::string grids[2];
+  for (int i = 0; i < 2; ++i) {
+    const CScopedLocale locale(i == 0 ? "C" : kCommaLocale);
+    CGridRun run(Settings(text));
+    summaries[i] = run.Summary();
+    grids[i] = ReadFileBytes(m_dir.File("out.MRGGrid"));
+  }
+  ASSERT_EQ(summaries[0].size(), 10u);
+  EXPECT_EQ(summaries[0][4], "Minimum lat, lon (decimal degrees): -30.0000000000, 150.0000000000");
+  EXPECT_EQ(SummaryCounts(summaries[0]), Counts(0, 0, 1, 4));
+  EXPECT_EQ(summaries[1], summaries[0]);
+  EXPECT_EQ(grids[0].size(), 219u);
+  EXPECT_TRUE(grids[1] == grids[0]);
 }
 
 TEST_F(GridProcTest, SparseGridReadsBackWithEmptyRowsHeaderAndCodes) {

@@ -118,6 +118,7 @@ class BadTextGridTest : public ::testing::Test {
         label);
   }
   static std::string Lattice() {
+    const CClassicThreadLocale classic;  // text grids have a decimal point
     std::string text;
     char line[512];
     for (int r = 0; r < 3; ++r) {

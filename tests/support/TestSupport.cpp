@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -28,4 +31,35 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+CScopedEnv::CScopedEnv(const char* name, const char* value) : m_name(name) {
+  const char* previous = std::getenv(name);
+  m_hadValue = previous != nullptr;
+  if (m_hadValue) m_previous = previous;
+  if (value != nullptr)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+CScopedEnv::~CScopedEnv() {
+  if (m_hadValue)
+    setenv(m_name.c_str(), m_previous.c_str(), 1);
+  else
+    unsetenv(m_name.c_str());
+}
+
+CScopedLocale::CScopedLocale(const char* name) : m_previous(setlocale(LC_ALL, nullptr)) {
+  if (setlocale(LC_ALL, name) == nullptr) ADD_FAILURE() << "locale " << name << " missing: scripts/setup.sh makes it";
+}
+
+CScopedLocale::~CScopedLocale() { setlocale(LC_ALL, m_previous.c_str()); }
+
+CClassicThreadLocale::CClassicThreadLocale()
+    : m_classic(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))), m_previous(uselocale(m_classic)) {}
+
+CClassicThreadLocale::~CClassicThreadLocale() {
+  uselocale(m_previous);
+  freelocale(m_classic);
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Helpers shared by the test executables: scratch folders and whole-file I/O.
+// Helpers shared by the test executables: scratch folders, whole-file I/O and locales.
+
+#include <locale.h>
 
 #include <filesystem>
 #include <string>
@@ -25,3 +27,49 @@ class CScratchDir {
 std::string ReadFileBytes(const std::string& path);
 // Writes `bytes` to a file, replacing it.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Sets an environment variable (null: unsets it) for the object's life.
+class CScopedEnv {
+ public:
+  CScopedEnv(const char* name, const char* value);
+  ~CScopedEnv();
+  CScopedEnv(const CScopedEnv&) = delete;
+  CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+ private:
+  std::string m_name, m_previous;
+  bool m_hadValue;
+};
+
+// The comma-decimal locale that the locale tests run the program under (scripts/setup.sh
+// generates it).
+constexpr const char* kCommaLocale = "de_DE.UTF-8";
+
+// Sets the process locale (setlocale LC_ALL, as a program does at start) for the
+// object's life, then restores the one before. A locale that does not exist fails the
+// test.
+class CScopedLocale {
+ public:
+  explicit CScopedLocale(const char* name);
+  ~CScopedLocale();
+  CScopedLocale(const CScopedLocale&) = delete;
+  CScopedLocale& operator=(const CScopedLocale&) = delete;
+
+ private:
+  std::string m_previous;
+};
+
+// Makes this thread's C library conversions (printf, strtod, std::to_string of a
+// double) use the "C" locale for the object's life, whatever the process locale: for
+// tests that write input text or compute expected text with the C library.
+class CClassicThreadLocale {
+ public:
+  CClassicThreadLocale();
+  ~CClassicThreadLocale();
+  CClassicThreadLocale(const CClassicThreadLocale&) = delete;
+  CClassicThreadLocale& operator=(const CClassicThreadLocale&) = delete;
+
+ private:
+  locale_t m_classic;
+  locale_t m_previous;
+};

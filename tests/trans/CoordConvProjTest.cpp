@@ -33,10 +33,11 @@ std::vector<std::pair<double, double>> RunCs2cs(int zone, const std::vector<Grid
     for (const GridPoint& p : points) out << std::fixed << p.easting << ' ' << p.northing << '\n';
   }
   const std::string command =
-      "cs2cs -f \"%.12f\" EPSG:283" + std::to_string(zone) + " EPSG:4283 < \"" + input + "\" 2>/dev/null";
+      "LC_ALL=C cs2cs -f \"%.12f\" EPSG:283" + std::to_string(zone) + " EPSG:4283 < \"" + input + "\" 2>/dev/null";
   std::vector<std::pair<double, double>> result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
+  const CClassicThreadLocale classic;  // the numbers have a decimal point
   char line[256];
   while (std::fgets(line, sizeof line, pipe)) {
     double latitude = 0, longitude = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TransTestSupport.h"
+#include "support/TestSupport.h"
 #include "trans/TransFactory.h"
 #include "trans/TransSurface.h"
 
@@ -143,6 +144,12 @@ TEST(TransBlockShift, NamesAndSeparation) {
   EXPECT_DOUBLE_EQ(shift.GetSeparation(point), 0.5);
   EXPECT_DOUBLE_EQ(Carry(3.0, none, shift, point), 2.5);
   EXPECT_DOUBLE_EQ(none.GetSeparation(point), 0.0);
+}
+
+TEST(TransBlockShift, ShortNameHasADecimalPointInEveryLocale) {
+  const CScopedLocale comma(kCommaLocale);
+  EXPECT_EQ(CTrans_BlockShift(0.5).GetShortName(), "Block Shift_0.50m");
+  EXPECT_EQ(CTrans_BlockShift(-1.255).GetShortName(), "Block Shift_-1.25m");
 }
 
 TEST(TransBlockShift, HugeShiftKeepsItsWholeShortName) {

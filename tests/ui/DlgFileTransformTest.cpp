@@ -220,6 +220,21 @@ TEST_F(DlgFileTransformTest, BlockShiftBatchRunsWithoutAGrid) {
   EXPECT_EQ(page->FileList()->count(), 1);  // the list stays as it was
 }
 
+// Under a comma-decimal locale a typed "0.5" still shifts by half a metre, and the
+// output's name says so with a point.
+TEST_F(DlgFileTransformTest, CommaLocaleBlockShiftIsReadAndNamedWithAPoint) {
+  const CScopedLocale comma(kCommaLocale);
+  const std::string a = m_dir.File("a.xyz");
+  WriteFileBytes(a, "100.0 -60.0 1.00\n");
+  auto page = MakePage();
+  Add(*page, {a});
+  page->BlockShiftCheck()->click();
+  page->BlockShiftEdit()->setText("0.5");
+  page->OnProcess();
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(ReadFileBytes(m_dir.File("a_Block Shift_0.50m.xyz")), "100.0 -60.0 1.50\n");
+}
+
 TEST_F(DlgFileTransformTest, ReferenceBatchUsesTheChosenReferencesAndZone) {
   CFilesTestGrid testGrid;
   CGridInt grid = *testGrid.Grid();

@@ -70,6 +70,19 @@ TEST_F(DlgGridFileTest, LoadReplacesTheSharedModelAndShowsItsDetails) {
   EXPECT_TRUE(m_messenger.Messages().empty());
 }
 
+TEST_F(DlgGridFileTest, CommaLocaleDetailsKeepTheirDecimalPoints) {
+  const CScopedLocale comma(kCommaLocale);
+  WriteGrid(m_dir.File("grid.MRGGrid"), 1);
+  m_grid.LoadFile(m_dir.File("grid.MRGGrid"));
+  ASSERT_TRUE(m_grid.IsLoaded());
+  CDlgGridFile page(&m_grid);
+  const std::vector<QString> lines = ListLines(page.DetailsList());
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[4], "Grid size (seconds): 60.00000");
+  EXPECT_EQ(lines[5], "Minimum latitude (decimal degrees): -12.5000000000");
+  EXPECT_EQ(lines[8], "Maximum longitude (decimal degrees): 130.2666666667");
+}
+
 TEST_F(DlgGridFileTest, CancelledChoiceChangesNothing) {
   const std::string first = m_dir.File("first.MRGGrid");
   WriteGrid(first, 1);

@@ -295,6 +295,26 @@ TEST_F(DlgPtTransformTest, PositionFromTheMapWritesSixDecimalsAndRecomputesOnce)
   EXPECT_TRUE(View().IsMarkerInside());
 }
 
+// Under a comma-decimal locale (LANG=de_DE.UTF-8) typed numbers and a position from the
+// map still read with a decimal point: the same rows, the dot in the same place.
+TEST_F(DlgPtTransformTest, CommaLocaleReadsTheNumbersAsTheCLocaleDoes) {
+  const CScopedLocale comma(kCommaLocale);
+  Open();
+  ChooseFrom("MSL");
+  Type("-35.2", "145.7", "1.234");
+  ASSERT_EQ(m_page->ResultsCaption()->text(), "Transformation results:");
+  EXPECT_EQ(Cell(RowOf("MSL"), 2), "1.23");
+  EXPECT_EQ(Cell(RowOf(kEllipsoid), 2), "0.98");
+  EXPECT_EQ(Cell(RowOf("HAT"), 2), "-0.27");
+  EXPECT_FLOAT_EQ(View().GetMarker().m_y, -35.2f);
+  EXPECT_FLOAT_EQ(View().GetMarker().m_x, 145.7f);
+
+  m_page->SetPosition(-36.12345678, 147.5);
+  EXPECT_EQ(m_page->LatitudeEdit()->text(), "-36.123457");
+  EXPECT_FLOAT_EQ(View().GetMarker().m_y, -36.123457f);
+  EXPECT_FLOAT_EQ(View().GetMarker().m_x, 147.5f);
+}
+
 TEST_F(DlgPtTransformTest, InputsAndColumnWidthsSurviveThroughTheProfile) {
   Open();
   // Fresh profile: the first reference, empty inputs, the list's width shared by the
