@@ -39,6 +39,8 @@ class CShiftGridSpec {
   bool DepthsPositive() const { return m_depths; }
   const std::string& GetFromName() const { return m_from; }
   const std::string& GetToName() const { return m_to; }
+  // The one surface of a geographic-to-vertical grid; "" for an offset between two.
+  const std::string& GetSurfaceName() const { return m_surface; }
 
   // PROJ's TYPE metadata item and its sample description.
   std::string GetTypeName() const;
