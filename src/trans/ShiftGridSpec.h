@@ -7,12 +7,12 @@
 // surface's height above the ellipsoid and sign +1 for heights (positive up), -1 for
 // depths (positive down). Grids follow PROJ's conventions for what they store:
 //
-// | references             | node value | PROJ grid type                        | multiplier |
-// |------------------------|------------|---------------------------------------|------------|
-// | A to B, neither the    | S_A - S_B  | VERTICAL_OFFSET_VERTICAL_TO_VERTICAL  | +sign      |
-// | ellipsoid              |            | (sample "vertical_offset")            |            |
-// | ellipsoid to R         | S_R        | VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL| -sign      |
-// | R to ellipsoid         | S_R        | (sample "geoid_undulation")           | +sign      |
+// | references              | node value | PROJ grid type (band description)         | multiplier |
+// |-------------------------|------------|-------------------------------------------|------------|
+// | A to B, neither of them |  S_A - S_B | VERTICAL_OFFSET_VERTICAL_TO_VERTICAL      | +sign      |
+// | the ellipsoid           |            | ("vertical_offset")                       |            |
+// | ellipsoid to R          |  S_R       | VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL    | -sign      |
+// | R to ellipsoid          |  S_R       | ("geoid_undulation")                      | +sign      |
 //
 // So the stored values never depend on the sign convention; only the multiplier does.
 
