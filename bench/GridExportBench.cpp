@@ -25,7 +25,7 @@
 #include "grid/GridWriter.h"
 #include "grid/ShiftLattice.h"
 #include "process/Messenger.h"
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 #include "trans/TransFactory.h"
 
 namespace fs = std::filesystem;
@@ -132,10 +132,11 @@ int main() {
   CGridInt model;
   model.LoadFile(grid);
   const CTransFactory& factory = CTransFactory::Instance();
-  const CShiftGridSpec spec = CShiftGridSpec::Between(*factory.Find("LAT"), *factory.Find("AHD"), 1.0);
+  const CShiftGridDefinition definition =
+      CShiftGridDefinition::Between(*factory.Find("LAT"), *factory.Find("AHD"), 1.0);
   double bestInProcess = 1e30;
   for (int run = 0; run < kRuns; ++run) {
-    CGridExport job(model, spec, (dir / "inprocess.tif").string(), CGridExport::Format::GeoTiff);
+    CGridExport job(model, definition, (dir / "inprocess.tif").string(), CGridExport::Format::GeoTiff);
     bestInProcess = std::min(bestInProcess, Seconds([&] { job.Run(); }));
   }
 

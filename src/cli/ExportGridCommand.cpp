@@ -15,7 +15,7 @@
 #include "gdal/GridExport.h"
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 #include "trans/TransBase.h"
 
 namespace {
@@ -28,8 +28,8 @@ struct CExportGridOptions {
   bool depthsPositive = false;
 };
 
-// The spec the options ask for, or none (message printed).
-std::optional<CShiftGridSpec> SpecFromOptions(const CExportGridOptions& options) {
+// The definition the options ask for, or none (message printed).
+std::optional<CShiftGridDefinition> DefinitionFromOptions(const CExportGridOptions& options) {
   const double sign = options.depthsPositive ? -1.0 : 1.0;
   const bool between = !options.from.empty() || !options.to.empty();
   if (between == !options.surface.empty()) {
@@ -46,7 +46,7 @@ std::optional<CShiftGridSpec> SpecFromOptions(const CExportGridOptions& options)
       std::fprintf(stderr, "--surface needs one of the fourteen surfaces, not the ellipsoid\n");
       return std::nullopt;
     }
-    return CShiftGridSpec::Surface(*surface, sign);
+    return CShiftGridDefinition::Surface(*surface, sign);
   }
   if (options.from.empty() || options.to.empty()) {
     std::fprintf(stderr, "Both --from and --to are needed\n");
@@ -62,12 +62,12 @@ std::optional<CShiftGridSpec> SpecFromOptions(const CExportGridOptions& options)
     PrintUnknownReference(options.to);
     return std::nullopt;
   }
-  return CShiftGridSpec::Between(*from, *to, sign);
+  return CShiftGridDefinition::Between(*from, *to, sign);
 }
 
 int RunExportGrid(const CExportGridOptions& options) {
-  const std::optional<CShiftGridSpec> spec = SpecFromOptions(options);
-  if (!spec) return kExitUsage;
+  const std::optional<CShiftGridDefinition> definition = DefinitionFromOptions(options);
+  if (!definition) return kExitUsage;
   const std::optional<CGridExport::Format> format = options.format.empty()
                                                         ? CGridExport::FormatFromPath(options.output)
                                                         : CGridExport::FormatFromName(options.format);
@@ -81,7 +81,7 @@ int RunExportGrid(const CExportGridOptions& options) {
   grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
   if (!grid.IsLoaded()) return kExitNotWritten;
 
-  CGridExport job(grid, *spec, AbsolutePath(options.output), *format);
+  CGridExport job(grid, *definition, AbsolutePath(options.output), *format);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Exporting grid for PROJ", true);
   if (!job.OutputWritten()) return kExitNotWritten;

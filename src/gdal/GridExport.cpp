@@ -65,15 +65,16 @@ std::optional<CGridExport::Format> CGridExport::FormatFromPath(const std::string
   return std::nullopt;
 }
 
-CGridExport::CGridExport(const CGridInt& grid, const CShiftGridSpec& spec, std::string outputPath, Format format)
-    : m_grid(grid), m_spec(spec), m_outputPath(std::move(outputPath)), m_format(format) {}
+CGridExport::CGridExport(const CGridInt& grid, const CShiftGridDefinition& definition, std::string outputPath,
+                         Format format)
+    : m_grid(grid), m_definition(definition), m_outputPath(std::move(outputPath)), m_format(format) {}
 
 void CGridExport::Run() {
   m_written = false;
   m_summary.clear();
   m_rowCounts.clear();
   CMessenger& messenger = GetMessenger();
-  const CShiftLattice lattice(m_grid, m_spec.GetAddSurface(), m_spec.GetSubtractSurface());
+  const CShiftLattice lattice(m_grid, m_definition.GetAddSurface(), m_definition.GetSubtractSurface());
   if (!lattice.IsValid()) {
     messenger.ShowMessage("The grid holds no lattice of at least one cell to export");
     return;
@@ -141,12 +142,12 @@ bool CGridExport::FillRow(const CShiftLattice& lattice, std::int32_t row, float*
 bool CGridExport::WriteGeoTiff(const CShiftLattice& lattice, const std::string& path) {
   const CShiftLattice::Geometry& geometry = lattice.GetGeometry();
   CGeoTiffShiftWriter::Metadata metadata;
-  metadata.type = m_spec.GetTypeName();
-  metadata.sampleDescription = m_spec.GetSampleDescription();
-  metadata.description = m_spec.GetMeaning() + ". From the Marevert grid file " +
+  metadata.type = m_definition.GetTypeName();
+  metadata.sampleDescription = m_definition.GetSampleDescription();
+  metadata.description = m_definition.GetMeaning() + ". From the Marevert grid file " +
                          GetFileNamePart(m_grid.GetFilePath()) + " dated " + DateAndVersion(m_grid) +
-                         ". PROJ: +proj=vgridshift +multiplier=" + (m_spec.GetMultiplier() < 0 ? "-1" : "1") +
-                         " carries values " + m_spec.GetDirection() + ".";
+                         ". PROJ: +proj=vgridshift +multiplier=" + (m_definition.GetMultiplier() < 0 ? "-1" : "1") +
+                         " carries values " + m_definition.GetDirection() + ".";
   char dateTime[64];
   std::snprintf(dateTime, sizeof dateTime, "%04d:%02d:%02d 00:00:00", m_grid.GetYear(), m_grid.GetMonth(),
                 m_grid.GetDay());
@@ -230,14 +231,14 @@ void CGridExport::MakeSummary(const CShiftLattice& lattice) {
   lines.push_back("Written: " + m_outputPath);
   lines.push_back(m_format == Format::GeoTiff ? "Format: GeoTIFF, Float32, deflate; no-data -88.8888"
                                               : "Format: GTX; no-data -88.8888");
-  lines.push_back("Values: " + m_spec.GetMeaning());
+  lines.push_back("Values: " + m_definition.GetMeaning());
   lines.push_back("Grid file: " + GetFileNamePart(m_grid.GetFilePath()) + " (date " + DateAndVersion(m_grid) + ")");
   lines.push_back("Lattice: " + Int(geometry.columns) + " x " + Int(geometry.rows) + " nodes (columns x rows) every " +
                   Fixed(geometry.spacing * kSecondsPerDegree, 5) + " seconds, south-west node " +
                   Fixed(geometry.south, 10) + ", " + Fixed(geometry.west, 10));
   lines.push_back("Nodes with a value: " + Int(valued) + " of " + Int(nodes) +
                   " (the others are no-data: the grid cannot interpolate there)");
-  lines.push_back("PROJ pipeline " + m_spec.GetDirection() + ": " + m_spec.GetPipeline(m_outputPath));
+  lines.push_back("PROJ pipeline " + m_definition.GetDirection() + ": " + m_definition.GetPipeline(m_outputPath));
 
   const CheckNode node = FindCheckNode(lattice);
   if (node.column < 0) return;
@@ -249,9 +250,9 @@ void CGridExport::MakeSummary(const CShiftLattice& lattice) {
     return surface < 0 ? 0.0 : static_cast<double>(point.GetValue(surface));
   };
   const double expected =
-      m_spec.GetMultiplier() * (height(m_spec.GetAddSurface()) - height(m_spec.GetSubtractSurface()));
+      m_definition.GetMultiplier() * (height(m_definition.GetAddSurface()) - height(m_definition.GetSubtractSurface()));
   lines.push_back("Check: echo \"" + Fixed(longitude, 10) + " " + Fixed(latitude, 10) + " 0\" | " +
-                  m_spec.GetCctCommand(m_outputPath, kCheckDecimals));
-  lines.push_back("  (Marevert carries 0 in " + m_spec.GetFromName() + " to " + Fixed(expected, kCheckDecimals) +
-                  " in " + m_spec.GetToName() + " there)");
+                  m_definition.GetCctCommand(m_outputPath, kCheckDecimals));
+  lines.push_back("  (Marevert carries 0 in " + m_definition.GetFromName() + " to " + Fixed(expected, kCheckDecimals) +
+                  " in " + m_definition.GetToName() + " there)");
 }

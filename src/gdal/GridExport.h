@@ -16,7 +16,7 @@
 
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 
 class CShiftLattice;
 
@@ -31,7 +31,7 @@ class CGridExport : public CProcessBase {
   static constexpr float kGtxLimit = 1000.0f;
 
   // `grid` must stay loaded and unchanged while the job runs.
-  CGridExport(const CGridInt& grid, const CShiftGridSpec& spec, std::string outputPath, Format format);
+  CGridExport(const CGridInt& grid, const CShiftGridDefinition& definition, std::string outputPath, Format format);
 
   void Run() override;
 
@@ -55,7 +55,7 @@ class CGridExport : public CProcessBase {
   void MakeSummary(const CShiftLattice& lattice);
 
   const CGridInt& m_grid;
-  CShiftGridSpec m_spec;
+  CShiftGridDefinition m_definition;
   std::string m_outputPath;
   Format m_format;
   bool m_written = false;

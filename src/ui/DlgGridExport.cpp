@@ -77,7 +77,7 @@ CDlgGridExport::CDlgGridExport(double sign, QWidget* parent) : QDialog(parent), 
   enable();
 }
 
-CShiftGridSpec CDlgGridExport::GetSpec() const {
-  if (m_surface->isChecked()) return CShiftGridSpec::Surface(Reference(m_surfaceBox), m_sign);
-  return CShiftGridSpec::Between(Reference(m_from), Reference(m_to), m_sign);
+CShiftGridDefinition CDlgGridExport::GetDefinition() const {
+  if (m_surface->isChecked()) return CShiftGridDefinition::Surface(Reference(m_surfaceBox), m_sign);
+  return CShiftGridDefinition::Between(Reference(m_from), Reference(m_to), m_sign);
 }

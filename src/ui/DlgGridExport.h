@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 
 class QComboBox;
 class QRadioButton;
@@ -19,7 +19,7 @@ class CDlgGridExport : public QDialog {
   explicit CDlgGridExport(double sign, QWidget* parent = nullptr);
 
   // The choice in the dialog.
-  CShiftGridSpec GetSpec() const;
+  CShiftGridDefinition GetDefinition() const;
 
   QRadioButton* BetweenButton() const { return m_between; }
   QRadioButton* SurfaceButton() const { return m_surface; }

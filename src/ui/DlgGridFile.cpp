@@ -30,10 +30,10 @@ QString ChooseGridFile(QWidget* parent) {
   return dialog.selectedFiles().first();
 }
 
-std::optional<CShiftGridSpec> ChooseExport(QWidget* parent, double sign) {
+std::optional<CShiftGridDefinition> ChooseExport(QWidget* parent, double sign) {
   CDlgGridExport dialog(sign, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.GetSpec();
+  return dialog.GetDefinition();
 }
 
 QString ChooseExportFile(QWidget* parent, const QString& suggested) {
@@ -64,10 +64,11 @@ void ShowExportSummary(QWidget* parent, const std::vector<std::string>& summary,
 }
 
 // A file name for the export: "LAT_to_AHD.tif", or "AHD.tif" for one surface.
-QString SuggestedName(const CShiftGridSpec& spec) {
+QString SuggestedName(const CShiftGridDefinition& definition) {
   const auto word = [](const std::string& name) { return QString::fromStdString(name.substr(0, name.find(' '))); };
-  if (!spec.GetSurfaceName().empty()) return word(spec.GetSurfaceName()) + QStringLiteral(".tif");
-  return word(spec.GetFromName()) + QStringLiteral("_to_") + word(spec.GetToName()) + QStringLiteral(".tif");
+  if (!definition.GetSurfaceName().empty()) return word(definition.GetSurfaceName()) + QStringLiteral(".tif");
+  return word(definition.GetFromName()) + QStringLiteral("_to_") + word(definition.GetToName()) +
+         QStringLiteral(".tif");
 }
 }  // namespace
 
@@ -123,9 +124,9 @@ void CDlgGridFile::OnLoad() {
 void CDlgGridFile::OnExport() {
 #ifdef MAREVERT_WITH_GDAL
   if (!m_pGrid->IsLoaded()) return;
-  const std::optional<CShiftGridSpec> spec = m_export.chooseSpec(this, CTransBase::s_sign);
-  if (!spec) return;
-  const QString chosen = m_export.chooseFile(this, SuggestedName(*spec));
+  const std::optional<CShiftGridDefinition> definition = m_export.chooseDefinition(this, CTransBase::s_sign);
+  if (!definition) return;
+  const QString chosen = m_export.chooseFile(this, SuggestedName(*definition));
   if (chosen.isEmpty()) return;
   const std::string path = chosen.toStdString();
   const std::optional<CGridExport::Format> format = CGridExport::FormatFromPath(path);
@@ -133,9 +134,9 @@ void CDlgGridFile::OnExport() {
     GetMessenger().ShowMessage("Give the file the extension .tif (GeoTIFF) or .gtx (GTX):\n" + path);
     return;
   }
-  CGridExport job(*m_pGrid, *spec, path, *format);
+  CGridExport job(*m_pGrid, *definition, path, *format);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Exporting grid for PROJ", true);
-  if (job.OutputWritten()) m_export.showSummary(this, job.GetSummary(), spec->GetPipeline(path));
+  if (job.OutputWritten()) m_export.showSummary(this, job.GetSummary(), definition->GetPipeline(path));
 #endif
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 #include "ui/PageBase.h"
 
 class CGridInt;
@@ -26,7 +26,7 @@ class CDlgGridFile : public CPageBase {
   // The steps of "Export for PROJ..." that ask or show something; tests replace them.
   struct ExportHooks {
     // What to export, or none when cancelled (default: CDlgGridExport).
-    std::function<std::optional<CShiftGridSpec>(QWidget*, double sign)> chooseSpec;
+    std::function<std::optional<CShiftGridDefinition>(QWidget*, double sign)> chooseDefinition;
     // The file to write, or "" when cancelled; `suggested` is a file name.
     std::function<QString(QWidget*, const QString& suggested)> chooseFile;
     // The export's summary and the PROJ pipeline (default: a message box that can copy it).

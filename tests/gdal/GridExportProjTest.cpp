@@ -32,7 +32,7 @@
 #include "grid/ShiftLattice.h"
 #include "process/Messenger.h"
 #include "support/TestSupport.h"
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
@@ -81,8 +81,8 @@ class GridExportProjTest : public ::testing::Test {
   // outer edge.
   static std::vector<Position> MakePositions(const CGridInt& grid, int nodeStride);
   // Exports, runs cct over the positions and compares; prints the tally.
-  void Check(const CShiftGridSpec& spec, const char* from, const char* to, double sign, CGridExport::Format format,
-             const std::vector<Position>& positions);
+  void Check(const CShiftGridDefinition& definition, const char* from, const char* to, double sign,
+             CGridExport::Format format, const std::vector<Position>& positions);
 
   static CGridInt* s_grid;
   static std::vector<Position>* s_every;   // around every stored node
@@ -226,22 +226,22 @@ std::optional<double> PartialCellValue(const std::vector<float>& values, const C
   return conditioned ? sum / total : 0.0;
 }
 
-void GridExportProjTest::Check(const CShiftGridSpec& spec, const char* fromName, const char* toName, double sign,
-                               CGridExport::Format format, const std::vector<Position>& positions) {
+void GridExportProjTest::Check(const CShiftGridDefinition& definition, const char* fromName, const char* toName,
+                               double sign, CGridExport::Format format, const std::vector<Position>& positions) {
   const CTransBase& from = *CTransFactory::Instance().Find(fromName);
   const CTransBase& to = *CTransFactory::Instance().Find(toName);
   const std::string path = m_dir.File(format == CGridExport::Format::GeoTiff ? "shift.tif" : "shift.gtx");
   CRecordingMessenger messenger;
   {
     CScopedMessenger scoped(&messenger);
-    CGridExport job(*s_grid, spec, path, format);
+    CGridExport job(*s_grid, definition, path, format);
     job.Run();
     ASSERT_TRUE(job.OutputWritten());
   }
   EXPECT_TRUE(messenger.Entries().empty());
 
   // The lattice's own values, for the cells with missing corners.
-  const CShiftLattice lattice(*s_grid, spec.GetAddSurface(), spec.GetSubtractSurface());
+  const CShiftLattice lattice(*s_grid, definition.GetAddSurface(), definition.GetSubtractSurface());
   const CShiftLattice::Geometry& geometry = lattice.GetGeometry();
   std::vector<float> values(static_cast<std::size_t>(geometry.columns) * geometry.rows);
   for (int r = 0; r < geometry.rows; ++r)
@@ -249,7 +249,7 @@ void GridExportProjTest::Check(const CShiftGridSpec& spec, const char* fromName,
   const double latticeNorth = geometry.south + (geometry.rows - 1) * geometry.spacing;
   const double latticeEast = geometry.west + (geometry.columns - 1) * geometry.spacing;
 
-  const auto proj = RunCct(spec.GetCctCommand(path, 9).replace(0, 3, "cct"), positions, m_dir);
+  const auto proj = RunCct(definition.GetCctCommand(path, 9).replace(0, 3, "cct"), positions, m_dir);
   ASSERT_EQ(proj.size(), positions.size());
 
   const int surfaces = (from.GetSurfaceRead() >= 0) + (to.GetSurfaceRead() >= 0);
@@ -286,7 +286,8 @@ void GridExportProjTest::Check(const CShiftGridSpec& spec, const char* fromName,
     } else if (proj[i]) {
       bool conditioned = true;
       const std::optional<double> average = PartialCellValue(values, geometry, p, conditioned);
-      if (average && (!conditioned || std::fabs(*proj[i] - (p.value + spec.GetMultiplier() * *average)) <= kAgreement))
+      if (average &&
+          (!conditioned || std::fabs(*proj[i] - (p.value + definition.GetMultiplier() * *average)) <= kAgreement))
         ++partialOnly;
       else
         fail("PROJ answers where Marevert does not, and not from a cell with missing corners");
@@ -307,29 +308,29 @@ void GridExportProjTest::Check(const CShiftGridSpec& spec, const char* fromName,
 
 TEST_F(GridExportProjTest, LatToAhdGeoTiffHeights) {
   const CTransFactory& factory = CTransFactory::Instance();
-  Check(CShiftGridSpec::Between(*factory.Find("LAT"), *factory.Find("AHD"), 1.0), "LAT", "AHD", 1.0,
+  Check(CShiftGridDefinition::Between(*factory.Find("LAT"), *factory.Find("AHD"), 1.0), "LAT", "AHD", 1.0,
         CGridExport::Format::GeoTiff, *s_every);
 }
 
 TEST_F(GridExportProjTest, MslToHatGtxDepths) {
   const CTransFactory& factory = CTransFactory::Instance();
-  Check(CShiftGridSpec::Between(*factory.Find("MSL"), *factory.Find("HAT"), -1.0), "MSL", "HAT", -1.0,
+  Check(CShiftGridDefinition::Between(*factory.Find("MSL"), *factory.Find("HAT"), -1.0), "MSL", "HAT", -1.0,
         CGridExport::Format::Gtx, *s_sample);
 }
 
 TEST_F(GridExportProjTest, SurfaceAhdGeoTiffHeights) {
-  Check(CShiftGridSpec::Surface(*CTransFactory::Instance().Find("AHD"), 1.0), "Ellipsoid (GDA94/WGS84)", "AHD", 1.0,
-        CGridExport::Format::GeoTiff, *s_sample);
+  Check(CShiftGridDefinition::Surface(*CTransFactory::Instance().Find("AHD"), 1.0), "Ellipsoid (GDA94/WGS84)", "AHD",
+        1.0, CGridExport::Format::GeoTiff, *s_sample);
 }
 
 TEST_F(GridExportProjTest, SurfaceLatGtxDepths) {
-  Check(CShiftGridSpec::Surface(*CTransFactory::Instance().Find("LAT"), -1.0), "Ellipsoid (GDA94/WGS84)", "LAT", -1.0,
-        CGridExport::Format::Gtx, *s_sample);
+  Check(CShiftGridDefinition::Surface(*CTransFactory::Instance().Find("LAT"), -1.0), "Ellipsoid (GDA94/WGS84)", "LAT",
+        -1.0, CGridExport::Format::Gtx, *s_sample);
 }
 
 TEST_F(GridExportProjTest, HatToEllipsoidGeoTiffHeights) {
   const CTransFactory& factory = CTransFactory::Instance();
-  Check(CShiftGridSpec::Between(*factory.Find("HAT"), *factory.Find("Ellipsoid (GDA94/WGS84)"), 1.0), "HAT",
+  Check(CShiftGridDefinition::Between(*factory.Find("HAT"), *factory.Find("Ellipsoid (GDA94/WGS84)"), 1.0), "HAT",
         "Ellipsoid (GDA94/WGS84)", 1.0, CGridExport::Format::GeoTiff, *s_sample);
 }
 

@@ -15,7 +15,7 @@
 #include "process/Messenger.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 #include "trans/TransFactory.h"
 
 namespace {
@@ -60,8 +60,9 @@ class GridExportTest : public ::testing::Test {
     m_grid.LoadFile(m_dir.File("cell.MRGGrid"));
     ASSERT_TRUE(m_grid.IsLoaded());
   }
-  bool Export(const CShiftGridSpec& spec, const std::string& name, CGridExport::Format format, bool cancel = false) {
-    CGridExport job(m_grid, spec, m_dir.File(name), format);
+  bool Export(const CShiftGridDefinition& definition, const std::string& name, CGridExport::Format format,
+              bool cancel = false) {
+    CGridExport job(m_grid, definition, m_dir.File(name), format);
     job.SetCancel(cancel);
     job.Run();
     EXPECT_EQ(job.GetSummary().empty(), !job.OutputWritten());
@@ -76,8 +77,8 @@ class GridExportTest : public ::testing::Test {
 
 TEST_F(GridExportTest, GdalinfoReadsTheGeoTiffAsPixelIsPointOnTheLattice) {
   LoadDemo();
-  ASSERT_TRUE(
-      Export(CShiftGridSpec::Between(Ref("LAT"), Ref("AHD"), 1.0), "LAT_to_AHD.tif", CGridExport::Format::GeoTiff));
+  ASSERT_TRUE(Export(CShiftGridDefinition::Between(Ref("LAT"), Ref("AHD"), 1.0), "LAT_to_AHD.tif",
+                     CGridExport::Format::GeoTiff));
   const CShiftLattice lattice(m_grid, 0, 6);
   const CShiftLattice::Geometry& geometry = lattice.GetGeometry();
   const double g = geometry.spacing, north = geometry.south + (geometry.rows - 1) * g;
@@ -132,7 +133,7 @@ TEST_F(GridExportTest, GdalinfoReadsTheGeoTiffAsPixelIsPointOnTheLattice) {
 
 TEST_F(GridExportTest, GdalinfoReadsTheGtx) {
   LoadDemo();
-  ASSERT_TRUE(Export(CShiftGridSpec::Surface(Ref("LAT"), -1.0), "LAT.gtx", CGridExport::Format::Gtx));
+  ASSERT_TRUE(Export(CShiftGridDefinition::Surface(Ref("LAT"), -1.0), "LAT.gtx", CGridExport::Format::Gtx));
   const nlohmann::json info = GdalInfo(m_dir.File("LAT.gtx"));
   ASSERT_TRUE(info.is_object());
   EXPECT_EQ(info["driverShortName"], "GTX");
@@ -145,26 +146,27 @@ TEST_F(GridExportTest, FailedOrCancelledExportLeavesTheEarlierFile) {
   LoadHighCell();
   WriteFileBytes(m_dir.File("out.gtx"), "earlier");
   // GTX readers take values beyond 1000 m as no-data: refused, not written.
-  EXPECT_FALSE(Export(CShiftGridSpec::Surface(Ref("MSL"), 1.0), "out.gtx", CGridExport::Format::Gtx));
+  EXPECT_FALSE(Export(CShiftGridDefinition::Surface(Ref("MSL"), 1.0), "out.gtx", CGridExport::Format::Gtx));
   ASSERT_EQ(m_messenger.Messages().size(), 1u);
   EXPECT_EQ(m_messenger.Messages()[0].rfind("A node's value lies beyond 1000 m", 0), 0u) << m_messenger.Messages()[0];
   // Cancelled.
-  EXPECT_FALSE(Export(CShiftGridSpec::Between(Ref("LAT"), Ref("HAT"), 1.0), "out.gtx", CGridExport::Format::Gtx, true));
   EXPECT_FALSE(
-      Export(CShiftGridSpec::Between(Ref("LAT"), Ref("HAT"), 1.0), "out.gtx", CGridExport::Format::GeoTiff, true));
+      Export(CShiftGridDefinition::Between(Ref("LAT"), Ref("HAT"), 1.0), "out.gtx", CGridExport::Format::Gtx, true));
+  EXPECT_FALSE(Export(CShiftGridDefinition::Between(Ref("LAT"), Ref("HAT"), 1.0), "out.gtx",
+                      CGridExport::Format::GeoTiff, true));
   EXPECT_EQ(ReadFileBytes(m_dir.File("out.gtx")), "earlier");
   EXPECT_EQ(FolderEntries(m_dir), (std::vector<std::string>{"cell.MRGGrid", "out.gtx"}));
   // The same grid to GeoTIFF, which holds any value; it replaces the earlier file.
-  EXPECT_TRUE(Export(CShiftGridSpec::Surface(Ref("MSL"), 1.0), "out.gtx", CGridExport::Format::GeoTiff));
+  EXPECT_TRUE(Export(CShiftGridDefinition::Surface(Ref("MSL"), 1.0), "out.gtx", CGridExport::Format::GeoTiff));
   EXPECT_EQ(ReadFileBytes(m_dir.File("out.gtx")).substr(0, 2), "II");
 }
 
 TEST_F(GridExportTest, RefusesToReplaceTheGridOrWriteWhereItCannot) {
   LoadHighCell();
-  const CShiftGridSpec spec = CShiftGridSpec::Between(Ref("LAT"), Ref("HAT"), 1.0);
-  EXPECT_FALSE(Export(spec, "cell.MRGGrid", CGridExport::Format::Gtx));
-  EXPECT_FALSE(Export(spec, "missing/out.tif", CGridExport::Format::GeoTiff));
-  EXPECT_FALSE(Export(spec, "missing/out.gtx", CGridExport::Format::Gtx));
+  const CShiftGridDefinition definition = CShiftGridDefinition::Between(Ref("LAT"), Ref("HAT"), 1.0);
+  EXPECT_FALSE(Export(definition, "cell.MRGGrid", CGridExport::Format::Gtx));
+  EXPECT_FALSE(Export(definition, "missing/out.tif", CGridExport::Format::GeoTiff));
+  EXPECT_FALSE(Export(definition, "missing/out.gtx", CGridExport::Format::Gtx));
   const std::vector<std::string> messages = m_messenger.Messages();
   ASSERT_GE(messages.size(), 3u);
   EXPECT_EQ(messages[0], "The export would replace the grid file itself:\n" + m_dir.File("cell.MRGGrid"));

@@ -21,12 +21,12 @@
 
 namespace {
 
-TEST(DlgGridExport, ChoicesGiveTheSpec) {
+TEST(DlgGridExport, ChoicesGiveTheDefinition) {
   CDlgGridExport heights(1.0);
   EXPECT_EQ(heights.findChild<QLabel*>("convention")->text(),
             "Values are heights, positive up (the main window's choice).");
   EXPECT_FALSE(heights.SurfaceBox()->isEnabled());
-  const CShiftGridSpec latToAhd = heights.GetSpec();
+  const CShiftGridDefinition latToAhd = heights.GetDefinition();
   EXPECT_EQ(latToAhd.GetFromName(), "LAT");
   EXPECT_EQ(latToAhd.GetToName(), "AHD");
   EXPECT_EQ(latToAhd.GetMultiplier(), 1.0);
@@ -39,8 +39,8 @@ TEST(DlgGridExport, ChoicesGiveTheSpec) {
   EXPECT_EQ(depths.SurfaceBox()->count(), 14);
   EXPECT_EQ(depths.FromBox()->count(), 15);
   depths.SurfaceBox()->setCurrentText("MSL");
-  const CShiftGridSpec msl = depths.GetSpec();
-  EXPECT_EQ(msl.GetKind(), CShiftGridSpec::Kind::GeographicToVertical);
+  const CShiftGridDefinition msl = depths.GetDefinition();
+  EXPECT_EQ(msl.GetKind(), CShiftGridDefinition::Kind::GeographicToVertical);
   EXPECT_EQ(msl.GetAddSurface(), 7);
   EXPECT_EQ(msl.GetMultiplier(), 1.0);  // ellipsoidal depths to MSL depths
 }
@@ -74,9 +74,9 @@ TEST_F(GridFilePageExportTest, WritesTheChosenFileAndShowsThePipeline) {
   std::vector<std::string> summary;
   std::string pipeline;
   CDlgGridFile::ExportHooks hooks;
-  hooks.chooseSpec = [](QWidget*, double sign) {
-    return std::optional(
-        CShiftGridSpec::Between(*CTransFactory::Instance().Find("LAT"), *CTransFactory::Instance().Find("AHD"), sign));
+  hooks.chooseDefinition = [](QWidget*, double sign) {
+    return std::optional(CShiftGridDefinition::Between(*CTransFactory::Instance().Find("LAT"),
+                                                       *CTransFactory::Instance().Find("AHD"), sign));
   };
   hooks.chooseFile = [&](QWidget*, const QString& name) {
     suggested = name;
@@ -100,9 +100,9 @@ TEST_F(GridFilePageExportTest, CancelOrAnUnknownExtensionWritesNothing) {
   m_grid.LoadFile(m_dir.File("cell.MRGGrid"));
   CDlgGridFile page(&m_grid);
   int files = 0, summaries = 0;
-  std::optional<CShiftGridSpec> choice;
+  std::optional<CShiftGridDefinition> choice;
   CDlgGridFile::ExportHooks hooks;
-  hooks.chooseSpec = [&](QWidget*, double) { return choice; };
+  hooks.chooseDefinition = [&](QWidget*, double) { return choice; };
   hooks.chooseFile = [&](QWidget*, const QString&) {
     ++files;
     return QString::fromStdString(m_dir.File("out.xyz"));
@@ -111,7 +111,7 @@ TEST_F(GridFilePageExportTest, CancelOrAnUnknownExtensionWritesNothing) {
   page.SetExportHooks(hooks);
   page.OnExport();  // the choice dialog cancelled: no file asked for
   EXPECT_EQ(files, 0);
-  choice = CShiftGridSpec::Surface(*CTransFactory::Instance().Find("AHD"), 1.0);
+  choice = CShiftGridDefinition::Surface(*CTransFactory::Instance().Find("AHD"), 1.0);
   page.OnExport();
   EXPECT_EQ(files, 1);
   EXPECT_EQ(summaries, 0);

@@ -20,16 +20,16 @@
 
 class CTransBase;
 
-class CShiftGridSpec {
+class CShiftGridDefinition {
  public:
   enum class Kind { VerticalToVertical, GeographicToVertical };
 
   // Carrying values from `from` to `to`, listed references of CTransFactory; `sign` as
   // CTransBase::s_sign (+1 heights, -1 depths).
-  static CShiftGridSpec Between(const CTransBase& from, const CTransBase& to, double sign);
+  static CShiftGridDefinition Between(const CTransBase& from, const CTransBase& to, double sign);
   // The height of `surface` (not the ellipsoid) above the ellipsoid: a geoid-like model
   // that carries values from the ellipsoid to that surface.
-  static CShiftGridSpec Surface(const CTransBase& surface, double sign);
+  static CShiftGridDefinition Surface(const CTransBase& surface, double sign);
 
   // Node value = S_add - S_subtract (CShiftLattice; -1 is the ellipsoid).
   int GetAddSurface() const { return m_add; }
@@ -56,7 +56,7 @@ class CShiftGridSpec {
   std::string GetCctCommand(const std::string& gridPath, int decimals) const;
 
  private:
-  CShiftGridSpec() = default;
+  CShiftGridDefinition() = default;
 
   int m_add = -1, m_subtract = -1;
   Kind m_kind = Kind::VerticalToVertical;

@@ -1,4 +1,4 @@
-#include "trans/ShiftGridSpec.h"
+#include "trans/ShiftGridDefinition.h"
 
 #include <string_view>
 
@@ -35,42 +35,42 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-CShiftGridSpec CShiftGridSpec::Between(const CTransBase& from, const CTransBase& to, double sign) {
-  CShiftGridSpec spec;
-  spec.m_from = from.GetName();
-  spec.m_to = to.GetName();
-  spec.m_depths = sign < 0;
-  const double direction = spec.m_depths ? -1.0 : 1.0;
+CShiftGridDefinition CShiftGridDefinition::Between(const CTransBase& from, const CTransBase& to, double sign) {
+  CShiftGridDefinition definition;
+  definition.m_from = from.GetName();
+  definition.m_to = to.GetName();
+  definition.m_depths = sign < 0;
+  const double direction = definition.m_depths ? -1.0 : 1.0;
   const int fromSurface = from.GetSurfaceRead();
   const int toSurface = to.GetSurfaceRead();
   const bool fromEllipsoid = fromSurface == CTransBase::kNoSurface;
   const bool toEllipsoid = toSurface == CTransBase::kNoSurface;
   if (fromEllipsoid != toEllipsoid) {
     // One surface and the ellipsoid: store the surface's height, as geoid models do.
-    spec.m_kind = Kind::GeographicToVertical;
-    spec.m_add = fromEllipsoid ? toSurface : fromSurface;
-    spec.m_subtract = CTransBase::kNoSurface;
-    spec.m_multiplier = fromEllipsoid ? -direction : direction;
-    spec.m_surface = fromEllipsoid ? spec.m_to : spec.m_from;
+    definition.m_kind = Kind::GeographicToVertical;
+    definition.m_add = fromEllipsoid ? toSurface : fromSurface;
+    definition.m_subtract = CTransBase::kNoSurface;
+    definition.m_multiplier = fromEllipsoid ? -direction : direction;
+    definition.m_surface = fromEllipsoid ? definition.m_to : definition.m_from;
   } else {
-    spec.m_kind = Kind::VerticalToVertical;
-    spec.m_add = fromSurface;
-    spec.m_subtract = toSurface;
-    spec.m_multiplier = direction;
+    definition.m_kind = Kind::VerticalToVertical;
+    definition.m_add = fromSurface;
+    definition.m_subtract = toSurface;
+    definition.m_multiplier = direction;
   }
-  return spec;
+  return definition;
 }
 
-CShiftGridSpec CShiftGridSpec::Surface(const CTransBase& surface, double sign) {
+CShiftGridDefinition CShiftGridDefinition::Surface(const CTransBase& surface, double sign) {
   return Between(CTrans_Ellipsoid_GDA94(), surface, sign);
 }
 
-std::string CShiftGridSpec::GetTypeName() const {
+std::string CShiftGridDefinition::GetTypeName() const {
   return m_kind == Kind::VerticalToVertical ? "VERTICAL_OFFSET_VERTICAL_TO_VERTICAL"
                                             : "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL";
 }
 
-std::string CShiftGridSpec::GetSampleDescription() const {
+std::string CShiftGridDefinition::GetSampleDescription() const {
   // PROJ names a tidal surface's height above the ellipsoid "hydroid_height" since 9.3,
   // but refuses grids so described before (Debian 12 has 9.1); "geoid_undulation" means
   // the same (the value to add to a height above the surface to get an ellipsoidal
@@ -78,23 +78,23 @@ std::string CShiftGridSpec::GetSampleDescription() const {
   return m_kind == Kind::VerticalToVertical ? "vertical_offset" : "geoid_undulation";
 }
 
-std::string CShiftGridSpec::GetMeaning() const {
+std::string CShiftGridDefinition::GetMeaning() const {
   if (m_kind == Kind::VerticalToVertical)
     return "Offset from " + m_from + " to " + m_to + " in metres: add it to a height above " + m_from +
            " to get the height above " + m_to;
   return "Height of " + m_surface + " above the GDA94 ellipsoid in metres";
 }
 
-std::string CShiftGridSpec::GetDirection() const {
+std::string CShiftGridDefinition::GetDirection() const {
   const char* values = m_depths ? " depths" : " heights";
   return "from " + m_from + values + " to " + m_to + values;
 }
 
-std::string CShiftGridSpec::GetPipeline(const std::string& gridPath) const {
+std::string CShiftGridDefinition::GetPipeline(const std::string& gridPath) const {
   return "+proj=vgridshift +grids=" + ProjValue(gridPath) + " +multiplier=" + (m_multiplier < 0 ? "-1" : "1");
 }
 
-std::string CShiftGridSpec::GetCctCommand(const std::string& gridPath, int decimals) const {
+std::string CShiftGridDefinition::GetCctCommand(const std::string& gridPath, int decimals) const {
   // cct takes each argument as one parameter: a blank in the path needs no PROJ quoting.
   return "cct -d " + std::to_string(decimals) + " +proj=vgridshift " + ShellQuote("+grids=" + gridPath) +
          " +multiplier=" + (m_multiplier < 0 ? "-1" : "1");
