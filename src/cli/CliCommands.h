@@ -3,12 +3,18 @@
 // A command's callback stores the process exit status in `exitCode`.
 
 #include <CLI/CLI.hpp>
-
 #include <string>
 
 // Turns a path given on the command line into an absolute path, so that messages and
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
+
+class CTransBase;
+// A listed vertical reference by display name ignoring case, or "ellipsoid" for the
+// ellipsoid; null when none matches.
+const CTransBase* FindReference(const std::string& name);
+// "Unknown vertical reference: NAME" and the known names, on standard error.
+void PrintUnknownReference(const std::string& name);
 
 // info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).
 void AddInfoCommand(CLI::App& app, int& exitCode);
@@ -21,3 +27,6 @@ void AddBuildGridCommand(CLI::App& app, int& exitCode);
 
 // transform: a batch of survey files through CFileProc (TransformCommand.cpp).
 void AddTransformCommand(CLI::App& app, int& exitCode);
+
+// export-grid: a separation or a surface as a vertical-shift grid for PROJ (GeoTIFF, GTX).
+void AddExportGridCommand(CLI::App& app, int& exitCode);

@@ -7,6 +7,8 @@
 
 #include "cli/CliCommands.h"
 #include "cli/Version.h"
+#include "trans/TransBase.h"
+#include "trans/TransFactory.h"
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
@@ -15,10 +17,27 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : absolute.lexically_normal().string();
 }
 
+const CTransBase* FindReference(const std::string& name) {
+  const CTransFactory& factory = CTransFactory::Instance();
+  if (const CTransBase* ref = factory.Find(name)) return ref;
+  std::string lower = name;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
+  return nullptr;
+}
+
+void PrintUnknownReference(const std::string& name) {
+  std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", name.c_str());
+  for (const auto& known : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", known.c_str());
+  std::fprintf(stderr, " (or \"ellipsoid\")\n");
+}
+
 int main(int argc, char** argv) {
-  CLI::App app{"Marevert command line: vertical datum transformation for hydrographic survey data.\n"
-               "Example: marevert-cli info Marevert_Demo.MRGGrid",
-               "marevert-cli"};
+  CLI::App app{
+      "Marevert command line: vertical datum transformation for hydrographic survey data.\n"
+      "Example: marevert-cli info Marevert_Demo.MRGGrid",
+      "marevert-cli"};
   app.set_version_flag("--version", std::string("marevert-cli ") + MAREVERT_VERSION);
   app.require_subcommand(1);
 
@@ -27,6 +46,9 @@ int main(int argc, char** argv) {
   AddPointCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
   AddTransformCommand(app, exitCode);
+#ifdef MAREVERT_WITH_GDAL
+  AddExportGridCommand(app, exitCode);
+#endif
 
   try {
     app.parse(argc, argv);

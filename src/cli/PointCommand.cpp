@@ -14,7 +14,6 @@
 #include "grid/GridInt.h"
 #include "trans/PointTransform.h"
 #include "trans/TransBase.h"
-#include "trans/TransFactory.h"
 
 namespace {
 
@@ -27,17 +26,6 @@ struct CPointOptions {
   bool json = false;
 };
 
-// A display name ignoring case, or "ellipsoid" for the ellipsoid (the last listed one).
-const CTransBase* FindReference(const std::string& name) {
-  const CTransFactory& factory = CTransFactory::Instance();
-  if (const CTransBase* ref = factory.Find(name)) return ref;
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
-  return nullptr;
-}
-
 void PrintOutside(const CPointOptions& options) {
   if (options.json)
     std::printf("%s\n", nlohmann::json{{"inside", false}, {"rows", nlohmann::json::array()}}.dump().c_str());
@@ -47,9 +35,7 @@ void PrintOutside(const CPointOptions& options) {
 int RunPoint(const CPointOptions& options) {
   const CTransBase* from = FindReference(options.from);
   if (from == nullptr) {
-    std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", options.from.c_str());
-    for (const auto& name : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", name.c_str());
-    std::fprintf(stderr, " (or \"ellipsoid\")\n");
+    PrintUnknownReference(options.from);
     return kExitBadInput;
   }
   if (options.depthsPositive) CTransBase::s_sign = -1.0;

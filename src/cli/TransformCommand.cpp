@@ -17,7 +17,6 @@
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "trans/TransBase.h"
-#include "trans/TransFactory.h"
 
 namespace {
 
@@ -30,23 +29,6 @@ struct CTransformOptions {
   bool depthsPositive = false;
   std::vector<std::string> files;
 };
-
-// A display name ignoring case, or "ellipsoid" for the ellipsoid (the last listed one).
-const CTransBase* FindReference(const std::string& name) {
-  const CTransFactory& factory = CTransFactory::Instance();
-  if (const CTransBase* ref = factory.Find(name)) return ref;
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
-  return nullptr;
-}
-
-void PrintUnknownReference(const std::string& name) {
-  std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", name.c_str());
-  for (const auto& known : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", known.c_str());
-  std::fprintf(stderr, " (or \"ellipsoid\")\n");
-}
 
 int RunTransform(const CTransformOptions& options) {
   const bool blockShift = !options.blockShift.empty();

@@ -12,9 +12,7 @@
 
 namespace {
 
-// A position closer than this to a lattice line counts as lying on it, in decimal
-// degrees (about 0.1 m on the ground).
-constexpr double kOnLineTolerance = 8.983e-7;
+constexpr double kOnLineTolerance = CGridInt::kOnLineTolerance;
 
 // Row and column indices are 32-bit; a position whose index would not leave room for
 // the cell's far corner cannot lie in any cell.

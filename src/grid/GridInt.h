@@ -26,6 +26,10 @@ class CGridInt {
   // A row is a flat array of nodes sorted by column (see SortRow for the insert rule).
   using Row = std::vector<Node>;
 
+  // A position closer than this to a lattice line counts as lying on it, in decimal
+  // degrees (about 0.1 m on the ground).
+  static constexpr double kOnLineTolerance = 8.983e-7;
+
   CGridInt() = default;
   // A copy indexes its own rows (the row records point into the rows they describe).
   CGridInt(const CGridInt& other);

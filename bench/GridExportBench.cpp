@@ -1,0 +1,152 @@
+// The export of a grid for PROJ against GDAL writing the same raster: a 1-arc-minute
+// grid of 1800 x 900 nodes (30 x 15 degrees, every node present) exported as a GeoTIFF
+// by `marevert-cli export-grid`, side by side with `gdal_translate` writing the
+// same-sized Float32 deflate GeoTIFF (the same tiles and predictor) from a raw float
+// file. Both are whole program runs, so each pays for starting and reading its input;
+// they take turns, best of kRuns each. Prints both times and the ratio (target: at most
+// 2), and the export alone inside this process (grid already loaded) for comparison.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gdal/GridExport.h"
+#include "grid/GridInt.h"
+#include "grid/GridWriter.h"
+#include "grid/ShiftLattice.h"
+#include "process/Messenger.h"
+#include "trans/ShiftGridDefinition.h"
+#include "trans/TransFactory.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kColumns = 1800, kRows = 900;
+constexpr double kSpacing = 1.0 / 60;  // one minute of arc
+constexpr double kSouth = -45, kWest = 120;
+constexpr int kRuns = 5;
+constexpr int kLat = 0, kAhd = 6;  // surface indices
+
+double Seconds(const std::function<void()>& work) {
+  sync();
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+// Smooth surfaces a few metres apart, varying over the whole area.
+CDataPt NodeValues(int r, int c) {
+  std::array<double, CDataPt::kSurfaceCount> values;
+  const double geoid = 20 * std::sin(r * 0.004) + 15 * std::cos(c * 0.003);
+  for (int k = 0; k < CDataPt::kSurfaceCount; ++k)
+    values[k] = geoid + 0.4 * (k - 6) * (1.5 + std::sin(c * 0.01 + r * 0.02));
+  return CDataPt(values);
+}
+
+void WriteGridFile(const std::string& path) {
+  CDataPt::s_offset = -100.0f;
+  CDataPt::s_scale = 100.0f;
+  CGridWriter writer;
+  if (!writer.Open(path)) std::exit(1);
+  CGridWriter::Header header;
+  header.majorVersion = 1, header.year = 2099, header.month = 3, header.day = 8;  // no age notice
+  header.gridSize = kSpacing;
+  header.minLat = kSouth, header.maxLat = kSouth + (kRows - 1) * kSpacing;
+  header.minLon = kWest, header.maxLon = kWest + (kColumns - 1) * kSpacing;
+  header.valueOffset = CDataPt::s_offset, header.valueScale = CDataPt::s_scale;
+  header.rowCount = kRows;
+  writer.WriteHeader(header);
+  for (int r = 0; r < kRows; ++r) {
+    CGridInt::Row row;
+    for (int c = 0; c < kColumns; ++c) row.push_back({c, NodeValues(r, c)});
+    writer.WriteRow(row);
+  }
+  if (!writer.Close()) std::exit(1);
+}
+
+// The same raster as raw little-endian floats, north row first, with its ESRI .hdr.
+void WriteRawFile(const std::string& stem) {
+  std::vector<float> values(static_cast<std::size_t>(kColumns) * kRows);
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      const CDataPt point = NodeValues(r, c);
+      values[static_cast<std::size_t>(kRows - 1 - r) * kColumns + c] =
+          static_cast<float>(static_cast<double>(point.GetValue(kLat)) - point.GetValue(kAhd));
+    }
+  }
+  std::ofstream(stem + ".flt", std::ios::binary)
+      .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+  std::ofstream header(stem + ".hdr");
+  header.precision(17);
+  header << "NROWS " << kRows << "\nNCOLS " << kColumns << "\nNBANDS 1\nNBITS 32\nPIXELTYPE FLOAT\nBYTEORDER I\n"
+         << "ULXMAP " << kWest << "\nULYMAP " << kSouth + (kRows - 1) * kSpacing << "\nXDIM " << kSpacing << "\nYDIM "
+         << kSpacing << "\nNODATA -88.8888\n";
+}
+
+}  // namespace
+
+int main() {
+  char pattern[] = "/tmp/marevert-bench-export-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return 1;
+  const fs::path dir = pattern;
+  const std::string grid = (dir / "grid.MRGGrid").string();
+  WriteGridFile(grid);
+  WriteRawFile((dir / "raw").string());
+
+  const std::string ours = (dir / "ours.tif").string(), base = (dir / "base.tif").string();
+  const std::string exportCommand = "'" MAREVERT_BIN_DIR "/marevert-cli' export-grid --grid '" + grid +
+                                    "' --from LAT --to AHD --output '" + ours + "' >/dev/null";
+  const std::string translateCommand =
+      "gdal_translate -q -of GTiff -a_srs EPSG:4283 -co TILED=YES -co BLOCKXSIZE=256 -co BLOCKYSIZE=256 "
+      "-co COMPRESS=DEFLATE -co PREDICTOR=3 '" +
+      (dir / "raw.flt").string() + "' '" + base + "'";
+  double bestOurs = 1e30, bestBase = 1e30;
+  for (int run = 0; run < kRuns; ++run) {
+    fs::remove(ours), fs::remove(base);
+    bestBase = std::min(bestBase, Seconds([&] { Run(translateCommand); }));
+    bestOurs = std::min(bestOurs, Seconds([&] { Run(exportCommand); }));
+  }
+
+  // The export alone, the grid already in memory.
+  CRecordingMessenger quiet;
+  CScopedMessenger scoped(&quiet);
+  CGridInt model;
+  model.LoadFile(grid);
+  const CTransFactory& factory = CTransFactory::Instance();
+  const CShiftGridDefinition definition =
+      CShiftGridDefinition::Between(*factory.Find("LAT"), *factory.Find("AHD"), 1.0);
+  double bestInProcess = 1e30;
+  for (int run = 0; run < kRuns; ++run) {
+    CGridExport job(model, definition, (dir / "inprocess.tif").string(), CGridExport::Format::GeoTiff);
+    bestInProcess = std::min(bestInProcess, Seconds([&] { job.Run(); }));
+  }
+
+  std::printf("grid export for PROJ, %d x %d nodes at 1 minute, Float32 deflate GeoTIFF (best of %d)\n", kColumns,
+              kRows, kRuns);
+  std::printf("  marevert-cli export-grid  %8.3f s  (%.1f MB)\n", bestOurs, fs::file_size(ours) / 1e6);
+  std::printf("  gdal_translate from raw   %8.3f s  (%.1f MB)\n", bestBase, fs::file_size(base) / 1e6);
+  std::printf("  ratio %.2f (target <= 2)\n", bestOurs / bestBase);
+  std::printf("  export alone, grid loaded %8.3f s  (ratio %.2f to gdal_translate)\n", bestInProcess,
+              bestInProcess / bestBase);
+  fs::remove_all(dir);
+  return 0;
+}
