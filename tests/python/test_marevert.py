@@ -17,6 +17,11 @@ POSITIONS = [(151.35, -33.85), (151.79, -33.26), (153.0, -27.5), (115.75, -32.05
              (151.3512345, -33.8598765), (120.0, -20.0), (100.0, -33.0), (151.2, -50.0)]
 
 
+def cm(value):
+    """A value as the command line's JSON gives it: its "%.2f" text read back."""
+    return float(f"{value:.2f}")
+
+
 def cli_point(lon, lat, height, source, depths_positive):
     """The rows of `marevert-cli point --json` by reference name, or None outside."""
     args = [CLI, "point", "--grid", DEMO_GRID, "--lat", repr(lat), "--lon", repr(lon), "--height", repr(height),
@@ -30,17 +35,22 @@ def test_values_equal_the_command_line_exactly(grid, depths_positive):
     lon = np.array([p[0] for p in POSITIONS])
     lat = np.array([p[1] for p in POSITIONS])
     z = np.linspace(-12.5, 30.25, len(POSITIONS))
-    for to in ["AHD", "HAT", "Ellipsoid (GDA94/WGS84)"]:
+    ellipsoid = "Ellipsoid (GDA94/WGS84)"
+    from_lat = grid.separation(lat, lon, "LAT", ellipsoid, depths_positive=depths_positive)
+    for to in ["AHD", "HAT", ellipsoid]:
         out, inside = marevert.transform(grid, lon, lat, z, "LAT", to, depths_positive=depths_positive)
         separation = grid.separation(lat, lon, "LAT", to, depths_positive=depths_positive)
+        from_to = grid.separation(lat, lon, to, ellipsoid, depths_positive=depths_positive)
         for i in range(len(POSITIONS)):
             rows = cli_point(lon[i], lat[i], z[i], "LAT", depths_positive)
             assert inside[i] == (rows is not None)
             if rows is None:
                 assert np.isnan(out[i]) and np.isnan(separation[i])
             else:
-                assert out[i] == rows[to]["height"]
-                assert separation[i] == rows["LAT"]["separation"] - rows[to]["separation"]
+                # The command line prints centimetres of the same unrounded values.
+                assert cm(out[i]) == rows[to]["height"]
+                assert cm(from_lat[i]) == rows["LAT"]["separation"] and cm(from_to[i]) == rows[to]["separation"]
+                assert separation[i] == from_lat[i] - from_to[i]
     assert list(grid.inside(lat, lon)) == list(inside)
 
 
