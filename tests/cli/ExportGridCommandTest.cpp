@@ -124,6 +124,7 @@ TEST(ExportGridCommand, PrintedCheckLineRunsAndGivesMarevertsValue) {
   const CRun point = Shell(dir, "'" MAREVERT_BIN_DIR "/marevert-cli' point --grid '" MAREVERT_BIN_DIR
                                 "/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid' --lat=" +
                                     lat + " --lon " + lon + " --height 0 --from LAT");
+  const CClassicThreadLocale classic;  // the expected text has a decimal point
   char rounded[32];
   std::snprintf(rounded, sizeof rounded, "%.2f", std::stod(value));
   EXPECT_EQ(LineAfter(point.out, "AHD\t").substr(LineAfter(point.out, "AHD\t").find('\t') + 1), rounded);

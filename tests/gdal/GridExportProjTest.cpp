@@ -87,6 +87,7 @@ class GridExportProjTest : public ::testing::Test {
   static CGridInt* s_grid;
   static std::vector<Position>* s_every;   // around every stored node
   static std::vector<Position>* s_sample;  // around a sample of them, for the other variants
+  CClassicThreadLocale m_classic;  // cct's input and output are written and read with the C library
   CScratchDir m_dir;
 };
 

@@ -69,6 +69,7 @@ class GridExportTest : public ::testing::Test {
     return job.OutputWritten();
   }
 
+  CClassicThreadLocale m_classic;  // the test reads gdalinfo's numbers with the C library
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   std::optional<CScopedMessenger> m_scoped;
