@@ -133,11 +133,11 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
       for (std::size_t i = 0; i < n; ++i) {
         std::int32_t newZ = 0;
         const bool ok = work.transformed[i] && EncodeZ(work.z[i], zScale, zOffset, newZ);
-        char* record = records + i * recordLength;
-        if (ok) WriteLE(record + 8, static_cast<std::uint32_t>(newZ), 4);
+        if (ok) WriteLE(records + i * recordLength + 8, static_cast<std::uint32_t>(newZ), 4);
         block.inside[start + i] = ok;
-        work.records[ok].Add(record, recordLength);
       }
+      for (const unsigned char output : {0, 1})
+        work.records[output].Add(records, n, recordLength, &block.inside[start], output);
     };
 
     CProgressThrottle throttle;

@@ -1,17 +1,14 @@
 #pragma once
 // What a run of LAS point records holds, as an output's header must describe it: the
 // smallest and largest stored X, Y and Z integers, and how many records carry each
-// return number. Gathered record by record while the records are written (one summary
-// per output and thread, merged at the end), so it is small, allocates nothing and
-// keeps the raw integers: the header's coordinates are derived from them once.
+// return number. Gathered during the record pass, a piece of records at a time (one
+// summary per output and thread, merged at the end), so it is small, allocates nothing
+// and keeps the raw integers: the header's coordinates are derived from them once.
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-
-#include "files/LittleEndian.h"
 
 class CLasRecordSummary {
  public:
@@ -19,17 +16,12 @@ class CLasRecordSummary {
   // bits 0-3 in formats 6 to 10.
   static constexpr std::size_t kReturnByte = 14;
 
-  // Adds one record of `recordLength` bytes (at least 12: X, Y, Z as stored). A record
-  // too short to hold the return byte has no return number and is not counted by one.
-  void Add(const char* record, std::size_t recordLength) {
-    for (int axis = 0; axis < 3; ++axis) {
-      const std::int32_t value = ReadInt32(record + 4 * axis);
-      m_min[axis] = std::min(m_min[axis], value);
-      m_max[axis] = std::max(m_max[axis], value);
-    }
-    if (recordLength > kReturnByte) ++m_lowNibbles[static_cast<unsigned char>(record[kReturnByte]) & 0x0F];
-    ++m_records;
-  }
+  // Adds those of `count` consecutive records of `recordLength` bytes (at least 12: X,
+  // Y, Z as stored) whose entry in `flags` is `flag`. A record too short to hold the
+  // return byte has no return number and is not counted by one. (A run of records at a
+  // time, so that the extremes stay in registers.)
+  void Add(const char* records, std::size_t count, std::size_t recordLength, const unsigned char* flags,
+           unsigned char flag);
 
   // Takes in what `other` gathered, as if its records had been added here.
   void Merge(const CLasRecordSummary& other);
