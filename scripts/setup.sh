@@ -24,6 +24,12 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+# Node.js and npm for the test that reads LAS outputs back with another reader (an npm
+# package); a machine may already have them from elsewhere than Debian.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
+fi
+
 have_locale() { locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
 
 if [ ${#missing[@]} -eq 0 ] && have_locale; then

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "files/InputStream.h"
+#include "files/LasHeader.h"
+#include "files/LasRecordSummary.h"
+#include "files/LittleEndian.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "grid/DataPt.h"
@@ -15,46 +18,11 @@
 
 namespace {
 
-// Public header offsets (little-endian fields).
-constexpr std::size_t kVersionMajor = 24;
-constexpr std::size_t kVersionMinor = 25;
-constexpr std::size_t kPointDataOffset = 96;
-constexpr std::size_t kRecordLength = 105;
-constexpr std::size_t kLegacyCount = 107;
-constexpr std::size_t kScale = 131;   // X, Y, Z scale factors (doubles)
-constexpr std::size_t kOffset = 155;  // X, Y, Z offsets (doubles)
-constexpr std::size_t kWaveformStart = 227;
-constexpr std::size_t kExtendedVlrStart = 235;
-constexpr std::size_t kCount64 = 247;
-// Bytes the fields above need, by version.
-constexpr std::size_t kHeaderEnd = 179;
-constexpr std::size_t kHeaderEnd13 = 235;
-constexpr std::size_t kHeaderEnd14 = 255;
+// The header's fields by their own names (offsets, and where the fields needed end).
+using enum CLasHeader::Field;
 
 constexpr std::size_t kXyzBytes = 12;             // X, Y, Z as signed 32-bit integers
 constexpr std::uint64_t kProgressInterval = 100;  // points
-
-std::uint64_t ReadLE(const char* p, int bytes) {
-  std::uint64_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return v;
-}
-
-void WriteLE(char* p, std::uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
-}
-
-double ReadDouble(const char* p) {
-  const std::uint64_t bits = ReadLE(p, 8);
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
-std::int32_t ReadInt32(const char* p) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadLE(p, 4))); }
-
-bool Is13(int major, int minor) { return major == 1 && minor > 2; }
-bool Is14(int major, int minor) { return major == 1 && minor > 3; }
 
 // The stored Z for a new height: the height rounded to centimetres through its "%.2f"
 // text, then (z - offset) / scale truncated toward zero (so 0.29 with scale 0.01 is 28,
@@ -71,14 +39,6 @@ struct CFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
-
-bool ReadAt(std::FILE* file, long offset, char* out, std::size_t count) {
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(out, 1, count, file) == count;
-}
-
-bool WriteAt(std::FILE* file, long offset, const char* data, std::size_t count) {
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(data, 1, count, file) == count;
-}
 
 }  // namespace
 
@@ -147,12 +107,14 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
     };
 
     constexpr std::size_t kPiece = 256;  // records per piece of shared work
-    // What each thread works with: the positions and heights of one piece (on cache lines
-    // of its own, so the two threads never write to one line).
+    // What each thread works with: the positions and heights of one piece, and what the
+    // records it has sent to each output hold (on cache lines of its own, so the two
+    // threads never write to one line).
     struct alignas(64) Scratch {
       double a[kPiece], b[kPiece], z[kPiece];
       bool transformed[kPiece];
       CDataPt point;
+      CLasRecordSummary records[2];  // [0] the excluded file's, [1] the transformed file's
     };
     const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
     Block* current = &blocks[0];
@@ -174,6 +136,8 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
         if (ok) WriteLE(records + i * recordLength + 8, static_cast<std::uint32_t>(newZ), 4);
         block.inside[start + i] = ok;
       }
+      for (const unsigned char output : {0, 1})
+        work.records[output].Add(records, n, recordLength, &block.inside[start], output);
     };
 
     CProgressThrottle throttle;
@@ -234,16 +198,23 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
     if (!closed) return kFileException;
     const std::string& transformedPath = transformedFile.GetPath();
     const std::string& excludedPath = excludedFile.GetPath();
+    // Every record was summed up by the thread that transformed it; the run is complete,
+    // so each output's records are those of both threads.
+    CLasRecordSummary excludedRecords = scratch[0].records[0], transformedRecords = scratch[0].records[1];
+    for (int part = 1; part < CSharedJob::kParts; ++part) {
+      excludedRecords.Merge(scratch[part].records[0]);
+      transformedRecords.Merge(scratch[part].records[1]);
+    }
     bool updated = true;
     if (transformed == 0) {
       std::remove(transformedPath.c_str());
     } else {
-      updated = UpdateHeader(transformedPath, transformed, count, excludedBytes) && updated;
+      updated = UpdateHeader(transformedPath, transformed, count, excludedBytes, &transformedRecords) && updated;
     }
     if (outside == 0) {
       std::remove(excludedPath.c_str());
     } else {
-      updated = UpdateHeader(excludedPath, outside, count, transformedBytes) && updated;
+      updated = UpdateHeader(excludedPath, outside, count, transformedBytes, &excludedRecords) && updated;
     }
     return updated ? kFileDone : kFileException;
   } catch (...) {
@@ -252,36 +223,11 @@ FileResult CFileLAS::Process(const std::string& path, const CGridInt* grid, cons
 }
 
 bool CFileLAS::UpdateHeader(const std::string& path, std::uint64_t newCount, std::uint64_t inputCount,
-                            std::uint64_t bytesRemoved) {
-  if (newCount == inputCount) return true;
-  CFilePtr file(std::fopen(path.c_str(), "r+b"));
-  if (!file) return false;
-  char version[2];
-  if (!ReadAt(file.get(), kVersionMajor, version, 2)) return false;
-  const int major = static_cast<unsigned char>(version[0]);
-  const int minor = static_cast<unsigned char>(version[1]);
-  char field[8];
-  if (!ReadAt(file.get(), kLegacyCount, field, 4)) return false;
-  if (ReadLE(field, 4) != 0) {
-    WriteLE(field, newCount & 0xFFFFFFFFu, 4);
-    if (!WriteAt(file.get(), kLegacyCount, field, 4)) return false;
-  }
-  if (Is13(major, minor)) {
-    for (const long offset : {static_cast<long>(kWaveformStart), static_cast<long>(kExtendedVlrStart)}) {
-      if (offset == static_cast<long>(kExtendedVlrStart) && !Is14(major, minor)) break;
-      if (!ReadAt(file.get(), offset, field, 8)) return false;
-      const std::uint64_t start = ReadLE(field, 8);
-      // A start that lies before the removed records (only in a damaged header) is left
-      // as it was rather than wrapped around below zero.
-      if (start != 0 && start >= bytesRemoved) {
-        WriteLE(field, start - bytesRemoved, 8);
-        if (!WriteAt(file.get(), offset, field, 8)) return false;
-      }
-    }
-  }
-  if (Is14(major, minor)) {
-    WriteLE(field, newCount, 8);
-    if (!WriteAt(file.get(), kCount64, field, 8)) return false;
-  }
-  return std::fclose(file.release()) == 0;
+                            std::uint64_t bytesRemoved, const CLasRecordSummary* records) {
+  const bool countsChange = newCount != inputCount;
+  if (!countsChange && !records) return true;
+  CLasHeader header;
+  if (!header.Open(path) || (countsChange && !header.SetCounts(newCount, bytesRemoved))) return false;
+  if (records) header.SetSummary(*records);
+  return header.Save();
 }

@@ -2,9 +2,12 @@
 // LAS point clouds (ASPRS LAS 1.0 to 1.4). Only the Z of each point record changes;
 // every other byte is copied. Each output receives the header and variable-length
 // records, its share of the point records in input order and everything after the
-// points, and its header counts are corrected afterwards.
+// points; afterwards its header's counts, extent and points by return are made to
+// describe the records it holds.
 
 #include "files/FileBase.h"
+
+class CLasRecordSummary;
 
 class CFileLAS : public CFileBase {
  public:
@@ -16,7 +19,10 @@ class CFileLAS : public CFileBase {
   // Corrects an output's header for the `newCount` points it holds of the input's
   // `inputCount`, the records that went to the other file taking `bytesRemoved` bytes:
   // the legacy count (when not 0), and from 1.3 the waveform start, from 1.4 the
-  // extended record start (when not 0) and the 64-bit count. False on a file error.
+  // extended record start (when not 0) and the 64-bit count; these stay as they are
+  // when the file holds every point. With `records` (what the file's records hold), the
+  // extent and the points by return too, also when it holds every point. False on a
+  // file error, the file then left as it was.
   static bool UpdateHeader(const std::string& path, std::uint64_t newCount, std::uint64_t inputCount,
-                           std::uint64_t bytesRemoved);
+                           std::uint64_t bytesRemoved, const CLasRecordSummary* records = nullptr);
 };

@@ -1,7 +1,8 @@
 // The LAS handler: per-point split with only Z rewritten, header corrections for 1.2
-// and 1.4 files, data after the points, the truncating Z conversion, and the errors
-// with the outputs they leave. Every output is compared byte by byte with the input
-// outside the Z fields and the corrected header fields.
+// and 1.4 files (counts, extent, points by return), data after the points, the
+// truncating Z conversion, and the errors with the outputs they leave. Every output is
+// compared byte by byte with the input outside the Z fields and the corrected header
+// fields, and its header with what its records hold.
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,7 @@ T GetValue(const std::string& bytes, std::size_t at) {
 
 struct CLasPoint {
   std::int32_t x, y, z;
+  int returnByte = -1;  // byte 14 of the record; -1: the filler pattern
 };
 
 constexpr std::size_t kRecordLength = 20;  // X, Y, Z and 8 bytes that must be copied
@@ -44,7 +46,7 @@ const std::string kTail = "EVLR-DATA-AFTER-POINTS";
 
 // A LAS file with X = 150 + 0.01 x, Y = -30 + 0.01 y, Z = 0.01 z, the variable-length
 // record bytes kVlr and the tail after the points.
-std::string MakeLas(int minor, const std::vector<CLasPoint>& points, double zScale = 0.01) {
+std::string MakeLas(int minor, const std::vector<CLasPoint>& points, double zScale = 0.01, int pointFormat = 1) {
   const std::size_t headerSize = minor >= 4 ? 375 : 227;
   std::string bytes(headerSize, '\0');
   Put(bytes, 0, "LASF", 4);
@@ -54,18 +56,19 @@ std::string MakeLas(int minor, const std::vector<CLasPoint>& points, double zSca
   PutValue<std::uint16_t>(bytes, 94, static_cast<std::uint16_t>(headerSize));
   const auto pointOffset = static_cast<std::uint32_t>(headerSize + kVlr.size());
   PutValue<std::uint32_t>(bytes, 96, pointOffset);
-  PutValue<std::uint8_t>(bytes, 104, 1);
+  PutValue<std::uint8_t>(bytes, 104, static_cast<std::uint8_t>(pointFormat));
   PutValue<std::uint16_t>(bytes, 105, kRecordLength);
   PutValue<std::uint32_t>(bytes, 107, minor >= 4 ? 0 : static_cast<std::uint32_t>(points.size()));
-  PutValue<std::uint32_t>(bytes, 111, 77);  // points by return: never changed
+  PutValue<std::uint32_t>(bytes, 111, 77);  // points by return and extent: rewritten in the outputs
   PutValue<double>(bytes, 131, 0.01);
   PutValue<double>(bytes, 139, 0.01);
   PutValue<double>(bytes, 147, zScale);
   PutValue<double>(bytes, 155, 150.0);
   PutValue<double>(bytes, 163, -30.0);
   PutValue<double>(bytes, 171, 0.0);
-  PutValue<double>(bytes, 179, 155.0);  // bounding box: never changed
+  PutValue<double>(bytes, 179, 155.0);
   if (minor >= 4) {
+    PutValue<std::uint64_t>(bytes, 255, 77);
     PutValue<std::uint64_t>(bytes, 235, pointOffset + points.size() * kRecordLength);
     PutValue<std::uint32_t>(bytes, 243, 1);
     PutValue<std::uint64_t>(bytes, 247, points.size());
@@ -77,6 +80,7 @@ std::string MakeLas(int minor, const std::vector<CLasPoint>& points, double zSca
     PutValue(record, 4, points[i].y);
     PutValue(record, 8, points[i].z);
     for (std::size_t k = 12; k < kRecordLength; ++k) record[k] = static_cast<char>(i * 16 + k);
+    if (points[i].returnByte >= 0) record[14] = static_cast<char>(points[i].returnByte);
     bytes += record;
   }
   return bytes + kTail;
@@ -113,6 +117,46 @@ std::set<std::size_t> Range(std::size_t from, std::size_t count, std::set<std::s
   return set;
 }
 
+// The header bytes that describe the records: points by return (32-bit and 64-bit) and
+// the extent.
+std::set<std::size_t> SummaryFields(std::set<std::size_t> set = {}) {
+  return Range(111, 20, Range(179, 48, Range(255, 120, std::move(set))));
+}
+
+// The header's extent and points by return against the file's records, each coordinate
+// worked out here as integer x scale + offset, the return number from the low 3 bits
+// (formats 0-5) or 4 bits (6-10) of byte 14. The legacy table is checked when the legacy
+// count is not 0, the 64-bit one in 1.4 files.
+void ExpectHeaderDescribesRecords(const std::string& file) {
+  const std::size_t offset = GetValue<std::uint32_t>(file, 96), length = GetValue<std::uint16_t>(file, 105);
+  const bool v14 = file[25] >= 4;
+  const std::uint64_t legacyCount = GetValue<std::uint32_t>(file, 107);
+  const std::uint64_t count = v14 ? GetValue<std::uint64_t>(file, 247) : legacyCount;
+  const int returnMask = file[104] <= 5 ? 7 : 15;
+  double low[3], high[3];
+  std::fill_n(low, 3, std::numeric_limits<double>::infinity());
+  std::fill_n(high, 3, -std::numeric_limits<double>::infinity());
+  std::vector<std::uint64_t> byReturn(16);
+  for (std::size_t r = 0; r < count; ++r) {
+    const std::size_t record = offset + r * length;
+    for (int axis = 0; axis < 3; ++axis) {
+      const double value = GetValue<std::int32_t>(file, record + 4 * axis) * GetValue<double>(file, 131 + 8 * axis) +
+                           GetValue<double>(file, 155 + 8 * axis);
+      low[axis] = std::min(low[axis], value);
+      high[axis] = std::max(high[axis], value);
+    }
+    ++byReturn[file[record + 14] & returnMask];
+  }
+  for (int axis = 0; axis < 3; ++axis) {
+    EXPECT_EQ(GetValue<double>(file, 179 + 16 * axis), high[axis]) << "max of axis " << axis;
+    EXPECT_EQ(GetValue<double>(file, 187 + 16 * axis), low[axis]) << "min of axis " << axis;
+  }
+  for (int number = 1; number <= 5 && legacyCount != 0; ++number)
+    EXPECT_EQ(GetValue<std::uint32_t>(file, 111 + 4 * (number - 1)), byReturn[number]) << "return " << number;
+  for (int number = 1; number <= 15 && v14; ++number)
+    EXPECT_EQ(GetValue<std::uint64_t>(file, 255 + 8 * (number - 1)), byReturn[number]) << "return " << number;
+}
+
 // Inside, outside (longitude 140), inside.
 const std::vector<CLasPoint> kPoints = {{300, 300, 100}, {-1000, 300, 100}, {400, 200, -50}};
 
@@ -140,8 +184,10 @@ TEST_F(FileLASTest, Version12SplitsPointsAndCorrectsTheLegacyCount) {
   EXPECT_EQ(run.transformed, 2u);
   EXPECT_EQ(run.outside, 1u);
   const std::string transformed = Transformed(), excluded = Excluded();
-  ExpectCopyOfInput(m_input, transformed, {0, 2}, Range(107, 4));
-  ExpectCopyOfInput(m_input, excluded, {1}, Range(107, 4));
+  ExpectCopyOfInput(m_input, transformed, {0, 2}, SummaryFields(Range(107, 4)));
+  ExpectCopyOfInput(m_input, excluded, {1}, SummaryFields(Range(107, 4)));
+  ExpectHeaderDescribesRecords(transformed);
+  ExpectHeaderDescribesRecords(excluded);
   EXPECT_EQ(GetValue<std::uint32_t>(transformed, 107), 2u);
   EXPECT_EQ(GetValue<std::uint32_t>(excluded, 107), 1u);
   EXPECT_EQ(RecordZ(transformed, 0), 250);  // 1.00 + 1.50
@@ -153,9 +199,13 @@ TEST_F(FileLASTest, Version14CorrectsBothCountsAndTheExtendedRecordStart) {
   const CRunResult run = Run(MakeLas(4, kPoints));
   ASSERT_EQ(run.result, kFileDone);
   const std::string transformed = Transformed(), excluded = Excluded();
-  const std::set<std::size_t> changes = Range(235, 8, Range(247, 8));
+  const std::set<std::size_t> changes = SummaryFields(Range(235, 8, Range(247, 8)));
   ExpectCopyOfInput(m_input, transformed, {0, 2}, changes);
   ExpectCopyOfInput(m_input, excluded, {1}, changes);
+  ExpectHeaderDescribesRecords(transformed);
+  ExpectHeaderDescribesRecords(excluded);
+  // The legacy count is 0: its table by return keeps the input's value.
+  EXPECT_EQ(GetValue<std::uint32_t>(transformed, 111), 77u);
   const std::uint64_t evlr = GetValue<std::uint64_t>(m_input, 235);
   EXPECT_EQ(GetValue<std::uint64_t>(transformed, 247), 2u);
   EXPECT_EQ(GetValue<std::uint64_t>(excluded, 247), 1u);
@@ -170,10 +220,15 @@ TEST_F(FileLASTest, Version14CorrectsBothCountsAndTheExtendedRecordStart) {
   EXPECT_EQ(GetValue<std::uint64_t>(excluded, 227), 0u);
 }
 
-TEST_F(FileLASTest, AllInsideIsAByteCopyExceptZ) {
+// The counts stay; the extent and points by return are those of the records, whose Z
+// has moved, also when the file holds every point.
+TEST_F(FileLASTest, AllInsideIsAByteCopyExceptZAndTheHeaderSummary) {
   const CRunResult run = Run(MakeLas(4, {{300, 300, 0}, {310, 310, 1}}));
   ASSERT_EQ(run.result, kFileDone);
-  ExpectCopyOfInput(m_input, Transformed(), {0, 1}, {});
+  const std::string transformed = Transformed();
+  ExpectCopyOfInput(m_input, transformed, {0, 1}, SummaryFields());
+  ExpectHeaderDescribesRecords(transformed);
+  EXPECT_EQ(GetValue<double>(transformed, 211), 1.51);  // max Z: 0.01 + 1.50
   EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
 }
 
@@ -204,7 +259,7 @@ TEST_F(FileLASTest, UnrepresentableValuesAreOutside) {
   run = Run(input);
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.outside, 3u);
-  EXPECT_EQ(Excluded(), input);  // every point: the input's own counts
+  ExpectCopyOfInput(input, Excluded(), {0, 1, 2}, SummaryFields());  // every point: the input's own counts
 }
 
 TEST_F(FileLASTest, HeaderErrorsAreInputErrors) {
@@ -250,8 +305,8 @@ TEST_F(FileLASTest, CancelLeavesTheOutputsAsWritten) {
   EXPECT_EQ(run.outside, 0u);
   const std::size_t offset = 227 + kVlr.size();
   EXPECT_EQ(Transformed().size(), offset + kRecordLength);
-  EXPECT_EQ(GetValue<std::uint32_t>(Transformed(), 107), 3u);  // not corrected
-  EXPECT_EQ(Excluded(), input.substr(0, offset));              // empty, but kept
+  EXPECT_EQ(Transformed().substr(0, offset), input.substr(0, offset));  // counts and summary not corrected
+  EXPECT_EQ(Excluded(), input.substr(0, offset));                       // empty, but kept
 }
 
 TEST_F(FileLASTest, UpdateHeaderLeavesAFullFileAlone) {
@@ -268,7 +323,7 @@ TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
   std::vector<std::size_t> inside, outsideRecords;
   for (std::int32_t i = 0; i < 120000; ++i) {
     const bool in = i % 5 != 0;
-    points.push_back({in ? 300 + i % 100 : -1000, 300, (i % 10) * 100});
+    points.push_back({in ? 300 + i % 100 : -1000, 300, (i % 10) * 100, i % 8});
     (in ? inside : outsideRecords).push_back(static_cast<std::size_t>(i));
   }
   const CRunResult run = Run(MakeLas(2, points));
@@ -276,8 +331,11 @@ TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
   EXPECT_EQ(run.transformed, inside.size());
   EXPECT_EQ(run.outside, outsideRecords.size());
   const std::string transformed = Transformed();
-  ExpectCopyOfInput(m_input, transformed, inside, Range(107, 4));
-  ExpectCopyOfInput(m_input, Excluded(), outsideRecords, Range(107, 4));
+  ExpectCopyOfInput(m_input, transformed, inside, SummaryFields(Range(107, 4)));
+  ExpectCopyOfInput(m_input, Excluded(), outsideRecords, SummaryFields(Range(107, 4)));
+  // Both threads summed up records: the headers hold the union of their figures.
+  ExpectHeaderDescribesRecords(transformed);
+  ExpectHeaderDescribesRecords(Excluded());
   for (std::size_t r = 0; r < inside.size(); r += 997) {
     EXPECT_EQ(RecordZ(transformed, r), static_cast<std::int32_t>(inside[r] % 10) * 100 + 150);  // + 1.50 m
   }
@@ -328,4 +386,56 @@ TEST_F(FileLASTest, UpdateHeaderDoesNotWrapADamagedRecordStart) {
   const std::string output = ReadFileBytes(m_dir.File("damaged.las"));
   EXPECT_EQ(GetValue<std::uint64_t>(output, 235), 10u);
   EXPECT_EQ(GetValue<std::uint64_t>(output, 247), 1u);
+}
+
+// Return numbers are bits 0-2 of byte 14 in point formats 0-5 and bits 0-3 in 6-10;
+// numbers outside a table (0, or above 5 in the legacy one) are not counted. The legacy
+// table is written only when the legacy count is not 0; a format whose layout is not
+// known leaves both tables alone.
+TEST_F(FileLASTest, PointsByReturnFollowThePointFormat) {
+  std::vector<CLasPoint> points;
+  for (const int returnByte : {0x00, 0x01, 0x09, 0x0F, 0x06, 0x21, 0x17}) points.push_back({300, 300, 0, returnByte});
+  // Returns 1 to 15 as 3 bits read them (0x00 not counted), and as 4 bits do.
+  const std::vector<std::uint64_t> threeBits = {3, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0};
+  const std::vector<std::uint64_t> fourBits = {2, 0, 0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 0, 0, 1};
+  const auto table64 = [](const std::string& file) {
+    std::vector<std::uint64_t> table;
+    for (int i = 0; i < 15; ++i) table.push_back(GetValue<std::uint64_t>(file, 255 + 8 * i));
+    return table;
+  };
+  for (const int format : {1, 6, 7, 8, 9, 10, 11}) {
+    SCOPED_TRACE(format);
+    ASSERT_EQ(Run(MakeLas(4, points, 0.01, format)).result, kFileDone);
+    const std::string transformed = Transformed();
+    EXPECT_EQ(GetValue<std::uint32_t>(transformed, 111), 77u);  // legacy count 0
+    if (format == 11) {
+      EXPECT_EQ(table64(transformed), table64(m_input));
+    } else {
+      EXPECT_EQ(table64(transformed), format == 1 ? threeBits : fourBits);
+    }
+  }
+  ASSERT_EQ(Run(MakeLas(2, points)).result, kFileDone);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(GetValue<std::uint32_t>(Transformed(), 111 + 4 * i), threeBits[i]);
+}
+
+// A negative scale turns the smallest integer into the largest coordinate.
+TEST_F(FileLASTest, ExtentFollowsANegativeScale) {
+  std::string input = MakeLas(2, {{-300, 300, 0}, {-400, 310, 5}, {-350, 305, -5}});
+  PutValue<double>(input, 131, -0.01);  // X = 150 - 0.01 x
+  ASSERT_EQ(Run(input).result, kFileDone);
+  const std::string transformed = Transformed();
+  ExpectHeaderDescribesRecords(transformed);
+  EXPECT_EQ(GetValue<double>(transformed, 179), 150.0 + 4.0);  // max X from x = -400
+  EXPECT_EQ(GetValue<double>(transformed, 187), 150.0 + 3.0);  // min X from x = -300
+}
+
+// A 1.4 header that says it is shorter than the fields of its version (damaged) is
+// followed by bytes that are not header: those stay as they are.
+TEST_F(FileLASTest, SummaryStaysInsideTheHeadersOwnSize) {
+  std::string input = MakeLas(4, kPoints);
+  PutValue<std::uint16_t>(input, 94, 300);  // the 64-bit table at 255..375 lies beyond
+  ASSERT_EQ(Run(input).result, kFileDone);
+  const std::string transformed = Transformed();
+  EXPECT_EQ(transformed.substr(255, 120), input.substr(255, 120));
+  EXPECT_NE(transformed.substr(179, 48), input.substr(179, 48));  // the extent lies inside
 }

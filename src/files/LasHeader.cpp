@@ -1,0 +1,89 @@
+#include "files/LasHeader.h"
+
+#include <algorithm>
+
+#include "files/LasRecordSummary.h"
+#include "files/LittleEndian.h"
+
+namespace {
+
+constexpr int kLegacyReturns = 5, kReturns64 = 15;
+
+// Return-number bits of a point format's return byte; 0 for a format not known here
+// (above 10, or with the compression bits that LAZ files set in this byte).
+int ReturnBits(int pointFormat) { return pointFormat <= 5 ? 3 : pointFormat <= 10 ? 4 : 0; }
+
+}  // namespace
+
+bool CLasHeader::Open(const std::string& path) {
+  m_file.open(path, std::ios::in | std::ios::out | std::ios::binary);
+  if (!m_file) return false;
+  m_file.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+  m_size = static_cast<std::size_t>(m_file.gcount());
+  const bool readOk = !m_file.bad();
+  m_file.clear();  // a file shorter than the buffer ends the read early
+  return readOk;
+}
+
+bool CLasHeader::SetCounts(std::uint64_t count, std::uint64_t bytesRemoved) {
+  if (m_size < kLegacyCount + 4) return false;
+  char* h = m_bytes.data();
+  const int major = static_cast<unsigned char>(h[kVersionMajor]);
+  const int minor = static_cast<unsigned char>(h[kVersionMinor]);
+  if (Is14(major, minor) ? m_size < kHeaderEnd14 : Is13(major, minor) && m_size < kHeaderEnd13) return false;
+  if (ReadLE(h + kLegacyCount, 4) != 0) WriteLE(h + kLegacyCount, count & 0xFFFFFFFFu, 4);
+  const auto moveBack = [&](std::size_t field) {
+    const std::uint64_t start = ReadLE(h + field, 8);
+    // A start that lies before the removed records (only in a damaged header) is left
+    // as it was rather than wrapped around below zero.
+    if (start != 0 && start >= bytesRemoved) WriteLE(h + field, start - bytesRemoved, 8);
+  };
+  if (Is13(major, minor)) moveBack(kWaveformStart);
+  if (Is14(major, minor)) {
+    moveBack(kExtendedVlrStart);
+    WriteLE(h + kCount64, count, 8);
+  }
+  return true;
+}
+
+void CLasHeader::SetSummary(const CLasRecordSummary& records) {
+  if (records.Records() == 0 || m_size < kLegacyCount) return;
+  char* h = m_bytes.data();
+  // Only bytes of the header itself are written: a header shorter than its version's
+  // (damaged) is followed by variable-length records or points that must stay intact.
+  const std::uint64_t end =
+      std::min<std::uint64_t>({m_size, ReadLE(h + kHeaderSize, 2), ReadLE(h + kPointDataOffset, 4)});
+  const auto fits = [end](std::size_t offset, std::size_t bytes) { return offset + bytes <= end; };
+
+  if (fits(kExtent, 6 * 8)) {
+    for (int axis = 0; axis < 3; ++axis) {
+      const double scale = ReadDouble(h + kScale + 8 * axis), offset = ReadDouble(h + kOffset + 8 * axis);
+      // integer x scale + offset is monotonic in the integer, rounding included
+      // (rising under a positive scale, falling under a negative one), so the extremes
+      // of the records' coordinates come from the extremes of their integers.
+      const double a = records.Min(axis) * scale + offset, b = records.Max(axis) * scale + offset;
+      WriteDouble(h + kExtent + 16 * axis, std::max(a, b));
+      WriteDouble(h + kExtent + 16 * axis + 8, std::min(a, b));
+    }
+  }
+
+  const int bits = ReturnBits(static_cast<unsigned char>(h[kPointFormat]));
+  if (bits == 0) return;
+  if (fits(kLegacyByReturn, 4 * kLegacyReturns) && ReadLE(h + kLegacyCount, 4) != 0) {
+    for (int number = 1; number <= kLegacyReturns; ++number)
+      WriteLE(h + kLegacyByReturn + 4 * (number - 1), records.Returns(number, bits) & 0xFFFFFFFFu, 4);
+  }
+  const int major = static_cast<unsigned char>(h[kVersionMajor]);
+  const int minor = static_cast<unsigned char>(h[kVersionMinor]);
+  if (Is14(major, minor) && fits(kByReturn64, 8 * kReturns64)) {
+    for (int number = 1; number <= kReturns64; ++number)
+      WriteLE(h + kByReturn64 + 8 * (number - 1), records.Returns(number, bits), 8);
+  }
+}
+
+bool CLasHeader::Save() {
+  m_file.seekp(0);
+  m_file.write(m_bytes.data(), static_cast<std::streamsize>(m_size));
+  m_file.close();
+  return !m_file.fail();
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The public header block at the start of a LAS file (ASPRS LAS 1.0 to 1.4): where the
+// fields the LAS handler uses lie, and the rewrite of an output's header once the
+// handler knows what the output holds. Fields are little-endian; offsets count bytes
+// from the start of the file.
+//
+// The rewrite reads the header into memory, changes it there and writes it back in one
+// piece, so a failure on the way leaves the file as it was.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+class CLasRecordSummary;
+
+// Version tests: 1.3 and later, 1.4 and later (of major version 1 only).
+inline bool Is13(int major, int minor) { return major == 1 && minor > 2; }
+inline bool Is14(int major, int minor) { return major == 1 && minor > 3; }
+
+class CLasHeader {
+ public:
+  // Byte offsets of the fields from the start of the file, and where the fields that
+  // the handler reads end, by version.
+  enum Field : std::size_t {
+    kVersionMajor = 24,
+    kVersionMinor = 25,
+    kHeaderSize = 94,  // 16-bit
+    kPointDataOffset = 96,
+    kPointFormat = 104,
+    kRecordLength = 105,
+    kLegacyCount = 107,
+    kLegacyByReturn = 111,    // five 32-bit counts, return numbers 1 to 5
+    kScale = 131,             // X, Y, Z scale factors (doubles)
+    kOffset = 155,            // X, Y, Z offsets (doubles)
+    kExtent = 179,            // max X, min X, max Y, min Y, max Z, min Z (doubles)
+    kWaveformStart = 227,     // from 1.3
+    kExtendedVlrStart = 235,  // from 1.4
+    kCount64 = 247,           // from 1.4
+    kByReturn64 = 255,        // from 1.4: fifteen 64-bit counts, return numbers 1 to 15
+    kHeaderEnd = 179,         // end of the fields read, up to 1.2
+    kHeaderEnd13 = 235,       // 1.3
+    kHeaderEnd14 = 255,       // 1.4
+    kMaxSize = 375,           // the whole 1.4 header: the most a rewrite looks at
+  };
+
+  // Reads the header of the file at `path` (its first kMaxSize bytes, fewer in a shorter
+  // file) for rewriting. False when the file cannot be opened for reading and writing.
+  bool Open(const std::string& path);
+
+  // Counts for a file that holds `count` of the points, the records that went elsewhere
+  // taking `bytesRemoved` bytes: the legacy count (when not 0); from 1.3 the waveform
+  // start and from 1.4 the extended record start, moved back by those bytes (when not 0);
+  // from 1.4 the 64-bit count. False, nothing changed, when the header is too short.
+  bool SetCounts(std::uint64_t count, std::uint64_t bytesRemoved);
+
+  // The extent and the points by return of the records in `records` (nothing when it is
+  // empty): minimum and maximum X, Y, Z as integer x scale + offset; the five 32-bit
+  // counts by return when the legacy count is not 0, and from 1.4 the fifteen 64-bit
+  // ones. A field beyond the header's own size is left alone, and so are the counts by
+  // return of a point format other than 0 to 10, whose return number is not known here.
+  void SetSummary(const CLasRecordSummary& records);
+
+  // Writes the header back and closes the file; false when that fails.
+  bool Save();
+
+ private:
+  std::fstream m_file;
+  std::array<char, kMaxSize> m_bytes{};
+  std::size_t m_size = 0;  // bytes read into m_bytes
+};
