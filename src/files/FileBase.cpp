@@ -29,6 +29,32 @@ std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& 
   return path.substr(0, dot) + "_" + ref->GetShortName() + path.substr(dot);
 }
 
+FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                              const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
+                              std::uint64_t& transformed) {
+  outside = transformed = 0;
+  try {
+    return TransformFile(path, CTask{grid, inRef, outRef, process, zone, outside, transformed});
+  } catch (...) {
+    return kFileException;
+  }
+}
+
+FileResult CFileBase::TransformFile(const std::string& path, const CTask& task) {
+  CStreams files;
+  if (const FileResult opened =
+          OpenFiles(path, task.inRef, task.outRef, files.input, files.transformedFile, files.excludedFile);
+      opened != kFileDone)
+    return opened;
+  return Settle(Run(files, task), files, task);
+}
+
+FileResult CFileBase::Run(CStreams&, const CTask&) { return kFileNotImplemented; }
+
+FileResult CFileBase::Settle(FileResult result, CStreams& files, const CTask& task) {
+  return CloseFiles(result, files.input, files.transformedFile, files.excludedFile, task.transformed, task.outside);
+}
+
 void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outRef) {
   m_useGrid = !(inRef && outRef && inRef->GetName() == "NULL" && outRef->GetName() == "Block Shift");
   m_preparedIn = inRef;

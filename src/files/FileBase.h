@@ -6,12 +6,17 @@
 // reference). Handlers never show messages; they answer a FileResult.
 //
 // The batch driver finds a handler with CFileFactory::FindHandler and calls its Process
-// directly; Process is the whole entry point (it catches its own failures).
+// directly; Process is the whole entry point (it catches its own failures). Process is
+// the same frame for every handler; a handler writes only what differs: a handler that
+// streams its input into its two outputs writes Run (and Settle when its outputs need
+// more than closing), any other handler writes TransformFile.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "files/InputStream.h"
+#include "files/OutputStream.h"
 #include "grid/DataPt.h"
 
 class CCoordConv;
@@ -20,8 +25,6 @@ class CTransBase;
 class CTransSurface;
 class CProcessBase;
 class CProgressThrottle;
-class CInputStream;
-class COutputStream;
 
 enum FileResult : int {
   kFileDone = 0,            // transformed, possibly with points excluded
@@ -44,10 +47,10 @@ class CFileBase {
   // Transforms one file. `grid` is the loaded model (unused in block-shift mode),
   // `process` the running job for progress and cancel (may be null), `zone` the
   // map-grid zone for positions in eastings and northings. Both counts are set to 0 on
-  // entry and are valid on every return.
-  virtual FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                             const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
-                             std::uint64_t& transformed) = 0;
+  // entry and are valid on every return. An exception that escapes the handler gives
+  // kFileException.
+  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
+                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed);
   virtual std::string GetFormatName() const = 0;
 
   // The output name for `ref`: "_" and the reference's short name inserted before the
@@ -75,6 +78,31 @@ class CFileBase {
                        CDataPt& point) const;
 
  protected:
+  // The arguments of one Process call.
+  struct CTask {
+    const CGridInt* grid;
+    const CTransBase* inRef;
+    const CTransBase* outRef;
+    CProcessBase* process;
+    int zone;
+    std::uint64_t& outside;
+    std::uint64_t& transformed;
+  };
+  // The three files of a handler that streams its input into its two outputs.
+  struct CStreams {
+    CInputStream input;
+    COutputStream transformedFile, excludedFile;
+  };
+
+  // Everything of one file inside Process's frame. The default is the streaming
+  // handlers' shape: OpenFiles, then Run and Settle once all three files are open.
+  virtual FileResult TransformFile(const std::string& path, const CTask& task);
+  // A streaming handler's reading and writing between opening and closing its files.
+  virtual FileResult Run(CStreams& files, const CTask& task);
+  // Closes the files after Run and settles its result. The default is CloseFiles with
+  // the transformed count and the outside count as the outputs' record counts.
+  virtual FileResult Settle(FileResult result, CStreams& files, const CTask& task);
+
   // The first steps of every Process: opens the input (2 when it cannot be opened), then
   // creates the transformed file and the excluded file (3 when either cannot be created;
   // a transformed file already created is closed and left empty). kFileDone when all
