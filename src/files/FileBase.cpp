@@ -33,11 +33,16 @@ FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, con
                               const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
                               std::uint64_t& transformed) {
   outside = transformed = 0;
+  m_notes.clear();
   try {
     return TransformFile(path, CTask{grid, inRef, outRef, process, zone, outside, transformed});
   } catch (...) {
     return kFileException;
   }
+}
+
+std::string CFileBase::GetOutputPath(const CTransBase* ref, const std::string& path) {
+  return MakeOutputName(ref, path);
 }
 
 FileResult CFileBase::TransformFile(const std::string& path, const CTask& task) {

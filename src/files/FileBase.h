@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "files/InputStream.h"
 #include "files/OutputStream.h"
@@ -47,11 +48,19 @@ class CFileBase {
   // Transforms one file. `grid` is the loaded model (unused in block-shift mode),
   // `process` the running job for progress and cancel (may be null), `zone` the
   // map-grid zone for positions in eastings and northings. Both counts are set to 0 on
-  // entry and are valid on every return. An exception that escapes the handler gives
-  // kFileException.
+  // entry and are valid on every return; the notes are those of this file. An
+  // exception that escapes the handler gives kFileException.
   FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
                      CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed);
   virtual std::string GetFormatName() const = 0;
+
+  // The path the output for `ref` is written to: MakeOutputName, unless the handler
+  // writes its outputs in another format than the input's.
+  virtual std::string GetOutputPath(const CTransBase* ref, const std::string& path);
+  // What the handler has to say about the last file beyond its result and counts, one
+  // line each (the batch lists them with the file's messages). The survey handlers say
+  // nothing.
+  const std::vector<std::string>& GetNotes() const { return m_notes; }
 
   // The output name for `ref`: "_" and the reference's short name inserted before the
   // last "." of the file name; "" when the file name has no "." (creating it then fails).
@@ -125,7 +134,8 @@ class CFileBase {
   static bool ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input);
 
   bool m_useGrid = true;
-  CDataPt m_point;  // the interpolated surfaces at the current position
+  CDataPt m_point;                   // the interpolated surfaces at the current position
+  std::vector<std::string> m_notes;  // GetNotes
 
  private:
   // What PrepareTransform found the pair of references to read: while TransformPoint is
