@@ -7,6 +7,9 @@
 
 #include "cli/CliCommands.h"
 #include "cli/Version.h"
+#ifdef MAREVERT_WITH_GDAL
+#include "gdal/GdalHandlers.h"
+#endif
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
@@ -16,9 +19,10 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 int main(int argc, char** argv) {
-  CLI::App app{"Marevert command line: vertical datum transformation for hydrographic survey data.\n"
-               "Example: marevert-cli info Marevert_Demo.MRGGrid",
-               "marevert-cli"};
+  CLI::App app{
+      "Marevert command line: vertical datum transformation for hydrographic survey data.\n"
+      "Example: marevert-cli info Marevert_Demo.MRGGrid",
+      "marevert-cli"};
   app.set_version_flag("--version", std::string("marevert-cli ") + MAREVERT_VERSION);
   app.require_subcommand(1);
 
@@ -28,6 +32,9 @@ int main(int argc, char** argv) {
   AddBuildGridCommand(app, exitCode);
   AddTransformCommand(app, exitCode);
 
+#ifdef MAREVERT_WITH_GDAL
+  RegisterGdalFileHandlers();  // after the survey handlers, which keep their files
+#endif
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
