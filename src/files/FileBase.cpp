@@ -12,13 +12,6 @@
 #include "trans/TransBase.h"
 #include "trans/TransSurface.h"
 
-namespace {
-
-// Above this magnitude (both coordinates) a position is easting and northing in metres.
-constexpr double kMapGridThreshold = 200.0;
-
-}  // namespace
-
 std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& path) {
   // Only the file name is searched: a "." in a folder name must not move the output
   // into another folder.

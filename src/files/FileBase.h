@@ -62,6 +62,10 @@ class CFileBase {
   // nothing.
   const std::vector<std::string>& GetNotes() const { return m_notes; }
 
+  // Above this magnitude (both coordinates) a position is an easting and a northing in
+  // metres, else a longitude and a latitude in degrees.
+  static constexpr double kMapGridThreshold = 200.0;
+
   // The output name for `ref`: "_" and the reference's short name inserted before the
   // last "." of the file name; "" when the file name has no "." (creating it then fails).
   static std::string MakeOutputName(const CTransBase* ref, const std::string& path);

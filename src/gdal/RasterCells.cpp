@@ -62,7 +62,7 @@ class CCodec {
 
 template <typename T>
 CCellCounts TransformTyped(const CBandCoding& coding, const CCellWindow& window, std::size_t first, std::size_t count,
-                           const CCellTransform& how, CDataPt& point) {
+                           const CCellTransform& how, CCellScratch& scratch) {
   const CCodec<T> codec(coding);
   const T* input = static_cast<const T*>(window.input);
   T* transformedOut = static_cast<T*>(window.transformed);
@@ -87,12 +87,13 @@ CCellCounts TransformTyped(const CBandCoding& coding, const CCellWindow& window,
       } else {
         const long long column = window.column + static_cast<long long>(start % window.width);
         const long long row = window.row + static_cast<long long>(start / window.width);
-        how.positions->CellCentres(column, row, 1, &a[n], &b[n]);
+        how.positions->CellPosition(column, row, a[n], b[n], scratch.footPoint);
       }
       ++n;
     }
     // ... carry them over, and store each where it belongs.
-    how.handler->TransformPoints(n, a, b, z, carried, how.grid, how.inRef, how.positions->GetZone(), how.outRef, point);
+    how.handler->TransformPoints(n, a, b, z, carried, how.grid, how.inRef, how.positions->GetZone(), how.outRef,
+                                 scratch.point);
     for (std::size_t i = 0; i < n; ++i) {
       const std::size_t cell = cells[i];
       T stored;
@@ -172,8 +173,8 @@ double CBandCoding::ChooseNoData(GDALDataType type) {
 }
 
 CCellCounts TransformCells(const CBandCoding& coding, const CCellWindow& window, std::size_t first, std::size_t count,
-                           const CCellTransform& how, CDataPt& point) {
+                           const CCellTransform& how, CCellScratch& scratch) {
   return WithType(coding.type, [&](auto* tag) {
-    return TransformTyped<std::remove_pointer_t<decltype(tag)>>(coding, window, first, count, how, point);
+    return TransformTyped<std::remove_pointer_t<decltype(tag)>>(coding, window, first, count, how, scratch);
   });
 }

@@ -8,10 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
-class CDataPt;
+#include "gdal/RasterPositions.h"
+#include "grid/DataPt.h"
+
 class CFileBase;
 class CGridInt;
-class CRasterPositions;
 class CTransBase;
 
 // How band 1 stores a value: value = stored * scale + offset, in the band's data type;
@@ -57,6 +58,12 @@ struct CCellTransform {
   const CRasterPositions* positions;
 };
 
+// What one thread keeps between the cells it transforms.
+struct CCellScratch {
+  CDataPt point;                                // the interpolated surfaces
+  CRasterPositions::CFootPointCache footPoint;  // the row's map-grid foot point
+};
+
 struct CCellCounts {
   std::uint64_t transformed = 0, excluded = 0;
 };
@@ -67,6 +74,6 @@ struct CCellCounts {
 // to the transformed raster; a cell outside the grid, or whose new value the type
 // cannot hold (out of range, or the no-data value itself), keeps its stored value in
 // the excluded raster and counts as excluded. Integer types round to the nearest step.
-// Threads may transform separate cells at once, each with its own `point`.
+// Threads may transform separate cells at once, each with its own scratch.
 CCellCounts TransformCells(const CBandCoding& coding, const CCellWindow& window, std::size_t first, std::size_t count,
-                           const CCellTransform& how, CDataPt& point);
+                           const CCellTransform& how, CCellScratch& scratch);

@@ -82,10 +82,25 @@ void AddGeoTiffOptions(GDALDataset& input, CPLStringList& options) {
   options.SetNameValue("BIGTIFF", "IF_SAFER");
 }
 
+// A netCDF-4 file is an HDF5 file; classic netCDF files begin "CDF".
+bool IsNetCdf4(const char* path) {
+  VSILFILE* file = VSIFOpenL(path, "rb");
+  if (!file) return false;
+  char signature[4] = {};
+  const bool read = VSIFReadL(signature, 1, sizeof signature, file) == sizeof signature;
+  VSIFCloseL(file);
+  return read && std::memcmp(signature, "\x89HDF", sizeof signature) == 0;
+}
+
 CPLStringList CreationOptions(GDALDriver& driver, GDALDataset& input, const CRasterVertical& vertical) {
   CPLStringList options;
   if (Is(driver, "GTiff")) {
     AddGeoTiffOptions(input, options);
+  } else if (Is(driver, "netCDF") && IsNetCdf4(input.GetDescription())) {
+    // GDAL writes classic netCDF unless told; a netCDF-4 input keeps its format and,
+    // as netCDF-4 files mostly are, is compressed.
+    options.SetNameValue("FORMAT", "NC4");
+    options.SetNameValue("COMPRESS", "DEFLATE");
   } else if (Is(driver, "BAG")) {
     if (const char* compression = input.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE"))
       options.SetNameValue("COMPRESS", compression);
@@ -109,25 +124,30 @@ bool IsDriverOwnKey(const GDALDriver& driver, const char* key, bool band) {
     if (band) return STARTS_WITH(key, "NETCDF_") || IsOneOf(key, {"_FillValue", "grid_mapping", "missing_value"});
     // Attributes of the coordinate and CRS variables and the library's own global ones.
     if (!STARTS_WITH(key, "NC_GLOBAL#")) return std::strchr(key, '#') != nullptr;
-    return IsOneOf(key, {"NC_GLOBAL#Conventions", "NC_GLOBAL#GDAL", "NC_GLOBAL#history", "NC_GLOBAL#_NCProperties",
-                         "NC_GLOBAL#GDAL_AREA_OR_POINT"});
+    return IsOneOf(key, {"NC_GLOBAL#Conventions", "NC_GLOBAL#GDAL", "NC_GLOBAL#history", "NC_GLOBAL#_NCProperties"});
   }
   return false;
 }
 
+// Sets what `to` does not say already: a format that keeps some items itself (a BAG's
+// band names, its AREA_OR_POINT) would otherwise put copies in a side file.
+void SetItem(GDALMajorObject& to, const char* key, const char* value) {
+  const char* now = to.GetMetadataItem(key);
+  if (!now || std::strcmp(now, value) != 0) to.SetMetadataItem(key, value);
+}
+
 void CopyMetadata(GDALMajorObject& from, GDALMajorObject& to, const GDALDriver& driver, bool band) {
-  CPLStringList kept;
   for (char** item = from.GetMetadata(); item && *item; ++item) {
     char* key = nullptr;
     const char* value = CPLParseNameValue(*item, &key);
-    if (key && value && !IsDriverOwnKey(driver, key, band)) kept.SetNameValue(key, value);
+    if (key && value && !IsDriverOwnKey(driver, key, band)) SetItem(to, key, value);
     CPLFree(key);
   }
-  if (kept.Count() > 0) to.SetMetadata(kept.List());
 }
 
 void CopyBand(GDALRasterBand& from, GDALRasterBand& to, const GDALDriver& driver) {
-  if (*from.GetDescription()) to.SetDescription(from.GetDescription());
+  if (*from.GetDescription() && std::strcmp(from.GetDescription(), to.GetDescription()) != 0)
+    to.SetDescription(from.GetDescription());
   CopyMetadata(from, to, driver, true);
   if (const char* unit = from.GetUnitType(); unit && *unit) to.SetUnitType(unit);
   int hasScale = 0, hasOffset = 0;
@@ -180,7 +200,9 @@ bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, GDALData
     return false;
   }
   CopyMetadata(input, *m_dataset, driver, false);
-  for (const auto& [key, value] : vertical.metadata) m_dataset->SetMetadataItem(key.c_str(), value.c_str());
+  // A BAG says it in its vertical CRS, and has no place for other metadata.
+  if (!Is(driver, "BAG"))
+    for (const auto& [key, value] : vertical.metadata) SetItem(*m_dataset, key.c_str(), value.c_str());
   for (int i = 1; i <= input.GetRasterCount(); ++i)
     CopyBand(*input.GetRasterBand(i), *m_dataset->GetRasterBand(i), driver);
   // Band 1's no-data value: the input's, or the one chosen for a band without.

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "files/FileBase.h"
 #include "gdal/GdalSession.h"
 
 namespace {
@@ -66,6 +67,7 @@ bool CRasterPositions::Prepare(const OGRSpatialReference* crs, const std::array<
   m_zone = batchZone;
   m_crsName.clear();
   m_toGda94.reset();
+  m_coordConv = &CCoordConv::Instance();  // created here, before any worker thread asks
   if (crs == nullptr || crs->IsEmpty()) return true;
 
   OGRSpatialReference horizontal(*crs);
@@ -109,6 +111,22 @@ void CRasterPositions::CellCentres(long long column, long long row, std::size_t 
     a[i] = rowX + x * t[1];
     b[i] = rowY + x * t[4];
   }
+}
+
+void CRasterPositions::CellPosition(long long column, long long row, double& a, double& b,
+                                    CFootPointCache& cache) const {
+  CellCentres(column, row, 1, &a, &b);
+  if ((m_kind != CKind::kMapGrid && m_kind != CKind::kNoCrs) || !(std::fabs(a) > CFileBase::kMapGridThreshold) ||
+      !(std::fabs(b) > CFileBase::kMapGridThreshold))
+    return;
+  if (!cache.valid || cache.footPoint.northing != b) {
+    cache.footPoint = m_coordConv->FootPoint(b);
+    cache.valid = true;
+  }
+  double latitude = 0, longitude = 0;
+  m_coordConv->GridToGeo(m_zone, a, cache.footPoint, latitude, longitude);
+  a = longitude;
+  b = latitude;
 }
 
 void CRasterPositions::Convert(std::size_t count, double* a, double* b) {

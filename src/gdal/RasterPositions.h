@@ -22,6 +22,8 @@
 #include <memory>
 #include <string>
 
+#include "trans/CoordConv.h"
+
 class OGRCoordinateTransformation;
 class OGRSpatialReference;
 
@@ -49,6 +51,19 @@ class CRasterPositions {
   // The centres of `count` cells of `row`, from `column` eastward, in the raster's own
   // coordinates (a: x, b: y). Changes nothing, so threads may share it.
   void CellCentres(long long column, long long row, std::size_t count, double* a, double* b) const;
+
+  // The last foot point worked out, which the next cell (of the same row) most likely
+  // shares; one per thread.
+  struct CFootPointCache {
+    bool valid = false;
+    CCoordConv::CFootPoint footPoint{};
+  };
+  // The position of one cell as TransformPoints takes it. Map-grid coordinates (kMapGrid,
+  // and kNoCrs where both magnitudes exceed 200) become latitude and longitude here,
+  // with the foot point of the northing worked out once per row: the very numbers
+  // TransformPoints would find for the easting and northing, but without their cost
+  // for every cell. Other positions are the cell centre as it is.
+  void CellPosition(long long column, long long row, double& a, double& b, CFootPointCache& cache) const;
   // Turns raster coordinates into positions in place (kConverted only; the others are
   // positions already). A point that cannot be converted becomes NaN, which
   // TransformPoints treats as outside the grid. Call from one thread at a time.
@@ -62,5 +77,6 @@ class CRasterPositions {
   int m_zone = 0;
   std::string m_crsName;
   std::array<double, 6> m_geoTransform{};
+  const CCoordConv* m_coordConv = nullptr;
   std::unique_ptr<OGRCoordinateTransformation, CTransformDeleter> m_toGda94;
 };

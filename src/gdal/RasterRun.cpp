@@ -71,9 +71,9 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
     return true;
   };
 
-  // Each thread's interpolated surfaces, on cache lines of their own.
+  // Each thread's scratch, on cache lines of their own.
   struct alignas(64) CScratch {
-    CDataPt point;
+    CCellScratch cells;
   };
   const auto scratch = std::make_unique<CScratch[]>(CSharedJob::kParts);
   CWindowBuffers buffers[2];
@@ -91,7 +91,7 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
     const std::size_t first = piece * kPieceCells;
     window.counts[piece] =
         TransformCells(setup.coding, cells, first, std::min(kPieceCells, window.window.Cells() - first), setup.how,
-                       scratch[part].point);
+                       scratch[part].cells);
   };
 
   std::uint64_t written = 0;
@@ -113,10 +113,14 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
       excluded += counts.excluded;
     }
     if (buffers.endsUnit) {
+      // Dropping the input's blocks only frees memory (some drivers, a virtual raster
+      // for one, keep none and say so); an output's block that cannot be written out is
+      // a write error.
       bool flushed = true;
       for (int i = 1; i <= bands; ++i) {
-        for (GDALDataset* dataset : {setup.input, setup.transformed, setup.excluded})
-          flushed = FlushFinishedBlocks(*dataset->GetRasterBand(i), buffers.unit) && flushed;
+        FlushFinishedBlocks(*setup.input->GetRasterBand(i), buffers.unit);
+        for (GDALDataset* output : {setup.transformed, setup.excluded})
+          flushed = FlushFinishedBlocks(*output->GetRasterBand(i), buffers.unit) && flushed;
       }
       if (!flushed) return kFileException;
     }
