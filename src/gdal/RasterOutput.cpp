@@ -189,9 +189,12 @@ bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, GDALData
   double geoTransform[6];
   bool ok = input.GetGeoTransform(geoTransform) == CE_None && m_dataset->SetGeoTransform(geoTransform) == CE_None;
   if (ok && vertical.crs) {
-    // A BAG takes its vertical CRS as a creation option.
+    // A BAG takes its vertical CRS as a creation option, beside a two-dimensional one.
     OGRSpatialReference crs(*vertical.crs);
-    if (Is(driver, "BAG") && crs.IsCompound()) crs.StripVertical();
+    if (Is(driver, "BAG")) {
+      if (crs.IsCompound()) crs.StripVertical();
+      crs.DemoteTo2D(nullptr);
+    }
     ok = m_dataset->SetSpatialRef(&crs) == CE_None;
   }
   if (!ok) {

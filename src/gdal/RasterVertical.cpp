@@ -20,13 +20,16 @@ constexpr CVerticalCode kCodes[] = {
 };
 constexpr const char* kAhdDatum = "VERT_DATUM[\"Australian Height Datum\",2005,AUTHORITY[\"EPSG\",\"5111\"]]";
 
-std::unique_ptr<OGRSpatialReference> VerticalCrs(const std::string& name, bool depths) {
+std::unique_ptr<OGRSpatialReference> VerticalCrs(const std::string& name, bool ellipsoid, bool depths) {
   auto vertical = std::make_unique<OGRSpatialReference>();
   for (const CVerticalCode& code : kCodes) {
     const int epsg = depths ? code.depth : code.height;
     if (name == code.reference && epsg != 0 && vertical->importFromEPSG(epsg) == OGRERR_NONE) return vertical;
   }
-  const std::string datum = name == "AHD" ? kAhdDatum : "VERT_DATUM[\"" + name + "\",2005]";
+  // Datum types of WKT 1: 2005 geoid-based (the tidal surfaces), 2002 ellipsoidal.
+  const std::string datum = name == "AHD" ? kAhdDatum
+                            : ellipsoid   ? "VERT_DATUM[\"" + name + "\",2002]"
+                                          : "VERT_DATUM[\"" + name + "\",2005]";
   const std::string wkt = "VERT_CS[\"" + name + (depths ? " depth" : " height") + "\"," + datum +
                           ",UNIT[\"metre\",1,AUTHORITY[\"EPSG\",\"9001\"]]," +
                           (depths ? "AXIS[\"Depth\",DOWN]]" : "AXIS[\"Gravity-related height\",UP]]");
@@ -55,7 +58,7 @@ CRasterVertical DescribeVertical(const OGRSpatialReference* inputCrs, const CTra
   }
   statement.metadata = {{"VERTICAL_REFERENCE", name}, {"VERTICAL_DIRECTION", direction}};
   const bool ellipsoid = dynamic_cast<const CTrans_Ellipsoid_GDA94*>(ref) != nullptr;
-  if (!ellipsoid) statement.vertical = VerticalCrs(name, depths);
+  statement.vertical = VerticalCrs(name, ellipsoid, depths);
   if (!hasCrs) return statement;
 
   auto horizontal = std::make_unique<OGRSpatialReference>(*inputCrs);

@@ -25,7 +25,8 @@ class OGRSpatialReference;
 struct CRasterVertical {
   // The output's CRS; null when the input has none.
   std::unique_ptr<OGRSpatialReference> crs;
-  // The vertical part alone (null when there is none), for formats that keep it apart (BAG).
+  // The vertical part alone, for formats that keep it apart (a BAG); for the ellipsoid
+  // a vertical CRS on an ellipsoidal datum, which only such a format takes.
   std::unique_ptr<OGRSpatialReference> vertical;
   std::vector<std::pair<std::string, std::string>> metadata;
 
