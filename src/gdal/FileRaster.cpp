@@ -5,6 +5,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 #include "gdal/GdalSession.h"
 #include "gdal/RasterCells.h"
@@ -36,6 +37,7 @@ GDALDatasetUniquePtr OpenRaster(const std::string& path, bool verbose) {
 }
 
 std::string NumberText(double value) {
+  if (std::isnan(value)) return "NaN";
   char text[32];
   const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   return ec == std::errc() ? std::string(text, end) : std::string();

@@ -60,21 +60,20 @@ bool CRasterWindows::Next(CCellRect& window, bool& endsUnit, CCellRect& unit) {
   return true;
 }
 
+void BlocksEndingIn(int first, int end, int size, int extent, int& from, int& to) {
+  // Block i ends at min((i + 1) * size, extent).
+  from = first / size;  // the block holding `first` ends at or after it
+  to = (end - 1) / size;
+  if (std::min((to + 1) * size, extent) > end) --to;  // goes on beyond `end`
+}
+
 bool FlushFinishedBlocks(GDALRasterBand& band, const CCellRect& done) {
   int blockWidth = 0, blockHeight = 0;
   band.GetBlockSize(&blockWidth, &blockHeight);
   if (blockWidth <= 0 || blockHeight <= 0) return true;
-  const int width = band.GetXSize(), height = band.GetYSize();
-  // The band's blocks that end inside [first, end) along one axis: block i ends at
-  // min((i + 1) * size, extent).
-  const auto endingIn = [](int first, int end, int size, int extent, int& from, int& to) {
-    from = first / size;  // the block holding `first` ends at or after it
-    to = (end - 1) / size;
-    if (std::min((to + 1) * size, extent) > end) --to;  // goes on beyond `end`
-  };
   int fromX, toX, fromY, toY;
-  endingIn(done.x, done.x + done.width, blockWidth, width, fromX, toX);
-  endingIn(done.y, done.y + done.height, blockHeight, height, fromY, toY);
+  BlocksEndingIn(done.x, done.x + done.width, blockWidth, band.GetXSize(), fromX, toX);
+  BlocksEndingIn(done.y, done.y + done.height, blockHeight, band.GetYSize(), fromY, toY);
   bool ok = true;
   for (int y = fromY; y <= toY; ++y) {
     for (int x = fromX; x <= toX; ++x) ok = band.FlushBlock(x, y) == CE_None && ok;

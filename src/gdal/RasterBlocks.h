@@ -45,6 +45,10 @@ class CRasterWindows {
   bool m_done = false;
 };
 
+// The blocks of `size` cells along an axis of `extent` cells whose last cell lies in
+// [first, end): indices from..to, none when to < from.
+void BlocksEndingIn(int first, int end, int size, int extent, int& from, int& to);
+
 // Drops from GDAL's cache what `band` holds of the cells of `done`, a unit just
 // finished (units being finished row by row): each of the band's own blocks whose last
 // row and last column lie in `done` is complete now (every cell before it in the

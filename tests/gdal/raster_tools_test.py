@@ -353,6 +353,34 @@ def case_no_crs(ws):
     assert info(ws.path("nocrs_AHD.tif"))["metadata"][""]["VERTICAL_REFERENCE"] == "AHD"
 
 
+def case_layouts(ws):
+    """One raster in many blocks and several layouts (tiles, one-row strips, netCDF
+    rows, Erdas Imagine, a virtual raster written as GeoTIFF) gives the same cells."""
+    rows = [[round(10.0 + ((r * 7 + c * 3) % 500) / 100.0, 2) for c in range(300)] for r in range(200)]
+    rows[5][7] = rows[150][260] = -9999
+    source = ws.asc("big.asc", 151.70, -33.30, 0.001, rows)
+    options = ("-a_srs", "EPSG:4283", "-ot", "Float32")
+    rasters = [ws.translate(source, "tiles.tif", *options, "-co", "TILED=YES", "-co", "BLOCKXSIZE=16", "-co",
+                            "BLOCKYSIZE=16", "-co", "COMPRESS=DEFLATE"),
+               ws.translate(source, "strips.tif", *options, "-co", "BLOCKYSIZE=1"),
+               ws.translate(source, "rows.nc", "-of", "netCDF", *options),
+               ws.translate(source, "imagine.img", "-of", "HFA", *options)]
+    rasters.append(ws.translate(rasters[0], "virtual.vrt", "-of", "VRT"))
+    status, out = ws.transform(rasters, "LAT", "AHD")
+    assert status == 0, out
+    assert "Note for file: %s\nGDAL cannot create VRT files: outputs written as GeoTIFF" % rasters[-1] in out, out
+    outputs = ["tiles_AHD.tif", "strips_AHD.tif", "rows_AHD.nc", "imagine_AHD.img", "virtual_AHD.tif"]
+    reference = cells(ws.path(outputs[0]))
+    for name in outputs[1:]:
+        assert cells(ws.path(name)) == reference, name
+    # A few cells against marevert-cli point.
+    meta = info(rasters[0])
+    for i in (0, 299, 1508, 30000, 59999):
+        x, y = centres(meta)[i]
+        assert reference[i] == float32(point(y, x, rows[i // 300][i % 300], "LAT", "AHD", False)), i
+    assert reference[5 * 300 + 7] == -9999 and reference[150 * 300 + 260] == -9999
+
+
 def case_bad_input(ws):
     """A truncated GeoTIFF, rasters without cells, a complex band: a clear result, the
     input unchanged, nothing left behind."""
