@@ -440,6 +440,24 @@ def case_survey_formats(ws):
     assert os.path.exists(ws.path("grid_AHD.asc"))
 
 
+def case_samples(ws):
+    """The sample rasters of data/samples, as make demo transforms them."""
+    samples = []
+    for name in ("sample_depths.tif", "sample_survey.bag"):
+        samples.append(ws.path(name))
+        shutil.copy(os.path.join(SOURCE, "data", "samples", name), samples[-1])
+    status, out = ws.transform(samples[:1], "LAT", "AHD", depths=True)
+    assert status == 0, out
+    status, out = ws.transform(samples[1:], "LAT", "AHD")
+    assert status == 0, out
+    for stem, ext in (("sample_depths", ".tif"), ("sample_survey", ".bag")):
+        for ref in ("AHD", "LAT"):  # each sample has cells outside the grid
+            assert os.path.exists(ws.path(stem + "_" + ref + ext)), stem + ref
+    log = ws.app_log()
+    assert "\tLAT\tAHD\tGDAL raster (GTiff)\t" in log and "\tLAT\tAHD\tGDAL raster (BAG)\t" in log, log
+    assert cells(ws.path("sample_survey_AHD.bag"), 2) == cells(samples[1], 2)
+
+
 CASES = {name[5:]: f for name, f in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
