@@ -156,6 +156,7 @@ FileResult CFileRaster::Transform(const std::string& path, const CTask& task) {
   setup.coding = coding;
   setup.positions = &positions;
   setup.how = {this, task.grid, task.inRef, task.outRef, &positions};
+  setup.fillsUnwritten = EQUAL(driver->GetDescription(), "GTiff") && input->GetRasterCount() == 1;
   setup.progress = [&](long long percent) { return ReportProgress(task.process, throttle, percent); };
   FileResult result = RunRaster(setup, task.transformed, task.outside);
 

@@ -60,6 +60,11 @@ void AddGeoTiffOptions(GDALDataset& input, CPLStringList& options) {
     bool lossless = false;
     for (const char* name : kLosslessCompressions) lossless = lossless || EQUAL(compression, name);
     options.SetNameValue("COMPRESS", lossless ? compression : "DEFLATE");
+    // A file does not record its DEFLATE level. Values rounded to the centimetre repeat
+    // much more than survey values do, and the default level 6 then spends well over
+    // twice the time of level 4 for files 0.2 % smaller (a 4000 x 4000 Float32 survey
+    // raster: 2.07 s against 0.91 s, 19.53 MB against 19.57 MB).
+    if (!lossless || EQUAL(compression, "DEFLATE")) options.SetNameValue("ZLEVEL", "4");
     if (const char* predictor = input.GetMetadataItem("PREDICTOR", "IMAGE_STRUCTURE"); predictor && lossless)
       options.SetNameValue("PREDICTOR", predictor);
   }

@@ -94,38 +94,49 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
                        scratch[part].cells);
   };
 
-  std::uint64_t written = 0;
+  std::uint64_t windowsWritten = 0;
+  GDALDataset* const outputs[2] = {setup.transformed, setup.excluded};
+  bool written[2] = {false, false};  // band 1 of the output has received a window
   const auto write = [&](CWindowBuffers& buffers) {
     const CCellRect& window = buffers.window;
     const GDALDataType type = setup.coding.type;
-    if (Transfer(setup.transformed->GetRasterBand(1), GF_Write, window, buffers.transformed.data(), type) != CE_None ||
-        Transfer(setup.excluded->GetRasterBand(1), GF_Write, window, buffers.excluded.data(), type) != CE_None)
+    CCellCounts windowCounts;
+    for (const CCellCounts& counts : buffers.counts) {
+      windowCounts.transformed += counts.transformed;
+      windowCounts.excluded += counts.excluded;
+    }
+    const auto writeBand1 = [&](int output, std::vector<unsigned char>& values, std::uint64_t cells) {
+      if (cells == 0 && setup.fillsUnwritten) return true;
+      written[output] = true;
+      return Transfer(outputs[output]->GetRasterBand(1), GF_Write, window, values.data(), type) == CE_None;
+    };
+    if (!writeBand1(0, buffers.transformed, windowCounts.transformed) ||
+        !writeBand1(1, buffers.excluded, windowCounts.excluded))
       return kFileException;
     for (int i = 2; i <= bands; ++i) {
       std::vector<unsigned char>& other = buffers.others[static_cast<std::size_t>(i - 2)];
       const GDALDataType otherType = input.GetRasterBand(i)->GetRasterDataType();
-      for (GDALDataset* output : {setup.transformed, setup.excluded})
+      for (GDALDataset* output : outputs)
         if (Transfer(output->GetRasterBand(i), GF_Write, window, other.data(), otherType) != CE_None)
           return kFileException;
     }
-    for (const CCellCounts& counts : buffers.counts) {
-      transformed += counts.transformed;
-      excluded += counts.excluded;
-    }
+    transformed += windowCounts.transformed;
+    excluded += windowCounts.excluded;
     if (buffers.endsUnit) {
       // Dropping the input's blocks only frees memory (some drivers, a virtual raster
-      // for one, keep none and say so); an output's block that cannot be written out is
-      // a write error.
+      // for one, keep none and say so, as does a band never written yet); an output's
+      // block that cannot be written out is a write error.
       bool flushed = true;
       for (int i = 1; i <= bands; ++i) {
         FlushFinishedBlocks(*setup.input->GetRasterBand(i), buffers.unit);
-        for (GDALDataset* output : {setup.transformed, setup.excluded})
-          flushed = FlushFinishedBlocks(*output->GetRasterBand(i), buffers.unit) && flushed;
+        for (int output = 0; output < 2; ++output)
+          if (i > 1 || written[output])
+            flushed = FlushFinishedBlocks(*outputs[output]->GetRasterBand(i), buffers.unit) && flushed;
       }
       if (!flushed) return kFileException;
     }
-    ++written;
-    const long long percent = static_cast<long long>(written * 100 / windows.WindowCount());
+    ++windowsWritten;
+    const long long percent = static_cast<long long>(windowsWritten * 100 / windows.WindowCount());
     return setup.progress && setup.progress(percent) ? kFileCancelled : kFileDone;
   };
   const auto next = [&](CWindowBuffers& buffers) {

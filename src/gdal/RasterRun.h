@@ -22,6 +22,10 @@ struct CRasterRunSetup {
   CBandCoding coding;
   CRasterPositions* positions = nullptr;
   CCellTransform how{};
+  // The outputs fill a block never written with the no-data value (a single-band
+  // GeoTIFF does): a window without a cell for an output is not written to it, which
+  // spares compressing blocks of nothing but no-data.
+  bool fillsUnwritten = false;
   // Called after each window is written with the share of the raster done (percent);
   // true asks to stop.
   std::function<bool(long long percent)> progress;
