@@ -64,9 +64,11 @@ class Workspace:
         tool("gdal_translate", "-q", *options, source, out)
         return out
 
-    def transform(self, files, frm="LAT", to="AHD", zone=56, depths=False):
-        """Runs the batch; answers (exit status, summary printed)."""
-        args = [self.cli, "transform", "--grid", GRID, "--from", frm, "--to", to, "--zone", str(zone)]
+    def transform(self, files, frm="LAT", to="AHD", zone=56, depths=False, shift=None):
+        """Runs the batch (a block shift instead of the references when `shift` is
+        given); answers (exit status, summary printed)."""
+        args = [self.cli, "transform", "--grid", GRID, "--zone", str(zone)]
+        args += ["--block-shift", shift] if shift else ["--from", frm, "--to", to]
         if depths:
             args.append("--depths-positive")
         result = subprocess.run(args + [os.path.basename(f) for f in files], capture_output=True, text=True,
@@ -302,9 +304,23 @@ def case_netcdf(ws):
     assert status == 0, out
     meta, _ = check_kept(nc, ws.path("survey_AHD.nc"), "AHD depth", None)
     assert info(ws.path("survey_AHD.nc"))["driverShortName"] == "netCDF"
+    assert files_in(ws) == ["Log.txt", "survey.nc", "survey_AHD.nc", "survey_LAT.nc"], files_in(ws)
     counts = check_cells(nc, ws.path("survey_AHD.nc"), ws.path("survey_LAT.nc"), [(y, x) for x, y in centres(meta)],
                          "LAT", "AHD", depths=True)
     assert counts == [15, 3], counts
+
+
+def case_block_shift(ws):
+    """Block shift: every cell with a value moves, wherever it lies; the input's CRS
+    stays and the metadata names the shift."""
+    raster = ws.translate(geographic_source(ws), "shift.tif", "-a_srs", "EPSG:4283+5711", "-ot", "Float32")
+    status, out = ws.transform([raster], shift="0.5", depths=True)
+    assert status == 0, out
+    shifted = ws.path("shift_Block Shift_0.50m.tif")
+    assert files_in(ws) == ["Log.txt", "shift.tif", "shift_Block Shift_0.50m.tif"], files_in(ws)
+    _, kept = check_kept(raster, shifted, "AHD height", "Block Shift_0.50m")
+    for value, new in zip(cells(raster), cells(shifted)):
+        assert new == (value if value == -9999 else float32(float("%.2f" % (float32(value) - 0.5)))), (value, new)
 
 
 def case_integer(ws):
