@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "gdal/GdalSession.h"
 #include "gdal/RasterCells.h"
@@ -56,6 +57,27 @@ std::string Unsuitable(GDALDataset& input) {
   if (!CBandCoding::IsSupported(type))
     return std::string("Band 1 holds values of type ") + GDALGetDataTypeName(type) + ", which cannot be transformed";
   return "";
+}
+
+// How band 1 stores its values; a band without a usable no-data value gets one, which
+// the notes name.
+CBandCoding ReadCoding(GDALRasterBand& band, std::vector<std::string>& notes) {
+  CBandCoding coding;
+  coding.type = band.GetRasterDataType();
+  int hasScale = 0, hasOffset = 0, hasNoData = 0;
+  const double scale = band.GetScale(&hasScale), offset = band.GetOffset(&hasOffset);
+  if (hasScale && scale != 0.0) coding.scale = scale;
+  if (hasOffset) coding.offset = offset;
+  const double noData = band.GetNoDataValue(&hasNoData);
+  if (hasNoData && CBandCoding::Holds(coding.type, noData)) {
+    coding.noData = noData;
+    return coding;
+  }
+  coding.noData = CBandCoding::ChooseNoData(coding.type);
+  notes.push_back((hasNoData ? "Band 1's no-data value " + NumberText(noData) + " is no value of its type: "
+                             : std::string("Band 1 has no no-data value: ")) +
+                  NumberText(coding.noData) + " marks the cells without a value in the outputs");
+  return coding;
 }
 
 }  // namespace
@@ -111,20 +133,7 @@ FileResult CFileRaster::Transform(const std::string& path, const CTask& task) {
     m_notes.push_back("No CRS in the file: positions read by the batch's rule (zone " + std::to_string(task.zone) +
                       ")");
 
-  GDALRasterBand& band = *input->GetRasterBand(1);
-  CBandCoding coding;
-  coding.type = band.GetRasterDataType();
-  int hasScale = 0, hasOffset = 0, hasNoData = 0;
-  const double scale = band.GetScale(&hasScale), offset = band.GetOffset(&hasOffset);
-  if (hasScale && scale != 0.0) coding.scale = scale;
-  if (hasOffset) coding.offset = offset;
-  coding.noData = band.GetNoDataValue(&hasNoData);
-  if (!hasNoData || !CBandCoding::Holds(coding.type, coding.noData)) {
-    coding.noData = CBandCoding::ChooseNoData(coding.type);
-    m_notes.push_back("Band 1 has no no-data value: " + NumberText(coding.noData) +
-                      " marks the cells without a value in the outputs");
-  }
-
+  const CBandCoding coding = ReadCoding(*input->GetRasterBand(1), m_notes);
   GDALDriver* driver = ChooseOutputDriver(*input);
   if (driver == nullptr) return kFileOutputError;
   if (driver != input->GetDriver())

@@ -19,17 +19,18 @@ constexpr std::size_t kBatch = 256;
 template <typename T>
 class CCodec {
  public:
+  // coding.noData is a value of T (CBandCoding::Holds).
   explicit CCodec(const CBandCoding& coding)
       : m_scale(coding.scale),
         m_offset(coding.offset),
         m_scaled(coding.scale != 1.0 || coding.offset != 0.0),
-        m_noData(coding.noData),
-        m_noDataStored(static_cast<T>(coding.noData)) {}
+        m_noData(static_cast<T>(coding.noData)) {}
 
-  // The value of a stored cell; false for a cell without one.
+  // The value of a stored cell; false for a cell without one. No-data is compared in
+  // the stored type, as GDAL does: a Float32 band's -9999.9 is the float nearest to it.
   bool Decode(T stored, double& z) const {
+    if (std::isnan(static_cast<double>(stored)) || stored == m_noData) return false;
     const double value = static_cast<double>(stored);
-    if (std::isnan(value) || value == m_noData) return false;
     z = m_scaled ? value * m_scale + m_offset : value;
     return true;
   }
@@ -48,16 +49,15 @@ class CCodec {
         return false;
     }
     stored = static_cast<T>(value);
-    return static_cast<double>(stored) != m_noData;
+    return !(stored == m_noData);
   }
 
-  T NoData() const { return m_noDataStored; }
+  T NoData() const { return m_noData; }
 
  private:
   double m_scale, m_offset;
   bool m_scaled;
-  double m_noData;
-  T m_noDataStored;
+  T m_noData;
 };
 
 template <typename T>
