@@ -19,12 +19,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "PeakMemory.h"
 #include "gdal/FileRaster.h"
 #include "gdal/GdalSession.h"
 #include "grid/GridInt.h"
@@ -95,15 +95,6 @@ void WriteRaster(const std::string& path, int side) {
       std::exit(1);
     }
   }
-}
-
-long long PeakKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6);
-  }
-  return -1;
 }
 
 FileResult Transform(const CGridInt& grid, const std::string& path, std::uint64_t& transformed) {
