@@ -4,8 +4,7 @@
 #include <ogr_spatialref.h>
 
 #include <cstring>
-#include <memory>
-#include <set>
+#include <initializer_list>
 
 #include "gdal/RasterCells.h"
 #include "gdal/RasterVertical.h"
@@ -172,8 +171,8 @@ GDALDriver* ChooseOutputDriver(GDALDataset& input) {
   return GetGDALDriverManager()->GetDriverByName("GTiff");
 }
 
-std::string OutputPathFor(const std::string& name, const GDALDriver& driver, const GDALDataset& input) {
-  if (name.empty() || const_cast<GDALDataset&>(input).GetDriver() == &driver) return name;
+std::string OutputPathFor(const std::string& name, const GDALDriver& driver, GDALDataset& input) {
+  if (name.empty() || input.GetDriver() == &driver) return name;
   const std::size_t slash = name.find_last_of("/\\");
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ".tif";

@@ -19,7 +19,7 @@ GDALDriver* ChooseOutputDriver(GDALDataset& input);
 
 // An output name (CFileBase::MakeOutputName) for a file written with `driver`: a
 // GeoTIFF written for an input of another format ends in ".tif".
-std::string OutputPathFor(const std::string& name, const GDALDriver& driver, const GDALDataset& input);
+std::string OutputPathFor(const std::string& name, const GDALDriver& driver, GDALDataset& input);
 
 class CRasterOutput {
  public:
