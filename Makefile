@@ -49,10 +49,10 @@ test-asan: setup
 	  ctest --output-on-failure -j $(JOBS)
 
 # Only the tests that run jobs on threads: the job base and runner, the shared job, the
-# progress window and messenger, the file handlers (the LAS handler shares its work with
-# a helper thread) and the batch driver. Only these are built; ctest skips the others
-# (registered as <name>_NOT_BUILT).
-TSAN_TESTS ?= test_process test_process_qt test_files test_file_proc
+# progress window and messenger, the file handlers (the LAS and raster handlers share
+# their work with a helper thread) and the batch driver. Only these are built; ctest
+# skips the others (registered as <name>_NOT_BUILT).
+TSAN_TESTS ?= test_process test_process_qt test_files test_file_proc test_raster
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_TSAN=ON $(CMAKE_FLAGS)

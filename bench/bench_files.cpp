@@ -20,11 +20,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 
+#include "PeakMemory.h"
 #include "files/FileESRIGrid.h"
 #include "files/FileLAS.h"
 #include "files/FileText.h"
@@ -198,15 +198,6 @@ void WriteLas(const std::string& path, long long points, bool track) {
   }
   std::fwrite(block.data(), 1, block.size(), out);
   std::fclose(out);
-}
-
-long long PeakKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6);
-  }
-  return -1;
 }
 
 // Runs the text handler on `lines` lines in a child process and answers its VmHWM.

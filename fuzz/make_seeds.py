@@ -8,7 +8,9 @@ own data files, so nothing large is kept in the repository.
 import glob
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 
 root, out = sys.argv[1], sys.argv[2]
 
@@ -115,3 +117,29 @@ put("file_las", "v10_short", las(0, [(320, 250, 1000)], record=12))
 for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file_htf"), (".las", "file_las")):
     for name, data in data_file(os.path.join("samples", "*" + ext), 8192):
         put(target, name, data)
+
+
+# Rasters: small GeoTIFFs inside the small fixed grid, made with GDAL's own tools (in
+# latitude/longitude, in MGA zone 56, without CRS, scaled Int16, tiled and compressed,
+# two bands), and the sample GeoTIFF.
+def geotiff(name, *options, ot="Float32", srs="EPSG:4283", ullr=("151.0", "-26.0", "151.4", "-26.3"), bands=1):
+    with tempfile.TemporaryDirectory() as work:
+        out = os.path.join(work, "seed.tif")
+        burn = [arg for b in range(bands) for arg in ("-burn", str(2.5 + b))]
+        command = ["gdal_create", "-q", "-of", "GTiff", "-outsize", "4", "3", "-bands", str(bands), "-ot", ot] + burn
+        if srs:
+            command += ["-a_srs", srs]
+        command += ["-a_ullr", *ullr, *options, out]
+        if subprocess.run(command, capture_output=True).returncode == 0:
+            with open(out, "rb") as f:
+                put("file_raster", name, f.read())
+
+
+geotiff("geographic", "-a_nodata", "-9999")
+geotiff("mga56", ot="Float32", srs="EPSG:28356", ullr=("500000", "7000000", "504000", "6997000"))
+geotiff("no_crs", srs=None)
+geotiff("int16", "-a_nodata", "-32768", ot="Int16")
+geotiff("tiled", "-co", "TILED=YES", "-co", "BLOCKXSIZE=16", "-co", "BLOCKYSIZE=16", "-co", "COMPRESS=DEFLATE")
+geotiff("two_bands", "-co", "INTERLEAVE=PIXEL", bands=2)
+for name, data in data_file(os.path.join("samples", "*.tif"), 8192):
+    put("file_raster", name, data)

@@ -14,6 +14,10 @@
 #include "NumpyArgs.h"
 #include "marevert/Marevert.h"
 
+#ifdef MAREVERT_WITH_GDAL
+#include "gdal/GdalHandlers.h"
+#endif
+
 namespace py = pybind11;
 using namespace marevert;
 
@@ -29,7 +33,11 @@ std::string ToPath(const py::handle& path) {
 // The programs register further file handlers (the raster handler of marevert_gdal)
 // with the handler factory at start-up, after the four survey handlers; the module
 // does the same here, once, when it is imported. The survey handlers need nothing.
-void RegisterFileHandlers() {}
+void RegisterFileHandlers() {
+#ifdef MAREVERT_WITH_GDAL
+  RegisterGdalFileHandlers();
+#endif
+}
 
 py::tuple PyTransform(const CGrid& grid, py::handle x, py::handle y, py::handle z, const std::string& from,
                       const std::string& to, std::optional<int> zone, bool depthsPositive) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Transforms the sample survey files (data/samples) from LAT to AHD on the synthetic
-# demo grid with marevert-cli, in a scratch copy under the build folder, and prints the
-# processing summary and where the outputs are. The samples hold depths (positive down).
+# Transforms the sample survey files and rasters (data/samples) from LAT to AHD on the
+# synthetic demo grid with marevert-cli, in a scratch copy under the build folder, and
+# prints the processing summaries and where the outputs are. The samples hold depths
+# (positive down), except the BAG, which holds elevations (positive up) as BAGs do.
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,13 +24,18 @@ echo "  marevert-cli transform --grid $(basename "$grid") --from LAT --to AHD --
 echo
 status=0
 (cd "$demo" && "$cli" transform --grid "$grid" --from LAT --to AHD --zone 56 --depths-positive \
-  sample_grid.asc sample_latlon.xyz sample_mga56.xyz sample_soundings.htf sample_v12.las sample_v14.las) ||
-  status=$?
+  sample_grid.asc sample_latlon.xyz sample_mga56.xyz sample_soundings.htf sample_v12.las sample_v14.las \
+  sample_depths.tif) || status=$?
+echo
+echo "The BAG holds elevations (heights positive up):"
+echo "  marevert-cli transform --grid $(basename "$grid") --from LAT --to AHD sample_survey.bag"
+echo
+(cd "$demo" && "$cli" transform --grid "$grid" --from LAT --to AHD sample_survey.bag) || status=$?
 echo
 echo "Outputs in $demo:"
-echo "  *_AHD.*  the transformed records (depths below AHD)"
+echo "  *_AHD.*  the transformed records (depths below AHD; the BAG's elevations above it)"
 echo "  *_LAT.*  the records not transformed (outside the grid, or marked invalid), unchanged"
-echo "  Log.txt  the batch log"
+echo "  Log.txt  the batch log (of the last batch)"
 (cd "$demo" && ls -1 ./*_AHD.* ./*_LAT.* | sed 's|^\./|    |')
 echo "Application log (one line per batch): $(dirname "$cli")/Application Log.txt"
 exit $status

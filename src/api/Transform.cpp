@@ -14,8 +14,6 @@ namespace marevert {
 namespace {
 
 constexpr int kFirstZone = 49, kLastZone = 56;
-// Above this magnitude (both coordinates) the programs read a position as map-grid.
-constexpr double kMapGridThreshold = 200.0;
 // Points handed to the per-point path at a time (small enough to stay in cache), and
 // how many such pieces make it worth starting a helper thread.
 constexpr std::size_t kPiece = 4096;
@@ -25,11 +23,6 @@ constexpr std::size_t kPiecesToShare = 8;
 class CArrayTransform final : public CFileBase {
  public:
   bool CanRead(const std::string&) override { return false; }
-  FileResult Process(const std::string&, const CGridInt*, const CTransBase*, const CTransBase*, CProcessBase*, int,
-                     std::uint64_t& outside, std::uint64_t& transformed) override {
-    outside = transformed = 0;
-    return kFileNotImplemented;
-  }
   std::string GetFormatName() const override { return ""; }
 };
 
@@ -69,7 +62,8 @@ std::size_t Transform(const CGrid& grid, const std::string& from, const std::str
                                  mine.point);
     std::size_t carried = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      if (!mapGrid && std::fabs(x[start + i]) > kMapGridThreshold && std::fabs(y[start + i]) > kMapGridThreshold)
+      if (!mapGrid && std::fabs(x[start + i]) > CFileBase::kMapGridThreshold &&
+          std::fabs(y[start + i]) > CFileBase::kMapGridThreshold)
         done[i] = false;
       if (done[i])
         ++carried;

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "app/MarevertApp.h"
+#ifdef MAREVERT_WITH_GDAL
+#include "gdal/GdalHandlers.h"
+#endif
 
 int main(int argc, char** argv) {
   if (!CMarevertApp::HasDisplay()) {
@@ -14,5 +17,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   CMarevertApp app(argc, argv);
+#ifdef MAREVERT_WITH_GDAL
+  RegisterGdalFileHandlers();  // after the survey handlers, which keep their files
+#endif
   return app.Run();
 }

@@ -9,6 +9,9 @@
 #include "cli/Version.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
+#ifdef MAREVERT_WITH_GDAL
+#include "gdal/GdalHandlers.h"
+#endif
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
@@ -50,6 +53,9 @@ int main(int argc, char** argv) {
   AddExportGridCommand(app, exitCode);
 #endif
 
+#ifdef MAREVERT_WITH_GDAL
+  RegisterGdalFileHandlers();  // after the survey handlers, which keep their files
+#endif
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -100,9 +100,17 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
   auto options = std::make_shared<CTransformOptions>();
   CLI::App* command = app.add_subcommand(
       "transform",
+#ifdef MAREVERT_WITH_GDAL
+      "Transform survey files (xyz text, ESRI ASCII grid, LAS, HTF) and elevation rasters (GeoTIFF,\n"
+      "BAG, netCDF, Erdas Imagine, virtual rasters and every other raster GDAL reads) between vertical\n"
+      "references. Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records\n"
+      "outside the grid) beside it (a raster GDAL cannot write in its own format: FILE_<to>.tif);\n"
+      "Log.txt is written into the folder of the last file and the summary printed.\n"
+#else
       "Transform survey files (xyz text, ESRI ASCII grid, LAS, HTF) between vertical references.\n"
       "Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records outside the grid)\n"
       "beside it; Log.txt is written into the folder of the last file and the summary printed.\n"
+#endif
       "Exit status: 0 every file transformed, 1 a file had an error, 2 usage error.\n"
       "Example: marevert-cli transform --grid Marevert_Demo.MRGGrid --from LAT --to AHD survey.xyz");
   command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid); not needed with --block-shift");
@@ -116,6 +124,6 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
       ->check(CLI::Range(49, 56));
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");
-  command->add_option("FILE", options->files, "Survey files to transform, in this order")->required();
+  command->add_option("FILE", options->files, "Survey files and rasters to transform, in this order")->required();
   command->callback([options, &exitCode]() { exitCode = RunTransform(*options); });
 }

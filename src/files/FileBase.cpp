@@ -12,13 +12,6 @@
 #include "trans/TransBase.h"
 #include "trans/TransSurface.h"
 
-namespace {
-
-// Above this magnitude (both coordinates) a position is easting and northing in metres.
-constexpr double kMapGridThreshold = 200.0;
-
-}  // namespace
-
 std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& path) {
   // Only the file name is searched: a "." in a folder name must not move the output
   // into another folder.
@@ -28,6 +21,39 @@ std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& 
   if (dot == std::string::npos || dot < nameStart || !ref) return "";
   return path.substr(0, dot) + "_" + ref->GetShortName() + path.substr(dot);
 }
+
+FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
+                              const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
+                              std::uint64_t& transformed) {
+  outside = transformed = 0;
+  m_notes.clear();
+  try {
+    return TransformFile(path, CTask{grid, inRef, outRef, process, zone, outside, transformed});
+  } catch (...) {
+    return kFileException;
+  }
+}
+
+std::string CFileBase::GetOutputPath(const CTransBase* ref, const std::string& path) {
+  return MakeOutputName(ref, path);
+}
+
+FileResult CFileBase::TransformFile(const std::string& path, const CTask& task) {
+  CStreams files;
+  if (const FileResult opened =
+          OpenFiles(path, task.inRef, task.outRef, files.input, files.transformedFile, files.excludedFile);
+      opened != kFileDone)
+    return opened;
+  return Settle(Run(files, task), files, task);
+}
+
+FileResult CFileBase::Run(CStreams&, const CTask&) { return kFileNotImplemented; }
+
+FileResult CFileBase::Settle(FileResult result, CStreams& files, const CTask& task) {
+  return CloseFiles(result, files.input, files.transformedFile, files.excludedFile, task.transformed, task.outside);
+}
+
+double CFileBase::GetSign() const { return m_sign ? *m_sign : CTransBase::s_sign; }
 
 void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outRef) {
   m_useGrid = !(inRef && outRef && inRef->GetName() == "NULL" && outRef->GetName() == "Block Shift");
@@ -60,7 +86,7 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
   // The class-wide value is read only when needed: a caller with its own sign must not
   // touch it.
-  const double sign = m_sign ? *m_sign : CTransBase::s_sign;
+  const double sign = GetSign();
   // A surface reference's separation straight from the model's decoding table (which
   // also decodes under the model's own coding values, when it has them).
   const CTransSurface* inSurface = prepared ? m_inSurface : dynamic_cast<const CTransSurface*>(inRef);

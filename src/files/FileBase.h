@@ -6,13 +6,19 @@
 // reference). Handlers never show messages; they answer a FileResult.
 //
 // The batch driver finds a handler with CFileFactory::FindHandler and calls its Process
-// directly; Process is the whole entry point (it catches its own failures).
+// directly; Process is the whole entry point (it catches its own failures). Process is
+// the same frame for every handler; a handler writes only what differs: a handler that
+// streams its input into its two outputs writes Run (and Settle when its outputs need
+// more than closing), any other handler writes TransformFile.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "files/InputStream.h"
+#include "files/OutputStream.h"
 #include "grid/DataPt.h"
 
 class CCoordConv;
@@ -21,8 +27,6 @@ class CTransBase;
 class CTransSurface;
 class CProcessBase;
 class CProgressThrottle;
-class CInputStream;
-class COutputStream;
 
 enum FileResult : int {
   kFileDone = 0,            // transformed, possibly with points excluded
@@ -45,11 +49,23 @@ class CFileBase {
   // Transforms one file. `grid` is the loaded model (unused in block-shift mode),
   // `process` the running job for progress and cancel (may be null), `zone` the
   // map-grid zone for positions in eastings and northings. Both counts are set to 0 on
-  // entry and are valid on every return.
-  virtual FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                             const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
-                             std::uint64_t& transformed) = 0;
+  // entry and are valid on every return; the notes are those of this file. An
+  // exception that escapes the handler gives kFileException.
+  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
+                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed);
   virtual std::string GetFormatName() const = 0;
+
+  // The path the output for `ref` is written to: MakeOutputName, unless the handler
+  // writes its outputs in another format than the input's.
+  virtual std::string GetOutputPath(const CTransBase* ref, const std::string& path);
+  // What the handler has to say about the last file beyond its result and counts, one
+  // line each (the batch lists them with the file's messages). The survey handlers say
+  // nothing.
+  const std::vector<std::string>& GetNotes() const { return m_notes; }
+
+  // Above this magnitude (both coordinates) a position is an easting and a northing in
+  // metres, else a longitude and a latitude in degrees.
+  static constexpr double kMapGridThreshold = 200.0;
 
   // The output name for `ref`: "_" and the reference's short name inserted before the
   // last "." of the file name; "" when the file name has no "." (creating it then fails).
@@ -58,6 +74,8 @@ class CFileBase {
   // The sign factor of the next files (+1.0 heights positive, -1.0 depths positive);
   // without one (the programs) the class-wide CTransBase::s_sign in force applies.
   void SetSign(std::optional<double> sign) { m_sign = sign; }
+  // The sign factor the next files are transformed with.
+  double GetSign() const;
 
   // Chooses grid or block-shift mode for the next file: no grid exactly for the pair
   // "NULL" -> "Block Shift" (display names, case-sensitive).
@@ -80,6 +98,31 @@ class CFileBase {
                        CDataPt& point) const;
 
  protected:
+  // The arguments of one Process call.
+  struct CTask {
+    const CGridInt* grid;
+    const CTransBase* inRef;
+    const CTransBase* outRef;
+    CProcessBase* process;
+    int zone;
+    std::uint64_t& outside;
+    std::uint64_t& transformed;
+  };
+  // The three files of a handler that streams its input into its two outputs.
+  struct CStreams {
+    CInputStream input;
+    COutputStream transformedFile, excludedFile;
+  };
+
+  // Everything of one file inside Process's frame. The default is the streaming
+  // handlers' shape: OpenFiles, then Run and Settle once all three files are open.
+  virtual FileResult TransformFile(const std::string& path, const CTask& task);
+  // A streaming handler's reading and writing between opening and closing its files.
+  virtual FileResult Run(CStreams& files, const CTask& task);
+  // Closes the files after Run and settles its result. The default is CloseFiles with
+  // the transformed count and the outside count as the outputs' record counts.
+  virtual FileResult Settle(FileResult result, CStreams& files, const CTask& task);
+
   // The first steps of every Process: opens the input (2 when it cannot be opened), then
   // creates the transformed file and the excluded file (3 when either cannot be created;
   // a transformed file already created is closed and left empty). kFileDone when all
@@ -102,7 +145,8 @@ class CFileBase {
   static bool ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input);
 
   bool m_useGrid = true;
-  CDataPt m_point;  // the interpolated surfaces at the current position
+  CDataPt m_point;                   // the interpolated surfaces at the current position
+  std::vector<std::string> m_notes;  // GetNotes
 
  private:
   // What PrepareTransform found the pair of references to read: while TransformPoint is

@@ -54,27 +54,10 @@ bool CFileESRIGrid::CanRead(const std::string& path) {
   return input.ReadLine(line) && EqualsNoCase(FirstToken(line), "nrows");
 }
 
-FileResult CFileESRIGrid::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                                  const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
-                                  std::uint64_t& transformed) {
-  outside = transformed = 0;
-  try {
-    CInputStream input;
-    COutputStream transformedFile, excludedFile;
-    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
-        opened != kFileDone)
-      return opened;
-    const FileResult result =
-        Run(input, transformedFile, excludedFile, grid, inRef, outRef, process, zone, outside, transformed);
-    return CloseFiles(result, input, transformedFile, excludedFile, transformed, outside);
-  } catch (...) {
-    return kFileException;
-  }
-}
-
-FileResult CFileESRIGrid::Run(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
-                              const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
-                              CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) {
+FileResult CFileESRIGrid::Run(CStreams& files, const CTask& task) {
+  CInputStream& input = files.input;
+  COutputStream& transformedFile = files.transformedFile;
+  COutputStream& excludedFile = files.excludedFile;
   std::array<std::string, kHeaderLines> lines;
   for (auto& text : lines) {
     std::string_view line;
@@ -85,7 +68,7 @@ FileResult CFileESRIGrid::Run(CInputStream& input, COutputStream& transformedFil
   CGridHeader h;
   if (!ParseHeader(lines, h)) return kFileInputError;
 
-  PrepareTransform(inRef, outRef);
+  PrepareTransform(task.inRef, task.outRef);
   // Cell centres: a corner keyword moves the reference half a cell in; any other xll/yll
   // keyword (xllcenter, ...) is taken as the centre already.
   const double x0 = h.xll + (EqualsNoCase(h.xKeyword, "XLLCORNER") ? h.cellSize / 2 : 0.0);
@@ -106,21 +89,21 @@ FileResult CFileESRIGrid::Run(CInputStream& input, COutputStream& transformedFil
       } else {
         double z = 0;
         ParseNumber(token.data(), token.data() + token.size(), z);
-        if (TransformPoint(x, y, grid, inRef, zone, outRef, z)) {
+        if (TransformPoint(x, y, task.grid, task.inRef, task.zone, task.outRef, z)) {
           std::size_t length = FormatFixed2(z, number);
           number[length++] = ' ';
           ok = transformedFile.Write(number, length) && excludedFile.Write(noData);
-          ++transformed;
+          ++task.transformed;
         } else {
           ok = transformedFile.Write(noData) && excludedFile.Write(token) && excludedFile.Write(" ", 1);
-          ++outside;
+          ++task.outside;
         }
       }
       if (!ok) return kFileOutputError;
       x += h.cellSize;
     }
-    if (ReportProgress(process, throttle, i * 100 / h.nrows)) return kFileCancelled;
+    if (ReportProgress(task.process, throttle, i * 100 / h.nrows)) return kFileCancelled;
     y -= h.cellSize;
   }
-  return kFileDone;  // a read error is settled by CloseFiles
+  return kFileDone;  // a read error is settled by Settle
 }

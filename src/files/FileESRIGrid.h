@@ -9,13 +9,8 @@
 class CFileESRIGrid : public CFileBase {
  public:
   bool CanRead(const std::string& path) override;
-  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
-                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
   std::string GetFormatName() const override { return "ESRI ASCII Grid"; }
 
- private:
-  // Everything between opening and closing the files.
-  FileResult Run(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile, const CGridInt* grid,
-                 const CTransBase* inRef, const CTransBase* outRef, CProcessBase* process, int zone,
-                 std::uint64_t& outside, std::uint64_t& transformed);
+ protected:
+  FileResult Run(CStreams& files, const CTask& task) override;
 };

@@ -1,5 +1,7 @@
 #include "files/FileFactory.h"
 
+#include <utility>
+
 #include "files/FileESRIGrid.h"
 #include "files/FileHTF.h"
 #include "files/FileLAS.h"
@@ -28,6 +30,10 @@ CFileFactory* CFileFactory::Instance() {
 }
 
 void CFileFactory::Release() { Storage().reset(); }
+
+void CFileFactory::Register(std::unique_ptr<CFileBase> handler) {
+  if (handler) m_handlers.push_back(std::move(handler));
+}
 
 CFileBase* CFileFactory::FindHandler(const std::string& path) const {
   for (const auto& handler : m_handlers) {

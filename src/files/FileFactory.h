@@ -1,7 +1,8 @@
 #pragma once
 // The one ordered list of file handlers. The first handler whose CanRead accepts a file
 // takes it, so the order HTF, ESRI ASCII grid, LAS, generic text puts the weakest test
-// last.
+// last. Handlers of other libraries (the rasters of marevert_gdal) are registered after
+// these four, so that they never take a file of the survey formats.
 
 #include <memory>
 #include <string>
@@ -20,6 +21,8 @@ class CFileFactory {
   // handler stays owned by the factory.
   CFileBase* FindHandler(const std::string& path) const;
   const std::vector<std::unique_ptr<CFileBase>>& GetHandlers() const { return m_handlers; }
+  // Adds a handler at the end of the list.
+  void Register(std::unique_ptr<CFileBase> handler);
 
   CFileFactory();
 

@@ -75,137 +75,132 @@ bool CFileHTF::CanRead(const std::string& path) {
   return input.ReadLine(line) && StartsWith(line, "HTF VERSION:");
 }
 
-FileResult CFileHTF::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                             const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
-                             std::uint64_t& transformed) {
-  outside = transformed = 0;
-  try {
-    CInputStream input;
-    COutputStream transformedFile, excludedFile;
-    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
-        opened != kFileDone)
-      return opened;
-    PrepareTransform(inRef, outRef);
+FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
+  CInputStream& input = files.input;
+  COutputStream& transformedFile = files.transformedFile;
+  COutputStream& excludedFile = files.excludedFile;
+  int zone = task.zone;
+  m_excludedRecords = m_invalidRecords = 0;
+  PrepareTransform(task.inRef, task.outRef);
 
-    // Header: both outputs are removed again when it is incomplete.
-    auto headerFailure = [&](FileResult result) {
-      return CloseFiles(result, input, transformedFile, excludedFile, 0, 0);
-    };
-    std::string line;
-    CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
-    if (end != CCopyEnd::kFound) return headerFailure(end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError);
-    if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
-      const int fileZone = ToInteger(std::string_view(line).substr(colon + 1));
-      if (fileZone >= 49 && fileZone <= 56) zone = fileZone;
-    }
-    end = CopyHeaderUntil(input, transformedFile, excludedFile, "SOUNDING DATA", line);
-    if (end != CCopyEnd::kFound) return headerFailure(end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError);
-    if (CopyHeaderUntil(input, transformedFile, excludedFile, "[", line) != CCopyEnd::kFound) {
-      return headerFailure(kFileInputError);
-    }
+  // Header: Settle removes both outputs again when it is incomplete (nothing counted yet).
+  std::string line;
+  CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
+  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
+  if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
+    const int fileZone = ToInteger(std::string_view(line).substr(colon + 1));
+    if (fileZone >= 49 && fileZone <= 56) zone = fileZone;
+  }
+  end = CopyHeaderUntil(input, transformedFile, excludedFile, "SOUNDING DATA", line);
+  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
+  if (CopyHeaderUntil(input, transformedFile, excludedFile, "[", line) != CCopyEnd::kFound) return kFileInputError;
 
-    // Field mask: character k (the "[" being 0) tells whether record field k is present.
-    const std::string mask(Trim(line));
-    if (mask.size() < kMinMaskLength) return headerFailure(kFileInputError);
-    int firstPos = 0, secondPos = 0;  // the two position fields
-    if (mask[6] == '1' && mask[7] == '1') {
-      firstPos = 6, secondPos = 7;  // latitude, longitude
-    } else if (mask[8] == '1' && mask[9] == '1') {
-      firstPos = 8, secondPos = 9;  // easting and northing
-    } else {
-      return headerFailure(kFileInputError);
-    }
+  // Field mask: character k (the "[" being 0) tells whether record field k is present.
+  const std::string mask(Trim(line));
+  if (mask.size() < kMinMaskLength) return kFileInputError;
+  int firstPos = 0, secondPos = 0;  // the two position fields
+  if (mask[6] == '1' && mask[7] == '1') {
+    firstPos = 6, secondPos = 7;  // latitude, longitude
+  } else if (mask[8] == '1' && mask[9] == '1') {
+    firstPos = 8, secondPos = 9;  // easting and northing
+  } else {
+    return kFileInputError;
+  }
 
-    FileResult result = kFileDone;
-    std::uint64_t excludedRecords = 0, invalidRecords = 0, recordCount = 0;
-    CProgressThrottle throttle;
-    char number[kFixed2Capacity];
-    std::string_view text;
-    while (input.ReadLine(text)) {
-      if (StartsWith(text, ";") || StartsWith(text, "END OF SOUNDING DATA")) {
-        if (!transformedFile.Write(text) || !excludedFile.Write(text)) {
-          result = kFileOutputError;
-          break;
-        }
-        if (text[0] == ';') continue;
+  FileResult result = kFileDone;
+  std::uint64_t recordCount = 0;
+  CProgressThrottle throttle;
+  char number[kFixed2Capacity];
+  std::string_view text;
+  while (input.ReadLine(text)) {
+    if (StartsWith(text, ";") || StartsWith(text, "END OF SOUNDING DATA")) {
+      if (!transformedFile.Write(text) || !excludedFile.Write(text)) {
+        result = kFileOutputError;
         break;
       }
-      // A sounding record. The CR of a CRLF line end is not part of the last field, and
-      // a last line without any line end is a record like the others.
-      const std::string_view content = text.substr(0, text.size() - LineEnd(text).size());
-      std::size_t pos = 0;
-      bool invalid = false, starred = false;
-      double first = 0, second = 0;
-      bool tooFewFields = false;
-      for (int k = 1; k <= kLastMaskField; ++k) {
-        if (mask[k] == '0') continue;
-        const std::size_t blank = content.find(' ', pos);
-        if (blank == std::string_view::npos) {
-          tooFewFields = true;
-          break;
-        }
-        const std::string_view field = content.substr(pos, blank - pos);
-        pos = blank + 1;
-        if (k == 1) invalid = !HasStar(field) && ToInteger(field) == 1;
-        if (k == firstPos || k == secondPos) {
-          starred = starred || HasStar(field);
-          (k == firstPos ? first : second) = ToDouble(field);
-        }
+      if (text[0] == ';') continue;
+      break;
+    }
+    // A sounding record. The CR of a CRLF line end is not part of the last field, and
+    // a last line without any line end is a record like the others.
+    const std::string_view content = text.substr(0, text.size() - LineEnd(text).size());
+    std::size_t pos = 0;
+    bool invalid = false, starred = false;
+    double first = 0, second = 0;
+    bool tooFewFields = false;
+    for (int k = 1; k <= kLastMaskField; ++k) {
+      if (mask[k] == '0') continue;
+      const std::size_t blank = content.find(' ', pos);
+      if (blank == std::string_view::npos) {
+        tooFewFields = true;
+        break;
       }
-      if (tooFewFields) {
-        return CloseFiles(kFileInputError, input, transformedFile, excludedFile, transformed, excludedRecords);
+      const std::string_view field = content.substr(pos, blank - pos);
+      pos = blank + 1;
+      if (k == 1) invalid = !HasStar(field) && ToInteger(field) == 1;
+      if (k == firstPos || k == secondPos) {
+        starred = starred || HasStar(field);
+        (k == firstPos ? first : second) = ToDouble(field);
       }
-      const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
-      const std::string_view depthField = content.substr(pos, depthEnd - pos);
-      starred = starred || HasStar(depthField);
-      double depth = ToDouble(depthField);
-      if (invalid) ++invalidRecords;
+    }
+    if (tooFewFields) return kFileInputError;
+    const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
+    const std::string_view depthField = content.substr(pos, depthEnd - pos);
+    starred = starred || HasStar(depthField);
+    double depth = ToDouble(depthField);
+    if (invalid) ++m_invalidRecords;
 
-      bool written = false;
-      if (!invalid && !starred) {
-        double a = second, b = first;  // longitude, latitude
-        if (firstPos == 8 && std::fabs(first) < std::fabs(second)) {
-          // Eastings and northings: the smaller magnitude is the easting, whichever of
-          // the two fields holds it.
-          a = first;
-          b = second;
-        }
-        if (TransformPoint(a, b, grid, inRef, zone, outRef, depth)) {
-          const std::size_t length = FormatFixed2(depth, number);
-          if (!transformedFile.Write(text.substr(0, pos)) || !transformedFile.Write(number, length) ||
-              !transformedFile.Write(text.substr(depthEnd))) {
-            result = kFileOutputError;
-            break;
-          }
-          ++transformed;
-          written = true;
-        } else {
-          ++outside;
-        }
+    bool written = false;
+    if (!invalid && !starred) {
+      double a = second, b = first;  // longitude, latitude
+      if (firstPos == 8 && std::fabs(first) < std::fabs(second)) {
+        // Eastings and northings: the smaller magnitude is the easting, whichever of
+        // the two fields holds it.
+        a = first;
+        b = second;
       }
-      if (!written) {
-        if (!excludedFile.Write(text)) {
+      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, depth)) {
+        const std::size_t length = FormatFixed2(depth, number);
+        if (!transformedFile.Write(text.substr(0, pos)) || !transformedFile.Write(number, length) ||
+            !transformedFile.Write(text.substr(depthEnd))) {
           result = kFileOutputError;
           break;
         }
-        ++excludedRecords;
-      }
-      if (++recordCount % kProgressInterval == 0) {
-        if (ReportProgressRead(process, throttle, input)) {
-          result = kFileCancelled;
-          break;
-        }
+        ++task.transformed;
+        written = true;
+      } else {
+        ++task.outside;
       }
     }
-    result = CloseFiles(result, input, transformedFile, excludedFile, transformed, excludedRecords);
-    bool updated = true;
-    if (transformed != 0) updated = UpdateTotals(transformedFile.GetPath(), transformed, 0);
-    if (excludedRecords != 0)
-      updated = UpdateTotals(excludedFile.GetPath(), excludedRecords, invalidRecords) && updated;
-    return updated ? result : kFileOutputError;
-  } catch (...) {
-    return kFileException;
+    if (!written) {
+      if (!excludedFile.Write(text)) {
+        result = kFileOutputError;
+        break;
+      }
+      ++m_excludedRecords;
+    }
+    if (++recordCount % kProgressInterval == 0) {
+      if (ReportProgressRead(task.process, throttle, input)) {
+        result = kFileCancelled;
+        break;
+      }
+    }
   }
+  return result;
+}
+
+FileResult CFileHTF::Settle(FileResult result, CStreams& files, const CTask& task) {
+  // Only an incomplete header or a record with too few fields stops Run with an input
+  // error; the totals of such outputs are left as copied.
+  const bool correctTotals = result != kFileInputError;
+  result =
+      CloseFiles(result, files.input, files.transformedFile, files.excludedFile, task.transformed, m_excludedRecords);
+  if (!correctTotals) return result;
+  bool updated = true;
+  if (task.transformed != 0) updated = UpdateTotals(files.transformedFile.GetPath(), task.transformed, 0);
+  if (m_excludedRecords != 0)
+    updated = UpdateTotals(files.excludedFile.GetPath(), m_excludedRecords, m_invalidRecords) && updated;
+  return updated ? result : kFileOutputError;
 }
 
 bool CFileHTF::UpdateTotals(const std::string& path, std::uint64_t total, std::uint64_t invalid) {

@@ -10,8 +10,6 @@
 class CFileHTF : public CFileBase {
  public:
   bool CanRead(const std::string& path) override;
-  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
-                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
   std::string GetFormatName() const override { return "HTF"; }
 
   // Rewrites the "TOTAL SOUNDINGS:" line with `total` and the following "TOTAL VALID
@@ -19,4 +17,14 @@ class CFileHTF : public CFileBase {
   // bytes of the old line (a number that does not fit leaves its line unchanged).
   // False when the file cannot be opened or written, or has no totals line.
   static bool UpdateTotals(const std::string& path, std::uint64_t total, std::uint64_t invalid);
+
+ protected:
+  FileResult Run(CStreams& files, const CTask& task) override;
+  // Closes the files and corrects each output's totals, unless Run stopped at a record
+  // with too few fields.
+  FileResult Settle(FileResult result, CStreams& files, const CTask& task) override;
+
+ private:
+  // What Run sent to the excluded file: all its records, and those marked invalid.
+  std::uint64_t m_excludedRecords = 0, m_invalidRecords = 0;
 };

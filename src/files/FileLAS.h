@@ -6,14 +6,11 @@
 // describe the records it holds.
 
 #include "files/FileBase.h"
-
-class CLasRecordSummary;
+#include "files/LasRecordSummary.h"
 
 class CFileLAS : public CFileBase {
  public:
   bool CanRead(const std::string& path) override;
-  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
-                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
   std::string GetFormatName() const override { return "LAS"; }
 
   // Corrects an output's header for the `newCount` points it holds of the input's
@@ -25,4 +22,16 @@ class CFileLAS : public CFileBase {
   // file error, the file then left as it was.
   static bool UpdateHeader(const std::string& path, std::uint64_t newCount, std::uint64_t inputCount,
                            std::uint64_t bytesRemoved, const CLasRecordSummary* records = nullptr);
+
+ protected:
+  FileResult Run(CStreams& files, const CTask& task) override;
+  // After a complete run: closes the files, deletes an empty output and corrects the
+  // other's header. After an error or a cancel the outputs stay as they were written.
+  FileResult Settle(FileResult result, CStreams& files, const CTask& task) override;
+
+ private:
+  // What Run leaves for Settle: the input's point count, and the bytes of the records
+  // that went to each output and what those records hold.
+  std::uint64_t m_pointCount = 0, m_transformedBytes = 0, m_excludedBytes = 0;
+  CLasRecordSummary m_transformedRecords, m_excludedRecords;
 };

@@ -137,22 +137,27 @@ void CFileProc::Run() {
 
     std::uint64_t outside = 0, transformed = 0;
     int result = kFileOutputError;
+    std::vector<std::string> notes;
     // Both outputs are created (and an existing file of the name replaced) before the
     // first record is read, so a clash with an input is refused before the handler runs.
-    if (!inputs.IsInput(CFileBase::MakeOutputName(m_outputRef, path)) &&
-        !inputs.IsInput(CFileBase::MakeOutputName(m_inputRef, path))) {
+    if (!inputs.IsInput(handler->GetOutputPath(m_outputRef, path)) &&
+        !inputs.IsInput(handler->GetOutputPath(m_inputRef, path))) {
       handler->SetSign(m_sign);
       result = handler->Process(path, m_grid, m_inputRef, m_outputRef, this, m_zone, outside, transformed);
+      notes = handler->GetNotes();
     }
     m_outcomes.push_back(
         {path, format, result, result == kFileDone ? std::string() : GetResultText(result), transformed, outside});
     totalPoints += transformed;
+    // A handler's notes follow the file's error, or stand as a block of their own.
     if (result != kFileDone) {
       ++filesWithErrors;
       messages.insert(messages.end(), {"", "Error with file: " + path, GetResultText(result)});
     } else {
       ++filesOk;
+      if (!notes.empty()) messages.insert(messages.end(), {"", "Note for file: " + path});
     }
+    messages.insert(messages.end(), notes.begin(), notes.end());
     if (outside != 0) {
       messages.insert(messages.end(),
                       {"", "Warning for file: " + path,

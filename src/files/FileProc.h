@@ -5,6 +5,9 @@
 // application log (beside the program, or in the user's state folder when the program
 // folder cannot be written).
 //
+// A file's handler may add notes (lines of its own) to the file's messages: under the
+// file's error, or after a "Note for file: " line when the file was transformed.
+//
 // No output of the batch may replace one of its inputs: a file whose transformed or
 // excluded output name is (after resolving links) another input of the same batch, or
 // the input itself, is refused with the output error and nothing is written for it; a

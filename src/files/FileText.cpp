@@ -57,84 +57,75 @@ bool CFileText::CanRead(const std::string& path) {
   return afterSecond != afterFirst && afterThird != afterSecond;
 }
 
-FileResult CFileText::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
-                              const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
-                              std::uint64_t& transformed) {
-  outside = transformed = 0;
-  try {
-    CInputStream input;
-    COutputStream transformedFile, excludedFile;
-    if (const FileResult opened = OpenFiles(path, inRef, outRef, input, transformedFile, excludedFile);
-        opened != kFileDone)
-      return opened;
-    PrepareTransform(inRef, outRef);
+FileResult CFileText::Run(CStreams& files, const CTask& task) {
+  CInputStream& input = files.input;
+  COutputStream& transformedFile = files.transformedFile;
+  COutputStream& excludedFile = files.excludedFile;
+  PrepareTransform(task.inRef, task.outRef);
 
-    FileResult result = kFileDone;
-    CProgressThrottle throttle;
-    std::uint64_t lineCount = 0;
-    char number[kFixed2Capacity];
-    std::string_view line;
-    while (input.ReadLine(line)) {
-      const char* begin = line.data();
-      const char* end = begin + line.size();
-      const CLineNumbers n = ParseLine(begin, end);
-      if (!n.secondParsed || !n.thirdParsed) {
-        result = kFileInputError;
+  FileResult result = kFileDone;
+  CProgressThrottle throttle;
+  std::uint64_t lineCount = 0;
+  char number[kFixed2Capacity];
+  std::string_view line;
+  while (input.ReadLine(line)) {
+    const char* begin = line.data();
+    const char* end = begin + line.size();
+    const CLineNumbers n = ParseLine(begin, end);
+    if (!n.secondParsed || !n.thirdParsed) {
+      result = kFileInputError;
+      break;
+    }
+    // Decide which number is which from the values (see the class comment).
+    double a = 0, b = 0;  // longitude or easting, latitude or northing
+    bool finite = std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z);
+    if (!finite) {
+      // A "nan" or "inf" in a coordinate or value is a point outside the grid.
+    } else if (std::fabs(n.x) > kMapGridThreshold && std::fabs(n.y) > kMapGridThreshold) {
+      // Map-grid coordinates in either order: the smaller magnitude is the easting.
+      const bool xIsEasting = std::fabs(n.x) < std::fabs(n.y);
+      a = xIsEasting ? n.x : n.y;
+      b = xIsEasting ? n.y : n.x;
+    } else if (n.x <= 0 && n.y >= 0) {
+      a = n.y;  // latitude first
+      b = n.x;
+    } else if (n.y <= 0 && n.x >= 0) {
+      a = n.x;  // longitude first
+      b = n.y;
+    } else {
+      result = kFileInputError;  // northern latitude or western longitude
+      break;
+    }
+    double z = n.z;
+    if (finite && TransformPoint(a, b, task.grid, task.inRef, task.zone, task.outRef, z)) {
+      // Replace the third number from its first sign, point or digit, so that blanks
+      // and commas before it stay; a "+" in front survives only for a value that is
+      // not negative ("+-0.27" could not be read back).
+      const char* start = n.afterSecond;
+      while (start < n.thirdEnd && !std::strchr("-.0123456789", *start)) ++start;
+      const std::size_t length = FormatFixed2(z, number);
+      const char* prefixEnd = start;
+      if (number[0] == '-' && prefixEnd > n.afterSecond && prefixEnd[-1] == '+') --prefixEnd;
+      if (!transformedFile.Write(begin, static_cast<std::size_t>(prefixEnd - begin)) ||
+          !transformedFile.Write(number, length) ||
+          !transformedFile.Write(n.thirdEnd, static_cast<std::size_t>(end - n.thirdEnd))) {
+        result = kFileOutputError;
         break;
       }
-      // Decide which number is which from the values (see the class comment).
-      double a = 0, b = 0;  // longitude or easting, latitude or northing
-      bool finite = std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z);
-      if (!finite) {
-        // A "nan" or "inf" in a coordinate or value is a point outside the grid.
-      } else if (std::fabs(n.x) > kMapGridThreshold && std::fabs(n.y) > kMapGridThreshold) {
-        // Map-grid coordinates in either order: the smaller magnitude is the easting.
-        const bool xIsEasting = std::fabs(n.x) < std::fabs(n.y);
-        a = xIsEasting ? n.x : n.y;
-        b = xIsEasting ? n.y : n.x;
-      } else if (n.x <= 0 && n.y >= 0) {
-        a = n.y;  // latitude first
-        b = n.x;
-      } else if (n.y <= 0 && n.x >= 0) {
-        a = n.x;  // longitude first
-        b = n.y;
-      } else {
-        result = kFileInputError;  // northern latitude or western longitude
+      ++task.transformed;
+    } else {
+      if (!excludedFile.Write(line)) {
+        result = kFileOutputError;
         break;
       }
-      double z = n.z;
-      if (finite && TransformPoint(a, b, grid, inRef, zone, outRef, z)) {
-        // Replace the third number from its first sign, point or digit, so that blanks
-        // and commas before it stay; a "+" in front survives only for a value that is
-        // not negative ("+-0.27" could not be read back).
-        const char* start = n.afterSecond;
-        while (start < n.thirdEnd && !std::strchr("-.0123456789", *start)) ++start;
-        const std::size_t length = FormatFixed2(z, number);
-        const char* prefixEnd = start;
-        if (number[0] == '-' && prefixEnd > n.afterSecond && prefixEnd[-1] == '+') --prefixEnd;
-        if (!transformedFile.Write(begin, static_cast<std::size_t>(prefixEnd - begin)) ||
-            !transformedFile.Write(number, length) ||
-            !transformedFile.Write(n.thirdEnd, static_cast<std::size_t>(end - n.thirdEnd))) {
-          result = kFileOutputError;
-          break;
-        }
-        ++transformed;
-      } else {
-        if (!excludedFile.Write(line)) {
-          result = kFileOutputError;
-          break;
-        }
-        ++outside;
-      }
-      if (++lineCount % kProgressInterval == 0) {
-        if (ReportProgressRead(process, throttle, input)) {
-          result = kFileCancelled;
-          break;
-        }
+      ++task.outside;
+    }
+    if (++lineCount % kProgressInterval == 0) {
+      if (ReportProgressRead(task.process, throttle, input)) {
+        result = kFileCancelled;
+        break;
       }
     }
-    return CloseFiles(result, input, transformedFile, excludedFile, transformed, outside);
-  } catch (...) {
-    return kFileException;
   }
+  return result;
 }

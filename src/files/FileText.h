@@ -8,7 +8,8 @@
 class CFileText : public CFileBase {
  public:
   bool CanRead(const std::string& path) override;
-  FileResult Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef, const CTransBase* outRef,
-                     CProcessBase* process, int zone, std::uint64_t& outside, std::uint64_t& transformed) override;
   std::string GetFormatName() const override { return "Generic text"; }
+
+ protected:
+  FileResult Run(CStreams& files, const CTask& task) override;
 };

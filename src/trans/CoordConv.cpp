@@ -76,6 +76,10 @@ CCoordConv::CCoordConv()
 }
 
 void CCoordConv::GridToGeo(int zone, double easting, double northing, double& latitude, double& longitude) const {
+  GridToGeo(zone, easting, FootPoint(northing), latitude, longitude);
+}
+
+CCoordConv::CFootPoint CCoordConv::FootPoint(double northing) const {
   const double m = (northing - m_falseNorthing) / m_k0;
   const double target = m + m_m0;
 
@@ -91,17 +95,26 @@ void CCoordConv::GridToGeo(int zone, double easting, double northing, double& la
     if (std::fabs(delta) < kFootPointTolerance) break;
   }
 
-  const double t = std::tan(phi);
+  CFootPoint f;
+  f.northing = northing;
+  f.phi = phi;
+  f.cosPhi = std::cos(phi);
+  f.t = std::tan(phi);
   const double s = std::sin(phi);
   const double w = 1.0 - m_e2 * s * s;
-  const double rho = m_a * (1.0 - m_e2) / std::pow(w, 1.5);
-  const double nu = m_a / std::sqrt(w);
-  const double psi = nu / rho;
-  const double eDash = (easting - m_falseEasting) / m_k0;
-  const double x = eDash / nu;
+  f.rho = m_a * (1.0 - m_e2) / std::pow(w, 1.5);
+  f.nu = m_a / std::sqrt(w);
+  f.psi = f.nu / f.rho;
+  f.t2 = f.t * f.t, f.t4 = f.t2 * f.t2, f.t6 = f.t4 * f.t2;
+  f.psi2 = f.psi * f.psi, f.psi3 = f.psi2 * f.psi, f.psi4 = f.psi3 * f.psi;
+  return f;
+}
 
-  const double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
-  const double psi2 = psi * psi, psi3 = psi2 * psi, psi4 = psi3 * psi;
+void CCoordConv::GridToGeo(int zone, double easting, const CFootPoint& f, double& latitude, double& longitude) const {
+  const double t = f.t, t2 = f.t2, t4 = f.t4, t6 = f.t6;
+  const double psi = f.psi, psi2 = f.psi2, psi3 = f.psi3, psi4 = f.psi4;
+  const double eDash = (easting - m_falseEasting) / m_k0;
+  const double x = eDash / f.nu;
   const double x2 = x * x, x3 = x2 * x, x5 = x3 * x2, x7 = x5 * x2;
 
   const double latSeries =
@@ -109,12 +122,12 @@ void CCoordConv::GridToGeo(int zone, double easting, double northing, double& la
       (x5 / 720.0) * (8.0 * psi4 * (11.0 - 24.0 * t2) - 12.0 * psi3 * (21.0 - 71.0 * t2) +
                       15.0 * psi2 * (15.0 - 98.0 * t2 + 15.0 * t4) + 180.0 * psi * (5.0 * t2 - 3.0 * t4) + 360.0 * t4) +
       (x7 / 40320.0) * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6);
-  latitude = phi * kDegreesPerRadian + (t * eDash / rho) * kDegreesPerRadian * latSeries;
+  latitude = f.phi * kDegreesPerRadian + (t * eDash / f.rho) * kDegreesPerRadian * latSeries;
 
   const double lonSeries =
       x - (x3 / 6.0) * (psi + 2.0 * t2) +
       (x5 / 120.0) * (psi2 * (9.0 - 68.0 * t2) - 4.0 * psi3 * (1.0 - 6.0 * t2) + 72.0 * psi * t2 + 24.0 * t4) -
       (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6);
   const double centralMeridian = (zone - 1) * m_zoneWidth + m_centralMeridianZone1;
-  longitude = lonSeries / std::cos(phi) * kDegreesPerRadian + centralMeridian * kDegreesPerRadian;
+  longitude = lonSeries / f.cosPhi * kDegreesPerRadian + centralMeridian * kDegreesPerRadian;
 }

@@ -11,6 +11,15 @@ class CCoordConv {
   // longitude in decimal degrees. Never fails; the zone and range are not checked.
   void GridToGeo(int zone, double easting, double northing, double& latitude, double& longitude) const;
 
+  // What GridToGeo works out from the northing alone (the foot-point latitude and the
+  // radii there), which every point of one northing shares: a row of a raster.
+  struct CFootPoint {
+    double northing, phi, cosPhi, t, t2, t4, t6, rho, nu, psi, psi2, psi3, psi4;
+  };
+  CFootPoint FootPoint(double northing) const;
+  // GridToGeo of (easting, footPoint.northing): the same result to the last bit.
+  void GridToGeo(int zone, double easting, const CFootPoint& footPoint, double& latitude, double& longitude) const;
+
   double GetSemiMajorAxis() const { return m_a; }
 
  private:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/PathUtil.h"
+#include "files/FileFactory.h"
 #include "files/FileProc.h"
 #include "files/FilesTestSupport.h"
 #include "process/Messenger.h"
@@ -314,6 +315,61 @@ TEST_F(FileProcTest, BatchLogDoesNotReplaceAnInputNamedLikeIt) {
   ASSERT_GE(summary.size(), 2u);
   EXPECT_EQ(summary[summary.size() - 2], "Error generating log file:");
   EXPECT_EQ(summary.back(), log);
+}
+
+// A handler of another library, registered after the four: it takes files that begin
+// with "STUB", says two notes and names its outputs ".out" (it writes nothing).
+class CStubHandler : public CFileBase {
+ public:
+  bool CanRead(const std::string& path) override { return ReadFileBytes(path).rfind("STUB", 0) == 0; }
+  std::string GetFormatName() const override { return "Stub"; }
+  std::string GetOutputPath(const CTransBase* ref, const std::string& path) override {
+    return path.substr(0, path.rfind('.')) + "_" + ref->GetShortName() + ".out";
+  }
+
+ protected:
+  FileResult TransformFile(const std::string& path, const CTask& task) override {
+    m_notes = {"first note", "second note"};
+    task.transformed = 3;
+    return ReadFileBytes(path) == "STUB fail" ? kFileException : kFileDone;
+  }
+};
+
+TEST_F(FileProcTest, RegisteredHandlerComesLastAndItsNotesFollowItsFile) {
+  CFileFactory::Instance()->Register(std::make_unique<CStubHandler>());
+  const std::string text = m_dir.File("a.xyz"), ok = m_dir.File("ok.dat"), fail = m_dir.File("fail.dat"),
+                    clash = m_dir.File("c.dat"), clashOutput = m_dir.File("c_MSL.out");
+  WriteFileBytes(text, InsideLines(1));
+  WriteFileBytes(ok, "STUB ok");
+  WriteFileBytes(fail, "STUB fail");
+  WriteFileBytes(clash, "STUB ok");
+  WriteFileBytes(clashOutput, "STUB ok");
+  Run({text, ok, fail, clash, clashOutput});
+  CFileFactory::Release();
+
+  // The survey file gets no new lines; a file the output guard refuses gets no notes.
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"",
+                                                 "Note for file: " + ok,
+                                                 "first note",
+                                                 "second note",
+                                                 "",
+                                                 "Error with file: " + fail,
+                                                 "File input/output processing exception",
+                                                 "first note",
+                                                 "second note",
+                                                 "",
+                                                 "Error with file: " + clash,
+                                                 "Output file error: cannot open file, or cannot write to file",
+                                                 "",
+                                                 "Note for file: " + clashOutput,
+                                                 "first note",
+                                                 "second note",
+                                                 "Files OK: 3, files with errors: 2",
+                                                 "Processed 5 file(s) of 5",
+                                                 "",
+                                                 "Summary log file written to:",
+                                                 m_dir.File("Log.txt")}));
+  EXPECT_NE(AppLog().find("	Generic text, Stub	10	"), std::string::npos) << AppLog();
 }
 
 }  // namespace

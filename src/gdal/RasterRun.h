@@ -1,0 +1,37 @@
+#pragma once
+// The block-by-block transformation of one raster into its two outputs. Windows of the
+// input (RasterBlocks.h) go through two sets of buffers, so that the files are read
+// and written while the cells are carried over: while window k is transformed (by a
+// helper thread as well, which this one joins once it is done with the files), window
+// k-1 is written and window k+1 read. All GDAL calls stay on the calling thread.
+
+#include <gdal_priv.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "files/FileBase.h"
+#include "gdal/RasterCells.h"
+
+class CRasterPositions;
+
+struct CRasterRunSetup {
+  GDALDataset* input = nullptr;
+  GDALDataset* transformed = nullptr;
+  GDALDataset* excluded = nullptr;
+  CBandCoding coding;
+  CRasterPositions* positions = nullptr;
+  CCellTransform how{};
+  // The outputs fill a block never written with the no-data value (a single-band
+  // GeoTIFF does): a window without a cell for an output is not written to it, which
+  // spares compressing blocks of nothing but no-data.
+  bool fillsUnwritten = false;
+  // Called after each window is written with the share of the raster done (percent);
+  // true asks to stop.
+  std::function<bool(long long percent)> progress;
+};
+
+// Runs the whole raster; the counts grow as windows are written. kFileDone,
+// kFileCancelled (the windows written so far stay), or kFileException when GDAL failed
+// to read or write a window (its reason is in the thread's GDAL messages).
+FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, std::uint64_t& excluded);
