@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "common/ClassicText.h"
+#include "common/FileHandle.h"
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
@@ -60,10 +60,6 @@ std::string TotalsLine(std::string_view old, const char* key, std::uint64_t valu
   text.append(end);
   return text;
 }
-
-struct CFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -228,12 +224,12 @@ bool CFileHTF::UpdateTotals(const std::string& path, std::uint64_t total, std::u
     }
     if (!found) return false;
   }
-  std::unique_ptr<std::FILE, CFileCloser> file(std::fopen(path.c_str(), "r+b"));
-  if (!file) return false;
+  CFileHandle file(path, "r+b");
+  if (!file.IsOpen()) return false;
   for (const auto& [at, text] : {std::pair{totalsAt, &totalsText}, std::pair{validAt, &validText}}) {
     if (text->empty()) continue;
-    if (fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
-    if (std::fwrite(text->data(), 1, text->size(), file.get()) != text->size()) return false;
+    if (fseeko(file.Get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
+    if (std::fwrite(text->data(), 1, text->size(), file.Get()) != text->size()) return false;
   }
-  return std::fclose(file.release()) == 0;
+  return file.Close();
 }

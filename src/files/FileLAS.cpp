@@ -6,10 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "common/ByteOrder.h"
+#include "common/FileHandle.h"
 #include "files/InputStream.h"
 #include "files/LasHeader.h"
 #include "files/LasRecordSummary.h"
-#include "files/LittleEndian.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "grid/DataPt.h"
@@ -35,17 +36,12 @@ bool EncodeZ(double z, double zScale, double zOffset, std::int32_t& stored) {
   return true;
 }
 
-struct CFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
-
 }  // namespace
 
 bool CFileLAS::CanRead(const std::string& path) {
-  CFilePtr file(std::fopen(path.c_str(), "rb"));
+  const CFileHandle file(path, "rb");
   char signature[4];
-  return file && std::fread(signature, 1, 4, file.get()) == 4 && std::memcmp(signature, "LASF", 4) == 0;
+  return file.IsOpen() && std::fread(signature, 1, 4, file.Get()) == 4 && std::memcmp(signature, "LASF", 4) == 0;
 }
 
 FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
@@ -62,14 +58,15 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
   const std::size_t headerEnd = Is14(major, minor) ? kHeaderEnd14 : Is13(major, minor) ? kHeaderEnd13 : kHeaderEnd;
   if (!input.Ensure(headerEnd)) return kFileInputError;
   const char* h = input.Data();
-  const std::uint64_t pointOffset = ReadLE(h + kPointDataOffset, 4);
-  const std::size_t recordLength = static_cast<std::size_t>(ReadLE(h + kRecordLength, 2));
-  const std::uint64_t count = Is14(major, minor) ? ReadLE(h + kCount64, 8) : ReadLE(h + kLegacyCount, 4);
+  const std::uint64_t pointOffset = ReadLittleEndian<std::uint32_t>(h + kPointDataOffset);
+  const std::size_t recordLength = static_cast<std::size_t>(ReadLittleEndian<std::uint16_t>(h + kRecordLength));
+  const std::uint64_t count = Is14(major, minor) ? ReadLittleEndian<std::uint64_t>(h + kCount64)
+                                                 : ReadLittleEndian<std::uint32_t>(h + kLegacyCount);
   m_pointCount = count;
-  const double xScale = ReadDouble(h + kScale), yScale = ReadDouble(h + kScale + 8);
-  const double zScale = ReadDouble(h + kScale + 16);
-  const double xOffset = ReadDouble(h + kOffset), yOffset = ReadDouble(h + kOffset + 8);
-  const double zOffset = ReadDouble(h + kOffset + 16);
+  const double xScale = ReadLittleEndian<double>(h + kScale), yScale = ReadLittleEndian<double>(h + kScale + 8);
+  const double zScale = ReadLittleEndian<double>(h + kScale + 16);
+  const double xOffset = ReadLittleEndian<double>(h + kOffset), yOffset = ReadLittleEndian<double>(h + kOffset + 8);
+  const double zOffset = ReadLittleEndian<double>(h + kOffset + 16);
   if (recordLength < kXyzBytes || pointOffset > input.Size() || pointOffset < headerEnd) return kFileInputError;
 
   if (!input.CopyTo(pointOffset, &transformedFile, &excludedFile)) return kFileException;
@@ -120,16 +117,16 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
     char* records = block.bytes.data() + start * recordLength;
     for (std::size_t i = 0; i < n; ++i) {
       const char* record = records + i * recordLength;
-      work.a[i] = ReadInt32(record) * xScale + xOffset;
-      work.b[i] = ReadInt32(record + 4) * yScale + yOffset;
-      work.z[i] = ReadInt32(record + 8) * zScale + zOffset;
+      work.a[i] = ReadLittleEndian<std::int32_t>(record) * xScale + xOffset;
+      work.b[i] = ReadLittleEndian<std::int32_t>(record + 4) * yScale + yOffset;
+      work.z[i] = ReadLittleEndian<std::int32_t>(record + 8) * zScale + zOffset;
     }
     TransformPoints(n, work.a, work.b, work.z, work.transformed, task.grid, task.inRef, task.zone, task.outRef,
                     work.point);
     for (std::size_t i = 0; i < n; ++i) {
       std::int32_t newZ = 0;
       const bool ok = work.transformed[i] && EncodeZ(work.z[i], zScale, zOffset, newZ);
-      if (ok) WriteLE(records + i * recordLength + 8, static_cast<std::uint32_t>(newZ), 4);
+      if (ok) WriteLittleEndian(records + i * recordLength + 8, newZ);
       block.inside[start + i] = ok;
     }
     for (const unsigned char output : {0, 1})
