@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "common/ClassicText.h"
@@ -47,6 +48,76 @@ double ToDouble(std::string_view text) {
 
 bool HasStar(std::string_view field) { return field.find('*') != std::string_view::npos; }
 
+// Copies the header to both outputs up to and including the field-mask line, keeping
+// the "GRID ZONE:" line and the mask line.
+FileResult CopyHeader(CInputStream& input, COutputStream& first, COutputStream& second, std::string& zoneLine,
+                      std::string& maskLine) {
+  std::string soundingLine;
+  CCopyEnd end = CopyHeaderUntil(input, first, second, "GRID ZONE:", zoneLine);
+  if (end == CCopyEnd::kFound) end = CopyHeaderUntil(input, first, second, "SOUNDING DATA", soundingLine);
+  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
+  // Looking for the mask, a failed write counts as a header without one, as it always has.
+  return CopyHeaderUntil(input, first, second, "[", maskLine) == CCopyEnd::kFound ? kFileDone : kFileInputError;
+}
+
+// What the header tells about the records.
+struct CHtfHeader {
+  std::optional<int> zone;          // the map-grid zone the "GRID ZONE:" line names, if any
+  std::string mask;                 // character k (the "[" being 0): whether record field k is present
+  int firstPos = 0, secondPos = 0;  // the two position fields
+};
+
+// Reads the "GRID ZONE:" line and the field-mask line. False when the mask is too short
+// or marks neither pair of position fields.
+bool ParseHeader(std::string_view zoneLine, std::string_view maskLine, CHtfHeader& h) {
+  if (const std::size_t colon = zoneLine.find(':'); colon != std::string_view::npos) {
+    const int zone = ToInteger(zoneLine.substr(colon + 1));
+    if (zone >= 49 && zone <= 56) h.zone = zone;
+  }
+  h.mask = Trim(maskLine);
+  if (h.mask.size() < kMinMaskLength) return false;
+  if (h.mask[6] == '1' && h.mask[7] == '1') {
+    h.firstPos = 6, h.secondPos = 7;  // latitude, longitude
+  } else if (h.mask[8] == '1' && h.mask[9] == '1') {
+    h.firstPos = 8, h.secondPos = 9;  // easting and northing
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One sounding record: blank-separated fields as the mask lays them out, then the depth.
+struct CHtfRecord {
+  bool invalid = false;  // field 1 marks the sounding invalid
+  bool starred = false;  // a position field or the depth holds a "*"
+  double first = 0, second = 0, depth = 0;
+  std::size_t depthStart = 0, depthEnd = 0;  // where the depth's text lies in the line
+};
+
+// Reads a record from its line without the line end. False when a field the mask marks
+// is missing.
+bool ParseRecord(std::string_view content, const CHtfHeader& h, CHtfRecord& r) {
+  std::size_t pos = 0;
+  for (int k = 1; k <= kLastMaskField; ++k) {
+    if (h.mask[k] == '0') continue;
+    const std::size_t blank = content.find(' ', pos);
+    if (blank == std::string_view::npos) return false;
+    const std::string_view field = content.substr(pos, blank - pos);
+    pos = blank + 1;
+    if (k == 1) r.invalid = !HasStar(field) && ToInteger(field) == 1;
+    if (k == h.firstPos || k == h.secondPos) {
+      r.starred = r.starred || HasStar(field);
+      (k == h.firstPos ? r.first : r.second) = ToDouble(field);
+    }
+  }
+  r.depthStart = pos;
+  r.depthEnd = std::min(content.find(' ', pos), content.size());
+  const std::string_view depthField = content.substr(pos, r.depthEnd - pos);
+  r.starred = r.starred || HasStar(depthField);
+  r.depth = ToDouble(depthField);
+  return true;
+}
+
 // The new text of a totals line: the key and number, padded with blanks to the old
 // line's length without its line end, then the old line end. Empty when it does not fit.
 std::string TotalsLine(std::string_view old, const char* key, std::uint64_t value) {
@@ -75,33 +146,17 @@ FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
   CInputStream& input = files.input;
   COutputStream& transformedFile = files.transformedFile;
   COutputStream& excludedFile = files.excludedFile;
-  int zone = task.zone;
   m_excludedRecords = m_invalidRecords = 0;
   PrepareTransform(task.inRef, task.outRef);
 
   // Header: Settle removes both outputs again when it is incomplete (nothing counted yet).
-  std::string line;
-  CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
-  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
-  if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
-    const int fileZone = ToInteger(std::string_view(line).substr(colon + 1));
-    if (fileZone >= 49 && fileZone <= 56) zone = fileZone;
-  }
-  end = CopyHeaderUntil(input, transformedFile, excludedFile, "SOUNDING DATA", line);
-  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
-  if (CopyHeaderUntil(input, transformedFile, excludedFile, "[", line) != CCopyEnd::kFound) return kFileInputError;
-
-  // Field mask: character k (the "[" being 0) tells whether record field k is present.
-  const std::string mask(Trim(line));
-  if (mask.size() < kMinMaskLength) return kFileInputError;
-  int firstPos = 0, secondPos = 0;  // the two position fields
-  if (mask[6] == '1' && mask[7] == '1') {
-    firstPos = 6, secondPos = 7;  // latitude, longitude
-  } else if (mask[8] == '1' && mask[9] == '1') {
-    firstPos = 8, secondPos = 9;  // easting and northing
-  } else {
-    return kFileInputError;
-  }
+  std::string zoneLine, maskLine;
+  if (const FileResult copied = CopyHeader(input, transformedFile, excludedFile, zoneLine, maskLine);
+      copied != kFileDone)
+    return copied;
+  CHtfHeader header;
+  if (!ParseHeader(zoneLine, maskLine, header)) return kFileInputError;
+  const int zone = header.zone.value_or(task.zone);
 
   FileResult result = kFileDone;
   std::uint64_t recordCount = 0;
@@ -119,46 +174,23 @@ FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
     }
     // A sounding record. The CR of a CRLF line end is not part of the last field, and
     // a last line without any line end is a record like the others.
-    const std::string_view content = text.substr(0, text.size() - LineEnd(text).size());
-    std::size_t pos = 0;
-    bool invalid = false, starred = false;
-    double first = 0, second = 0;
-    bool tooFewFields = false;
-    for (int k = 1; k <= kLastMaskField; ++k) {
-      if (mask[k] == '0') continue;
-      const std::size_t blank = content.find(' ', pos);
-      if (blank == std::string_view::npos) {
-        tooFewFields = true;
-        break;
-      }
-      const std::string_view field = content.substr(pos, blank - pos);
-      pos = blank + 1;
-      if (k == 1) invalid = !HasStar(field) && ToInteger(field) == 1;
-      if (k == firstPos || k == secondPos) {
-        starred = starred || HasStar(field);
-        (k == firstPos ? first : second) = ToDouble(field);
-      }
-    }
-    if (tooFewFields) return kFileInputError;
-    const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
-    const std::string_view depthField = content.substr(pos, depthEnd - pos);
-    starred = starred || HasStar(depthField);
-    double depth = ToDouble(depthField);
-    if (invalid) ++m_invalidRecords;
+    CHtfRecord record;
+    if (!ParseRecord(text.substr(0, text.size() - LineEnd(text).size()), header, record)) return kFileInputError;
+    if (record.invalid) ++m_invalidRecords;
 
     bool written = false;
-    if (!invalid && !starred) {
-      double a = second, b = first;  // longitude, latitude
-      if (firstPos == 8 && std::fabs(first) < std::fabs(second)) {
+    if (!record.invalid && !record.starred) {
+      double a = record.second, b = record.first;  // longitude, latitude
+      if (header.firstPos == 8 && std::fabs(record.first) < std::fabs(record.second)) {
         // Eastings and northings: the smaller magnitude is the easting, whichever of
         // the two fields holds it.
-        a = first;
-        b = second;
+        a = record.first;
+        b = record.second;
       }
-      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, depth)) {
-        const std::size_t length = FormatFixed2(depth, number);
-        if (!transformedFile.Write(text.substr(0, pos)) || !transformedFile.Write(number, length) ||
-            !transformedFile.Write(text.substr(depthEnd))) {
+      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, record.depth)) {
+        const std::size_t length = FormatFixed2(record.depth, number);
+        if (!transformedFile.Write(text.substr(0, record.depthStart)) || !transformedFile.Write(number, length) ||
+            !transformedFile.Write(text.substr(record.depthEnd))) {
           result = kFileOutputError;
           break;
         }
