@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr int kExitFileError = 1;
-constexpr int kExitUsage = 2;
-
 struct CTransformOptions {
   std::string grid, from, to, blockShift;
   int zone = 49;
@@ -55,16 +52,10 @@ int RunTransform(const CTransformOptions& options) {
       std::fprintf(stderr, "Both --from and --to are needed\n");
       return kExitUsage;
     }
-    inputRef = FindReference(options.from);
-    if (inputRef == nullptr) {
-      PrintUnknownReference(options.from);
-      return kExitUsage;
-    }
-    outputRef = FindReference(options.to);
-    if (outputRef == nullptr) {
-      PrintUnknownReference(options.to);
-      return kExitUsage;
-    }
+    inputRef = LookUpReference(options.from);
+    if (inputRef == nullptr) return kExitUsage;
+    outputRef = LookUpReference(options.to);
+    if (outputRef == nullptr) return kExitUsage;
     // The same reference would give the transformed and the excluded file one name.
     if (inputRef == outputRef) {
       std::fprintf(stderr, "The input and output vertical references must be different\n");
@@ -81,7 +72,7 @@ int RunTransform(const CTransformOptions& options) {
   CGridInt grid;
   if (!options.grid.empty()) {
     grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
-    if (!blockShift && !grid.IsLoaded()) return kExitFileError;
+    if (!blockShift && !grid.IsLoaded()) return kExitFailed;
   }
 
   std::vector<std::string> files;
@@ -91,7 +82,7 @@ int RunTransform(const CTransformOptions& options) {
   CFileProc job(&grid, &files, inputRef, outputRef, options.zone);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Processing files ...", true);
-  return job.GetFilesWithErrors() > 0 ? kExitFileError : 0;
+  return job.GetFilesWithErrors() > 0 ? kExitFailed : kExitDone;
 }
 
 }  // namespace
