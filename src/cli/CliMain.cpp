@@ -22,15 +22,9 @@ std::string AbsolutePath(const std::string& path) {
 
 const CTransBase* LookUpReference(const std::string& name) {
   const CTransFactory& factory = CTransFactory::Instance();
-  if (const CTransBase* ref = factory.Find(name)) return ref;
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
-  std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", name.c_str());
-  for (const auto& known : factory.GetNames()) std::fprintf(stderr, " \"%s\"", known.c_str());
-  std::fprintf(stderr, " (or \"ellipsoid\")\n");
-  return nullptr;
+  const CTransBase* ref = factory.LookUp(name);
+  if (ref == nullptr) std::fprintf(stderr, "%s\n", factory.UnknownReferenceMessage(name).c_str());
+  return ref;
 }
 
 int main(int argc, char** argv) {

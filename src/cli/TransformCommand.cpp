@@ -16,13 +16,14 @@
 #include "files/FileProc.h"
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
+#include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 
 namespace {
 
 struct CTransformOptions {
   std::string grid, from, to, blockShift;
-  int zone = 49;
+  int zone = CCoordConv::kFirstZone;
   bool depthsPositive = false;
   std::vector<std::string> files;
 };
@@ -112,7 +113,7 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
   command->add_option("--block-shift", options->blockShift,
                       "Instead of --from/--to: add this many metres to every value (no grid used)");
   command->add_option("--zone", options->zone, "MGA/UTM zone of files in eastings and northings (default 49)")
-      ->check(CLI::Range(49, 56));
+      ->check(CLI::Range(CCoordConv::kFirstZone, CCoordConv::kLastZone));
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");
   command->add_option("FILE", options->files, "Survey files and rasters to transform, in this order")->required();

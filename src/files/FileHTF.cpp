@@ -12,6 +12,7 @@
 #include "files/OutputStream.h"
 #include "files/TextLine.h"
 #include "process/ProcessBase.h"
+#include "trans/CoordConv.h"
 
 namespace {
 
@@ -21,21 +22,21 @@ constexpr std::uint64_t kProgressInterval = 100;  // records
 constexpr const char* kTotalsKey = "TOTAL SOUNDINGS:";
 constexpr const char* kValidTotalsKey = "TOTAL VALID SOUNDINGS:";
 
-enum class CCopyEnd { kFound, kEndOfFile, kWriteFailed };
+enum class CopyEnd { kFound, kEndOfFile, kWriteFailed };
 
 // Copies header lines to both outputs up to and including the first line that begins
 // with `prefix`, which is left in `found`.
-CCopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStream& second, std::string_view prefix,
-                         std::string& found) {
+CopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStream& second, std::string_view prefix,
+                        std::string& found) {
   std::string_view line;
   while (input.ReadLine(line)) {
-    if (!first.Write(line) || !second.Write(line)) return CCopyEnd::kWriteFailed;
+    if (!first.Write(line) || !second.Write(line)) return CopyEnd::kWriteFailed;
     if (StartsWith(line, prefix)) {
       found = line;
-      return CCopyEnd::kFound;
+      return CopyEnd::kFound;
     }
   }
-  return CCopyEnd::kEndOfFile;
+  return CopyEnd::kEndOfFile;
 }
 
 int ToInteger(std::string_view text) { return ClassicAtoi(std::string(text).c_str()); }
@@ -53,11 +54,11 @@ bool HasStar(std::string_view field) { return field.find('*') != std::string_vie
 FileResult CopyHeader(CInputStream& input, COutputStream& first, COutputStream& second, std::string& zoneLine,
                       std::string& maskLine) {
   std::string soundingLine;
-  CCopyEnd end = CopyHeaderUntil(input, first, second, "GRID ZONE:", zoneLine);
-  if (end == CCopyEnd::kFound) end = CopyHeaderUntil(input, first, second, "SOUNDING DATA", soundingLine);
-  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
+  CopyEnd end = CopyHeaderUntil(input, first, second, "GRID ZONE:", zoneLine);
+  if (end == CopyEnd::kFound) end = CopyHeaderUntil(input, first, second, "SOUNDING DATA", soundingLine);
+  if (end != CopyEnd::kFound) return end == CopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
   // Looking for the mask, a failed write counts as a header without one, as it always has.
-  return CopyHeaderUntil(input, first, second, "[", maskLine) == CCopyEnd::kFound ? kFileDone : kFileInputError;
+  return CopyHeaderUntil(input, first, second, "[", maskLine) == CopyEnd::kFound ? kFileDone : kFileInputError;
 }
 
 // What the header tells about the records.
@@ -72,7 +73,7 @@ struct CHtfHeader {
 bool ParseHeader(std::string_view zoneLine, std::string_view maskLine, CHtfHeader& h) {
   if (const std::size_t colon = zoneLine.find(':'); colon != std::string_view::npos) {
     const int zone = ToInteger(zoneLine.substr(colon + 1));
-    if (zone >= 49 && zone <= 56) h.zone = zone;
+    if (CCoordConv::IsZone(zone)) h.zone = zone;
   }
   h.mask = Trim(maskLine);
   if (h.mask.size() < kMinMaskLength) return false;
@@ -142,7 +143,7 @@ bool CFileHTF::CanRead(const std::string& path) {
   return input.ReadLine(line) && StartsWith(line, "HTF VERSION:");
 }
 
-FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
+FileResult CFileHTF::Run(Streams& files, const Task& task) {
   CInputStream& input = files.input;
   COutputStream& transformedFile = files.transformedFile;
   COutputStream& excludedFile = files.excludedFile;
@@ -217,7 +218,7 @@ FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
   return result;
 }
 
-FileResult CFileHTF::Settle(FileResult result, CStreams& files, const CTask& task) {
+FileResult CFileHTF::Settle(FileResult result, Streams& files, const Task& task) {
   // Only an incomplete header or a record with too few fields stops Run with an input
   // error; the totals of such outputs are left as copied.
   const bool correctTotals = result != kFileInputError;

@@ -16,7 +16,7 @@ bool CFileLAS::CanRead(const std::string& path) {
   return file.IsOpen() && std::fread(signature, 1, 4, file.Get()) == 4 && std::memcmp(signature, "LASF", 4) == 0;
 }
 
-FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
+FileResult CFileLAS::Run(Streams& files, const Task& task) {
   m_pointCount = m_transformedBytes = m_excludedBytes = 0;
   // A file too short for the header's fields, a record without room for X, Y and Z, or
   // point data said to start beyond the file or inside these fields, is not a LAS
@@ -47,7 +47,7 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
   return kFileDone;
 }
 
-FileResult CFileLAS::Settle(FileResult result, CStreams& files, const CTask& task) {
+FileResult CFileLAS::Settle(FileResult result, Streams& files, const Task& task) {
   if (result != kFileDone) return result;
   files.input.Close();
   const bool closed = files.transformedFile.Close() & files.excludedFile.Close();

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr double kT = 8.983e-7;  // on-line tolerance, degrees
+constexpr double kT = CGridInt::kOnLineTolerance;  // degrees
 
 // A data point whose fourteen codes are all `code`.
 CDataPt Flat(std::uint16_t code) {
