@@ -18,6 +18,7 @@
 #include "map/MapData.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/TransBase.h"
@@ -27,6 +28,7 @@ namespace {
 
 class PointPageTabTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CTransBase::s_sign = 1.0;
     CMapData::Release();

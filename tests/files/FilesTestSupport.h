@@ -10,6 +10,7 @@
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
+#include "support/ClassWideValues.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
@@ -22,8 +23,7 @@ class CFilesTestGrid {
  public:
   static constexpr double kMslToLat = 1.50;
 
-  explicit CFilesTestGrid(double sign = 1.0)
-      : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {
+  explicit CFilesTestGrid(double sign = 1.0) {
     CDataPt::s_offset = -100.0f;
     CDataPt::s_scale = 100.0f;
     CTransBase::s_sign = sign;
@@ -44,21 +44,13 @@ class CFilesTestGrid {
       for (int c = 0; c < 6; ++c) m_grid.SetNode(r, c, point);
     }
   }
-  ~CFilesTestGrid() {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-    CTransBase::s_sign = m_sign;
-  }
-  CFilesTestGrid(const CFilesTestGrid&) = delete;
-  CFilesTestGrid& operator=(const CFilesTestGrid&) = delete;
 
   const CGridInt* Grid() const { return &m_grid; }
   static const CTransBase* Msl() { return CTransFactory::Instance().Find("MSL"); }
   static const CTransBase* Lat() { return CTransFactory::Instance().Find("LAT"); }
 
  private:
-  float m_offset, m_scale;
-  double m_sign;
+  CClassWideValues m_saved;
   CGridInt m_grid;
 };
 

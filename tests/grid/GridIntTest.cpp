@@ -12,6 +12,7 @@
 
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -27,6 +28,7 @@ CDataPt Flat(std::uint16_t code) {
 
 class GridIntTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CDataPt::s_offset = 0.0f;
     CDataPt::s_scale = 100.0f;

@@ -12,6 +12,7 @@
 
 #include "GridGenTestUtil.h"
 #include "grid/GridInt.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 using namespace gridgen_test;
@@ -20,6 +21,7 @@ namespace {
 
 class GridProcTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   CGridProc::Settings Settings(const std::string& text) {
     WriteFileBytes(m_dir.File("nodes.txt"), text);
     CGridProc::Settings s;

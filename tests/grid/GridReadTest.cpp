@@ -10,6 +10,7 @@
 #include "grid/GridRead.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 
@@ -45,6 +46,7 @@ CTestGridFile OneCellGrid() {
 
 class GridReadTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   GridReadTest() : m_messenger(&m_recorder), m_runner(&m_threads) {}
 
   std::string Write(const std::string& bytes, const std::string& name = "g.MRGGrid") {

@@ -6,6 +6,7 @@
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 
 namespace {
@@ -46,11 +47,7 @@ class BadGridFileTest : public ::testing::Test {
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedJobRunner m_runner{nullptr};
-  const float m_offset = CDataPt::s_offset, m_scale = CDataPt::s_scale;
-  ~BadGridFileTest() override {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-  }
+  const CClassWideValues m_classWide;
 };
 
 TEST_F(BadGridFileTest, EveryCutOfAGridFileIsRefused) {
@@ -132,11 +129,7 @@ class BadTextGridTest : public ::testing::Test {
   }
 
   CScratchDir m_dir;
-  const float m_offset = CDataPt::s_offset, m_scale = CDataPt::s_scale;
-  ~BadTextGridTest() override {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-  }
+  const CClassWideValues m_classWide;
 };
 
 TEST_F(BadTextGridTest, CutsBuildFromWhatIsLeftOrStopWithAMessage) {

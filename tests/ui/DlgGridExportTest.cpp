@@ -13,6 +13,7 @@
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/TransFactory.h"
@@ -47,6 +48,7 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
 
 class GridFilePageExportTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CTestGridFile file;
     file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},

@@ -1,14 +1,16 @@
 #include <QApplication>
 // The grid file page: details of the shared grid model, loading and cancelling.
+#include <gtest/gtest.h>
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "ui/DlgGridFile.h"
@@ -37,6 +39,7 @@ void WriteGrid(const std::string& path, int major) {
 
 class DlgGridFileTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedMessenger m_scopedMessenger{&m_messenger};
