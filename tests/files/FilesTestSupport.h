@@ -11,6 +11,7 @@
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
 #include "support/ClassWideValues.h"
+#include "support/UniformGrid.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
@@ -27,22 +28,10 @@ class CFilesTestGrid {
     CDataPt::s_offset = -100.0f;
     CDataPt::s_scale = 100.0f;
     CTransBase::s_sign = sign;
-    CGridInt::Header header;
-    header.majorVersion = 1;
-    header.gridSize = 1.0;
-    header.minLat = -30.0;
-    header.maxLat = -25.0;
-    header.minLon = 150.0;
-    header.maxLon = 155.0;
-    m_grid.SetHeader(header);
-    m_grid.SetRowCount(6);
     std::array<double, CDataPt::kSurfaceCount> values{};
     values[0] = -1.20;  // LAT
     values[7] = 0.30;   // MSL
-    const CDataPt point(values);
-    for (int r = 0; r < 6; ++r) {
-      for (int c = 0; c < 6; ++c) m_grid.SetNode(r, c, point);
-    }
+    FillUniform(m_grid, -30, 150, 1, 6, 6, CDataPt(values));
   }
 
   const CGridInt* Grid() const { return &m_grid; }

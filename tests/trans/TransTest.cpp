@@ -101,28 +101,6 @@ TEST(TransReferences, EllipsoidSeparationIsPlusZeroWhateverTheSign) {
   EXPECT_FALSE(std::signbit(separation));
 }
 
-TEST(TransSignRule, HeightsPositiveCarriesAhdToTheEllipsoid) {
-  CCodingGuard guard;
-  SurfaceValues values = DistinctSurfaces();
-  values[6] = 0.10;  // AHD
-  const CDataPt point(values);
-  EXPECT_NEAR(Carry(2.00, CTrans_AHD(), CTrans_Ellipsoid_GDA94(), point), 2.10, 1e-6);
-  EXPECT_NEAR(Carry(2.10, CTrans_Ellipsoid_GDA94(), CTrans_AHD(), point), 2.00, 1e-6);
-}
-
-TEST(TransSignRule, DepthsPositiveCarriesLatToMsl) {
-  CCodingGuard guard;
-  CTransBase::s_sign = -1.0;
-  SurfaceValues values = DistinctSurfaces();
-  values[0] = -1.20;  // LAT
-  values[7] = 0.30;   // MSL
-  const CDataPt point(values);
-  EXPECT_NEAR(Carry(10.00, CTrans_LAT(), CTrans_MSL(), point), 11.50, 1e-6);
-  // With heights positive the same numbers mean a height, and MSL lies above LAT.
-  CTransBase::s_sign = 1.0;
-  EXPECT_NEAR(Carry(10.00, CTrans_LAT(), CTrans_MSL(), point), 8.50, 1e-6);
-}
-
 TEST(TransSignRule, AnyReferenceToItselfLeavesTheValue) {
   CCodingGuard guard;
   const CDataPt point(DistinctSurfaces());
