@@ -32,10 +32,8 @@
 namespace {
 
 void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file;
+  CTestGridFile file = CTestGridFile::OneCell();
   file.major = major;
-  file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-               {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
   WriteFileBytes(path, file.Bytes());
 }
 

@@ -1,8 +1,8 @@
 // The data-driven tier: every case in tests/data/*.cases is a test of its own, named
-// <file>.<case>. A file defines small grids and, on them, cases of three kinds:
+// <file>.<case>. A file describes small grids and, on them, cases of three kinds:
 // surface values interpolated at a position, a height carried from one reference to
-// another, and the point computation from typed texts. The format is described in
-// tests/data/README.md.
+// another, and the point computation from typed texts. tests/data/README.md describes
+// the format.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -75,81 +74,14 @@ const CTransBase& Reference(const std::string& name) {
   return *ref;
 }
 
-// A lattice of rows x columns nodes from the south-west node `origin`; node (r, c)
-// holds value(r, c) + surfaces[k] on surface k, coded under `coding`.
-struct CCaseGrid {
-  double south = 0, west = 0, spacing = 1;
-  float offset = 0, scale = 100;
-  std::array<double, CDataPt::kSurfaceCount> surfaces{};
-  int rows = 0, columns = 0;
-  std::optional<double> fill;
-  std::map<int, std::vector<std::optional<double>>> rowValues;  // "row" lines, over the fill
-
-  // Under the class-wide coding values, which the caller sets to this grid's. Without a
-  // size, the "row" lines give it.
-  void Build(CGridInt& grid) const {
-    int rows = this->rows, columns = this->columns;
-    for (const auto& [r, values] : rowValues) {
-      if (this->rows == 0) rows = std::max(rows, r + 1);
-      if (this->columns == 0) columns = std::max(columns, static_cast<int>(values.size()));
-    }
-    CGridInt::Header header;
-    header.gridSize = spacing;
-    header.minLat = south, header.maxLat = south + (rows - 1) * spacing;
-    header.minLon = west, header.maxLon = west + (columns - 1) * spacing;
-    grid.SetHeader(header);
-    grid.SetRowCount(static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-      const auto given = rowValues.find(r);
-      for (int c = 0; c < columns; ++c) {
-        std::optional<double> value = fill;
-        if (given != rowValues.end()) value = c < static_cast<int>(given->second.size()) ? given->second[c] : fill;
-        if (!value) continue;
-        std::array<double, CDataPt::kSurfaceCount> values = surfaces;
-        for (double& v : values) v += *value;
-        grid.SetNode(r, c, CDataPt(values));
-      }
-    }
-  }
-
-  // "LAT LON" in decimal degrees, or "node R C" in lattice steps from the origin, each
-  // step count optionally followed by a multiple of the on-line tolerance ("1-0.5t").
-  std::pair<double, double> Position(const CWords& words, std::size_t at) const {
-    if (words.size() != at + 2 && !(words.size() == at + 3 && words[at] == "node"))
-      throw std::runtime_error("a position is \"LAT LON\" or \"node R C\"");
-    if (words[at] != "node") return {Number(words[at]), Number(words[at + 1])};
-    const auto along = [this](double origin, const std::string& word) {
-      double steps = 0, tolerances = 0;
-      const std::size_t sign = word.back() == 't' ? word.find_last_of("+-", word.size() - 2) : std::string::npos;
-      if (sign != std::string::npos && sign > 0) {
-        steps = Number(word.substr(0, sign));
-        tolerances = Number(word.substr(sign, word.size() - sign - 1));
-      } else {
-        steps = Number(word);
-      }
-      return origin + steps * spacing + tolerances * CGridInt::kOnLineTolerance;
-    };
-    return {along(south, words[at + 1]), along(west, words[at + 2])};
-  }
-};
-
-// One operation of a case and what it must give.
-struct CStep {
-  CWords operation;
-  double sign = 1.0;
-  struct Expectation {
-    CWords words;  // after "expect"
-    double tolerance;
-    std::string where;
-  };
-  std::vector<Expectation> expectations;
-  std::string where;  // file:line, for failure messages
+struct CLine {
+  CWords words;
+  std::string where;  // file:line
 };
 
 struct CCase {
   std::string name, where;
-  std::shared_ptr<const CCaseGrid> grid;
-  std::vector<CStep> steps;
+  std::vector<CLine> lines;  // the grid's lines, the settings in force, then the case's own
 };
 
 class CCaseTest : public ::testing::Test {
@@ -158,181 +90,231 @@ class CCaseTest : public ::testing::Test {
 
   void TestBody() override {
     const CClassWideValues restore;
-    CDataPt::s_offset = m_case.grid->offset;
-    CDataPt::s_scale = m_case.grid->scale;
-    m_case.grid->Build(m_grid);
-    for (const CStep& step : m_case.steps) {
-      SCOPED_TRACE(step.where);
-      CTransBase::s_sign = step.sign;
-      const std::string& kind = step.operation[0];
-      if (kind == "interpolate") Interpolate(step);
-      if (kind == "carry") Carry(step);
-      if (kind == "point") Point(step);
+    CDataPt::s_offset = 0, CDataPt::s_scale = 100;
+    for (const CLine& line : m_case.lines) {
+      SCOPED_TRACE(line.where);
+      try {
+        Run(line.words);
+      } catch (const std::exception& e) {
+        FAIL() << e.what();
+      }
+      if (HasFatalFailure()) return;
     }
   }
 
  private:
-  // interpolate POSITION; expect outside | VALUE (every surface) | SURFACE VALUE ...
-  void Interpolate(const CStep& step) {
-    const auto [lat, lon] = m_case.grid->Position(step.operation, 1);
-    CDataPt untouched, point;
-    untouched.m_codes.fill(7);
-    point = untouched;
-    const bool inside = m_grid.Interpolate(lat, lon, point);
-    for (const auto& [words, tolerance, where] : step.expectations) {
-      SCOPED_TRACE(where);
-      if (words[0] == "outside") {
-        EXPECT_FALSE(inside);
-        EXPECT_EQ(point.m_codes, untouched.m_codes);  // left as it was
-        continue;
-      }
-      ASSERT_TRUE(inside);
-      std::vector<std::pair<int, double>> wanted;  // surface, value
-      for (int k = 0; words.size() == 1 && k < CDataPt::kSurfaceCount; ++k) wanted.emplace_back(k, Number(words[0]));
-      for (std::size_t i = 0; i + 1 < words.size(); i += 2)
-        wanted.emplace_back(Reference(words[i]).GetSurfaceRead(), Number(words[i + 1]));
-      for (const auto& [k, value] : wanted) {
-        if (std::fabs(point.GetValue(k) - value) <= tolerance) continue;
-        ADD_FAILURE() << "surface " << k << " is " << point.GetValue(k) << ", not " << value << " within " << tolerance;
-        break;
+  void Run(const CWords& w) {
+    static const std::map<std::string, std::size_t> kWords = {
+        {"origin", 2}, {"spacing", 1}, {"coding", 2}, {"surfaces", CDataPt::kSurfaceCount},
+        {"size", 2},   {"fill", 1},    {"sign", 1},   {"tolerance", 1}};
+    const std::string& key = w[0];
+    if (const auto words = kWords.find(key); words != kWords.end() && w.size() != words->second + 1)
+      throw std::runtime_error(key + " takes " + std::to_string(words->second) + " words");
+    if (key == "grid") {
+    } else if (key == "origin") {
+      m_south = Number(w[1]);
+      m_west = Number(w[2]);
+    } else if (key == "spacing") {
+      m_spacing = Number(w[1]);
+    } else if (key == "coding") {
+      CDataPt::s_offset = static_cast<float>(Number(w[1]));
+      CDataPt::s_scale = static_cast<float>(Number(w[2]));
+    } else if (key == "surfaces") {
+      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) m_surfaces[k] = Number(w[k + 1]);
+    } else if (key == "size") {
+      m_rows = static_cast<int>(Number(w[1]));
+      m_columns = static_cast<int>(Number(w[2]));
+    } else if (key == "fill") {
+      m_fill = Number(w[1]);
+    } else if (key == "row") {
+      if (w.size() < 3 || w[1].back() != ':') throw std::runtime_error("row R: VALUE ...");
+      auto& values = m_rowValues[static_cast<int>(Number(w[1].substr(0, w[1].size() - 1)))];
+      for (std::size_t i = 2; i < w.size(); ++i)
+        values.push_back(w[i] == "-" ? std::nullopt : std::optional(Number(w[i])));
+    } else if (key == "sign") {
+      if (w[1] != "heights" && w[1] != "depths") throw std::runtime_error("sign heights or sign depths");
+      m_sign = w[1] == "depths" ? -1.0 : 1.0;
+    } else if (key == "tolerance") {
+      m_tolerance = Number(w[1]);
+    } else if (key == "interpolate" || key == "carry" || key == "point") {
+      if (m_grid.GetRowCount() == 0) BuildGrid();
+      m_operation = key;
+      CTransBase::s_sign = m_sign;
+      if (key == "interpolate") Interpolate(w);
+      if (key == "carry") Carry(w);
+      if (key == "point") Point(w);
+    } else if (key == "expect" && w.size() >= 2 && !m_operation.empty()) {
+      Expect(CWords(w.begin() + 1, w.end()));
+    } else {
+      throw std::runtime_error(key == "unreadable" ? w.at(1) : "cannot read \"" + key + "\" here");
+    }
+  }
+
+  // Nodes hold their row's value (or the fill) plus the surface's own, coded under the
+  // class-wide coding values. Without a size, the "row" lines give it.
+  void BuildGrid() {
+    for (const auto& [r, values] : m_rowValues) {
+      m_rows = std::max(m_rows, r + 1);
+      m_columns = std::max(m_columns, static_cast<int>(values.size()));
+    }
+    CGridInt::Header header;
+    header.gridSize = m_spacing;
+    header.minLat = m_south, header.maxLat = m_south + (m_rows - 1) * m_spacing;
+    header.minLon = m_west, header.maxLon = m_west + (m_columns - 1) * m_spacing;
+    m_grid.SetHeader(header);
+    m_grid.SetRowCount(static_cast<std::size_t>(m_rows));
+    for (int r = 0; r < m_rows; ++r) {
+      for (int c = 0; c < m_columns; ++c) {
+        const auto given = m_rowValues.find(r);
+        const std::optional<double> value =
+            given != m_rowValues.end() && c < static_cast<int>(given->second.size()) ? given->second[c] : m_fill;
+        if (!value) continue;
+        std::array<double, CDataPt::kSurfaceCount> values = m_surfaces;
+        for (double& v : values) v += *value;
+        m_grid.SetNode(r, c, CDataPt(values));
       }
     }
   }
 
-  // carry HEIGHT FROM to TO at POSITION; expect outside | HEIGHT
-  void Carry(const CStep& step) {
-    const CWords& op = step.operation;
-    ASSERT_TRUE(op.size() >= 6 && op[3] == "to" && op[5] == "at") << "carry HEIGHT FROM to TO at POSITION";
-    const auto [lat, lon] = m_case.grid->Position(op, 6);
-    CDataPt point;
-    const bool inside = m_grid.Interpolate(lat, lon, point);
-    const double height = Number(op[1]) + Reference(op[2]).GetSeparation(point, step.sign) -
-                          Reference(op[4]).GetSeparation(point, step.sign);
-    for (const auto& [words, tolerance, where] : step.expectations) {
-      SCOPED_TRACE(where);
-      EXPECT_EQ(inside, words[0] != "outside");
-      if (inside && words[0] != "outside") {
-        EXPECT_NEAR(height, Number(words[0]), tolerance);
-      }
-    }
-  }
-
-  // point LAT LON HEIGHT from REF (the texts as typed); expect message TEXT |
-  // order REF ... | row REF SEPARATION HEIGHT | ellipsoid HEIGHT
-  void Point(const CStep& step) {
-    const CWords& op = step.operation;
-    ASSERT_TRUE(op.size() == 6 && op[4] == "from") << "point LAT LON HEIGHT from REF";
-    CPointTransform point;
-    const CPointTransform::Outcome outcome = point.Compute(op[1], op[2], op[3], op[5], &m_grid);
-    if (outcome != CPointTransform::Outcome::Done) {
-      EXPECT_TRUE(point.GetRows().empty());
-    }
-    const auto row = [&point](const std::string& name) {
-      for (const CPointRow& r : point.GetRows())
-        if (r.m_name == Reference(name).GetName()) return r;
-      throw std::runtime_error("no row " + name);
+  // "LAT LON" in decimal degrees, or "node R C" in lattice steps from the origin, each
+  // step count optionally followed by a multiple of the on-line tolerance ("1-0.5t").
+  std::pair<double, double> Position(const CWords& w, std::size_t at) const {
+    if (w.size() == at + 2 && w[at] != "node") return {Number(w[at]), Number(w[at + 1])};
+    if (w.size() != at + 3 || w[at] != "node") throw std::runtime_error("a position is LAT LON or node R C");
+    const auto along = [this](double origin, const std::string& word) {
+      const std::size_t sign = word.back() == 't' ? word.find_last_of("+-", word.size() - 2) : std::string::npos;
+      if (sign == std::string::npos || sign == 0) return origin + Number(word) * m_spacing;
+      return origin + Number(word.substr(0, sign)) * m_spacing +
+             Number(word.substr(sign, word.size() - sign - 1)) * CGridInt::kOnLineTolerance;
     };
-    for (const auto& [words, tolerance, where] : step.expectations) {
-      SCOPED_TRACE(where);
-      const std::string& what = words[0];
-      if (what == "message") {
-        EXPECT_EQ(CPointTransform::GetMessage(outcome), words.at(1));
-        continue;
+    return {along(m_south, w[at + 1]), along(m_west, w[at + 2])};
+  }
+
+  // interpolate POSITION
+  void Interpolate(const CWords& w) {
+    const auto [lat, lon] = Position(w, 1);
+    m_point.m_codes.fill(7);  // must stay so when the position is outside
+    m_inside = m_grid.Interpolate(lat, lon, m_point);
+  }
+
+  // carry HEIGHT FROM to TO at POSITION
+  void Carry(const CWords& w) {
+    if (w.size() < 6 || w[3] != "to" || w[5] != "at") throw std::runtime_error("carry HEIGHT FROM to TO at POSITION");
+    const auto [lat, lon] = Position(w, 6);
+    m_inside = m_grid.Interpolate(lat, lon, m_point);
+    m_height = Number(w[1]) + Reference(w[2]).GetSeparation(m_point) - Reference(w[4]).GetSeparation(m_point);
+  }
+
+  // point LAT LON HEIGHT from REF, the texts as typed
+  void Point(const CWords& w) {
+    if (w.size() != 6 || w[4] != "from") throw std::runtime_error("point LAT LON HEIGHT from REF");
+    m_outcome = m_pointTransform.Compute(w[1], w[2], w[3], w[5], &m_grid);
+    if (m_outcome != CPointTransform::Outcome::Done) {
+      EXPECT_TRUE(m_pointTransform.GetRows().empty());
+    }
+  }
+
+  // expect ... after the operation before it
+  void Expect(const CWords& w) {
+    const auto near = [this](double value, const std::string& expected, const std::string& what) {
+      EXPECT_NEAR(value, Number(expected), m_tolerance) << what;
+    };
+    if (m_operation == "point") return ExpectPoint(w, near);
+    if (w[0] == "outside") {
+      EXPECT_FALSE(m_inside);
+      std::array<std::uint16_t, CDataPt::kSurfaceCount> untouched;
+      untouched.fill(7);
+      if (m_operation == "interpolate") {
+        EXPECT_EQ(m_point.m_codes, untouched);
       }
-      ASSERT_EQ(outcome, CPointTransform::Outcome::Done) << CPointTransform::GetMessage(outcome);
-      if (what == "order") {
-        CWords expected, names;
-        for (std::size_t i = 1; i < words.size(); ++i) expected.push_back(Reference(words[i]).GetName());
-        for (const CPointRow& r : point.GetRows()) names.push_back(r.m_name);
-        EXPECT_EQ(names, expected);
-      } else if (what == "row") {
-        EXPECT_NEAR(row(words.at(1)).m_separation, Number(words.at(2)), tolerance) << words[1];
-        EXPECT_NEAR(row(words[1]).m_height, Number(words.at(3)), tolerance) << words[1];
-      } else if (what == "ellipsoid") {
-        EXPECT_NEAR(point.GetEllipsoidHeight(), Number(words.at(1)), tolerance);
-      } else {
-        FAIL() << "unknown expectation " << what;
-      }
+      return;
+    }
+    ASSERT_TRUE(m_inside);
+    if (m_operation == "carry") return near(m_height, w[0], "height");
+    // One value for every surface (the first that differs is reported), or SURFACE VALUE pairs.
+    for (int k = 0; w.size() == 1 && k < CDataPt::kSurfaceCount; ++k) {
+      if (std::fabs(m_point.GetValue(k) - Number(w[0])) > m_tolerance)
+        return near(m_point.GetValue(k), w[0], "surface " + std::to_string(k));
+    }
+    for (std::size_t i = 0; i + 1 < w.size(); i += 2)
+      near(m_point.GetValue(Reference(w[i]).GetSurfaceRead()), w[i + 1], w[i]);
+  }
+
+  template <typename Near>
+  void ExpectPoint(const CWords& w, const Near& near) {
+    if (w[0] == "message") {
+      EXPECT_EQ(CPointTransform::GetMessage(m_outcome), w.at(1));
+      return;
+    }
+    ASSERT_EQ(m_outcome, CPointTransform::Outcome::Done) << CPointTransform::GetMessage(m_outcome);
+    const std::vector<CPointRow>& rows = m_pointTransform.GetRows();
+    if (w[0] == "order") {
+      CWords names, expected;
+      for (const CPointRow& row : rows) names.push_back(row.m_name);
+      for (std::size_t i = 1; i < w.size(); ++i) expected.push_back(Reference(w[i]).GetName());
+      EXPECT_EQ(names, expected);
+    } else if (w[0] == "row") {
+      const auto row = std::find_if(rows.begin(), rows.end(),
+                                    [&w](const CPointRow& r) { return r.m_name == Reference(w.at(1)).GetName(); });
+      ASSERT_NE(row, rows.end()) << w[1];
+      near(row->m_separation, w.at(2), "separation of " + w[1]);
+      near(row->m_height, w.at(3), "height above " + w[1]);
+    } else if (w[0] == "ellipsoid") {
+      near(m_pointTransform.GetEllipsoidHeight(), w.at(1), "ellipsoidal height");
+    } else {
+      throw std::runtime_error("expect message, order, row or ellipsoid after point");
     }
   }
 
   CCase m_case;
+  double m_south = 0, m_west = 0, m_spacing = 1;
+  std::array<double, CDataPt::kSurfaceCount> m_surfaces{};
+  int m_rows = 0, m_columns = 0;
+  std::optional<double> m_fill;
+  std::map<int, std::vector<std::optional<double>>> m_rowValues;  // "row" lines, over the fill
+  double m_sign = 1.0, m_tolerance = 0.001;
   CGridInt m_grid;
+  std::string m_operation;  // the last one, which "expect" lines check
+  bool m_inside = false;
+  CDataPt m_point;
+  double m_height = 0;
+  CPointTransform m_pointTransform;
+  CPointTransform::Outcome m_outcome{};
 };
 
-// Reads a .cases file into its cases; throws on a line it cannot read, naming it.
+// The cases of a .cases file. Grid lines and the settings given before a case are
+// copied into it, so that each case runs on its own.
 std::vector<CCase> ReadCases(const fs::path& path) {
   std::ifstream in(path);
   std::vector<CCase> cases;
+  std::vector<CLine> gridLines, settings;
   std::set<std::string> names;
-  std::shared_ptr<CCaseGrid> grid;
-  double sign = 1.0, tolerance = 0.001;
+  bool inCase = false;
   const std::string file = path.filename().string() + ":";
   int number = 0;
-  for (std::string line; std::getline(in, line);) {
-    const std::string where = file + std::to_string(++number);
-    try {
-      const CWords w = SplitWords(line);
-      if (w.empty()) continue;
-      const std::string& key = w[0];
-      const auto need = [&w](std::size_t count) {
-        if (w.size() != count + 1) throw std::runtime_error(w[0] + " takes " + std::to_string(count) + " words");
-      };
-      const auto theGrid = [&grid]() -> CCaseGrid& {
-        if (!grid) throw std::runtime_error("no grid yet");
-        return *grid;
-      };
-      if (key == "grid") {
-        need(1);
-        grid = std::make_shared<CCaseGrid>();
-      } else if (key == "origin") {
-        need(2);
-        theGrid().south = Number(w[1]), theGrid().west = Number(w[2]);
-      } else if (key == "spacing") {
-        need(1);
-        theGrid().spacing = Number(w[1]);
-      } else if (key == "coding") {
-        need(2);
-        theGrid().offset = static_cast<float>(Number(w[1])), theGrid().scale = static_cast<float>(Number(w[2]));
-      } else if (key == "surfaces") {
-        need(CDataPt::kSurfaceCount);
-        for (int k = 0; k < CDataPt::kSurfaceCount; ++k) theGrid().surfaces[k] = Number(w[k + 1]);
-      } else if (key == "size") {
-        need(2);
-        theGrid().rows = static_cast<int>(Number(w[1])), theGrid().columns = static_cast<int>(Number(w[2]));
-      } else if (key == "fill") {
-        need(1);
-        theGrid().fill = Number(w[1]);
-      } else if (key == "row") {
-        if (w.size() < 3 || w[1].back() != ':') throw std::runtime_error("row R: VALUE ...");
-        auto& values = theGrid().rowValues[static_cast<int>(Number(w[1].substr(0, w[1].size() - 1)))];
-        for (std::size_t i = 2; i < w.size(); ++i)
-          values.push_back(w[i] == "-" ? std::nullopt : std::optional<double>(Number(w[i])));
-      } else if (key == "sign") {
-        need(1);
-        if (w[1] != "heights" && w[1] != "depths") throw std::runtime_error("sign heights or sign depths");
-        sign = w[1] == "depths" ? -1.0 : 1.0;
-      } else if (key == "tolerance") {
-        need(1);
-        tolerance = Number(w[1]);
-      } else if (key == "case") {
-        need(1);
-        if (w[1].find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos)
-          throw std::runtime_error("a case name is lower case letters, digits and _");
-        if (!names.insert(w[1]).second) throw std::runtime_error("a second case " + w[1]);
-        cases.push_back({w[1], where, std::make_shared<const CCaseGrid>(theGrid()), {}});
-      } else if (key == "interpolate" || key == "carry" || key == "point") {
-        if (cases.empty()) throw std::runtime_error("an operation outside a case");
-        cases.back().steps.push_back({w, sign, {}, where});
-      } else if (key == "expect") {
-        if (cases.empty() || cases.back().steps.empty() || w.size() < 2)
-          throw std::runtime_error("expect WHAT after an operation");
-        cases.back().steps.back().expectations.push_back({CWords(w.begin() + 1, w.end()), tolerance, where});
-      } else {
-        throw std::runtime_error("unknown word " + key);
-      }
-    } catch (const std::exception& e) {
-      throw std::runtime_error(where + ": " + e.what());
+  for (std::string text; std::getline(in, text);) {
+    CLine line{SplitWords(text), file + std::to_string(++number)};
+    if (line.words.empty()) continue;
+    const std::string& key = line.words[0];
+    if (key == "grid") {
+      gridLines.clear();
+      inCase = false;
+    } else if (key == "case") {
+      const std::string name = line.words.size() == 2 ? line.words[1] : "";
+      if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos ||
+          !names.insert(name).second)
+        throw std::runtime_error(line.where + ": a case needs a new name of lower case letters, digits and _");
+      cases.push_back({name, line.where, gridLines});
+      cases.back().lines.insert(cases.back().lines.end(), settings.begin(), settings.end());
+      inCase = true;
+      continue;
+    }
+    if (inCase) {
+      cases.back().lines.push_back(line);
+    } else if (key == "sign" || key == "tolerance") {
+      settings.push_back(line);
+    } else {
+      gridLines.push_back(line);
     }
   }
   return cases;
@@ -346,24 +328,16 @@ bool RegisterCases() {
     if (entry.path().extension() == ".cases") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   for (const fs::path& file : files) {
-    const std::string suite = file.stem().string();
+    std::vector<CCase> cases;
     try {
-      for (CCase& c : ReadCases(file)) {
-        const std::string name = c.name, where = c.where;
-        ::testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr, where.c_str(), 0,
-                                [c = std::move(c)]() -> ::testing::Test* { return new CCaseTest(c); });
-      }
+      cases = ReadCases(file);
     } catch (const std::exception& e) {
-      const std::string error = e.what();
-      ::testing::RegisterTest(suite.c_str(), "reads_as_cases", nullptr, nullptr, file.c_str(), 0,
-                              [error]() -> ::testing::Test* {
-                                struct Failure : ::testing::Test {
-                                  explicit Failure(std::string e) : error(std::move(e)) {}
-                                  void TestBody() override { FAIL() << error; }
-                                  std::string error;
-                                };
-                                return new Failure(error);
-                              });
+      cases = {{"reads_as_cases", file.string(), {{{"unreadable", e.what()}, file.string()}}}};
+    }
+    for (CCase& c : cases) {
+      const std::string name = c.name, where = c.where;
+      ::testing::RegisterTest(file.stem().c_str(), name.c_str(), nullptr, nullptr, where.c_str(), 0,
+                              [c = std::move(c)] { return new CCaseTest(c); });
     }
   }
   return true;

@@ -37,12 +37,7 @@ void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
-CTestGridFile OneCellGrid() {
-  CTestGridFile f;
-  f.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-            {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-  return f;
-}
+CTestGridFile OneCellGrid() { return CTestGridFile::OneCell(); }
 
 class GridReadTest : public ::testing::Test {
  protected:

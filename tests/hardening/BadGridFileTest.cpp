@@ -37,12 +37,7 @@ class BadGridFileTest : public ::testing::Test {
     ASSERT_FALSE(messages.empty()) << label;
     EXPECT_EQ(messages.back(), "Failed to load grid file:\n" + m_dir.File("damaged.MRGGrid")) << label;
   }
-  static CTestGridFile SmallGrid() {
-    CTestGridFile file;
-    file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-                 {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-    return file;
-  }
+  static CTestGridFile SmallGrid() { return CTestGridFile::OneCell(); }
 
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
