@@ -11,9 +11,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,30 +32,14 @@ namespace fs = std::filesystem;
 using CWords = std::vector<std::string>;
 
 // A line's words: separated by blanks, a word in double quotes may hold blanks or be
-// empty ("\t" in it is a tab); "#" outside quotes starts a comment.
+// empty ("\t" in it is a tab); "#" starts a comment.
 CWords SplitWords(const std::string& line) {
+  std::istringstream in(line.substr(0, line.find('#')));
   CWords words;
-  for (std::size_t i = 0; i < line.size();) {
-    if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
-      ++i;
-    } else if (line[i] == '#') {
-      break;
-    } else if (line[i] == '"') {
-      const std::size_t end = line.find('"', i + 1);
-      if (end == std::string::npos) throw std::runtime_error("a quote is not closed");
-      std::string word;
-      for (std::size_t k = i + 1; k < end; ++k) {
-        const bool tab = line[k] == '\\' && k + 1 < end && line[k + 1] == 't';
-        word += tab ? '\t' : line[k];
-        k += tab;
-      }
-      words.push_back(word);
-      i = end + 1;
-    } else {
-      const std::size_t end = std::min(line.find_first_of(" \t\r#", i), line.size());
-      words.push_back(line.substr(i, end - i));
-      i = end;
-    }
+  for (std::string word; in >> std::quoted(word, '"', '\0');) {
+    for (std::size_t tab; (tab = word.find("\\t")) != std::string::npos;)
+      word = word.substr(0, tab) + '\t' + word.substr(tab + 2);
+    words.push_back(word);
   }
   return words;
 }
