@@ -23,6 +23,7 @@
 #include "common/ClassicText.h"
 #include "grid/GridInt.h"
 #include "support/ClassWideValues.h"
+#include "support/TestLattice.h"
 #include "trans/PointTransform.h"
 #include "trans/TransFactory.h"
 
@@ -143,12 +144,7 @@ class CCaseTest : public ::testing::Test {
       m_rows = std::max(m_rows, r + 1);
       m_columns = std::max(m_columns, static_cast<int>(values.size()));
     }
-    CGridInt::Header header;
-    header.gridSize = m_spacing;
-    header.minLat = m_south, header.maxLat = m_south + (m_rows - 1) * m_spacing;
-    header.minLon = m_west, header.maxLon = m_west + (m_columns - 1) * m_spacing;
-    m_grid.SetHeader(header);
-    m_grid.SetRowCount(static_cast<std::size_t>(m_rows));
+    SetLattice(m_grid, m_south, m_west, m_spacing, m_rows, m_columns);
     for (int r = 0; r < m_rows; ++r) {
       for (int c = 0; c < m_columns; ++c) {
         const auto given = m_rowValues.find(r);

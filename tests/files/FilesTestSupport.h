@@ -11,7 +11,7 @@
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
 #include "support/ClassWideValues.h"
-#include "support/UniformGrid.h"
+#include "support/TestLattice.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 

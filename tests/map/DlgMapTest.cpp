@@ -16,7 +16,7 @@
 #include "map/MapData.h"
 #include "map/MapOwner.h"
 #include "support/TestSupport.h"
-#include "support/UniformGrid.h"
+#include "support/TestLattice.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "TransTestSupport.h"
 #include "grid/GridInt.h"
-#include "support/UniformGrid.h"
+#include "support/TestLattice.h"
 #include "trans/PointTransform.h"
 #include "trans/TransFactory.h"
 

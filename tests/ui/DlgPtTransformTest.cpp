@@ -24,7 +24,7 @@
 #include "map/DlgMap.h"
 #include "map/MapData.h"
 #include "support/TestSupport.h"
-#include "support/UniformGrid.h"
+#include "support/TestLattice.h"
 #include "trans/TransBase.h"
 #include "trans/TransTestSupport.h"
 #include "ui/DlgPtTransform.h"
