@@ -125,18 +125,16 @@ void CGridRead::Run() {
     m_grid.SetRowCount(0);
     reader.Read(bytes + CGridFileHeader::kPrefixSize, CGridFileHeader::kSize - CGridFileHeader::kPrefixSize);
     const CGridFileHeader stored = CGridFileHeader::Read(bytes);
-    CGridInt::Header header;
-    header.majorVersion = stored.majorVersion;
-    header.minorVersion = stored.minorVersion;
-    header.year = stored.year;
-    header.month = stored.month;
-    header.day = stored.day;
-    header.gridSize = stored.gridSize;
-    header.minLat = stored.minLat;
-    header.maxLat = stored.maxLat;
-    header.minLon = stored.minLon;
-    header.maxLon = stored.maxLon;
-    m_grid.SetHeader(header);
+    m_grid.SetHeader({.majorVersion = stored.majorVersion,
+                      .minorVersion = stored.minorVersion,
+                      .year = stored.year,
+                      .month = stored.month,
+                      .day = stored.day,
+                      .gridSize = stored.gridSize,
+                      .minLat = stored.minLat,
+                      .maxLat = stored.maxLat,
+                      .minLon = stored.minLon,
+                      .maxLon = stored.maxLon});
     if (m_ownCoding) {
       m_grid.SetCoding({stored.valueOffset, stored.valueScale});
     } else {
