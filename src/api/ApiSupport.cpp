@@ -25,17 +25,17 @@ std::vector<std::string> GetReferenceNames() {
 const CTransBase& FindReference(const std::string& name) {
   EnsureSharedObjects();
   const CTransFactory& factory = CTransFactory::Instance();
-  if (const CTransBase* ref = factory.Find(name)) return *ref;
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (lower == "ellipsoid") return *factory.Find("Ellipsoid (GDA94/WGS84)");
-  std::string text = "Unknown vertical reference: " + name + "\nKnown references:";
-  for (const std::string& known : factory.GetNames()) text += " \"" + known + "\"";
-  throw CError(text + " (or \"ellipsoid\")");
+  if (const CTransBase* ref = factory.LookUp(name)) return *ref;
+  throw CError(factory.UnknownReferenceMessage(name));
 }
 
 double SignFactor(Sign sign) { return sign == Sign::DepthsPositive ? -1.0 : 1.0; }
+
+void CheckZone(int zone) {
+  if (!CCoordConv::IsZone(zone))
+    throw CError("The MGA zone must be between " + std::to_string(CCoordConv::kFirstZone) + " and " +
+                 std::to_string(CCoordConv::kLastZone) + ", not " + std::to_string(zone));
+}
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;

@@ -58,8 +58,7 @@ class CBatchWindow final : public CProcessWindow {
 
 CBatchResult TransformFiles(const std::vector<std::string>& paths, const CGrid* grid, const CBatchOptions& options) {
   EnsureSharedObjects();
-  if (options.zone < 49 || options.zone > 56)
-    throw CError("The MGA zone must be between 49 and 56, not " + std::to_string(options.zone));
+  CheckZone(options.zone);
   // The references as the command line checks them, with its messages.
   std::optional<CTrans_NULL> nullRef;
   std::optional<CTrans_BlockShift> shiftRef;

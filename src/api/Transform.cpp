@@ -13,7 +13,6 @@ namespace marevert {
 
 namespace {
 
-constexpr int kFirstZone = 49, kLastZone = 56;
 // Points handed to the per-point path at a time (small enough to stay in cache), and
 // how many such pieces make it worth starting a helper thread.
 constexpr std::size_t kPiece = 4096;
@@ -34,20 +33,19 @@ std::size_t Transform(const CGrid& grid, const std::string& from, const std::str
   const CTransBase& inRef = FindReference(from);
   const CTransBase& outRef = FindReference(to);
   const bool mapGrid = options.zone != 0;
-  if (mapGrid && (options.zone < kFirstZone || options.zone > kLastZone))
-    throw CError("The MGA zone must be between 49 and 56, not " + std::to_string(options.zone));
+  if (mapGrid) CheckZone(options.zone);
   const CGridInt& model = CGridAccess::Model(grid);
 
   // Each thread its own handler and scratch point; large arrays are shared in pieces
   // between this thread and a helper (as the LAS handler shares its records).
   // (each on its own cache line, since both threads write theirs for every point).
-  struct alignas(64) CPart {
+  struct alignas(64) Part {
     CArrayTransform handler;
     CDataPt point;
     std::size_t carried = 0;
   };
-  CPart parts[CSharedJob::kParts];
-  for (CPart& part : parts) {
+  Part parts[CSharedJob::kParts];
+  for (Part& part : parts) {
     part.handler.SetSign(SignFactor(options.sign));
     part.handler.PrepareTransform(&inRef, &outRef);
   }
@@ -57,7 +55,7 @@ std::size_t Transform(const CGrid& grid, const std::string& from, const std::str
     double* values = zOut + start;
     bool* done = inside + start;
     if (values != z + start) std::copy(z + start, z + start + n, values);
-    CPart& mine = parts[part];
+    Part& mine = parts[part];
     mine.handler.TransformPoints(n, x + start, y + start, values, done, &model, &inRef, options.zone, &outRef,
                                  mine.point);
     std::size_t carried = 0;

@@ -11,27 +11,25 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/CliCommands.h"
 #include "common/ClassicText.h"
+#include "files/NumberText.h"
+#include "files/TextLine.h"
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 
 namespace {
 
-struct BuildGridOptions {
+struct CBuildGridOptions {
   std::string input, output, date, major = "0", minor = "0", gridSize = "60";
 };
 
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::optional<int> ToInteger(const std::string& text) {
-  const std::string t = Trim(text);
+// An argument's whole text as a 32-bit integer, white space around it allowed.
+std::optional<int> ToInteger(std::string_view text) {
+  const std::string t(Trim(text));
   if (t.empty()) return std::nullopt;
   char* end = nullptr;
   errno = 0;
@@ -40,12 +38,12 @@ std::optional<int> ToInteger(const std::string& text) {
   return static_cast<int>(value);
 }
 
-std::optional<double> ToNumber(const std::string& text) {
-  const std::string t = Trim(text);
-  if (t.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double value = ClassicStrtod(t.c_str(), &end);
-  if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+// An argument's whole text as a finite number, white space around it allowed.
+std::optional<double> ToNumber(std::string_view text) {
+  const std::string_view t = Trim(text);
+  double value = 0;
+  if (t.empty() || ParseNumber(t.data(), t.data() + t.size(), value) != t.data() + t.size() || !std::isfinite(value))
+    return std::nullopt;
   return value;
 }
 
@@ -79,7 +77,7 @@ bool CheckNumber(const std::string& text, double low, double high, double& value
   return true;
 }
 
-int RunBuildGrid(const BuildGridOptions& options) {
+int RunBuildGrid(const CBuildGridOptions& options) {
   CGridProc::Settings settings;
   settings.inputPath = AbsolutePath(options.input);
   settings.outputPath = AbsolutePath(options.output);
@@ -104,7 +102,7 @@ int RunBuildGrid(const BuildGridOptions& options) {
     parts.push_back(options.date.substr(start));
     if (parts.size() != 3) {
       std::fprintf(stderr, "Enter the date as D/M/Y.\n");
-      return 2;
+      return kExitUsage;
     }
     day = parts[0];
     month = parts[1];
@@ -117,18 +115,18 @@ int RunBuildGrid(const BuildGridOptions& options) {
       !CheckInteger(options.major, 0, 0, false, settings.majorVersion) ||
       !CheckInteger(options.minor, 0, 0, false, settings.minorVersion) ||
       !CheckNumber(options.gridSize, 1e-7, 10000000, settings.gridSizeSeconds))
-    return 2;
+    return kExitUsage;
 
   CGridProc job(settings);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Building grid file", true);
-  return job.OutputWritten() ? 0 : 1;
+  return job.OutputWritten() ? kExitDone : kExitFailed;
 }
 
 }  // namespace
 
 void AddBuildGridCommand(CLI::App& app, int& exitCode) {
-  auto options = std::make_shared<BuildGridOptions>();
+  auto options = std::make_shared<CBuildGridOptions>();
   CLI::App* command = app.add_subcommand(
       "build-grid",
       "Build a binary grid file from a text grid file (one line per lattice node: latitude, longitude and the "

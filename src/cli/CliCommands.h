@@ -1,6 +1,8 @@
 #pragma once
 // Each subcommand of marevert-cli lives in its own file and registers itself here.
-// A command's callback stores the process exit status in `exitCode`.
+// A command's callback stores the process exit status in `exitCode`; the commands
+// share the statuses, the reference look-up and its message below, and differ only in
+// what they do.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -9,12 +11,19 @@
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
 
+// Exit statuses, as the commands' help texts document them.
+enum CliExit : int {
+  kExitDone = 0,
+  kExitFailed = 1,   // the work was not done: a grid did not load, a file had an error, nothing written
+  kExitUsage = 2,    // a usage error, or an input that fails its check
+  kExitOutside = 3,  // point: the position is not within the grid
+};
+
 class CTransBase;
 // A listed vertical reference by display name ignoring case, or "ellipsoid" for the
-// ellipsoid; null when none matches.
-const CTransBase* FindReference(const std::string& name);
-// "Unknown vertical reference: NAME" and the known names, on standard error.
-void PrintUnknownReference(const std::string& name);
+// ellipsoid. When none matches: null, with "Unknown vertical reference: NAME" and the
+// known names on standard error.
+const CTransBase* LookUpReference(const std::string& name);
 
 // info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).
 void AddInfoCommand(CLI::App& app, int& exitCode);

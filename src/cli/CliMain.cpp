@@ -20,20 +20,11 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : absolute.lexically_normal().string();
 }
 
-const CTransBase* FindReference(const std::string& name) {
+const CTransBase* LookUpReference(const std::string& name) {
   const CTransFactory& factory = CTransFactory::Instance();
-  if (const CTransBase* ref = factory.Find(name)) return ref;
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (lower == "ellipsoid") return factory.Find("Ellipsoid (GDA94/WGS84)");
-  return nullptr;
-}
-
-void PrintUnknownReference(const std::string& name) {
-  std::fprintf(stderr, "Unknown vertical reference: %s\nKnown references:", name.c_str());
-  for (const auto& known : CTransFactory::Instance().GetNames()) std::fprintf(stderr, " \"%s\"", known.c_str());
-  std::fprintf(stderr, " (or \"ellipsoid\")\n");
+  const CTransBase* ref = factory.LookUp(name);
+  if (ref == nullptr) std::fprintf(stderr, "%s\n", factory.UnknownReferenceMessage(name).c_str());
+  return ref;
 }
 
 int main(int argc, char** argv) {
@@ -44,7 +35,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("marevert-cli ") + MAREVERT_VERSION);
   app.require_subcommand(1);
 
-  int exitCode = 0;
+  int exitCode = kExitDone;
   AddInfoCommand(app, exitCode);
   AddPointCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
@@ -59,9 +50,8 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e);
-    // Usage errors exit with 2, as documented in --help.
-    return status == 0 ? 0 : 2;
+    // --help and --version exit with 0; usage errors with kExitUsage, as --help says.
+    return app.exit(e) == 0 ? kExitDone : kExitUsage;
   }
   return exitCode;
 }

@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr int kExitNotWritten = 1;
-constexpr int kExitUsage = 2;
-
 struct CExportGridOptions {
   std::string grid, from, to, surface, output, format;
   bool depthsPositive = false;
@@ -37,11 +34,8 @@ std::optional<CShiftGridDefinition> DefinitionFromOptions(const CExportGridOptio
     return std::nullopt;
   }
   if (!between) {
-    const CTransBase* surface = FindReference(options.surface);
-    if (surface == nullptr) {
-      PrintUnknownReference(options.surface);
-      return std::nullopt;
-    }
+    const CTransBase* surface = LookUpReference(options.surface);
+    if (surface == nullptr) return std::nullopt;
     if (surface->GetSurfaceRead() == CTransBase::kNoSurface) {
       std::fprintf(stderr, "--surface needs one of the fourteen surfaces, not the ellipsoid\n");
       return std::nullopt;
@@ -52,16 +46,10 @@ std::optional<CShiftGridDefinition> DefinitionFromOptions(const CExportGridOptio
     std::fprintf(stderr, "Both --from and --to are needed\n");
     return std::nullopt;
   }
-  const CTransBase* from = FindReference(options.from);
-  if (from == nullptr) {
-    PrintUnknownReference(options.from);
-    return std::nullopt;
-  }
-  const CTransBase* to = FindReference(options.to);
-  if (to == nullptr) {
-    PrintUnknownReference(options.to);
-    return std::nullopt;
-  }
+  const CTransBase* from = LookUpReference(options.from);
+  if (from == nullptr) return std::nullopt;
+  const CTransBase* to = LookUpReference(options.to);
+  if (to == nullptr) return std::nullopt;
   return CShiftGridDefinition::Between(*from, *to, sign);
 }
 
@@ -79,14 +67,14 @@ int RunExportGrid(const CExportGridOptions& options) {
 
   CGridInt grid;
   grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
-  if (!grid.IsLoaded()) return kExitNotWritten;
+  if (!grid.IsLoaded()) return kExitFailed;
 
   CGridExport job(grid, *definition, AbsolutePath(options.output), *format);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Exporting grid for PROJ", true);
-  if (!job.OutputWritten()) return kExitNotWritten;
+  if (!job.OutputWritten()) return kExitFailed;
   for (const std::string& line : job.GetSummary()) std::printf("%s\n", line.c_str());
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace

@@ -17,6 +17,6 @@ void AddInfoCommand(CLI::App& app, int& exitCode) {
     CGridInt grid;
     grid.LoadFile(AbsolutePath(*path));
     for (const std::string& line : grid.GetDetails()) std::printf("%s\n", line.c_str());
-    exitCode = grid.IsLoaded() ? 0 : 1;
+    exitCode = grid.IsLoaded() ? kExitDone : kExitFailed;
   });
 }

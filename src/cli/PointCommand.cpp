@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kExitBadInput = 2;
-constexpr int kExitOutside = 3;
-
 struct CPointOptions {
   std::string grid, latitude, longitude, height, from;
   bool depthsPositive = false;
@@ -33,11 +30,8 @@ void PrintOutside(const CPointOptions& options) {
 }
 
 int RunPoint(const CPointOptions& options) {
-  const CTransBase* from = FindReference(options.from);
-  if (from == nullptr) {
-    PrintUnknownReference(options.from);
-    return kExitBadInput;
-  }
+  const CTransBase* from = LookUpReference(options.from);
+  if (from == nullptr) return kExitUsage;
   if (options.depthsPositive) CTransBase::s_sign = -1.0;
 
   // Check the texts before reading what may be a large grid file.
@@ -45,7 +39,7 @@ int RunPoint(const CPointOptions& options) {
   CPointTransform::Outcome outcome = point.Compute(options.latitude, options.longitude, options.height, from, nullptr);
   if (outcome != CPointTransform::Outcome::Outside) {
     std::fprintf(stderr, "%s\n", CPointTransform::GetMessage(outcome));
-    return kExitBadInput;
+    return kExitUsage;
   }
 
   CGridInt grid;
@@ -69,7 +63,7 @@ int RunPoint(const CPointOptions& options) {
     for (const CPointRow& row : point.GetRows())
       std::printf("%s\t%.2f\t%.2f\n", row.m_name.c_str(), row.m_separation, row.m_height);
   }
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace

@@ -16,16 +16,14 @@
 #include "files/FileProc.h"
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
+#include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 
 namespace {
 
-constexpr int kExitFileError = 1;
-constexpr int kExitUsage = 2;
-
 struct CTransformOptions {
   std::string grid, from, to, blockShift;
-  int zone = 49;
+  int zone = CCoordConv::kFirstZone;
   bool depthsPositive = false;
   std::vector<std::string> files;
 };
@@ -55,16 +53,10 @@ int RunTransform(const CTransformOptions& options) {
       std::fprintf(stderr, "Both --from and --to are needed\n");
       return kExitUsage;
     }
-    inputRef = FindReference(options.from);
-    if (inputRef == nullptr) {
-      PrintUnknownReference(options.from);
-      return kExitUsage;
-    }
-    outputRef = FindReference(options.to);
-    if (outputRef == nullptr) {
-      PrintUnknownReference(options.to);
-      return kExitUsage;
-    }
+    inputRef = LookUpReference(options.from);
+    if (inputRef == nullptr) return kExitUsage;
+    outputRef = LookUpReference(options.to);
+    if (outputRef == nullptr) return kExitUsage;
     // The same reference would give the transformed and the excluded file one name.
     if (inputRef == outputRef) {
       std::fprintf(stderr, "The input and output vertical references must be different\n");
@@ -81,7 +73,7 @@ int RunTransform(const CTransformOptions& options) {
   CGridInt grid;
   if (!options.grid.empty()) {
     grid.LoadFile(AbsolutePath(options.grid));  // failures reported by the load itself
-    if (!blockShift && !grid.IsLoaded()) return kExitFileError;
+    if (!blockShift && !grid.IsLoaded()) return kExitFailed;
   }
 
   std::vector<std::string> files;
@@ -91,7 +83,7 @@ int RunTransform(const CTransformOptions& options) {
   CFileProc job(&grid, &files, inputRef, outputRef, options.zone);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Processing files ...", true);
-  return job.GetFilesWithErrors() > 0 ? kExitFileError : 0;
+  return job.GetFilesWithErrors() > 0 ? kExitFailed : kExitDone;
 }
 
 }  // namespace
@@ -121,7 +113,7 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
   command->add_option("--block-shift", options->blockShift,
                       "Instead of --from/--to: add this many metres to every value (no grid used)");
   command->add_option("--zone", options->zone, "MGA/UTM zone of files in eastings and northings (default 49)")
-      ->check(CLI::Range(49, 56));
+      ->check(CLI::Range(CCoordConv::kFirstZone, CCoordConv::kLastZone));
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");
   command->add_option("FILE", options->files, "Survey files and rasters to transform, in this order")->required();

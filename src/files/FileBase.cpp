@@ -28,7 +28,7 @@ FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, con
   outside = transformed = 0;
   m_notes.clear();
   try {
-    return TransformFile(path, CTask{grid, inRef, outRef, process, zone, outside, transformed});
+    return TransformFile(path, Task{grid, inRef, outRef, process, zone, outside, transformed});
   } catch (...) {
     return kFileException;
   }
@@ -38,8 +38,8 @@ std::string CFileBase::GetOutputPath(const CTransBase* ref, const std::string& p
   return MakeOutputName(ref, path);
 }
 
-FileResult CFileBase::TransformFile(const std::string& path, const CTask& task) {
-  CStreams files;
+FileResult CFileBase::TransformFile(const std::string& path, const Task& task) {
+  Streams files;
   if (const FileResult opened =
           OpenFiles(path, task.inRef, task.outRef, files.input, files.transformedFile, files.excludedFile);
       opened != kFileDone)
@@ -47,9 +47,9 @@ FileResult CFileBase::TransformFile(const std::string& path, const CTask& task) 
   return Settle(Run(files, task), files, task);
 }
 
-FileResult CFileBase::Run(CStreams&, const CTask&) { return kFileNotImplemented; }
+FileResult CFileBase::Run(Streams&, const Task&) { return kFileNotImplemented; }
 
-FileResult CFileBase::Settle(FileResult result, CStreams& files, const CTask& task) {
+FileResult CFileBase::Settle(FileResult result, Streams& files, const Task& task) {
   return CloseFiles(result, files.input, files.transformedFile, files.excludedFile, task.transformed, task.outside);
 }
 

@@ -99,7 +99,7 @@ class CFileBase {
 
  protected:
   // The arguments of one Process call.
-  struct CTask {
+  struct Task {
     const CGridInt* grid;
     const CTransBase* inRef;
     const CTransBase* outRef;
@@ -109,19 +109,19 @@ class CFileBase {
     std::uint64_t& transformed;
   };
   // The three files of a handler that streams its input into its two outputs.
-  struct CStreams {
+  struct Streams {
     CInputStream input;
     COutputStream transformedFile, excludedFile;
   };
 
   // Everything of one file inside Process's frame. The default is the streaming
   // handlers' shape: OpenFiles, then Run and Settle once all three files are open.
-  virtual FileResult TransformFile(const std::string& path, const CTask& task);
+  virtual FileResult TransformFile(const std::string& path, const Task& task);
   // A streaming handler's reading and writing between opening and closing its files.
-  virtual FileResult Run(CStreams& files, const CTask& task);
+  virtual FileResult Run(Streams& files, const Task& task);
   // Closes the files after Run and settles its result. The default is CloseFiles with
   // the transformed count and the outside count as the outputs' record counts.
-  virtual FileResult Settle(FileResult result, CStreams& files, const CTask& task);
+  virtual FileResult Settle(FileResult result, Streams& files, const Task& task);
 
   // The first steps of every Process: opens the input (2 when it cannot be opened), then
   // creates the transformed file and the excluded file (3 when either cannot be created;

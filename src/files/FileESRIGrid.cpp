@@ -54,7 +54,7 @@ bool CFileESRIGrid::CanRead(const std::string& path) {
   return input.ReadLine(line) && EqualsNoCase(FirstToken(line), "nrows");
 }
 
-FileResult CFileESRIGrid::Run(CStreams& files, const CTask& task) {
+FileResult CFileESRIGrid::Run(Streams& files, const Task& task) {
   CInputStream& input = files.input;
   COutputStream& transformedFile = files.transformedFile;
   COutputStream& excludedFile = files.excludedFile;

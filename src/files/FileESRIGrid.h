@@ -12,5 +12,5 @@ class CFileESRIGrid : public CFileBase {
   std::string GetFormatName() const override { return "ESRI ASCII Grid"; }
 
  protected:
-  FileResult Run(CStreams& files, const CTask& task) override;
+  FileResult Run(Streams& files, const Task& task) override;
 };

@@ -2,15 +2,17 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/ClassicText.h"
+#include "common/FileHandle.h"
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "files/TextLine.h"
 #include "process/ProcessBase.h"
+#include "trans/CoordConv.h"
 
 namespace {
 
@@ -20,21 +22,21 @@ constexpr std::uint64_t kProgressInterval = 100;  // records
 constexpr const char* kTotalsKey = "TOTAL SOUNDINGS:";
 constexpr const char* kValidTotalsKey = "TOTAL VALID SOUNDINGS:";
 
-enum class CCopyEnd { kFound, kEndOfFile, kWriteFailed };
+enum class CopyEnd { kFound, kEndOfFile, kWriteFailed };
 
 // Copies header lines to both outputs up to and including the first line that begins
 // with `prefix`, which is left in `found`.
-CCopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStream& second, std::string_view prefix,
-                         std::string& found) {
+CopyEnd CopyHeaderUntil(CInputStream& input, COutputStream& first, COutputStream& second, std::string_view prefix,
+                        std::string& found) {
   std::string_view line;
   while (input.ReadLine(line)) {
-    if (!first.Write(line) || !second.Write(line)) return CCopyEnd::kWriteFailed;
+    if (!first.Write(line) || !second.Write(line)) return CopyEnd::kWriteFailed;
     if (StartsWith(line, prefix)) {
       found = line;
-      return CCopyEnd::kFound;
+      return CopyEnd::kFound;
     }
   }
-  return CCopyEnd::kEndOfFile;
+  return CopyEnd::kEndOfFile;
 }
 
 int ToInteger(std::string_view text) { return ClassicAtoi(std::string(text).c_str()); }
@@ -46,6 +48,76 @@ double ToDouble(std::string_view text) {
 }
 
 bool HasStar(std::string_view field) { return field.find('*') != std::string_view::npos; }
+
+// Copies the header to both outputs up to and including the field-mask line, keeping
+// the "GRID ZONE:" line and the mask line.
+FileResult CopyHeader(CInputStream& input, COutputStream& first, COutputStream& second, std::string& zoneLine,
+                      std::string& maskLine) {
+  std::string soundingLine;
+  CopyEnd end = CopyHeaderUntil(input, first, second, "GRID ZONE:", zoneLine);
+  if (end == CopyEnd::kFound) end = CopyHeaderUntil(input, first, second, "SOUNDING DATA", soundingLine);
+  if (end != CopyEnd::kFound) return end == CopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
+  // Looking for the mask, a failed write counts as a header without one, as it always has.
+  return CopyHeaderUntil(input, first, second, "[", maskLine) == CopyEnd::kFound ? kFileDone : kFileInputError;
+}
+
+// What the header tells about the records.
+struct CHtfHeader {
+  std::optional<int> zone;          // the map-grid zone the "GRID ZONE:" line names, if any
+  std::string mask;                 // character k (the "[" being 0): whether record field k is present
+  int firstPos = 0, secondPos = 0;  // the two position fields
+};
+
+// Reads the "GRID ZONE:" line and the field-mask line. False when the mask is too short
+// or marks neither pair of position fields.
+bool ParseHeader(std::string_view zoneLine, std::string_view maskLine, CHtfHeader& h) {
+  if (const std::size_t colon = zoneLine.find(':'); colon != std::string_view::npos) {
+    const int zone = ToInteger(zoneLine.substr(colon + 1));
+    if (CCoordConv::IsZone(zone)) h.zone = zone;
+  }
+  h.mask = Trim(maskLine);
+  if (h.mask.size() < kMinMaskLength) return false;
+  if (h.mask[6] == '1' && h.mask[7] == '1') {
+    h.firstPos = 6, h.secondPos = 7;  // latitude, longitude
+  } else if (h.mask[8] == '1' && h.mask[9] == '1') {
+    h.firstPos = 8, h.secondPos = 9;  // easting and northing
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One sounding record: blank-separated fields as the mask lays them out, then the depth.
+struct CHtfRecord {
+  bool invalid = false;  // field 1 marks the sounding invalid
+  bool starred = false;  // a position field or the depth holds a "*"
+  double first = 0, second = 0, depth = 0;
+  std::size_t depthStart = 0, depthEnd = 0;  // where the depth's text lies in the line
+};
+
+// Reads a record from its line without the line end. False when a field the mask marks
+// is missing.
+bool ParseRecord(std::string_view content, const CHtfHeader& h, CHtfRecord& r) {
+  std::size_t pos = 0;
+  for (int k = 1; k <= kLastMaskField; ++k) {
+    if (h.mask[k] == '0') continue;
+    const std::size_t blank = content.find(' ', pos);
+    if (blank == std::string_view::npos) return false;
+    const std::string_view field = content.substr(pos, blank - pos);
+    pos = blank + 1;
+    if (k == 1) r.invalid = !HasStar(field) && ToInteger(field) == 1;
+    if (k == h.firstPos || k == h.secondPos) {
+      r.starred = r.starred || HasStar(field);
+      (k == h.firstPos ? r.first : r.second) = ToDouble(field);
+    }
+  }
+  r.depthStart = pos;
+  r.depthEnd = std::min(content.find(' ', pos), content.size());
+  const std::string_view depthField = content.substr(pos, r.depthEnd - pos);
+  r.starred = r.starred || HasStar(depthField);
+  r.depth = ToDouble(depthField);
+  return true;
+}
 
 // The new text of a totals line: the key and number, padded with blanks to the old
 // line's length without its line end, then the old line end. Empty when it does not fit.
@@ -61,10 +133,6 @@ std::string TotalsLine(std::string_view old, const char* key, std::uint64_t valu
   return text;
 }
 
-struct CFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool CFileHTF::CanRead(const std::string& path) {
@@ -75,37 +143,21 @@ bool CFileHTF::CanRead(const std::string& path) {
   return input.ReadLine(line) && StartsWith(line, "HTF VERSION:");
 }
 
-FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
+FileResult CFileHTF::Run(Streams& files, const Task& task) {
   CInputStream& input = files.input;
   COutputStream& transformedFile = files.transformedFile;
   COutputStream& excludedFile = files.excludedFile;
-  int zone = task.zone;
   m_excludedRecords = m_invalidRecords = 0;
   PrepareTransform(task.inRef, task.outRef);
 
   // Header: Settle removes both outputs again when it is incomplete (nothing counted yet).
-  std::string line;
-  CCopyEnd end = CopyHeaderUntil(input, transformedFile, excludedFile, "GRID ZONE:", line);
-  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
-  if (const std::size_t colon = line.find(':'); colon != std::string::npos) {
-    const int fileZone = ToInteger(std::string_view(line).substr(colon + 1));
-    if (fileZone >= 49 && fileZone <= 56) zone = fileZone;
-  }
-  end = CopyHeaderUntil(input, transformedFile, excludedFile, "SOUNDING DATA", line);
-  if (end != CCopyEnd::kFound) return end == CCopyEnd::kEndOfFile ? kFileInputError : kFileOutputError;
-  if (CopyHeaderUntil(input, transformedFile, excludedFile, "[", line) != CCopyEnd::kFound) return kFileInputError;
-
-  // Field mask: character k (the "[" being 0) tells whether record field k is present.
-  const std::string mask(Trim(line));
-  if (mask.size() < kMinMaskLength) return kFileInputError;
-  int firstPos = 0, secondPos = 0;  // the two position fields
-  if (mask[6] == '1' && mask[7] == '1') {
-    firstPos = 6, secondPos = 7;  // latitude, longitude
-  } else if (mask[8] == '1' && mask[9] == '1') {
-    firstPos = 8, secondPos = 9;  // easting and northing
-  } else {
-    return kFileInputError;
-  }
+  std::string zoneLine, maskLine;
+  if (const FileResult copied = CopyHeader(input, transformedFile, excludedFile, zoneLine, maskLine);
+      copied != kFileDone)
+    return copied;
+  CHtfHeader header;
+  if (!ParseHeader(zoneLine, maskLine, header)) return kFileInputError;
+  const int zone = header.zone.value_or(task.zone);
 
   FileResult result = kFileDone;
   std::uint64_t recordCount = 0;
@@ -123,46 +175,23 @@ FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
     }
     // A sounding record. The CR of a CRLF line end is not part of the last field, and
     // a last line without any line end is a record like the others.
-    const std::string_view content = text.substr(0, text.size() - LineEnd(text).size());
-    std::size_t pos = 0;
-    bool invalid = false, starred = false;
-    double first = 0, second = 0;
-    bool tooFewFields = false;
-    for (int k = 1; k <= kLastMaskField; ++k) {
-      if (mask[k] == '0') continue;
-      const std::size_t blank = content.find(' ', pos);
-      if (blank == std::string_view::npos) {
-        tooFewFields = true;
-        break;
-      }
-      const std::string_view field = content.substr(pos, blank - pos);
-      pos = blank + 1;
-      if (k == 1) invalid = !HasStar(field) && ToInteger(field) == 1;
-      if (k == firstPos || k == secondPos) {
-        starred = starred || HasStar(field);
-        (k == firstPos ? first : second) = ToDouble(field);
-      }
-    }
-    if (tooFewFields) return kFileInputError;
-    const std::size_t depthEnd = std::min(content.find(' ', pos), content.size());
-    const std::string_view depthField = content.substr(pos, depthEnd - pos);
-    starred = starred || HasStar(depthField);
-    double depth = ToDouble(depthField);
-    if (invalid) ++m_invalidRecords;
+    CHtfRecord record;
+    if (!ParseRecord(text.substr(0, text.size() - LineEnd(text).size()), header, record)) return kFileInputError;
+    if (record.invalid) ++m_invalidRecords;
 
     bool written = false;
-    if (!invalid && !starred) {
-      double a = second, b = first;  // longitude, latitude
-      if (firstPos == 8 && std::fabs(first) < std::fabs(second)) {
+    if (!record.invalid && !record.starred) {
+      double a = record.second, b = record.first;  // longitude, latitude
+      if (header.firstPos == 8 && std::fabs(record.first) < std::fabs(record.second)) {
         // Eastings and northings: the smaller magnitude is the easting, whichever of
         // the two fields holds it.
-        a = first;
-        b = second;
+        a = record.first;
+        b = record.second;
       }
-      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, depth)) {
-        const std::size_t length = FormatFixed2(depth, number);
-        if (!transformedFile.Write(text.substr(0, pos)) || !transformedFile.Write(number, length) ||
-            !transformedFile.Write(text.substr(depthEnd))) {
+      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, record.depth)) {
+        const std::size_t length = FormatFixed2(record.depth, number);
+        if (!transformedFile.Write(text.substr(0, record.depthStart)) || !transformedFile.Write(number, length) ||
+            !transformedFile.Write(text.substr(record.depthEnd))) {
           result = kFileOutputError;
           break;
         }
@@ -189,7 +218,7 @@ FileResult CFileHTF::Run(CStreams& files, const CTask& task) {
   return result;
 }
 
-FileResult CFileHTF::Settle(FileResult result, CStreams& files, const CTask& task) {
+FileResult CFileHTF::Settle(FileResult result, Streams& files, const Task& task) {
   // Only an incomplete header or a record with too few fields stops Run with an input
   // error; the totals of such outputs are left as copied.
   const bool correctTotals = result != kFileInputError;
@@ -228,12 +257,12 @@ bool CFileHTF::UpdateTotals(const std::string& path, std::uint64_t total, std::u
     }
     if (!found) return false;
   }
-  std::unique_ptr<std::FILE, CFileCloser> file(std::fopen(path.c_str(), "r+b"));
-  if (!file) return false;
+  CFileHandle file(path, "r+b");
+  if (!file.IsOpen()) return false;
   for (const auto& [at, text] : {std::pair{totalsAt, &totalsText}, std::pair{validAt, &validText}}) {
     if (text->empty()) continue;
-    if (fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
-    if (std::fwrite(text->data(), 1, text->size(), file.get()) != text->size()) return false;
+    if (fseeko(file.Get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
+    if (std::fwrite(text->data(), 1, text->size(), file.Get()) != text->size()) return false;
   }
-  return std::fclose(file.release()) == 0;
+  return file.Close();
 }

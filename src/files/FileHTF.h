@@ -19,10 +19,10 @@ class CFileHTF : public CFileBase {
   static bool UpdateTotals(const std::string& path, std::uint64_t total, std::uint64_t invalid);
 
  protected:
-  FileResult Run(CStreams& files, const CTask& task) override;
+  FileResult Run(Streams& files, const Task& task) override;
   // Closes the files and corrects each output's totals, unless Run stopped at a record
   // with too few fields.
-  FileResult Settle(FileResult result, CStreams& files, const CTask& task) override;
+  FileResult Settle(FileResult result, Streams& files, const Task& task) override;
 
  private:
   // What Run sent to the excluded file: all its records, and those marked invalid.

@@ -24,10 +24,10 @@ class CFileLAS : public CFileBase {
                            std::uint64_t bytesRemoved, const CLasRecordSummary* records = nullptr);
 
  protected:
-  FileResult Run(CStreams& files, const CTask& task) override;
+  FileResult Run(Streams& files, const Task& task) override;
   // After a complete run: closes the files, deletes an empty output and corrects the
   // other's header. After an error or a cancel the outputs stay as they were written.
-  FileResult Settle(FileResult result, CStreams& files, const CTask& task) override;
+  FileResult Settle(FileResult result, Streams& files, const Task& task) override;
 
  private:
   // What Run leaves for Settle: the input's point count, and the bytes of the records

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
 #include "common/ClassicText.h"
+#include "common/FileHandle.h"
 #include "common/PathUtil.h"
 #include "files/FileBase.h"
 #include "files/FileFactory.h"
@@ -17,11 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
 
 // The local date and time in the "C" locale's words, the same in every process locale.
 std::string FormatLocalTime(const char* format) {
@@ -42,10 +37,7 @@ std::string Format(const char* format, Args... args) {
   return text;
 }
 
-bool CanOpenForReading(const std::string& path) {
-  CFilePtr file(std::fopen(path.c_str(), "rb"));
-  return file != nullptr;
-}
+bool CanOpenForReading(const std::string& path) { return CFileHandle(path, "rb").IsOpen(); }
 
 // A path with links and "." / ".." resolved as far as it exists; the path itself when
 // even that fails.
@@ -178,12 +170,12 @@ void CFileProc::Run() {
   const std::string logPath = (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
   bool logWritten = false;
   // A survey file named Log.txt in that folder is an input, not an old log: keep it.
-  CFilePtr log{inputs.IsInput(logPath) ? nullptr : std::fopen(logPath.c_str(), "w")};
-  if (log) {
-    std::fprintf(log.get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
-    for (const std::string& line : messages) std::fprintf(log.get(), "%s\n", line.c_str());
-    logWritten = std::ferror(log.get()) == 0;
-    logWritten = (std::fclose(log.release()) == 0) && logWritten;
+  CFileHandle log;
+  if (!inputs.IsInput(logPath) && log.Open(logPath, "w")) {
+    std::fprintf(log.Get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
+    for (const std::string& line : messages) std::fprintf(log.Get(), "%s\n", line.c_str());
+    logWritten = std::ferror(log.Get()) == 0;
+    logWritten = log.Close() && logWritten;
   }
   messages.push_back("");
   messages.push_back(logWritten ? "Summary log file written to:" : "Error generating log file:");
@@ -196,12 +188,12 @@ void CFileProc::Run() {
 
 // Opens the application log in `folder` for appending, first deleting a log that has
 // grown beyond the limit; null when it cannot be opened.
-CFilePtr OpenApplicationLog(const std::string& folder) {
+CFileHandle OpenApplicationLog(const std::string& folder) {
   const std::string path = folder + "Application Log.txt";
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(path, ec);
   if (!ec && size > CFileProc::kApplicationLogLimit) fs::remove(path, ec);
-  return CFilePtr{std::fopen(path.c_str(), "a")};
+  return CFileHandle(path, "a");
 }
 
 void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {
@@ -209,10 +201,10 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
   // prefix); an installed program run by an ordinary user writes in the user's state
   // folder instead, created only then.
   std::string folder;
-  CFilePtr log;
+  CFileHandle log;
   if (GetProgramFolder(folder)) log = OpenApplicationLog(folder);
-  if (!log && GetUserStateFolder(folder)) log = OpenApplicationLog(folder);
-  if (!log) return;
+  if (!log.IsOpen() && GetUserStateFolder(folder)) log = OpenApplicationLog(folder);
+  if (!log.IsOpen()) return;
 
   std::string formatList;
   for (const std::string& format : formats) {
@@ -220,7 +212,7 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
     formatList += format;
   }
   const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
-  std::fprintf(log.get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%s\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
+  std::fprintf(log.Get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%s\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
                m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
                static_cast<unsigned long long>(totalPoints), gridFile.c_str(),
                ClassicFixed(m_sign ? *m_sign : CTransBase::s_sign, 0).c_str());

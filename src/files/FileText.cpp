@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kMapGridThreshold = 200.0;
 constexpr std::uint64_t kProgressInterval = 100;  // lines
 
 // The three leading numbers of a line and where their texts lie.
@@ -57,7 +56,7 @@ bool CFileText::CanRead(const std::string& path) {
   return afterSecond != afterFirst && afterThird != afterSecond;
 }
 
-FileResult CFileText::Run(CStreams& files, const CTask& task) {
+FileResult CFileText::Run(Streams& files, const Task& task) {
   CInputStream& input = files.input;
   COutputStream& transformedFile = files.transformedFile;
   COutputStream& excludedFile = files.excludedFile;

@@ -11,5 +11,5 @@ class CFileText : public CFileBase {
   std::string GetFormatName() const override { return "Generic text"; }
 
  protected:
-  FileResult Run(CStreams& files, const CTask& task) override;
+  FileResult Run(Streams& files, const Task& task) override;
 };

@@ -15,9 +15,8 @@ CInputStream::~CInputStream() = default;
 
 bool CInputStream::Open(const std::string& path, std::size_t blockSize) {
   Close();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  m_handle.reset(file);
+  if (!m_file.Open(path, "rb")) return false;
+  std::FILE* file = m_file.Get();
   std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
   // The size serves progress percentages and the LAS offset check; a file whose end
   // cannot be found (a pipe) counts as empty.
@@ -35,14 +34,14 @@ bool CInputStream::Open(const std::string& path, std::size_t blockSize) {
 }
 
 void CInputStream::Close() {
-  m_handle.reset();
+  m_file.Reset();
   m_begin = m_end = 0;
   m_size = m_consumed = 0;
   m_eof = m_failed = false;
 }
 
 bool CInputStream::Refill() {
-  if (!m_handle || m_eof) return false;
+  if (!m_file.IsOpen() || m_eof) return false;
   const std::size_t left = Available();
   if (m_begin > 0) {
     if (left > 0) std::memmove(m_buffer.get(), m_buffer.get() + m_begin, left);
@@ -50,10 +49,10 @@ bool CInputStream::Refill() {
     m_end = left;
   }
   if (m_end == m_blockSize) return true;  // already full
-  const std::size_t n = std::fread(m_buffer.get() + m_end, 1, m_blockSize - m_end, m_handle.get());
+  const std::size_t n = std::fread(m_buffer.get() + m_end, 1, m_blockSize - m_end, m_file.Get());
   m_end += n;
   if (n == 0) {
-    if (std::ferror(m_handle.get())) m_failed = true;
+    if (std::ferror(m_file.Get())) m_failed = true;
     m_eof = true;
   }
   return n > 0;
@@ -105,10 +104,10 @@ std::size_t CInputStream::Read(char* out, std::size_t count) {
     std::memcpy(out, Data(), done);
     Skip(done);
   }
-  while (done < count && m_handle && !m_eof) {
-    const std::size_t n = std::fread(out + done, 1, count - done, m_handle.get());
+  while (done < count && m_file.IsOpen() && !m_eof) {
+    const std::size_t n = std::fread(out + done, 1, count - done, m_file.Get());
     if (n == 0) {
-      if (std::ferror(m_handle.get())) m_failed = true;
+      if (std::ferror(m_file.Get())) m_failed = true;
       m_eof = true;
       break;
     }

@@ -7,10 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "common/FileHandle.h"
 
 class COutputStream;
 
@@ -31,7 +32,7 @@ class CInputStream {
   // kSmallBlockSize); false when it cannot be opened.
   bool Open(const std::string& path, std::size_t blockSize = kBlockSize);
   void Close();
-  bool IsOpen() const { return m_handle != nullptr; }
+  bool IsOpen() const { return m_file.IsOpen(); }
   // Size of the file in bytes (found at Open).
   std::uint64_t Size() const { return m_size; }
   // Bytes handed out so far (the reading position of the caller).
@@ -68,10 +69,7 @@ class CInputStream {
   // Moves the unread bytes to the buffer start and reads more behind them.
   bool Refill();
 
-  struct CFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, CFileCloser> m_handle;
+  CFileHandle m_file;
   std::unique_ptr<char[]> m_buffer;
   std::size_t m_blockSize = 0;
   std::size_t m_begin = 0, m_end = 0;

@@ -1,9 +1,11 @@
 #include "files/LasHeader.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "common/ByteOrder.h"
+#include "files/InputStream.h"
 #include "files/LasRecordSummary.h"
-#include "files/LittleEndian.h"
 
 namespace {
 
@@ -15,9 +17,51 @@ int ReturnBits(int pointFormat) { return pointFormat <= 5 ? 3 : pointFormat <= 1
 
 }  // namespace
 
+bool CLasHeader::Is13() const {
+  return m_bytes[kVersionMajor] == 1 && static_cast<unsigned char>(m_bytes[kVersionMinor]) > 2;
+}
+
+bool CLasHeader::Is14() const {
+  return m_bytes[kVersionMajor] == 1 && static_cast<unsigned char>(m_bytes[kVersionMinor]) > 3;
+}
+
+std::size_t CLasHeader::FieldsEnd() const { return Is14() ? kHeaderEnd14 : Is13() ? kHeaderEnd13 : kHeaderEnd; }
+
+bool CLasHeader::Read(CInputStream& input) {
+  m_size = 0;
+  if (!input.Ensure(kHeaderEnd)) return false;
+  std::memcpy(m_bytes.data(), input.Data(), kHeaderEnd);  // the version decides how many more
+  const std::size_t end = FieldsEnd();
+  if (!input.Ensure(end)) return false;
+  std::memcpy(m_bytes.data(), input.Data(), end);
+  m_size = end;
+  return true;
+}
+
+bool CLasHeader::FitsFile(std::uint64_t fileSize) const {
+  const std::uint64_t pointOffset = PointDataOffset();
+  return RecordLength() >= kXyzBytes && pointOffset <= fileSize && pointOffset >= FieldsEnd();
+}
+
+std::uint64_t CLasHeader::PointDataOffset() const {
+  return ReadLittleEndian<std::uint32_t>(m_bytes.data() + kPointDataOffset);
+}
+
+std::size_t CLasHeader::RecordLength() const { return ReadLittleEndian<std::uint16_t>(m_bytes.data() + kRecordLength); }
+
+std::uint64_t CLasHeader::PointCount() const {
+  return Is14() ? ReadLittleEndian<std::uint64_t>(m_bytes.data() + kCount64)
+                : ReadLittleEndian<std::uint32_t>(m_bytes.data() + kLegacyCount);
+}
+
+double CLasHeader::Scale(int axis) const { return ReadLittleEndian<double>(m_bytes.data() + kScale + 8 * axis); }
+
+double CLasHeader::Offset(int axis) const { return ReadLittleEndian<double>(m_bytes.data() + kOffset + 8 * axis); }
+
 bool CLasHeader::Open(const std::string& path) {
   m_file.open(path, std::ios::in | std::ios::out | std::ios::binary);
   if (!m_file) return false;
+  m_bytes.fill(0);
   m_file.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
   m_size = static_cast<std::size_t>(m_file.gcount());
   const bool readOk = !m_file.bad();
@@ -27,21 +71,20 @@ bool CLasHeader::Open(const std::string& path) {
 
 bool CLasHeader::SetCounts(std::uint64_t count, std::uint64_t bytesRemoved) {
   if (m_size < kLegacyCount + 4) return false;
+  if (Is14() ? m_size < kHeaderEnd14 : Is13() && m_size < kHeaderEnd13) return false;
   char* h = m_bytes.data();
-  const int major = static_cast<unsigned char>(h[kVersionMajor]);
-  const int minor = static_cast<unsigned char>(h[kVersionMinor]);
-  if (Is14(major, minor) ? m_size < kHeaderEnd14 : Is13(major, minor) && m_size < kHeaderEnd13) return false;
-  if (ReadLE(h + kLegacyCount, 4) != 0) WriteLE(h + kLegacyCount, count & 0xFFFFFFFFu, 4);
+  if (ReadLittleEndian<std::uint32_t>(h + kLegacyCount) != 0)
+    WriteLittleEndian(h + kLegacyCount, static_cast<std::uint32_t>(count));
   const auto moveBack = [&](std::size_t field) {
-    const std::uint64_t start = ReadLE(h + field, 8);
+    const std::uint64_t start = ReadLittleEndian<std::uint64_t>(h + field);
     // A start that lies before the removed records (only in a damaged header) is left
     // as it was rather than wrapped around below zero.
-    if (start != 0 && start >= bytesRemoved) WriteLE(h + field, start - bytesRemoved, 8);
+    if (start != 0 && start >= bytesRemoved) WriteLittleEndian(h + field, start - bytesRemoved);
   };
-  if (Is13(major, minor)) moveBack(kWaveformStart);
-  if (Is14(major, minor)) {
+  if (Is13()) moveBack(kWaveformStart);
+  if (Is14()) {
     moveBack(kExtendedVlrStart);
-    WriteLE(h + kCount64, count, 8);
+    WriteLittleEndian(h + kCount64, count);
   }
   return true;
 }
@@ -51,33 +94,32 @@ void CLasHeader::SetSummary(const CLasRecordSummary& records) {
   char* h = m_bytes.data();
   // Only bytes of the header itself are written: a header shorter than its version's
   // (damaged) is followed by variable-length records or points that must stay intact.
-  const std::uint64_t end =
-      std::min<std::uint64_t>({m_size, ReadLE(h + kHeaderSize, 2), ReadLE(h + kPointDataOffset, 4)});
+  const std::uint64_t end = std::min<std::uint64_t>({m_size, ReadLittleEndian<std::uint16_t>(h + kHeaderSize),
+                                                     ReadLittleEndian<std::uint32_t>(h + kPointDataOffset)});
   const auto fits = [end](std::size_t offset, std::size_t bytes) { return offset + bytes <= end; };
 
   if (fits(kExtent, 6 * 8)) {
     for (int axis = 0; axis < 3; ++axis) {
-      const double scale = ReadDouble(h + kScale + 8 * axis), offset = ReadDouble(h + kOffset + 8 * axis);
       // integer x scale + offset is monotonic in the integer, rounding included
       // (rising under a positive scale, falling under a negative one), so the extremes
       // of the records' coordinates come from the extremes of their integers.
-      const double a = records.Min(axis) * scale + offset, b = records.Max(axis) * scale + offset;
-      WriteDouble(h + kExtent + 16 * axis, std::max(a, b));
-      WriteDouble(h + kExtent + 16 * axis + 8, std::min(a, b));
+      const double a = records.Min(axis) * Scale(axis) + Offset(axis);
+      const double b = records.Max(axis) * Scale(axis) + Offset(axis);
+      WriteLittleEndian(h + kExtent + 16 * axis, std::max(a, b));
+      WriteLittleEndian(h + kExtent + 16 * axis + 8, std::min(a, b));
     }
   }
 
   const int bits = ReturnBits(static_cast<unsigned char>(h[kPointFormat]));
   if (bits == 0) return;
-  if (fits(kLegacyByReturn, 4 * kLegacyReturns) && ReadLE(h + kLegacyCount, 4) != 0) {
+  if (fits(kLegacyByReturn, 4 * kLegacyReturns) && ReadLittleEndian<std::uint32_t>(h + kLegacyCount) != 0) {
     for (int number = 1; number <= kLegacyReturns; ++number)
-      WriteLE(h + kLegacyByReturn + 4 * (number - 1), records.Returns(number, bits) & 0xFFFFFFFFu, 4);
+      WriteLittleEndian(h + kLegacyByReturn + 4 * (number - 1),
+                        static_cast<std::uint32_t>(records.Returns(number, bits)));
   }
-  const int major = static_cast<unsigned char>(h[kVersionMajor]);
-  const int minor = static_cast<unsigned char>(h[kVersionMinor]);
-  if (Is14(major, minor) && fits(kByReturn64, 8 * kReturns64)) {
+  if (Is14() && fits(kByReturn64, 8 * kReturns64)) {
     for (int number = 1; number <= kReturns64; ++number)
-      WriteLE(h + kByReturn64 + 8 * (number - 1), records.Returns(number, bits), 8);
+      WriteLittleEndian(h + kByReturn64 + 8 * (number - 1), records.Returns(number, bits));
   }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The public header block at the start of a LAS file (ASPRS LAS 1.0 to 1.4): where the
-// fields the LAS handler uses lie, and the rewrite of an output's header once the
-// handler knows what the output holds. Fields are little-endian; offsets count bytes
-// from the start of the file.
+// fields the LAS handler uses lie, their reading and checking against the file before a
+// record is read (as PDAL's LAS reader checks them), and the rewrite of an output's
+// header once the handler knows what the output holds. Fields are little-endian;
+// offsets count bytes from the start of the file.
 //
 // The rewrite reads the header into memory, changes it there and writes it back in one
 // piece, so a failure on the way leaves the file as it was.
@@ -13,11 +14,8 @@
 #include <fstream>
 #include <string>
 
+class CInputStream;
 class CLasRecordSummary;
-
-// Version tests: 1.3 and later, 1.4 and later (of major version 1 only).
-inline bool Is13(int major, int minor) { return major == 1 && minor > 2; }
-inline bool Is14(int major, int minor) { return major == 1 && minor > 3; }
 
 class CLasHeader {
  public:
@@ -44,9 +42,32 @@ class CLasHeader {
     kHeaderEnd14 = 255,       // 1.4
     kMaxSize = 375,           // the whole 1.4 header: the most a rewrite looks at
   };
+  // X, Y and Z, the start of every point record, as signed 32-bit integers.
+  static constexpr std::size_t kXyzBytes = 12;
 
-  // Reads the header of the file at `path` (its first kMaxSize bytes, fewer in a shorter
-  // file) for rewriting. False when the file cannot be opened for reading and writing.
+  // The input's header: reads the fields the record pass needs from the start of
+  // `input`, which stays where it was (the header is copied to the outputs as it is).
+  // False when the file ends before them.
+  bool Read(CInputStream& input);
+  // Whether the fields read describe records the handler can copy from a file of
+  // `fileSize` bytes: each record has room for X, Y and Z, and the point data starts
+  // after the fields read and no later than the end of the file.
+  bool FitsFile(std::uint64_t fileSize) const;
+
+  // Fields of the header read (or opened for rewriting); a field beyond what was read
+  // is not asked for.
+  std::uint64_t PointDataOffset() const;
+  std::size_t RecordLength() const;
+  // The 64-bit count from 1.4, else the legacy 32-bit count.
+  std::uint64_t PointCount() const;
+  // Scale factor and offset of an axis (0 X, 1 Y, 2 Z): a coordinate is the stored
+  // integer x scale + offset.
+  double Scale(int axis) const;
+  double Offset(int axis) const;
+
+  // An output's header: reads the header of the file at `path` (its first kMaxSize
+  // bytes, fewer in a shorter file) for rewriting. False when the file cannot be opened
+  // for reading and writing.
   bool Open(const std::string& path);
 
   // Counts for a file that holds `count` of the points, the records that went elsewhere
@@ -66,6 +87,12 @@ class CLasHeader {
   bool Save();
 
  private:
+  // Version tests: 1.3 and later, 1.4 and later (of major version 1 only).
+  bool Is13() const;
+  bool Is14() const;
+  // Where the fields read end for this header's version.
+  std::size_t FieldsEnd() const;
+
   std::fstream m_file;
   std::array<char, kMaxSize> m_bytes{};
   std::size_t m_size = 0;  // bytes read into m_bytes

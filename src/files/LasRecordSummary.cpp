@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/LittleEndian.h"
+#include "common/ByteOrder.h"
 
 void CLasRecordSummary::Add(const char* records, std::size_t count, std::size_t recordLength,
                             const unsigned char* flags, unsigned char flag) {
@@ -13,7 +13,7 @@ void CLasRecordSummary::Add(const char* records, std::size_t count, std::size_t 
     if (flags[i] != flag) continue;
     const char* record = records + i * recordLength;
     for (int axis = 0; axis < 3; ++axis) {
-      const std::int32_t value = ReadInt32(record + 4 * axis);
+      const std::int32_t value = ReadLittleEndian<std::int32_t>(record + 4 * axis);
       low[axis] = std::min(low[axis], value);
       high[axis] = std::max(high[axis], value);
     }

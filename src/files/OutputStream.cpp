@@ -10,11 +10,9 @@ bool COutputStream::Open(const std::string& path) {
   m_failed = false;
   m_created = false;
   if (path.empty()) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  m_handle.reset(file);
+  if (!m_file.Open(path, "wb")) return false;
   m_created = true;
-  std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
+  std::setvbuf(m_file.Get(), nullptr, _IONBF, 0);  // we buffer ourselves
   if (!m_buffer) m_buffer = std::make_unique<char[]>(kBlockSize);
   m_used = 0;
   return true;
@@ -22,17 +20,17 @@ bool COutputStream::Open(const std::string& path) {
 
 bool COutputStream::Flush() {
   if (m_used == 0) return !m_failed;
-  if (!m_failed && std::fwrite(m_buffer.get(), 1, m_used, m_handle.get()) != m_used) m_failed = true;
+  if (!m_failed && std::fwrite(m_buffer.get(), 1, m_used, m_file.Get()) != m_used) m_failed = true;
   m_used = 0;
   return !m_failed;
 }
 
 bool COutputStream::WriteSlow(const char* data, std::size_t count) {
-  if (!m_handle || m_failed) return false;
+  if (!m_file.IsOpen() || m_failed) return false;
   if (count > kBlockSize - m_used || count >= kDirectWrite) {
     if (!Flush()) return false;
     if (count >= kDirectWrite) {
-      if (std::fwrite(data, 1, count, m_handle.get()) != count) m_failed = true;
+      if (std::fwrite(data, 1, count, m_file.Get()) != count) m_failed = true;
       return !m_failed;
     }
   }
@@ -42,7 +40,7 @@ bool COutputStream::WriteSlow(const char* data, std::size_t count) {
 }
 
 char* COutputStream::Reserve(std::size_t count) {
-  if (!m_handle || m_failed || count > kBlockSize) return nullptr;
+  if (!m_file.IsOpen() || m_failed || count > kBlockSize) return nullptr;
   if (count > kBlockSize - m_used && !Flush()) return nullptr;
   char* room = m_buffer.get() + m_used;
   m_used += count;
@@ -50,8 +48,8 @@ char* COutputStream::Reserve(std::size_t count) {
 }
 
 bool COutputStream::Close() {
-  if (!m_handle) return !m_failed;
+  if (!m_file.IsOpen()) return !m_failed;
   Flush();
-  if (std::fclose(m_handle.release()) != 0) m_failed = true;
+  if (!m_file.Close()) m_failed = true;
   return !m_failed;
 }

@@ -4,11 +4,12 @@
 // that fails sticks: every later Write answers false.
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "common/FileHandle.h"
 
 class COutputStream {
  public:
@@ -22,7 +23,7 @@ class COutputStream {
   // Creates the file for binary writing; false (and not open) when it cannot. An empty
   // path always fails.
   bool Open(const std::string& path);
-  bool IsOpen() const { return m_handle != nullptr; }
+  bool IsOpen() const { return m_file.IsOpen(); }
   const std::string& GetPath() const { return m_path; }
   // Whether Open created the file (only such a file may be deleted again).
   bool WasCreated() const { return m_created; }
@@ -31,7 +32,7 @@ class COutputStream {
   // before it): copying it into the buffer first would gain nothing.
   static constexpr std::size_t kDirectWrite = kBlockSize / 4;
   bool Write(const char* data, std::size_t count) {
-    if (count <= kBlockSize - m_used && count < kDirectWrite && m_handle && !m_failed) {
+    if (count <= kBlockSize - m_used && count < kDirectWrite && m_file.IsOpen() && !m_failed) {
       std::memcpy(m_buffer.get() + m_used, data, count);
       m_used += count;
       return true;
@@ -51,10 +52,7 @@ class COutputStream {
   bool WriteSlow(const char* data, std::size_t count);
   bool Flush();
 
-  struct CFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, CFileCloser> m_handle;
+  CFileHandle m_file;
   std::string m_path;
   std::unique_ptr<char[]> m_buffer;
   std::size_t m_used = 0;

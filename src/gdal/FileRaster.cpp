@@ -103,7 +103,7 @@ std::string CFileRaster::GetOutputPath(const CTransBase* ref, const std::string&
   return driver ? OutputPathFor(name, *driver, *input) : name;
 }
 
-FileResult CFileRaster::TransformFile(const std::string& path, const CTask& task) {
+FileResult CFileRaster::TransformFile(const std::string& path, const Task& task) {
   EnsureGdalRegistered();
   CGdalErrorCapture gdal;
   const FileResult result = Transform(path, task);
@@ -111,7 +111,7 @@ FileResult CFileRaster::TransformFile(const std::string& path, const CTask& task
   return result;
 }
 
-FileResult CFileRaster::Transform(const std::string& path, const CTask& task) {
+FileResult CFileRaster::Transform(const std::string& path, const Task& task) {
   const GDALDatasetUniquePtr input = OpenRaster(path, true);
   if (!input) return kFileInputError;
   if (const std::string why = Unsuitable(*input); !why.empty()) {
@@ -129,7 +129,7 @@ FileResult CFileRaster::Transform(const std::string& path, const CTask& task) {
     m_notes.push_back(error);
     return kFileInputError;
   }
-  if (positions.GetKind() == CRasterPositions::CKind::kNoCrs)
+  if (positions.GetKind() == CRasterPositions::Kind::kNoCrs)
     m_notes.push_back("No CRS in the file: positions read by the batch's rule (zone " + std::to_string(task.zone) +
                       ")");
 
@@ -144,8 +144,8 @@ FileResult CFileRaster::Transform(const std::string& path, const CTask& task) {
   if (transformedPath.empty() || excludedPath.empty()) return kFileOutputError;
   const OGRSpatialReference* crs = input->GetSpatialRef();
   CRasterOutput transformedFile, excludedFile;
-  if (!transformedFile.Create(*driver, transformedPath, *input, coding,
-                              DescribeVertical(crs, task.outRef, GetSign()), error)) {
+  if (!transformedFile.Create(*driver, transformedPath, *input, coding, DescribeVertical(crs, task.outRef, GetSign()),
+                              error)) {
     m_notes.push_back(error);
     return kFileOutputError;
   }

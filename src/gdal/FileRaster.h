@@ -35,10 +35,10 @@ class CFileRaster : public CFileBase {
   std::string GetOutputPath(const CTransBase* ref, const std::string& path) override;
 
  protected:
-  FileResult TransformFile(const std::string& path, const CTask& task) override;
+  FileResult TransformFile(const std::string& path, const Task& task) override;
 
  private:
-  FileResult Transform(const std::string& path, const CTask& task);
+  FileResult Transform(const std::string& path, const Task& task);
 
   std::string m_driverName;
 };

@@ -21,7 +21,7 @@ constexpr const char* kPointGeoIgnore = "GTIFF_POINT_GEO_IGNORE";
 
 }  // namespace
 
-void CGeoTiffShiftWriter::CDatasetCloser::operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+void CGeoTiffShiftWriter::DatasetCloser::operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 
 CGeoTiffShiftWriter::CGeoTiffShiftWriter() {
   EnsureGdalRegistered();

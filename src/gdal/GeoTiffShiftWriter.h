@@ -45,13 +45,13 @@ class CGeoTiffShiftWriter {
   std::string ErrorReport() const { return m_capture.GetErrorText(); }
 
  private:
-  struct CDatasetCloser {
+  struct DatasetCloser {
     void operator()(GDALDataset* dataset) const;
   };
   // Declared first: collects GDAL's messages until the dataset is closed.
   CGdalErrorCapture m_capture;
   std::string m_savedPointGeoIgnore;
   bool m_hadPointGeoIgnore = false;
-  std::unique_ptr<GDALDataset, CDatasetCloser> m_dataset;
+  std::unique_ptr<GDALDataset, DatasetCloser> m_dataset;
   std::int32_t m_columns = 0;
 };

@@ -60,8 +60,8 @@ struct CCellTransform {
 
 // What one thread keeps between the cells it transforms.
 struct CCellScratch {
-  CDataPt point;                                // the interpolated surfaces
-  CRasterPositions::CFootPointCache footPoint;  // the row's map-grid foot point
+  CDataPt point;                               // the interpolated surfaces
+  CRasterPositions::FootPointCache footPoint;  // the row's map-grid foot point
 };
 
 struct CCellCounts {

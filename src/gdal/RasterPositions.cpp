@@ -12,34 +12,33 @@
 
 namespace {
 
-constexpr int kFirstZone = 49, kLastZone = 56;
 constexpr int kGda94Geographic = 4283;
 // Radians per degree as the EPSG database gives it; a CRS in other angle units is
 // converted like any other.
 constexpr double kDegree = 0.0174532925199433;
 
-enum class CDatum { kOther, kGda94, kGda2020, kWgs84 };
+enum class Datum { kOther, kGda94, kGda2020, kWgs84 };
 
 bool Contains(const char* text, const char* part) { return text && std::strstr(text, part); }
 
 // The horizontal datum, by its EPSG code, or by its name where a file (a hand-made
 // GeoTIFF, an ESRI-written projection) gives none.
-CDatum DatumOf(const OGRSpatialReference& crs) {
+Datum DatumOf(const OGRSpatialReference& crs) {
   const char* authority = crs.GetAuthorityName("DATUM");
   const char* code = crs.GetAuthorityCode("DATUM");
   if (authority && code && EQUAL(authority, "EPSG")) {
-    if (std::strcmp(code, "6283") == 0) return CDatum::kGda94;
-    if (std::strcmp(code, "1168") == 0) return CDatum::kGda2020;
-    if (std::strcmp(code, "6326") == 0) return CDatum::kWgs84;
-    return CDatum::kOther;
+    if (std::strcmp(code, "6283") == 0) return Datum::kGda94;
+    if (std::strcmp(code, "1168") == 0) return Datum::kGda2020;
+    if (std::strcmp(code, "6326") == 0) return Datum::kWgs84;
+    return Datum::kOther;
   }
   const char* name = crs.GetAttrValue("DATUM");
-  if (Contains(name, "2020")) return CDatum::kGda2020;
+  if (Contains(name, "2020")) return Datum::kGda2020;
   if (Contains(name, "GDA94") || Contains(name, "Australia_1994") || Contains(name, "Australia 1994"))
-    return CDatum::kGda94;
+    return Datum::kGda94;
   if (Contains(name, "WGS_1984") || Contains(name, "WGS84") || Contains(name, "World Geodetic System 1984"))
-    return CDatum::kWgs84;
-  return CDatum::kOther;
+    return Datum::kWgs84;
+  return Datum::kOther;
 }
 
 bool IsDegrees(const OGRSpatialReference& crs) {
@@ -53,7 +52,7 @@ std::string NameOf(const OGRSpatialReference& crs) {
 
 }  // namespace
 
-void CRasterPositions::CTransformDeleter::operator()(OGRCoordinateTransformation* transform) const {
+void CRasterPositions::TransformDeleter::operator()(OGRCoordinateTransformation* transform) const {
   OGRCoordinateTransformation::DestroyCT(transform);
 }
 
@@ -63,7 +62,7 @@ CRasterPositions::~CRasterPositions() = default;
 bool CRasterPositions::Prepare(const OGRSpatialReference* crs, const std::array<double, 6>& geoTransform, int batchZone,
                                std::string& error) {
   m_geoTransform = geoTransform;
-  m_kind = CKind::kNoCrs;
+  m_kind = Kind::kNoCrs;
   m_zone = batchZone;
   m_crsName.clear();
   m_toGda94.reset();
@@ -74,16 +73,15 @@ bool CRasterPositions::Prepare(const OGRSpatialReference* crs, const std::array<
   if (horizontal.IsCompound()) horizontal.StripVertical();
   horizontal.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   m_crsName = NameOf(horizontal);
-  const CDatum datum = DatumOf(horizontal);
-  if (horizontal.IsGeographic() && datum != CDatum::kOther && IsDegrees(horizontal)) {
-    m_kind = CKind::kGeographic;
+  const Datum datum = DatumOf(horizontal);
+  if (horizontal.IsGeographic() && datum != Datum::kOther && IsDegrees(horizontal)) {
+    m_kind = Kind::kGeographic;
     return true;
   }
   int north = 0;
   const int zone = horizontal.IsProjected() ? horizontal.GetUTMZone(&north) : 0;
-  if (zone >= kFirstZone && zone <= kLastZone && !north && datum != CDatum::kOther &&
-      horizontal.GetLinearUnits() == 1.0) {
-    m_kind = CKind::kMapGrid;
+  if (CCoordConv::IsZone(zone) && !north && datum != Datum::kOther && horizontal.GetLinearUnits() == 1.0) {
+    m_kind = Kind::kMapGrid;
     m_zone = zone;
     return true;
   }
@@ -98,7 +96,7 @@ bool CRasterPositions::Prepare(const OGRSpatialReference* crs, const std::array<
     if (!messages.GetErrorText().empty()) error += ": " + messages.GetErrorText();
     return false;
   }
-  m_kind = CKind::kConverted;
+  m_kind = Kind::kConverted;
   return true;
 }
 
@@ -114,9 +112,9 @@ void CRasterPositions::CellCentres(long long column, long long row, std::size_t 
 }
 
 void CRasterPositions::CellPosition(long long column, long long row, double& a, double& b,
-                                    CFootPointCache& cache) const {
+                                    FootPointCache& cache) const {
   CellCentres(column, row, 1, &a, &b);
-  if ((m_kind != CKind::kMapGrid && m_kind != CKind::kNoCrs) || !(std::fabs(a) > CFileBase::kMapGridThreshold) ||
+  if ((m_kind != Kind::kMapGrid && m_kind != Kind::kNoCrs) || !(std::fabs(a) > CFileBase::kMapGridThreshold) ||
       !(std::fabs(b) > CFileBase::kMapGridThreshold))
     return;
   if (!cache.valid || cache.footPoint.northing != b) {
@@ -130,7 +128,7 @@ void CRasterPositions::CellPosition(long long column, long long row, double& a, 
 }
 
 void CRasterPositions::Convert(std::size_t count, double* a, double* b) {
-  if (m_kind != CKind::kConverted || count == 0) return;
+  if (m_kind != Kind::kConverted || count == 0) return;
   // PROJ's complaints about single points would read as the file's errors.
   CGdalErrorCapture ignored;
   std::vector<int> success(count);

@@ -29,7 +29,7 @@ class OGRSpatialReference;
 
 class CRasterPositions {
  public:
-  enum class CKind { kGeographic, kMapGrid, kConverted, kNoCrs };
+  enum class Kind { kGeographic, kMapGrid, kConverted, kNoCrs };
 
   CRasterPositions();
   ~CRasterPositions();
@@ -42,7 +42,7 @@ class CRasterPositions {
   bool Prepare(const OGRSpatialReference* crs, const std::array<double, 6>& geoTransform, int batchZone,
                std::string& error);
 
-  CKind GetKind() const { return m_kind; }
+  Kind GetKind() const { return m_kind; }
   // The zone TransformPoints takes: the file's for kMapGrid, else the batch's.
   int GetZone() const { return m_zone; }
   // A short description of the CRS decided on, for messages ("GDA94 / MGA zone 56").
@@ -54,29 +54,29 @@ class CRasterPositions {
 
   // The last foot point worked out, which the next cell (of the same row) most likely
   // shares; one per thread.
-  struct CFootPointCache {
+  struct FootPointCache {
     bool valid = false;
-    CCoordConv::CFootPoint footPoint{};
+    CCoordConv::FootPointTerms footPoint{};
   };
   // The position of one cell as TransformPoints takes it. Map-grid coordinates (kMapGrid,
   // and kNoCrs where both magnitudes exceed 200) become latitude and longitude here,
   // with the foot point of the northing worked out once per row: the very numbers
   // TransformPoints would find for the easting and northing, but without their cost
   // for every cell. Other positions are the cell centre as it is.
-  void CellPosition(long long column, long long row, double& a, double& b, CFootPointCache& cache) const;
+  void CellPosition(long long column, long long row, double& a, double& b, FootPointCache& cache) const;
   // Turns raster coordinates into positions in place (kConverted only; the others are
   // positions already). A point that cannot be converted becomes NaN, which
   // TransformPoints treats as outside the grid. Call from one thread at a time.
   void Convert(std::size_t count, double* a, double* b);
 
  private:
-  struct CTransformDeleter {
+  struct TransformDeleter {
     void operator()(OGRCoordinateTransformation* transform) const;
   };
-  CKind m_kind = CKind::kNoCrs;
+  Kind m_kind = Kind::kNoCrs;
   int m_zone = 0;
   std::string m_crsName;
   std::array<double, 6> m_geoTransform{};
   const CCoordConv* m_coordConv = nullptr;
-  std::unique_ptr<OGRCoordinateTransformation, CTransformDeleter> m_toGda94;
+  std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> m_toGda94;
 };

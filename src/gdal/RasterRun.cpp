@@ -41,7 +41,7 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
   int blockWidth = 0, blockHeight = 0;
   input.GetRasterBand(1)->GetBlockSize(&blockWidth, &blockHeight);
   CRasterWindows windows(input.GetRasterXSize(), input.GetRasterYSize(), blockWidth, blockHeight);
-  const bool convert = setup.positions->GetKind() == CRasterPositions::CKind::kConverted;
+  const bool convert = setup.positions->GetKind() == CRasterPositions::Kind::kConverted;
 
   const auto read = [&](CWindowBuffers& buffers) {
     const std::size_t cells = buffers.window.Cells();
@@ -72,10 +72,10 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
   };
 
   // Each thread's scratch, on cache lines of their own.
-  struct alignas(64) CScratch {
+  struct alignas(64) Scratch {
     CCellScratch cells;
   };
-  const auto scratch = std::make_unique<CScratch[]>(CSharedJob::kParts);
+  const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
   CWindowBuffers buffers[2];
   CWindowBuffers* current = &buffers[0];
   const auto transformPiece = [&](std::size_t piece, int part) {

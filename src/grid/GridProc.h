@@ -22,9 +22,9 @@ class CGridProc : public CProcessBase {
     double gridSizeSeconds = 60.0;  // lattice spacing in seconds of arc
   };
 
-  // Position tolerance in decimal degrees (about 0.1 m): a point this close to a
-  // lattice node is placed on it.
-  static constexpr double kTolerance = 8.983e-7;
+  // A point this close to a lattice node is placed on it: the distance at which the
+  // model counts a position as lying on a lattice line.
+  static constexpr double kTolerance = CGridInt::kOnLineTolerance;
   static constexpr float kValueScale = 100.0f;     // codes per metre (1 cm steps)
   static constexpr double kMaxValueRange = 650.0;  // metres; keeps codes inside 16 bits
   static constexpr int kMinDataLines = 4;

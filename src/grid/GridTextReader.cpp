@@ -12,8 +12,7 @@ bool CGridTextReader::Open(const std::string& path) {
   // A folder opens for reading on some systems and then reads as nothing at all.
   std::error_code folderError;
   if (std::filesystem::is_directory(path, folderError)) return false;
-  m_file.reset(std::fopen(path.c_str(), "rb"));
-  if (!m_file) return false;
+  if (!m_file.Open(path, "rb")) return false;
   std::error_code ec;
   const auto length = std::filesystem::file_size(path, ec);
   m_length = ec ? 0 : static_cast<long long>(length);
@@ -23,15 +22,15 @@ bool CGridTextReader::Open(const std::string& path) {
 }
 
 void CGridTextReader::Rewind() {
-  if (m_file) std::fseek(m_file.get(), 0, SEEK_SET);
+  if (m_file.IsOpen()) std::fseek(m_file.Get(), 0, SEEK_SET);
   m_begin = m_end = 0;
   m_position = 0;
 }
 
 bool CGridTextReader::Fill() {
-  if (!m_file) return false;
+  if (!m_file.IsOpen()) return false;
   m_begin = 0;
-  m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file.get());
+  m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file.Get());
   return m_end > 0;
 }
 

@@ -3,15 +3,15 @@
 // than the buffer comes in pieces, each piece counting as a line of its own. Bytes are
 // read as they are (no newline translation) through one large block buffer.
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "common/FileHandle.h"
 
 class CGridTextReader {
  public:
   bool Open(const std::string& path);
-  void Close() { m_file.reset(); }
+  void Close() { m_file.Reset(); }
   // Length of the file in bytes (determined when it was opened).
   long long Length() const { return m_length; }
   // Bytes handed out so far: the file position after the last line.
@@ -25,10 +25,7 @@ class CGridTextReader {
  private:
   bool Fill();
 
-  struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, CloseFile> m_file;
+  CFileHandle m_file;
   std::vector<char> m_buffer;
   std::size_t m_begin = 0, m_end = 0;  // unread bytes of m_buffer
   long long m_length = 0;

@@ -1,30 +1,16 @@
 #include "grid/GridWriter.h"
 
-#include <bit>
 #include <cerrno>
 #include <cstring>
 
 namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
-
-template <typename T>
-void StoreLittleEndian(unsigned char* out, T value) {
-  using U = std::conditional_t<sizeof(T) == 8, std::uint64_t,
-                               std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint16_t>>;
-  const U bits = std::bit_cast<U>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<unsigned char>(bits >> (8 * i));
-}
 }  // namespace
-
-CGridWriter::~CGridWriter() {
-  if (m_file) std::fclose(m_file);
-}
 
 bool CGridWriter::Open(const std::string& path) {
   m_path = path;
   m_error.clear();
-  m_file = std::fopen(path.c_str(), "wb");
-  if (!m_file) return false;
+  if (!m_file.Open(path, "wb")) return false;
   m_buffer.resize(kBlockSize);
   m_used = 0;
   return true;
@@ -37,77 +23,35 @@ void CGridWriter::Fail(int error) {
 }
 
 void CGridWriter::Flush() {
-  if (m_used == 0 || !m_file) return;
+  if (m_used == 0 || !m_file.IsOpen()) return;
   if (m_error.empty()) {
     errno = 0;
-    if (std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) Fail(errno);
+    if (std::fwrite(m_buffer.data(), 1, m_used, m_file.Get()) != m_used) Fail(errno);
   }
   m_used = 0;
 }
 
-void CGridWriter::Put(const void* bytes, std::size_t size) {
+char* CGridWriter::Reserve(std::size_t size) {
   if (m_buffer.size() - m_used < size) Flush();
-  std::memcpy(m_buffer.data() + m_used, bytes, size);
+  char* room = m_buffer.data() + m_used;
   m_used += size;
+  return room;
 }
 
-void CGridWriter::PutI32(std::int32_t v) {
-  unsigned char b[4];
-  StoreLittleEndian(b, v);
-  Put(b, sizeof(b));
-}
-void CGridWriter::PutU16(std::uint16_t v) {
-  unsigned char b[2];
-  StoreLittleEndian(b, v);
-  Put(b, sizeof(b));
-}
-void CGridWriter::PutF32(float v) {
-  unsigned char b[4];
-  StoreLittleEndian(b, v);
-  Put(b, sizeof(b));
-}
-void CGridWriter::PutF64(double v) {
-  unsigned char b[8];
-  StoreLittleEndian(b, v);
-  Put(b, sizeof(b));
-}
-
-void CGridWriter::WriteHeader(const Header& h) {
-  Put("MRG", 3);
-  PutI32(1);  // format code
-  PutI32(0);  // reserved
-  PutI32(h.majorVersion);
-  PutI32(h.minorVersion);
-  PutI32(h.year);
-  PutI32(h.month);
-  PutI32(h.day);
-  PutF64(h.gridSize);
-  PutF64(h.minLat);
-  PutF64(h.maxLat);
-  PutF64(h.minLon);
-  PutF64(h.maxLon);
-  PutF32(h.valueOffset);
-  PutF32(h.valueScale);
-  PutI32(h.rowCount);
-}
+void CGridWriter::WriteHeader(const Header& header) { header.Write(Reserve(Header::kSize)); }
 
 void CGridWriter::WriteRow(const CGridInt::Row& row) {
-  PutI32(static_cast<std::int32_t>(row.size()));
-  for (const CGridInt::Node& node : row) {
-    unsigned char record[kRecordSize];
-    StoreLittleEndian(record, node.column);
-    for (int k = 0; k < CDataPt::kSurfaceCount; ++k) StoreLittleEndian(record + 4 + 2 * k, node.point.m_codes[k]);
-    Put(record, sizeof(record));
-  }
+  WriteLittleEndian(Reserve(Header::kPointCountSize), static_cast<std::int32_t>(row.size()));
+  for (const CGridInt::Node& node : row)
+    Header::WriteRecord(Reserve(Header::kRecordSize), node.column, node.point.m_codes);
 }
 
 bool CGridWriter::Close() {
-  if (!m_file) return m_error.empty();
+  if (!m_file.IsOpen()) return m_error.empty();
   Flush();
   errno = 0;
-  if (std::fflush(m_file) != 0) Fail(errno);
+  if (std::fflush(m_file.Get()) != 0) Fail(errno);
   errno = 0;
-  if (std::fclose(m_file) != 0) Fail(errno);
-  m_file = nullptr;
+  if (!m_file.Close()) Fail(errno);
   return m_error.empty();
 }

@@ -1,33 +1,19 @@
 #pragma once
-// Writes a binary grid file ("MRG", format code 1): the 83-byte header, then one block
-// per lattice row (point count, then 32-byte point records), all little-endian, through
-// one large block buffer. The first failure is remembered and reported by Close.
+// Writes a binary grid file (see GridFileHeader.h): the header, then one block per
+// lattice row (point count, then point records), through one large block buffer. The
+// first failure is remembered and reported by Close.
 
-#include <cstdint>
-#include <cstdio>
-#include <memory>
+#include <cstddef>
 #include <string>
 #include <vector>
 
+#include "common/FileHandle.h"
+#include "grid/GridFileHeader.h"
 #include "grid/GridInt.h"
 
 class CGridWriter {
  public:
-  struct Header {
-    std::int32_t majorVersion = 0, minorVersion = 0;
-    std::int32_t year = 0, month = 0, day = 0;
-    double gridSize = 0;  // decimal degrees
-    double minLat = 0, maxLat = 0, minLon = 0, maxLon = 0;
-    float valueOffset = 0, valueScale = 0;
-    std::int32_t rowCount = 0;
-  };
-  static constexpr std::size_t kHeaderSize = 83;
-  static constexpr std::size_t kRecordSize = 32;
-
-  CGridWriter() = default;
-  ~CGridWriter();
-  CGridWriter(const CGridWriter&) = delete;
-  CGridWriter& operator=(const CGridWriter&) = delete;
+  using Header = CGridFileHeader;
 
   // Creates (or replaces) the file for writing.
   bool Open(const std::string& path);
@@ -40,17 +26,14 @@ class CGridWriter {
   const std::string& ErrorReport() const { return m_error; }
 
  private:
-  void Put(const void* bytes, std::size_t size);
-  void PutI32(std::int32_t v);
-  void PutU16(std::uint16_t v);
-  void PutF32(float v);
-  void PutF64(double v);
+  // Room for `size` bytes in the buffer (at most its size), written out first when full.
+  char* Reserve(std::size_t size);
   void Flush();
   void Fail(int error);
 
-  std::FILE* m_file = nullptr;
+  CFileHandle m_file;
   std::string m_path;
-  std::vector<unsigned char> m_buffer;
+  std::vector<char> m_buffer;
   std::size_t m_used = 0;
   std::string m_error;
 };

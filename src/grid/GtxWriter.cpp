@@ -1,19 +1,16 @@
 #include "grid/GtxWriter.h"
 
 #include <algorithm>
-#include <bit>
-#include <type_traits>
+
+#include "common/ByteOrder.h"
 
 namespace {
 
-// Appends the big-endian bytes of a 32- or 64-bit value.
+// Writes a 32- or 64-bit value big-endian and answers the position after it.
 template <typename T>
 char* PutBigEndian(char* out, T value) {
-  using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>;
-  const Bits bits = std::bit_cast<Bits>(value);
-  for (int shift = static_cast<int>(sizeof(T)) * 8 - 8; shift >= 0; shift -= 8)
-    *out++ = static_cast<char>((bits >> shift) & 0xFF);
-  return out;
+  WriteBigEndian(out, value);
+  return out + sizeof value;
 }
 
 }  // namespace

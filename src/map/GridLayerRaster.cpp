@@ -23,7 +23,7 @@ constexpr double kInsideMargin = 1e-5;
 
 // A run of consecutive columns of one grid row: its first and last column and the
 // position of its first node in the row.
-struct Run {
+struct CRun {
   std::int32_t first, last;
   std::size_t index;
 };
@@ -31,7 +31,7 @@ struct Run {
 // Complete cells of one cell row: consecutive columns first..last, with the positions of
 // the south-west corner of `first` in the south row and of its north-west corner in the
 // north row (each corner's east neighbour follows it).
-struct CellSpan {
+struct CCellSpan {
   std::int32_t first, last;
   std::size_t south, north;
 };
@@ -39,7 +39,7 @@ struct CellSpan {
 bool IsSurface(int k) { return k >= 0 && k < CDataPt::kSurfaceCount; }
 
 // The runs of `row` from its first column at or after `lo` up to column `hi`.
-void FindRuns(const CGridInt::Row& row, std::int32_t lo, std::int32_t hi, std::vector<Run>& runs) {
+void FindRuns(const CGridInt::Row& row, std::int32_t lo, std::int32_t hi, std::vector<CRun>& runs) {
   runs.clear();
   std::size_t i = static_cast<std::size_t>(
       std::lower_bound(row.begin(), row.end(), lo,
@@ -66,12 +66,12 @@ void FindRuns(const CGridInt::Row& row, std::int32_t lo, std::int32_t hi, std::v
 
 // The complete cells of the cell row between grid rows `south` and `north` (the runs of
 // each), in column order.
-void FindCellSpans(const std::vector<Run>& south, const std::vector<Run>& north, std::vector<CellSpan>& spans) {
+void FindCellSpans(const std::vector<CRun>& south, const std::vector<CRun>& north, std::vector<CCellSpan>& spans) {
   spans.clear();
   std::size_t p = 0, q = 0;
   while (p < south.size() && q < north.size()) {
-    const Run& s = south[p];
-    const Run& n = north[q];
+    const CRun& s = south[p];
+    const CRun& n = north[q];
     // A run of columns a..b holds the cells a..b-1.
     const std::int32_t first = std::max(s.first, n.first);
     const std::int32_t last = std::min(s.last, n.last) - 1;
@@ -237,8 +237,8 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
 
   const std::vector<float> longitudes = ColumnLongitudes(view);
 
-  std::vector<Run> southRuns, northRuns;
-  std::vector<CellSpan> spans;
+  std::vector<CRun> southRuns, northRuns;
+  std::vector<CCellSpan> spans;
   for (const RowOnScreen& on : rows) {
     const CGridInt::Row& south = grid.GetRow(static_cast<std::size_t>(on.row));
     const CGridInt::Row& north = grid.GetRow(static_cast<std::size_t>(on.row) + 1);
@@ -247,7 +247,7 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
     FindCellSpans(southRuns, northRuns, spans);
     float* out = m_values.data() + static_cast<std::size_t>(on.y) * m_width;
     const auto centre = static_cast<float>(minLat + (on.row + 0.5) * g);
-    for (const CellSpan& span : spans) {
+    for (const CCellSpan& span : spans) {
       const std::int32_t first = std::max(span.first, columnFirst);
       const std::int32_t last = std::min(span.last, columnLast);
       if (first > last) continue;

@@ -34,11 +34,11 @@ void CGuiMessenger::OnUiThread(const std::function<void()>& call) {
   // call hands back (and the call object itself) as a race. The promise is kept when the
   // call has run, or when the queued call is discarded unrun (its receiver destroyed),
   // where Qt's wait ends as well.
-  struct CDone {
+  struct Done {
     std::promise<void> promise;
-    ~CDone() { promise.set_value(); }
+    ~Done() { promise.set_value(); }
   };
-  auto done = std::make_shared<CDone>();
+  auto done = std::make_shared<Done>();
   std::future<void> finished = done->promise.get_future();
   QMetaObject::invokeMethod(
       m_receiver.get(),

@@ -79,7 +79,7 @@ void CCoordConv::GridToGeo(int zone, double easting, double northing, double& la
   GridToGeo(zone, easting, FootPoint(northing), latitude, longitude);
 }
 
-CCoordConv::CFootPoint CCoordConv::FootPoint(double northing) const {
+CCoordConv::FootPointTerms CCoordConv::FootPoint(double northing) const {
   const double m = (northing - m_falseNorthing) / m_k0;
   const double target = m + m_m0;
 
@@ -95,7 +95,7 @@ CCoordConv::CFootPoint CCoordConv::FootPoint(double northing) const {
     if (std::fabs(delta) < kFootPointTolerance) break;
   }
 
-  CFootPoint f;
+  FootPointTerms f;
   f.northing = northing;
   f.phi = phi;
   f.cosPhi = std::cos(phi);
@@ -110,7 +110,8 @@ CCoordConv::CFootPoint CCoordConv::FootPoint(double northing) const {
   return f;
 }
 
-void CCoordConv::GridToGeo(int zone, double easting, const CFootPoint& f, double& latitude, double& longitude) const {
+void CCoordConv::GridToGeo(int zone, double easting, const FootPointTerms& f, double& latitude,
+                           double& longitude) const {
   const double t = f.t, t2 = f.t2, t4 = f.t4, t6 = f.t6;
   const double psi = f.psi, psi2 = f.psi2, psi3 = f.psi3, psi4 = f.psi4;
   const double eDash = (easting - m_falseEasting) / m_k0;

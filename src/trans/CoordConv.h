@@ -4,6 +4,11 @@
 
 class CCoordConv {
  public:
+  // The MGA zones of the Australian coast, 49 (west) to 56 (east): every zone a
+  // position in eastings and northings may be given in.
+  static constexpr int kFirstZone = 49, kLastZone = 56;
+  static constexpr bool IsZone(int zone) { return zone >= kFirstZone && zone <= kLastZone; }
+
   static CCoordConv& Instance();
   static void Release();
 
@@ -13,12 +18,12 @@ class CCoordConv {
 
   // What GridToGeo works out from the northing alone (the foot-point latitude and the
   // radii there), which every point of one northing shares: a row of a raster.
-  struct CFootPoint {
+  struct FootPointTerms {
     double northing, phi, cosPhi, t, t2, t4, t6, rho, nu, psi, psi2, psi3, psi4;
   };
-  CFootPoint FootPoint(double northing) const;
+  FootPointTerms FootPoint(double northing) const;
   // GridToGeo of (easting, footPoint.northing): the same result to the last bit.
-  void GridToGeo(int zone, double easting, const CFootPoint& footPoint, double& latitude, double& longitude) const;
+  void GridToGeo(int zone, double easting, const FootPointTerms& footPoint, double& latitude, double& longitude) const;
 
   double GetSemiMajorAxis() const { return m_a; }
 

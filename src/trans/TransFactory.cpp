@@ -63,3 +63,14 @@ CTransBase* CTransFactory::Find(const std::string& name) const {
     if (EqualsIgnoringCase(ref->GetName(), name)) return ref.get();
   return nullptr;
 }
+
+CTransBase* CTransFactory::LookUp(const std::string& name) const {
+  if (CTransBase* ref = Find(name)) return ref;
+  return EqualsIgnoringCase(name, "ellipsoid") ? Find("Ellipsoid (GDA94/WGS84)") : nullptr;
+}
+
+std::string CTransFactory::UnknownReferenceMessage(const std::string& name) const {
+  std::string text = "Unknown vertical reference: " + name + "\nKnown references:";
+  for (const std::string& known : GetNames()) text += " \"" + known + "\"";
+  return text + " (or \"ellipsoid\")";
+}

@@ -19,6 +19,12 @@ class CTransFactory {
   std::vector<std::string> GetNames() const;
   // The listed reference whose display name equals `name` ignoring case; null if none.
   CTransBase* Find(const std::string& name) const;
+  // Find, and the ellipsoid for "ellipsoid" in any case: how the command line and the
+  // library let their callers name a reference.
+  CTransBase* LookUp(const std::string& name) const;
+  // What to say when LookUp finds nothing: "Unknown vertical reference: NAME", then
+  // the known names.
+  std::string UnknownReferenceMessage(const std::string& name) const;
   // The listed references in factory order, for callers that visit every one of them
   // (the same objects that Find answers for their names).
   std::size_t GetCount() const { return m_refs.size(); }

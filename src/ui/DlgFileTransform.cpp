@@ -21,6 +21,7 @@
 #include "files/FileProc.h"
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
+#include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
@@ -136,7 +137,7 @@ CDlgFileTransform::CDlgFileTransform(CGridInt* grid, QWidget* parent)
     m_gridLine->setText(QStringLiteral("Grid file: ") +
                         QString::fromStdString(GetFileNamePart(m_pGrid->GetFilePath())));
 
-  for (int zone = 49; zone <= 56; ++zone) m_zone->addItem(QString::number(zone));
+  for (int zone = CCoordConv::kFirstZone; zone <= CCoordConv::kLastZone; ++zone) m_zone->addItem(QString::number(zone));
   for (const std::string& name : CTransFactory::Instance().GetNames()) {
     m_input->addItem(QString::fromStdString(name));
     m_output->addItem(QString::fromStdString(name));

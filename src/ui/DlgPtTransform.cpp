@@ -25,11 +25,11 @@ constexpr const char* kLatKey = "Lat";
 constexpr const char* kLonKey = "Lon";
 constexpr const char* kHtKey = "Ht";
 
-struct SColumn {
+struct CColumn {
   const char* header;
   Qt::Alignment alignment;
 };
-constexpr SColumn kColumns[CDlgPtTransform::kColumnCount] = {
+constexpr CColumn kColumns[CDlgPtTransform::kColumnCount] = {
     {"Vertical reference", Qt::AlignLeft | Qt::AlignVCenter},
     {"Ellipsoid (GDA94/WGS84)(m)", Qt::AlignRight | Qt::AlignVCenter},
     {"Height/Depth (m)", Qt::AlignRight | Qt::AlignVCenter},

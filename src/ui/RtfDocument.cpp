@@ -141,7 +141,7 @@ class CRtfParser {
  private:
   enum class EDest { Text, Skip, ColourTable, FieldInstruction };
 
-  struct CState {
+  struct State {
     // character format
     bool bold = false;
     bool italic = false;
@@ -333,7 +333,7 @@ class CRtfParser {
 
   void Word(const std::string& word, bool hasParameter, int value) {
     const bool on = !hasParameter || value != 0;
-    CState& s = m_state;
+    State& s = m_state;
     if (word == "par" || word == "page" || word == "sect" || word == "row") {
       EndParagraph();
     } else if (word == "line") {
@@ -490,8 +490,8 @@ class CRtfParser {
   std::size_t m_pos = 0;
   CRtfDocument m_doc;
   CRtfParagraph m_paragraph;
-  CState m_state;
-  std::vector<CState> m_stack;
+  State m_state;
+  std::vector<State> m_stack;
   int m_overflow = 0;        // depth below kMaxDepth being skipped
   bool m_ignorable = false;  // "\*" seen: the next word names a destination that may be skipped
   int m_skip = 0;            // fallback characters still to skip after \uN

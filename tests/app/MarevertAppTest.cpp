@@ -1,16 +1,18 @@
 // Start-up mode selection from the command line, and the grid-building mode: the
 // settings of the dialog reach the generation job, which runs under the progress
 // window's caption with Cancel and shows its summary.
+#include <gtest/gtest.h>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/MarevertApp.h"
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
 #include "process/ProcessBase.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 #include "ui/GridGenDlg.h"
 
@@ -70,13 +72,14 @@ class CRecordingRunner : public CJobRunner {
 
 class GridBuildingTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void Fill(CGridGenDlg& dlg, const std::string& input, const std::string& output) {
     dlg.SetOpenFileChooser([&](QWidget*, const QString&, const QString&) { return QString::fromStdString(input); });
     dlg.SetSaveFileChooser([&](QWidget*, const QString&, const QString&) { return QString::fromStdString(output); });
     QTest::mouseClick(dlg.findChild<QPushButton*>("inputFile"), Qt::LeftButton);
     QTest::mouseClick(dlg.findChild<QPushButton*>("outputFile"), Qt::LeftButton);
-    const std::pair<const char*, const char*> fields[] = {
-        {"day", "7"}, {"month", "3"}, {"year", "2024"}, {"major", "2"}, {"minor", "5"}, {"gridSize", "60"}};
+    const std::pair<const char*, const char*> fields[] = {{"day", "7"},   {"month", "3"}, {"year", "2024"},
+                                                          {"major", "2"}, {"minor", "5"}, {"gridSize", "60"}};
     for (const auto& [name, text] : fields) dlg.findChild<QLineEdit*>(name)->setText(text);
     dlg.accept();
     ASSERT_EQ(dlg.result(), QDialog::Accepted);

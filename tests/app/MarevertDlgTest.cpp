@@ -20,6 +20,7 @@
 #include "process/GuiJobRunner.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/TransBase.h"
@@ -31,10 +32,8 @@
 namespace {
 
 void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file;
+  CTestGridFile file = CTestGridFile::OneCell();
   file.major = major;
-  file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-               {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
   WriteFileBytes(path, file.Bytes());
 }
 
@@ -66,6 +65,7 @@ class CCountingProfile : public CMemoryProfile {
 
 class MarevertDlgTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     SetProgramFolderOverride(m_folder.Path().string());
     CTransBase::s_sign = 1.0;
@@ -87,13 +87,12 @@ class MarevertDlgTest : public ::testing::Test {
   }
 
   bool AnySettingWritten() {
-    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
-             {"Grid file", "Current"},
-             {"Vertical datum", "Selection"},
-             {"CMarevertDlg", "Wnd Left"},
-             {"CMarevertDlg", "Wnd Top"},
-             {"CMarevertDlg", "Wnd Right"},
-             {"CMarevertDlg", "Wnd Bottom"}})
+    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{{"Grid file", "Current"},
+                                                                                       {"Vertical datum", "Selection"},
+                                                                                       {"CMarevertDlg", "Wnd Left"},
+                                                                                       {"CMarevertDlg", "Wnd Top"},
+                                                                                       {"CMarevertDlg", "Wnd Right"},
+                                                                                       {"CMarevertDlg", "Wnd Bottom"}})
       if (m_profile.Has(section, key)) return true;
     return false;
   }
@@ -205,7 +204,7 @@ TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
     EXPECT_EQ(m_exits, std::vector<int>{1});
     EXPECT_FALSE(dlg->isVisible());
     dlg->reject();  // a later close writes nothing either
-  }  // nor does destroying the window
+  }                 // nor does destroying the window
   EXPECT_FALSE(AnySettingWritten());
 
   auto dlg = std::make_unique<CMarevertDlg>();

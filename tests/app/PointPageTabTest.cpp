@@ -18,6 +18,7 @@
 #include "map/MapData.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/TransBase.h"
@@ -27,15 +28,13 @@ namespace {
 
 class PointPageTabTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CTransBase::s_sign = 1.0;
     CMapData::Release();
     SetProgramFolderOverride(m_folder.Path().string());
     // Beside the program: a grid of one cell and coast data around it.
-    CTestGridFile grid;
-    grid.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-                 {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-    WriteFileBytes(m_folder.File("demo.MRGGrid"), grid.Bytes());
+    WriteFileBytes(m_folder.File("demo.MRGGrid"), CTestGridFile::OneCell().Bytes());
     WriteFileBytes(
         m_folder.File(CMapData::kFileName),
         CCoastFileWriter().Header().Int32(1).Line({{130, -13}, {131, -13}, {131, -12}, {130, -12}}).Int32(0).Bytes());

@@ -18,6 +18,7 @@
 #include "map/MapData.h"
 #include "process/MessageDlg.h"
 #include "process/ProgressDlg.h"
+#include "support/ClassWideValues.h"
 #include "support/CutTexts.h"
 #include "ui/DlgDisclaimer.h"
 #include "ui/DlgFileTransform.h"
@@ -32,6 +33,7 @@ std::string Faults(const QWidget* window) {
 }
 
 TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
+  const CClassWideValues restore;  // loading a grid sets the coding values
   CMapData::Release();
   SetProgramFolderOverride(MAREVERT_BIN_DIR);
   QApplication::setWindowIcon(ProgramIcon());  // as the program does at start-up

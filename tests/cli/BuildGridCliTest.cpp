@@ -2,22 +2,15 @@
 // messages on standard error, and the checks of the settings dialog.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
 
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 namespace {
-
-struct CliResult {
-  int status = -1;
-  std::string out, err;
-};
 
 class BuildGridCli : public ::testing::Test {
  protected:
@@ -30,25 +23,16 @@ class BuildGridCli : public ::testing::Test {
   }
 
   // Runs marevert-cli in the scratch folder with the given arguments.
-  CliResult Cli(const std::string& arguments) {
-    const std::string command = "cd '" + m_dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " +
-                                arguments + " > out.txt 2> err.txt";
-    CliResult r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFileBytes(m_dir.File("out.txt"));
-    r.err = ReadFileBytes(m_dir.File("err.txt"));
-    return r;
-  }
+  CCliRun Cli(const std::string& arguments) { return RunCli(m_dir, arguments); }
   bool GridExists() const { return std::filesystem::exists(m_dir.File("out.MRGGrid")); }
 
   CScratchDir m_dir;
 };
 
 TEST_F(BuildGridCli, WritesTheGridAndPrintsTheSummary) {
-  const CliResult r =
+  const CCliRun r =
       Cli("build-grid --input nodes.txt --output out.MRGGrid --date 7/3/2026 --major 3 --minor 1 --grid-size 60");
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
             "Date (D/M/Y): 7/3/2026\n"
@@ -68,8 +52,8 @@ TEST_F(BuildGridCli, DefaultsAreTodayVersionZeroAndSixtySeconds) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  const CliResult r = Cli("build-grid --input nodes.txt --output out.MRGGrid");
-  ASSERT_EQ(r.status, 0) << r.err;
+  const CCliRun r = Cli("build-grid --input nodes.txt --output out.MRGGrid");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
   char date[64];
   std::snprintf(date, sizeof(date), "Date (D/M/Y): %d/%d/%d\n", local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);
   EXPECT_EQ(r.out.substr(0, r.out.find("Grid size")), std::string(date) + "Major version: 0\nMinor version: 0\n");
@@ -95,8 +79,8 @@ TEST_F(BuildGridCli, RefusesValuesTheSettingsDialogRefuses) {
   };
   for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(arguments);
-    const CliResult r = Cli(std::string("build-grid --input nodes.txt --output out.MRGGrid ") + arguments);
-    EXPECT_EQ(r.status, 2);
+    const CCliRun r = Cli(std::string("build-grid --input nodes.txt --output out.MRGGrid ") + arguments);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, message);
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(GridExists());
@@ -104,8 +88,8 @@ TEST_F(BuildGridCli, RefusesValuesTheSettingsDialogRefuses) {
 }
 
 TEST_F(BuildGridCli, AJobThatStopsExitsWithOneAndNoGrid) {
-  CliResult r = Cli("build-grid --input missing.txt --output out.MRGGrid");
-  EXPECT_EQ(r.status, 1);
+  CCliRun r = Cli("build-grid --input missing.txt --output out.MRGGrid");
+  EXPECT_EQ(r.exitCode, 1);
   // The path is made absolute, so the message names the folder too.
   EXPECT_EQ(r.err, "Cannot open file: \n" + (m_dir.Path() / "missing.txt").string() + "\n");
   EXPECT_EQ(r.out, "");
@@ -113,7 +97,7 @@ TEST_F(BuildGridCli, AJobThatStopsExitsWithOneAndNoGrid) {
 
   WriteFileBytes(m_dir.File("short.txt"), "-30 150 1 1 1 1 1 1 1 1 1 1 1 1 1 1\n");
   r = Cli("build-grid --input short.txt --output out.MRGGrid");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "There are < 4 valid data points, cannot create grid\n");
   EXPECT_FALSE(GridExists());
 }

@@ -2,32 +2,22 @@
 // sign convention, and the printed cct check line run as written.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 namespace {
 
-struct CRun {
-  int exitCode;
-  std::string out, err;
-};
-
 // Runs a shell command line in the folder, its output captured.
-CRun Shell(const CScratchDir& dir, const std::string& command) {
-  const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  const std::string line =
-      "cd '" + dir.Path().string() + "' && (" + command + ") >'" + out + "' 2>'" + err + "' </dev/null";
-  const int status = std::system(line.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+CCliRun Shell(const CScratchDir& dir, const std::string& command) {
+  return RunShell(dir.Path().string(), command, dir);
 }
 
-CRun Export(const CScratchDir& dir, const std::string& arguments) {
+CCliRun Export(const CScratchDir& dir, const std::string& arguments) {
   return Shell(dir, "'" MAREVERT_BIN_DIR "/marevert-cli' export-grid --grid '" MAREVERT_BIN_DIR
                     "/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid' " +
                         arguments);
@@ -56,7 +46,7 @@ TEST(ExportGridCommand, UsageErrorsExitWithTwo) {
       {"--surface LAT --output a.tif --format tif", "--format is gtiff or gtx\n"},
   };
   for (const auto& c : cases) {
-    const CRun run = Export(dir, c.arguments);
+    const CCliRun run = Export(dir, c.arguments);
     EXPECT_EQ(run.exitCode, 2) << c.arguments;
     EXPECT_EQ(run.err.substr(0, std::string(c.message).size()), c.message) << c.arguments;
   }
@@ -65,9 +55,9 @@ TEST(ExportGridCommand, UsageErrorsExitWithTwo) {
 
 TEST(ExportGridCommand, GridThatDoesNotLoadExitsWithOne) {
   CScratchDir dir;
-  const CRun run = Shell(dir, "'" MAREVERT_BIN_DIR
-                              "/marevert-cli' export-grid --grid none.MRGGrid --surface LAT "
-                              "--output a.gtx");
+  const CCliRun run = Shell(dir, "'" MAREVERT_BIN_DIR
+                                 "/marevert-cli' export-grid --grid none.MRGGrid --surface LAT "
+                                 "--output a.gtx");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Cannot open grid file:\n" + dir.File("none.MRGGrid") + "\n");
 }
@@ -92,7 +82,7 @@ TEST(ExportGridCommand, PipelineMultiplierFollowsTheSignConvention) {
            dir.File("s.dat") + " +multiplier=1"},
   };
   for (const auto& c : cases) {
-    const CRun run = Export(dir, c.arguments);
+    const CCliRun run = Export(dir, c.arguments);
     ASSERT_EQ(run.exitCode, 0) << c.arguments << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(LineAfter(run.out, "PROJ pipeline "), c.pipeline) << run.out;
@@ -102,14 +92,14 @@ TEST(ExportGridCommand, PipelineMultiplierFollowsTheSignConvention) {
 TEST(ExportGridCommand, PrintedCheckLineRunsAndGivesMarevertsValue) {
   if (std::system("command -v cct >/dev/null 2>&1") != 0) GTEST_SKIP() << "cct (proj-bin) not installed";
   CScratchDir dir;
-  const CRun run = Export(dir, "--from LAT --to AHD --output 'LAT to AHD.tif'");
+  const CCliRun run = Export(dir, "--from LAT --to AHD --output 'LAT to AHD.tif'");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string check = LineAfter(run.out, "Check: ");
   ASSERT_NE(check, "") << run.out;
   // "  (Marevert carries 0 in LAT to V in AHD there)"
   const std::string expected = LineAfter(run.out, "  (Marevert carries 0 in LAT to ");
   const std::string value = expected.substr(0, expected.find(' '));
-  const CRun cct = Shell(dir, check);
+  const CCliRun cct = Shell(dir, check);
   ASSERT_EQ(cct.exitCode, 0) << check << cct.err;
   std::istringstream columns(cct.out);
   std::string longitude, latitude, height;
@@ -121,9 +111,9 @@ TEST(ExportGridCommand, PrintedCheckLineRunsAndGivesMarevertsValue) {
   std::istringstream coordinates(position);
   std::string lon, lat;
   coordinates >> lon >> lat;
-  const CRun point = Shell(dir, "'" MAREVERT_BIN_DIR "/marevert-cli' point --grid '" MAREVERT_BIN_DIR
-                                "/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid' --lat=" +
-                                    lat + " --lon " + lon + " --height 0 --from LAT");
+  const CCliRun point = Shell(dir, "'" MAREVERT_BIN_DIR "/marevert-cli' point --grid '" MAREVERT_BIN_DIR
+                                   "/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid' --lat=" +
+                                       lat + " --lon " + lon + " --height 0 --from LAT");
   const CClassicThreadLocale classic;  // the expected text has a decimal point
   char rounded[32];
   std::snprintf(rounded, sizeof rounded, "%.2f", std::stod(value));

@@ -1,27 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "support/CliRun.h"
 #include "support/GridFileWriter.h"
-#include "support/TestSupport.h"
 
 namespace {
-
-struct CRun {
-  int exitCode;
-  std::string out, err;
-};
-
-// Runs marevert-cli with `arguments` in `folder`, capturing both output streams.
-CRun RunCli(const CScratchDir& dir, const std::string& arguments) {
-  const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " + arguments +
-                              " >'" + out + "' 2>'" + err + "' </dev/null";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
-}
 
 CTestGridFile Grid() {
   CTestGridFile f;
@@ -34,7 +18,7 @@ CTestGridFile Grid() {
 TEST(InfoCommand, PrintsTheDetailsOfALoadedGrid) {
   CScratchDir dir;
   WriteFileBytes(dir.File("demo.MRGGrid"), Grid().Bytes());
-  const CRun run = RunCli(dir, "info demo.MRGGrid");  // relative: made absolute
+  const CCliRun run = RunCli(dir, "info demo.MRGGrid");  // relative: made absolute
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out,
             "File: demo.MRGGrid\n"
@@ -57,7 +41,7 @@ TEST(InfoCommand, FailuresGoToStandardErrorWithExitStatus1) {
   // As the program sees it from inside the folder (the temporary folder may be a link).
   const auto absolute = [&](const char* name) { return (std::filesystem::canonical(dir.Path()) / name).string(); };
 
-  CRun run = RunCli(dir, "info bad.MRGGrid");
+  CCliRun run = RunCli(dir, "info bad.MRGGrid");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "No grid file loaded\n");
   EXPECT_EQ(run.err,

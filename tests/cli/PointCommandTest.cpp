@@ -2,29 +2,14 @@
 // the exit status of each outcome.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "support/CliRun.h"
 #include "support/GridFileWriter.h"
-#include "support/TestSupport.h"
 
 namespace {
-
-struct CRun {
-  int exitCode;
-  std::string out, err;
-};
-
-CRun RunCli(const CScratchDir& dir, const std::string& arguments) {
-  const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.Path().string() + "' && '" MAREVERT_BIN_DIR "/marevert-cli' " + arguments +
-                              " >'" + out + "' 2>'" + err + "' </dev/null";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
-}
 
 // One 0.5-degree cell at 40 S, 140 E with the same values at its four corners:
 // surface k lies at -2.10 + 0.25 k metres (LAT -2.10, AHD -0.60, MLHW -0.10, HAT 1.15).
@@ -39,13 +24,13 @@ class PointCommandTest : public ::testing::Test {
     f.rows = {{{0, codes}, {1, codes}}, {{0, codes}, {1, codes}}};
     WriteFileBytes(m_dir.File("cell.MRGGrid"), f.Bytes());
   }
-  CRun Point(const std::string& arguments) { return RunCli(m_dir, "point --grid cell.MRGGrid " + arguments); }
+  CCliRun Point(const std::string& arguments) { return RunCli(m_dir, "point --grid cell.MRGGrid " + arguments); }
 
   CScratchDir m_dir;
 };
 
 TEST_F(PointCommandTest, HeightsPositiveRowsLargestSeparationFirst) {
-  const CRun run = Point("--lat -39.8 --lon 140.2 --height 2 --from ahd");
+  const CCliRun run = Point("--lat -39.8 --lon 140.2 --height 2 --from ahd");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
@@ -67,7 +52,7 @@ TEST_F(PointCommandTest, HeightsPositiveRowsLargestSeparationFirst) {
 }
 
 TEST_F(PointCommandTest, DepthsPositiveFromTheEllipsoid) {
-  const CRun run = Point("--lat=-39.5 --lon 140 --height 10 --from ELLIPSOID --depths-positive");
+  const CCliRun run = Point("--lat=-39.5 --lon 140 --height 10 --from ELLIPSOID --depths-positive");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   // 10 m below the ellipsoid is 7.90 m below LAT (2.10 m under the ellipsoid) and 11.15 m below HAT.
   EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), "LAT\t2.10\t7.90\n");
@@ -76,7 +61,7 @@ TEST_F(PointCommandTest, DepthsPositiveFromTheEllipsoid) {
 }
 
 TEST_F(PointCommandTest, JsonGivesTheCentimetreValuesOfTheTextRows) {
-  const CRun run = Point("--lat -39.75 --lon 140.25 --height 2.123456 --from MSL --json");
+  const CCliRun run = Point("--lat -39.75 --lon 140.25 --height 2.123456 --from MSL --json");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const nlohmann::json result = nlohmann::json::parse(run.out);
   EXPECT_EQ(result["inside"], true);
@@ -101,12 +86,12 @@ TEST_F(PointCommandTest, FailedCheckExitsWith2AndTheFirstMessage) {
       {"--lat -39.8 --lon 140.2 --height 1e3 --from AHD", "* Enter a number\n"},
   };
   for (const Case& c : cases) {
-    const CRun run = Point(c.arguments);
+    const CCliRun run = Point(c.arguments);
     EXPECT_EQ(run.exitCode, 2) << c.arguments;
     EXPECT_EQ(run.err, c.message) << c.arguments;
     EXPECT_EQ(run.out, "") << c.arguments;
   }
-  const CRun unknown = Point("--lat -39.8 --lon 140.2 --height 1 --from Chart");
+  const CCliRun unknown = Point("--lat -39.8 --lon 140.2 --height 1 --from Chart");
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_EQ(unknown.err.rfind("Unknown vertical reference: Chart\n", 0), 0u);
   EXPECT_EQ(Point("--lat -39.8 --lon 140.2 --height 1").exitCode, 2);  // --from missing
@@ -114,7 +99,7 @@ TEST_F(PointCommandTest, FailedCheckExitsWith2AndTheFirstMessage) {
 
 TEST_F(PointCommandTest, OutsideExitsWith3) {
   const char* outside = "* The requested position is not within the current grid\n";
-  CRun run = Point("--lat -35 --lon 140.2 --height 1 --from AHD");
+  CCliRun run = Point("--lat -35 --lon 140.2 --height 1 --from AHD");
   EXPECT_EQ(run.exitCode, 3);
   EXPECT_EQ(run.err, outside);
   EXPECT_EQ(run.out, "");

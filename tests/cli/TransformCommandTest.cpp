@@ -3,23 +3,16 @@
 // status 0 (every file OK), 1 (a file had an error) or 2 (usage error).
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kDemoGrid = MAREVERT_SOURCE_DIR "/data/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid";
-
-struct CRun {
-  int exitCode;
-  std::string out, err;
-};
 
 // Runs a copy of marevert-cli placed in the scratch folder, so that its application
 // log (kept beside the program) lands there too.
@@ -29,12 +22,9 @@ class TransformCommandTest : public ::testing::Test {
     fs::copy_file(MAREVERT_BIN_DIR "/marevert-cli", m_dir.File("marevert-cli"));
     fs::create_directory(m_dir.File("work"));
   }
-  CRun Cli(const std::string& arguments) const {
-    const std::string out = m_dir.File("stdout.txt"), err = m_dir.File("stderr.txt");
-    const std::string command = "cd '" + Work("") + "' && '" + m_dir.File("marevert-cli") + "' transform " + arguments +
-                                " >'" + out + "' 2>'" + err + "' </dev/null";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+  CCliRun Cli(const std::string& arguments) const {
+    const std::string program = m_dir.File("marevert-cli");
+    return RunShell(Work(""), "'" + program + "' transform " + arguments, m_dir);
   }
   std::string Work(const std::string& name) const { return m_dir.File("work/" + name); }
   std::string AppLog() const { return ReadFileBytes(m_dir.File("Application Log.txt")); }
@@ -47,7 +37,7 @@ class TransformCommandTest : public ::testing::Test {
 
 TEST_F(TransformCommandTest, BlockShiftNeedsNoGrid) {
   WriteFileBytes(Work("a.xyz"), "100.0 -60.0 1.00\n151.5 -27.5 -2.25\n");
-  const CRun run = Cli("--block-shift 0.5 a.xyz");
+  const CCliRun run = Cli("--block-shift 0.5 a.xyz");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");  // no progress drawn when standard error is not a terminal
   EXPECT_EQ(run.out,
@@ -62,7 +52,7 @@ TEST_F(TransformCommandTest, BlockShiftNeedsNoGrid) {
 
 TEST_F(TransformCommandTest, DepthsPositiveTurnTheShiftAround) {
   WriteFileBytes(Work("a.xyz"), "151.5 -27.5 3.00\n");
-  const CRun run = Cli("--block-shift=-0.25 --depths-positive a.xyz");
+  const CCliRun run = Cli("--block-shift=-0.25 --depths-positive a.xyz");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(Work("a_Block Shift_-0.25m.xyz")), "151.5 -27.5 3.25\n");
   EXPECT_NE(AppLog().find("\t-1\n"), std::string::npos) << AppLog();
@@ -76,7 +66,7 @@ TEST_F(TransformCommandTest, SamplesOnTheDemoGrid) {
     CopySample(sample);
     names += std::string(" ") + sample;
   }
-  const CRun run = Cli("--grid '" + kDemoGrid + "' --from lat --to AHD --zone 56 --depths-positive" + names);
+  const CCliRun run = Cli("--grid '" + kDemoGrid + "' --from lat --to AHD --zone 56 --depths-positive" + names);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("Files OK: 6, files with errors: 0\nProcessed 6 file(s) of 6\n"), std::string::npos)
       << run.out;
@@ -91,7 +81,7 @@ TEST_F(TransformCommandTest, SamplesOnTheDemoGrid) {
 
 TEST_F(TransformCommandTest, AFileWithAnErrorGivesStatusOne) {
   CopySample("sample_latlon.xyz");
-  const CRun run = Cli("--grid '" + kDemoGrid + "' --from ellipsoid --to MSL missing.xyz sample_latlon.xyz");
+  const CCliRun run = Cli("--grid '" + kDemoGrid + "' --from ellipsoid --to MSL missing.xyz sample_latlon.xyz");
   EXPECT_EQ(run.exitCode, 1) << run.err;
   EXPECT_EQ(run.out.rfind("\nError with file: " + Work("missing.xyz") + "\nCannot open the file\n", 0), 0u) << run.out;
   EXPECT_NE(run.out.find("Files OK: 1, files with errors: 1\nProcessed 1 file(s) of 2\n"), std::string::npos);
@@ -115,7 +105,7 @@ TEST_F(TransformCommandTest, UsageErrorsGiveStatusTwoAndTouchNothing) {
       {grid + "--from LAT --to AHD", "FILE"},
   };
   for (const auto& c : cases) {
-    const CRun run = Cli(c.arguments);
+    const CCliRun run = Cli(c.arguments);
     EXPECT_EQ(run.exitCode, 2) << c.arguments;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << "\n" << run.err;
   }

@@ -14,6 +14,7 @@
 #include "files/FileProc.h"
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 #include "trans/TransFactory.h"
 
@@ -36,6 +37,7 @@ struct CBatchOutcome {
 
 class BatchLocaleTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   BatchLocaleTest() {
     SetProgramFolderOverride(m_program.Path().string());
     m_grid.LoadFile(kDemoGrid);

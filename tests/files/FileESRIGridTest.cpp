@@ -9,13 +9,11 @@
 #include <memory>
 #include <regex>
 
-#include "FilesTestSupport.h"
+#include "HandlerTest.h"
 #include "files/FileESRIGrid.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 const std::string kHeader =
     "ncols 2\n"
@@ -25,20 +23,9 @@ const std::string kHeader =
     "cellsize 0.5\n"
     "NODATA_value -9999\n";
 
-class FileESRIGridTest : public ::testing::Test {
+class FileESRIGridTest : public CHandlerTest<CFileESRIGrid> {
  protected:
-  CRunResult Run(const std::string& input, CProcessBase* job = nullptr, int zone = 56) {
-    WriteFileBytes(m_dir.File("dem.asc"), input);
-    return RunHandler(m_handler, m_dir.File("dem.asc"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job, zone);
-  }
-  std::string Transformed() const { return ReadFileBytes(m_dir.File("dem_LAT.asc")); }
-  std::string Excluded() const { return ReadFileBytes(m_dir.File("dem_MSL.asc")); }
-  bool HasTransformed() const { return Exists(m_dir.File("dem_LAT.asc")); }
-  bool HasExcluded() const { return Exists(m_dir.File("dem_MSL.asc")); }
-
-  CFilesTestGrid m_grid;
-  CScratchDir m_dir;
-  CFileESRIGrid m_handler;
+  FileESRIGridTest() : CHandlerTest("dem", ".asc") {}
 };
 
 }  // namespace

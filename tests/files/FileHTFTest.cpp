@@ -5,13 +5,11 @@
 
 #include <filesystem>
 
-#include "FilesTestSupport.h"
+#include "HandlerTest.h"
 #include "files/FileHTF.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 // The header with the totals lines of `total` and `valid` (padded to 10 characters of
 // room for the number) and a field mask.
@@ -28,20 +26,9 @@ std::string Header(const std::string& mask, const std::string& zone = "55", cons
 const std::string kLatLonMask = "[10000110000]";  // fields 1, 6 (latitude), 7 (longitude)
 const std::string kGridMask = "[10000001100]";    // fields 1, 8, 9 (map grid)
 
-class FileHTFTest : public ::testing::Test {
+class FileHTFTest : public CHandlerTest<CFileHTF> {
  protected:
-  CRunResult Run(const std::string& input, CProcessBase* job = nullptr, int zone = 56) {
-    WriteFileBytes(m_dir.File("sound.htf"), input);
-    return RunHandler(m_handler, m_dir.File("sound.htf"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job, zone);
-  }
-  std::string Transformed() const { return ReadFileBytes(m_dir.File("sound_LAT.htf")); }
-  std::string Excluded() const { return ReadFileBytes(m_dir.File("sound_MSL.htf")); }
-  bool HasTransformed() const { return Exists(m_dir.File("sound_LAT.htf")); }
-  bool HasExcluded() const { return Exists(m_dir.File("sound_MSL.htf")); }
-
-  CFilesTestGrid m_grid;
-  CScratchDir m_dir;
-  CFileHTF m_handler;
+  FileHTFTest() : CHandlerTest("sound", ".htf") {}
 };
 
 }  // namespace

@@ -328,7 +328,7 @@ class CStubHandler : public CFileBase {
   }
 
  protected:
-  FileResult TransformFile(const std::string& path, const CTask& task) override {
+  FileResult TransformFile(const std::string& path, const Task& task) override {
     m_notes = {"first note", "second note"};
     task.transformed = 3;
     return ReadFileBytes(path) == "STUB fail" ? kFileException : kFileDone;

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "FilesTestSupport.h"
+#include "HandlerTest.h"
 #include "files/FileText.h"
 #include "support/TestSupport.h"
 
@@ -13,20 +13,9 @@ namespace {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-class FileTextTest : public ::testing::Test {
+class FileTextTest : public CHandlerTest<CFileText> {
  protected:
-  CRunResult Run(const std::string& input, CProcessBase* job = nullptr, int zone = 56) {
-    WriteFileBytes(m_dir.File("run.xyz"), input);
-    return RunHandler(m_handler, m_dir.File("run.xyz"), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job, zone);
-  }
-  std::string Transformed() const { return ReadFileBytes(m_dir.File("run_LAT.xyz")); }
-  std::string Excluded() const { return ReadFileBytes(m_dir.File("run_MSL.xyz")); }
-  bool HasTransformed() const { return Exists(m_dir.File("run_LAT.xyz")); }
-  bool HasExcluded() const { return Exists(m_dir.File("run_MSL.xyz")); }
-
-  CFilesTestGrid m_grid;
-  CScratchDir m_dir;
-  CFileText m_handler;
+  FileTextTest() : CHandlerTest("run", ".xyz") {}
 };
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
+#include "support/ClassWideValues.h"
+#include "support/TestLattice.h"
 #include "trans/TransBase.h"
 #include "trans/TransFactory.h"
 
@@ -22,43 +24,22 @@ class CFilesTestGrid {
  public:
   static constexpr double kMslToLat = 1.50;
 
-  explicit CFilesTestGrid(double sign = 1.0)
-      : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {
+  explicit CFilesTestGrid(double sign = 1.0) {
     CDataPt::s_offset = -100.0f;
     CDataPt::s_scale = 100.0f;
     CTransBase::s_sign = sign;
-    CGridInt::Header header;
-    header.majorVersion = 1;
-    header.gridSize = 1.0;
-    header.minLat = -30.0;
-    header.maxLat = -25.0;
-    header.minLon = 150.0;
-    header.maxLon = 155.0;
-    m_grid.SetHeader(header);
-    m_grid.SetRowCount(6);
     std::array<double, CDataPt::kSurfaceCount> values{};
     values[0] = -1.20;  // LAT
     values[7] = 0.30;   // MSL
-    const CDataPt point(values);
-    for (int r = 0; r < 6; ++r) {
-      for (int c = 0; c < 6; ++c) m_grid.SetNode(r, c, point);
-    }
+    FillUniform(m_grid, -30, 150, 1, 6, 6, CDataPt(values));
   }
-  ~CFilesTestGrid() {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-    CTransBase::s_sign = m_sign;
-  }
-  CFilesTestGrid(const CFilesTestGrid&) = delete;
-  CFilesTestGrid& operator=(const CFilesTestGrid&) = delete;
 
   const CGridInt* Grid() const { return &m_grid; }
   static const CTransBase* Msl() { return CTransFactory::Instance().Find("MSL"); }
   static const CTransBase* Lat() { return CTransFactory::Instance().Find("LAT"); }
 
  private:
-  float m_offset, m_scale;
-  double m_sign;
+  CClassWideValues m_saved;
   CGridInt m_grid;
 };
 

@@ -42,13 +42,13 @@ constexpr double kAgreement = 0.0005;  // metres
 constexpr int kRandomPositions = 10000;
 constexpr int kSampleStride = 8;
 
-struct Position {
+struct CPosition {
   double latitude, longitude, value;  // degrees, degrees, metres
 };
 
 // Marevert's answer at a position: outside, or the value carried from `from` to `to`
 // both before and after the coding of the interpolated surfaces.
-struct MarevertAnswer {
+struct CMarevertAnswer {
   bool inside = false;
   bool snapped = false;  // answered by a cell beside the one the position lies in
   double uncoded = 0, coded = 0;
@@ -63,8 +63,8 @@ class GridExportProjTest : public ::testing::Test {
     CScopedMessenger scoped(&messenger);
     s_grid = new CGridInt;
     s_grid->LoadFile(DemoGridPath());
-    s_every = new std::vector<Position>(MakePositions(*s_grid, 1));
-    s_sample = new std::vector<Position>(MakePositions(*s_grid, kSampleStride));
+    s_every = new std::vector<CPosition>(MakePositions(*s_grid, 1));
+    s_sample = new std::vector<CPosition>(MakePositions(*s_grid, kSampleStride));
   }
   static void TearDownTestSuite() {
     delete s_every;
@@ -79,23 +79,23 @@ class GridExportProjTest : public ::testing::Test {
 
   // The positions around every `nodeStride`-th stored node, the random ones and the
   // outer edge.
-  static std::vector<Position> MakePositions(const CGridInt& grid, int nodeStride);
+  static std::vector<CPosition> MakePositions(const CGridInt& grid, int nodeStride);
   // Exports, runs cct over the positions and compares; prints the tally.
   void Check(const CShiftGridDefinition& definition, const char* from, const char* to, double sign,
-             CGridExport::Format format, const std::vector<Position>& positions);
+             CGridExport::Format format, const std::vector<CPosition>& positions);
 
   static CGridInt* s_grid;
-  static std::vector<Position>* s_every;   // around every stored node
-  static std::vector<Position>* s_sample;  // around a sample of them, for the other variants
-  CClassicThreadLocale m_classic;  // cct's input and output are written and read with the C library
+  static std::vector<CPosition>* s_every;   // around every stored node
+  static std::vector<CPosition>* s_sample;  // around a sample of them, for the other variants
+  CClassicThreadLocale m_classic;           // cct's input and output are written and read with the C library
   CScratchDir m_dir;
 };
 
 CGridInt* GridExportProjTest::s_grid = nullptr;
-std::vector<Position>* GridExportProjTest::s_every = nullptr;
-std::vector<Position>* GridExportProjTest::s_sample = nullptr;
+std::vector<CPosition>* GridExportProjTest::s_every = nullptr;
+std::vector<CPosition>* GridExportProjTest::s_sample = nullptr;
 
-std::vector<Position> GridExportProjTest::MakePositions(const CGridInt& grid, int nodeStride) {
+std::vector<CPosition> GridExportProjTest::MakePositions(const CGridInt& grid, int nodeStride) {
   const double g = grid.GetGridSize(), south = grid.GetMinLat(), west = grid.GetMinLon();
   const double north = grid.GetMaxLat(), east = grid.GetMaxLon();
   const double t = CGridInt::kOnLineTolerance;
@@ -105,7 +105,7 @@ std::vector<Position> GridExportProjTest::MakePositions(const CGridInt& grid, in
   const auto value = [&random] {
     return static_cast<double>(std::uniform_int_distribution<int>(-30000, 30000)(random)) / 1000;
   };
-  std::vector<Position> positions;
+  std::vector<CPosition> positions;
   long long stored = 0;
   for (std::size_t r = 0; r < grid.GetRowCount(); ++r) {
     for (const CGridInt::Node& node : grid.GetRow(r)) {
@@ -133,7 +133,7 @@ std::vector<Position> GridExportProjTest::MakePositions(const CGridInt& grid, in
       positions.push_back({latitude, longitude, value()});
   }
   // Both sides read the positions from the same text.
-  for (Position& p : positions) {
+  for (CPosition& p : positions) {
     char text[96];
     std::snprintf(text, sizeof text, "%.12f %.12f", p.latitude, p.longitude);
     std::sscanf(text, "%lf %lf", &p.latitude, &p.longitude);
@@ -141,9 +141,9 @@ std::vector<Position> GridExportProjTest::MakePositions(const CGridInt& grid, in
   return positions;
 }
 
-MarevertAnswer Answer(const CGridInt& grid, const Position& p, const CTransBase& from, const CTransBase& to,
-                      double sign) {
-  MarevertAnswer answer;
+CMarevertAnswer Answer(const CGridInt& grid, const CPosition& p, const CTransBase& from, const CTransBase& to,
+                       double sign) {
+  CMarevertAnswer answer;
   CGridInt::Cell cell;
   if (!grid.LocateCell(p.latitude, p.longitude, cell)) return answer;
   answer.inside = true;
@@ -171,13 +171,13 @@ MarevertAnswer Answer(const CGridInt& grid, const Position& p, const CTransBase&
 
 // cct over the positions ("longitude latitude value" lines): the third output value of
 // each, or none where cct reports an error or gives no finite number.
-std::vector<std::optional<double>> RunCct(const std::string& cct, const std::vector<Position>& positions,
+std::vector<std::optional<double>> RunCct(const std::string& cct, const std::vector<CPosition>& positions,
                                           const CScratchDir& dir) {
   const std::string input = dir.File("positions.txt"), output = dir.File("cct.txt");
   {
     std::ofstream out(input);
     char line[128];
-    for (const Position& p : positions) {
+    for (const CPosition& p : positions) {
       std::snprintf(line, sizeof line, "%.12f %.12f %.3f\n", p.longitude, p.latitude, p.value);
       out << line;
     }
@@ -205,7 +205,7 @@ std::vector<std::optional<double>> RunCct(const std::string& cct, const std::vec
 // weights nearly vanish (a position at a no-data node) the average is ill-conditioned:
 // `conditioned` is false and any value is PROJ's.
 std::optional<double> PartialCellValue(const std::vector<float>& values, const CShiftLattice::Geometry& lattice,
-                                       const Position& p, bool& conditioned) {
+                                       const CPosition& p, bool& conditioned) {
   const double x = (p.longitude - lattice.west) / lattice.spacing, y = (p.latitude - lattice.south) / lattice.spacing;
   const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
   if (ix < 0 || iy < 0 || ix >= lattice.columns || iy >= lattice.rows) return std::nullopt;
@@ -228,7 +228,7 @@ std::optional<double> PartialCellValue(const std::vector<float>& values, const C
 }
 
 void GridExportProjTest::Check(const CShiftGridDefinition& definition, const char* fromName, const char* toName,
-                               double sign, CGridExport::Format format, const std::vector<Position>& positions) {
+                               double sign, CGridExport::Format format, const std::vector<CPosition>& positions) {
   const CTransBase& from = *CTransFactory::Instance().Find(fromName);
   const CTransBase& to = *CTransFactory::Instance().Find(toName);
   const std::string path = m_dir.File(format == CGridExport::Format::GeoTiff ? "shift.tif" : "shift.gtx");
@@ -258,8 +258,8 @@ void GridExportProjTest::Check(const CShiftGridDefinition& definition, const cha
   long long both = 0, neither = 0, snappedBoth = 0, beyondLastLine = 0, onOuterLine = 0, partialOnly = 0, failures = 0;
   double worstUncoded = 0, worstCoded = 0;
   for (std::size_t i = 0; i < positions.size(); ++i) {
-    const Position& p = positions[i];
-    const MarevertAnswer m = Answer(*s_grid, p, from, to, sign);
+    const CPosition& p = positions[i];
+    const CMarevertAnswer m = Answer(*s_grid, p, from, to, sign);
     const auto fail = [&](const char* what) {
       if (++failures <= 10)
         ADD_FAILURE() << what << " at " << p.latitude << ", " << p.longitude << ": Marevert "

@@ -13,6 +13,7 @@
 #include "gdal/GridExport.h"
 #include "grid/ShiftLattice.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/ShiftGridDefinition.h"
@@ -43,6 +44,7 @@ std::vector<std::string> FolderEntries(const CScratchDir& dir) {
 
 class GridExportTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override { m_scoped.emplace(&m_messenger); }
   void TearDown() override { m_scoped.reset(); }
   // The demo grid, as shipped beside the programs.

@@ -10,10 +10,12 @@
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 
 namespace {
 
 TEST(DemoGrid, LoadsAndHasPlausibleSurfacesAtEveryNode) {
+  const CClassWideValues restore;  // loading a grid sets the coding values
   const std::string path = MAREVERT_BIN_DIR "/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid";
   ASSERT_TRUE(std::filesystem::exists(path));
   CRecordingMessenger messenger;

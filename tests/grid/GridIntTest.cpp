@@ -12,11 +12,12 @@
 
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-constexpr double kT = 8.983e-7;  // on-line tolerance, degrees
+constexpr double kT = CGridInt::kOnLineTolerance;  // degrees
 
 // A data point whose fourteen codes are all `code`.
 CDataPt Flat(std::uint16_t code) {
@@ -27,6 +28,7 @@ CDataPt Flat(std::uint16_t code) {
 
 class GridIntTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CDataPt::s_offset = 0.0f;
     CDataPt::s_scale = 100.0f;
@@ -65,22 +67,6 @@ class GridIntTest : public ::testing::Test {
   CGridInt m_grid;
 };
 
-TEST_F(GridIntTest, BilinearInsideAndOnEdges) {
-  BuildFull(3, 3);  // code = 1000 + 100 r + 10 c, linear so bilinear is exact
-  EXPECT_EQ(At(-30 + 0.125, 150 + 0.125), 1055);
-  EXPECT_EQ(At(-30 + 0.3, 150 + 0.4), 1000 + 120 + 16);
-  EXPECT_EQ(At(-30, 150), 1000);            // minimum corner: cell (0, 0)
-  EXPECT_EQ(At(-29.5, 150.5), 1220);        // north-east corner: last fallback cell
-  EXPECT_EQ(At(-29.5, 150 + 0.125), 1205);  // north edge: the cell below
-  EXPECT_EQ(At(-30 + 0.125, 150.5), 1070);  // east edge: the cell to the west
-  EXPECT_EQ(At(-30 - 1e-9, 150.1), -1);
-  EXPECT_EQ(At(-29.5 + 1e-9, 150.1), -1);
-  EXPECT_EQ(At(-30.1, 150.5 + 1e-9), -1);
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  for (auto [lat, lon] : {std::pair{nan, 150.1}, {-29.9, nan}, {inf, 150.1}, {-29.9, -inf}, {nan, nan}})
-    EXPECT_EQ(At(lat, lon), -1);
-}
-
 TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
   // Distinct codes per surface, so the corner's own values must come back exactly.
   Build(
@@ -91,34 +77,6 @@ TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
   CDataPt result;
   ASSERT_TRUE(m_grid.Interpolate(m_grid.GetMaxLat(), m_grid.GetMaxLon(), result));
   EXPECT_EQ(result.m_codes, corner.m_codes);
-}
-
-TEST_F(GridIntTest, IncompleteCellIsOutsideUnlessANeighbourIsWithinTolerance) {
-  // Node (0, 1) missing: cell (0, 0) has three corners, cell (1, 0) is complete.
-  const double g = 1.0 / 60;
-  Build(
-      3, 2, g, [](int r, int c) { return !(r == 0 && c == 1); }, [](int r, int) { return 500 + 100 * r; });
-  const double line = -30 + g;  // row line 1
-  EXPECT_EQ(At(-30 + g / 2, 150 + g / 2), -1);
-  EXPECT_EQ(At(line - 0.5 * kT, 150 + g / 2), 600);  // snaps up into the complete cell
-  EXPECT_EQ(At(line - 2 * kT, 150 + g / 2), -1);
-  EXPECT_EQ(At(line + 2 * kT, 150 + g / 2), 600);  // inside the complete cell anyway
-}
-
-TEST_F(GridIntTest, FallbackAcrossALineClampsInsteadOfWrapping) {
-  // Cell (1, 0) lacks a corner; just above row line 1 the cell below answers with a
-  // weight slightly below zero. Row 0 at the top code and row 1 at code 0 push the
-  // result a few codes below zero, which must give 0, not a code near 65535.
-  const double g = 1.0 / 60;
-  Build(
-      3, 2, g, [](int r, int c) { return !(r == 2 && c == 1); }, [](int r, int) { return r == 0 ? 65535 : 0; });
-  const double line = -30 + g;
-  EXPECT_EQ(At(line + 0.9 * kT, 150 + g / 2), 0);
-  EXPECT_EQ(At(line + 1.1 * kT, 150 + g / 2), -1);
-  // Just west of the east edge a position snaps onto the last column line, whose cell
-  // does not exist; the cell to the west answers.
-  EXPECT_NEAR(At(-30, 150 + g - 0.5 * kT), 65535, 1);
-  EXPECT_NEAR(At(-30 + g / 2, 150 + g - 0.5 * kT), 32767, 1);
 }
 
 TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {

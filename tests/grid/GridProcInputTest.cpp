@@ -17,16 +17,16 @@ namespace {
 
 constexpr const char* kFormat = "%lf %lf %f %f %f %f %f %f %f %f %f %f %f %f %f %f";
 
-struct Parsed {
+struct CParsed {
   bool ok = false;
   double lat = 0, lon = 0;
   float v[14] = {};
 };
 
 // scanf in the "C" locale, which the job reads like whatever the process locale is.
-Parsed WithScanf(const std::string& line) {
+CParsed WithScanf(const std::string& line) {
   const CClassicThreadLocale classic;
-  Parsed p;
+  CParsed p;
   float* v = p.v;
   const int n = std::sscanf(line.c_str(), kFormat, &p.lat, &p.lon, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,
                             v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
@@ -35,16 +35,16 @@ Parsed WithScanf(const std::string& line) {
   return p;
 }
 
-Parsed WithJob(const std::string& line) {
-  Parsed p;
+CParsed WithJob(const std::string& line) {
+  CParsed p;
   p.ok = CGridProc::ParseDataLine(line.c_str(), p.lat, p.lon, p.v);
   return p;
 }
 
 void ExpectSame(const std::string& line) {
   SCOPED_TRACE(line);
-  const Parsed expected = WithScanf(line);
-  const Parsed actual = WithJob(line);
+  const CParsed expected = WithScanf(line);
+  const CParsed actual = WithJob(line);
   ASSERT_EQ(actual.ok, expected.ok);
   if (!expected.ok) return;
   EXPECT_EQ(actual.lat, expected.lat);

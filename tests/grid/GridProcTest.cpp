@@ -12,6 +12,7 @@
 
 #include "GridGenTestUtil.h"
 #include "grid/GridInt.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 using namespace gridgen_test;
@@ -20,6 +21,7 @@ namespace {
 
 class GridProcTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   CGridProc::Settings Settings(const std::string& text) {
     WriteFileBytes(m_dir.File("nodes.txt"), text);
     CGridProc::Settings s;
@@ -266,19 +268,19 @@ TEST_F(GridProcTest, LinesLongerThanTheBufferArriveInPieces) {
   EXPECT_EQ(SummaryCounts(run.Summary()), Counts(1, 0, 0, 4));
 }
 
-struct EarlyStop {
+struct CEarlyStop {
   const char* name;
   std::string text;
   double gridSizeSeconds;
   std::string message;
 };
 
-void PrintTo(const EarlyStop& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CEarlyStop& c, std::ostream* os) { *os << c.name; }
 
-class GridProcEarlyStopTest : public GridProcTest, public ::testing::WithParamInterface<EarlyStop> {};
+class GridProcEarlyStopTest : public GridProcTest, public ::testing::WithParamInterface<CEarlyStop> {};
 
 TEST_P(GridProcEarlyStopTest, ShowsItsMessageAndWritesNothing) {
-  const EarlyStop& c = GetParam();
+  const CEarlyStop& c = GetParam();
   CGridProc::Settings s = Settings(c.text);
   s.gridSizeSeconds = c.gridSizeSeconds;
   CGridRun run(s);
@@ -295,29 +297,30 @@ std::string Cell(double lat, double lon, double g, double base, double top) {
 INSTANTIATE_TEST_SUITE_P(
     Stops, GridProcEarlyStopTest,
     ::testing::Values(
-        EarlyStop{"ZeroGridSize", "", 0, "Invalid grid size"},
-        EarlyStop{"NegativeGridSize", "", -60, "Invalid grid size"},
-        EarlyStop{"NaNGridSize", "", std::nan(""), "Invalid grid size"},
-        EarlyStop{"InfiniteGridSize", "", HUGE_VAL, "Invalid grid size"},
-        EarlyStop{"EmptyFile", "", 60, "There are < 4 valid data points, cannot create grid"},
-        EarlyStop{"ThreeLines",
-                  Line(-30, 150, 1) + Line(-30, 150 + kMinute, 1) + Line(-30 + kMinute, 150, 1) + "header\n", 60,
-                  "There are < 4 valid data points, cannot create grid"},
+        CEarlyStop{"ZeroGridSize", "", 0, "Invalid grid size"},
+        CEarlyStop{"NegativeGridSize", "", -60, "Invalid grid size"},
+        CEarlyStop{"NaNGridSize", "", std::nan(""), "Invalid grid size"},
+        CEarlyStop{"InfiniteGridSize", "", HUGE_VAL, "Invalid grid size"},
+        CEarlyStop{"EmptyFile", "", 60, "There are < 4 valid data points, cannot create grid"},
+        CEarlyStop{"ThreeLines",
+                   Line(-30, 150, 1) + Line(-30, 150 + kMinute, 1) + Line(-30 + kMinute, 150, 1) + "header\n", 60,
+                   "There are < 4 valid data points, cannot create grid"},
         // Lowest value 0 m (the LAT of most nodes), highest 650.1 m (the HAT of the last).
-        EarlyStop{"RangeOver650m", Cell(-30, 150, kMinute, 0, 650.1 - 3.25), 60,
-                  "The range of surface minimum and maximum values exceed 650"},
-        EarlyStop{"LatitudeExtentHalfACellOff", Cell(-30, 150, kMinute, 0, 1) + Line(-30 + 1.5 * kMinute, 150, 1), 60,
-                  "The latitude extent points are not compliant with the specified grid"},
+        CEarlyStop{"RangeOver650m", Cell(-30, 150, kMinute, 0, 650.1 - 3.25), 60,
+                   "The range of surface minimum and maximum values exceed 650"},
+        CEarlyStop{"LatitudeExtentHalfACellOff", Cell(-30, 150, kMinute, 0, 1) + Line(-30 + 1.5 * kMinute, 150, 1), 60,
+                   "The latitude extent points are not compliant with the specified grid"},
         // One degree at 1e-7 seconds is 3.6e10 rows.
-        EarlyStop{"TooManyRows", Cell(-31, 150, 1.0, 0, 1), 1e-7, "Too many data points in file"},
+        CEarlyStop{"TooManyRows", Cell(-31, 150, 1.0, 0, 1), 1e-7, "Too many data points in file"},
         // 0.3 degree at 1e-6 seconds: 1.08e9 rows, just above the limit of 1073741823.
-        EarlyStop{"JustAboveTheRowLimit", Cell(-30, 150, 0.3, 0, 1), 1e-6, "Too many data points in file"},
+        CEarlyStop{"JustAboveTheRowLimit", Cell(-30, 150, 0.3, 0, 1), 1e-6, "Too many data points in file"},
         // One row, but 100 degrees of longitude at 1e-4 seconds is 3.6e9 columns.
-        EarlyStop{"ColumnsBeyond32Bits", Line(-30, 50, 1) + Line(-30, 60, 1) + Line(-30, 100, 1) + Line(-30, 150, 1),
-                  1e-4, "The longitude extent needs more columns than a grid file can hold"},
-        EarlyStop{"ExtremeCoordinates", Line(-1e308, -1e308, 1) + Line(1e308, 1e308, 1) + Line(0, 0, 1) + Line(1, 1, 1),
-                  60, "Too many data points in file"}),
-    [](const ::testing::TestParamInfo<EarlyStop>& info) { return std::string(info.param.name); });
+        CEarlyStop{"ColumnsBeyond32Bits", Line(-30, 50, 1) + Line(-30, 60, 1) + Line(-30, 100, 1) + Line(-30, 150, 1),
+                   1e-4, "The longitude extent needs more columns than a grid file can hold"},
+        CEarlyStop{"ExtremeCoordinates",
+                   Line(-1e308, -1e308, 1) + Line(1e308, 1e308, 1) + Line(0, 0, 1) + Line(1, 1, 1), 60,
+                   "Too many data points in file"}),
+    [](const ::testing::TestParamInfo<CEarlyStop>& info) { return std::string(info.param.name); });
 
 TEST_F(GridProcTest, UnopenableInputStopsWithTheInputPath) {
   for (const std::string& input : {m_dir.File("missing.txt"), m_dir.Path().string(), std::string()}) {

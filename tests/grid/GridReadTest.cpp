@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <new>
 
+#include "grid/GridFileHeader.h"
 #include "grid/GridInt.h"
 #include "grid/GridRead.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 
@@ -35,15 +37,11 @@ void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
-CTestGridFile OneCellGrid() {
-  CTestGridFile f;
-  f.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-            {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-  return f;
-}
+CTestGridFile OneCellGrid() { return CTestGridFile::OneCell(); }
 
 class GridReadTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   GridReadTest() : m_messenger(&m_recorder), m_runner(&m_threads) {}
 
   std::string Write(const std::string& bytes, const std::string& name = "g.MRGGrid") {
@@ -116,6 +114,28 @@ TEST_F(GridReadTest, RoundTripKeepsHeaderRowsAndCodes) {
   EXPECT_EQ(m_grid.GetNode(4, 0)->m_codes, f.Codes(7));
   EXPECT_EQ(m_grid.GetNode(1, 0), nullptr);
   EXPECT_EQ(m_grid.GetNode(5, 0), nullptr);
+}
+
+// The reader and the writer share one description of the file: it must read and write
+// the header exactly as the test writer, made independently of it, lays it out.
+TEST(GridFileHeader, ReadsAndWritesTheLayoutOfAnIndependentWriter) {
+  CTestGridFile f;
+  f.reserved = -5, f.major = 11, f.minor = 12, f.year = 2031, f.month = 13, f.day = 14;
+  f.gridSize = 0.125, f.minLat = -44.5, f.maxLat = -9.25, f.minLon = 112.75, f.maxLon = 154.5;
+  f.offset = -7.25f, f.scale = 50.0f;
+  f.rows.resize(3);
+  const std::string bytes = f.Bytes();
+  ASSERT_TRUE(CGridFileHeader::HasMagic(bytes.data()));
+  const CGridFileHeader h = CGridFileHeader::Read(bytes.data());
+  EXPECT_EQ(std::vector<std::int32_t>(
+                {h.format, h.reserved, h.majorVersion, h.minorVersion, h.year, h.month, h.day, h.rowCount}),
+            std::vector<std::int32_t>({1, -5, 11, 12, 2031, 13, 14, 3}));
+  EXPECT_EQ(std::vector<double>({h.gridSize, h.minLat, h.maxLat, h.minLon, h.maxLon, h.valueOffset, h.valueScale}),
+            std::vector<double>({0.125, -44.5, -9.25, 112.75, 154.5, -7.25, 50.0}));
+  std::string written(CGridFileHeader::kSize, '\0');
+  h.Write(written.data());
+  EXPECT_EQ(written, bytes.substr(0, CGridFileHeader::kSize));
+  EXPECT_EQ(bytes.size(), CGridFileHeader::kSize + 3 * CGridFileHeader::kPointCountSize);
 }
 
 TEST_F(GridReadTest, OneCellFileIs219BytesAndLoads) {

@@ -9,6 +9,7 @@
 
 #include "grid/GtxWriter.h"
 #include "grid/ShiftLattice.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -24,6 +25,7 @@ CDataPt Node(std::uint16_t code) {
 
 class ShiftLatticeTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CDataPt::s_offset = 0.0f;
     CDataPt::s_scale = 100.0f;

@@ -6,6 +6,7 @@
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 
 namespace {
@@ -36,21 +37,12 @@ class BadGridFileTest : public ::testing::Test {
     ASSERT_FALSE(messages.empty()) << label;
     EXPECT_EQ(messages.back(), "Failed to load grid file:\n" + m_dir.File("damaged.MRGGrid")) << label;
   }
-  static CTestGridFile SmallGrid() {
-    CTestGridFile file;
-    file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-                 {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-    return file;
-  }
+  static CTestGridFile SmallGrid() { return CTestGridFile::OneCell(); }
 
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedJobRunner m_runner{nullptr};
-  const float m_offset = CDataPt::s_offset, m_scale = CDataPt::s_scale;
-  ~BadGridFileTest() override {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-  }
+  const CClassWideValues m_classWide;
 };
 
 TEST_F(BadGridFileTest, EveryCutOfAGridFileIsRefused) {
@@ -132,11 +124,7 @@ class BadTextGridTest : public ::testing::Test {
   }
 
   CScratchDir m_dir;
-  const float m_offset = CDataPt::s_offset, m_scale = CDataPt::s_scale;
-  ~BadTextGridTest() override {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-  }
+  const CClassWideValues m_classWide;
 };
 
 TEST_F(BadTextGridTest, CutsBuildFromWhatIsLeftOrStopWithAMessage) {

@@ -5,6 +5,7 @@
 #include "grid/GridProc.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ std::vector<std::string> BuildGrid(const CScratchDir& dir, const std::string& te
   return bad_input::RunCase(
       input, text,
       [&] {
-        const float offset = CDataPt::s_offset, scale = CDataPt::s_scale;
+        const CClassWideValues restore;
         CRecordingMessenger messenger;
         CScopedMessenger scoped(&messenger);
         CGridProc::Settings settings;
@@ -24,8 +25,6 @@ std::vector<std::string> BuildGrid(const CScratchDir& dir, const std::string& te
         job.SetCancel(false);
         CThreadJobRunner(false).RunModal(job, "Building grid file", true);
         written = job.OutputWritten() || std::filesystem::exists(output);
-        CDataPt::s_offset = offset;
-        CDataPt::s_scale = scale;
         return messenger.Messages();
       },
       "grid text");

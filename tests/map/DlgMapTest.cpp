@@ -16,6 +16,7 @@
 #include "map/MapData.h"
 #include "map/MapOwner.h"
 #include "support/TestSupport.h"
+#include "support/TestLattice.h"
 
 namespace {
 
@@ -183,17 +184,7 @@ TEST_F(DlgMapTest, DoubleRightClickHandsThePositionToTheOwner) {
 TEST_F(DlgMapTest, StatusShowsThePositionAndWhetherTheGridCoversIt) {
   // One grid cell from 140 to 150 E and 40 to 30 S with all four corners.
   CGridInt grid;
-  CGridInt::Header header;
-  header.gridSize = 10;
-  header.minLat = -40;
-  header.maxLat = -30;
-  header.minLon = 140;
-  header.maxLon = 150;
-  grid.SetHeader(header);
-  grid.SetRowCount(2);
-  for (int r = 0; r < 2; ++r) {
-    for (int c = 0; c < 2; ++c) grid.SetNode(r, c, CDataPt());
-  }
+  FillUniform(grid, -40, 140, 10, 2, 2, CDataPt());
   ASSERT_TRUE(grid.IsLoaded());
   ASSERT_TRUE(Open(&grid));
 

@@ -4,6 +4,7 @@
 
 #include "LayerTestGrid.h"
 #include "map/GridLayerRaster.h"
+#include "support/ClassWideValues.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ CMapPt PositionOf(const CMapView& view, int x, int y) {
 }
 
 TEST(GridLayerRasterTest, CellsWiderThanAPixelCoverExactlyWhereTheCursorReadsInsideGrid) {
+  const CClassWideValues restore;  // CLayerTestGrid sets the coding values
   CLayerTestGrid lattice{-40, 140, 1, 6, 8, 0.5};
   lattice.present = [](int r, int c) { return !(r == 2 && c == 3) && !(r == 0 && c == 7); };
   CGridInt grid;
@@ -58,6 +60,7 @@ TEST(GridLayerRasterTest, CellsWiderThanAPixelCoverExactlyWhereTheCursorReadsIns
 }
 
 TEST(GridLayerRasterTest, ACellSmallerThanAPixelShowsInThePixelOfItsCentre) {
+  const CClassWideValues restore;  // CLayerTestGrid sets the coding values
   // One complete cell, (20, 30), among single nodes that make no cell.
   CLayerTestGrid lattice{-40, 140, 0.01, 50, 50, 10};
   lattice.present = [](int r, int c) {
@@ -84,6 +87,7 @@ TEST(GridLayerRasterTest, ACellSmallerThanAPixelShowsInThePixelOfItsCentre) {
 }
 
 TEST(GridLayerRasterTest, AFullGridLeavesNoGapAndNoOverhangAtAnyScale) {
+  const CClassWideValues restore;  // CLayerTestGrid sets the coding values
   // 2 x 3 degrees in cells of 0.05 degrees, AHD 1 m per degree above LAT; the scales put
   // 0.5 to 15 pixels in a cell.
   const CLayerTestGrid lattice{-40, 140, 0.05, 41, 61, 1};
@@ -116,6 +120,7 @@ TEST(GridLayerRasterTest, AFullGridLeavesNoGapAndNoOverhangAtAnyScale) {
 }
 
 TEST(GridLayerRasterTest, SeparationIsTheHeightOfTheSecondSurfaceAboveTheFirst) {
+  const CClassWideValues restore;                      // CLayerTestGrid sets the coding values
   const CLayerTestGrid lattice{-40, 140, 1, 5, 5, 2};  // AHD is 0 to 8 m above LAT
   CGridInt grid;
   lattice.Build(grid);

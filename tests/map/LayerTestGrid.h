@@ -10,6 +10,7 @@
 
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
+#include "support/TestLattice.h"
 
 struct CLayerTestGrid {
   double minLat = 0, minLon = 0, size = 1;
@@ -22,15 +23,8 @@ struct CLayerTestGrid {
   void Build(CGridInt& grid) const {
     CDataPt::s_offset = -100.0f;
     CDataPt::s_scale = 100.0f;
-    CGridInt::Header header;
-    header.gridSize = size;
-    header.minLat = minLat;
-    header.maxLat = minLat + (rows - 1) * size;
-    header.minLon = minLon;
-    header.maxLon = minLon + (columns - 1) * size;
     grid.Reset();
-    grid.SetHeader(header);
-    grid.SetRowCount(static_cast<std::size_t>(rows));
+    SetLattice(grid, minLat, minLon, size, rows, columns);
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < columns; ++c) {
         if (!present(r, c)) continue;

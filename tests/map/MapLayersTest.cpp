@@ -15,6 +15,7 @@
 #include "map/MapData.h"
 #include "map/MapLayersMenu.h"
 #include "map/MapOwner.h"
+#include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -56,6 +57,7 @@ QColor Over(const QColor& base, const QColor& over) {
 // lies 0.25 m per degree east of 138 E above LAT (0 to 2 m).
 class MapLayersTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
     CMapData::Release();
     SetProgramFolderOverride(m_dir.Path().string());

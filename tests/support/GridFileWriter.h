@@ -30,6 +30,13 @@ struct CTestGridFile {
     return codes;
   }
 
+  // The default header over one cell, its four nodes holding Codes(1) to Codes(4).
+  static CTestGridFile OneCell() {
+    CTestGridFile file;
+    file.rows = {{{0, Codes(1)}, {1, Codes(2)}}, {{0, Codes(3)}, {1, Codes(4)}}};
+    return file;
+  }
+
   std::string Bytes() const {
     std::string out = magic;
     Put(out, format);

@@ -4,8 +4,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
+
+#include "support/ClassWideValues.h"
 
 CScratchDir::CScratchDir() {
   std::random_device rd;
@@ -62,4 +65,22 @@ CClassicThreadLocale::CClassicThreadLocale()
 CClassicThreadLocale::~CClassicThreadLocale() {
   uselocale(m_previous);
   freelocale(m_classic);
+}
+
+namespace {
+
+class CClassWideValuesCheck : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { m_saved = std::make_unique<CClassWideValues>(); }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    if (const std::string changed = m_saved->Changed(); !changed.empty())
+      ADD_FAILURE() << "The test left class-wide values changed:" << changed;
+    m_saved.reset();
+  }
+  std::unique_ptr<CClassWideValues> m_saved;
+};
+
+}  // namespace
+
+void CheckClassWideValuesAfterEachTest() {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new CClassWideValuesCheck);
 }

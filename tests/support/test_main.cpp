@@ -6,8 +6,11 @@
 
 #include <clocale>
 
+#include "support/ClassWideValues.h"
+
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   ::testing::InitGoogleTest(&argc, argv);
+  CheckClassWideValuesAfterEachTest();
   return RUN_ALL_TESTS();
 }

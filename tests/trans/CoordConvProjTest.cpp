@@ -19,18 +19,18 @@ namespace {
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr double kEarthRadius = 6378137.0;  // metres; enough to express a tiny angle as a distance
 
-struct GridPoint {
+struct CGridPoint {
   double easting, northing;
 };
 
 // Runs cs2cs once over all points of a zone; answers (latitude, longitude) pairs.
-std::vector<std::pair<double, double>> RunCs2cs(int zone, const std::vector<GridPoint>& points,
+std::vector<std::pair<double, double>> RunCs2cs(int zone, const std::vector<CGridPoint>& points,
                                                 const CScratchDir& dir) {
   const std::string input = dir.File("zone" + std::to_string(zone) + ".txt");
   {
     std::ofstream out(input);
     out.precision(3);
-    for (const GridPoint& p : points) out << std::fixed << p.easting << ' ' << p.northing << '\n';
+    for (const CGridPoint& p : points) out << std::fixed << p.easting << ' ' << p.northing << '\n';
   }
   const std::string command =
       "LC_ALL=C cs2cs -f \"%.12f\" EPSG:283" + std::to_string(zone) + " EPSG:4283 < \"" + input + "\" 2>/dev/null";
@@ -51,7 +51,7 @@ TEST(CoordConvProj, RedfearnAgreesWithProjAcrossEveryZone) {
   if (std::system("command -v cs2cs >/dev/null 2>&1") != 0) GTEST_SKIP() << "cs2cs (proj-bin) not installed";
 
   // 61 eastings across the zone and its overlap, 50 northings from about 9 S to 44 S.
-  std::vector<GridPoint> points;
+  std::vector<CGridPoint> points;
   for (int i = 0; i <= 60; ++i)
     for (int j = 0; j < 50; ++j) points.push_back({166000.0 + i * 11133.33, 5130000.0 + j * 78000.0 + 0.5});
 
@@ -62,7 +62,7 @@ TEST(CoordConvProj, RedfearnAgreesWithProjAcrossEveryZone) {
     const auto reference = RunCs2cs(zone, points, dir);
     ASSERT_EQ(reference.size(), points.size()) << "cs2cs output for zone " << zone;
     double zoneWorst = 0;
-    GridPoint zoneWorstAt{};
+    CGridPoint zoneWorstAt{};
     for (std::size_t k = 0; k < points.size(); ++k) {
       double latitude = 0, longitude = 0;
       conv.GridToGeo(zone, points[k].easting, points[k].northing, latitude, longitude);

@@ -1,5 +1,5 @@
-// The point computation: the checks in their order, the outside answer, and the rows
-// with their order under both signs, ties included.
+// The point computation beyond its cases in tests/data/point.cases: no grid or no
+// reference, ties under both signs, and every reference agreeing on the height.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "TransTestSupport.h"
 #include "grid/GridInt.h"
+#include "support/TestLattice.h"
 #include "trans/PointTransform.h"
 #include "trans/TransFactory.h"
 
@@ -21,19 +22,7 @@ using Outcome = CPointTransform::Outcome;
 // so any interpolation inside answers exactly those values.
 class PointTransformTest : public ::testing::Test {
  protected:
-  void Fill(const SurfaceValues& values) {
-    CGridInt::Header header;
-    header.gridSize = 0.5;
-    header.minLat = -40;
-    header.maxLat = -30;
-    header.minLon = 140;
-    header.maxLon = 150;
-    m_grid.SetHeader(header);
-    m_grid.SetRowCount(21);
-    const CDataPt point(values);
-    for (int row = 0; row < 21; ++row)
-      for (int column = 0; column < 21; ++column) m_grid.SetNode(row, column, point);
-  }
+  void Fill(const SurfaceValues& values) { FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(values)); }
   void SetUp() override { Fill(DistinctSurfaces()); }
 
   Outcome Compute(const std::string& lat, const std::string& lon, const std::string& height,
@@ -56,32 +45,6 @@ class PointTransformTest : public ::testing::Test {
   CPointTransform m_point;
 };
 
-TEST_F(PointTransformTest, LatitudeCheckComesFirstAndCoversNonNumbers) {
-  for (const char* lat : {"90.000001", "-90.5", "12abc", "1e1", "+5", "", "1.2.3", "--1", "5-", "4 5"}) {
-    EXPECT_EQ(Compute(lat, "999", ""), Outcome::BadLatitude) << lat;
-    EXPECT_TRUE(m_point.GetRows().empty());
-  }
-  EXPECT_STREQ(CPointTransform::GetMessage(Outcome::BadLatitude), "* Range [-90 .. 90]");
-}
-
-TEST_F(PointTransformTest, LongitudeCheckThenHeightCheck) {
-  for (const char* lon : {"180.0001", "-181", "145x", "1e2", ""})
-    EXPECT_EQ(Compute("-35", lon, "x"), Outcome::BadLongitude) << lon;
-  for (const char* height : {"", "abc", "1e3", "+2", "2-"})
-    EXPECT_EQ(Compute("-35", "145", height), Outcome::BadHeight) << height;
-  EXPECT_STREQ(CPointTransform::GetMessage(Outcome::BadLongitude), "* Range [-180 .. 180]");
-  EXPECT_STREQ(CPointTransform::GetMessage(Outcome::BadHeight), "* Enter a number");
-}
-
-TEST_F(PointTransformTest, RangeLimitsPassTheChecksAndLieOutsideThisGrid) {
-  EXPECT_EQ(Compute("-90", "-180", "1"), Outcome::Outside);
-  EXPECT_EQ(Compute("90", "180", "1"), Outcome::Outside);
-  EXPECT_TRUE(m_point.GetRows().empty());
-  EXPECT_STREQ(CPointTransform::GetMessage(Outcome::Outside),
-               "* The requested position is not within the current grid");
-  EXPECT_EQ(Compute(" -35 ", "\t145", "1 "), Outcome::Done);  // surrounding blanks are allowed
-}
-
 TEST_F(PointTransformTest, NoGridIsOutsideAndMissingReferenceGivesNoRows) {
   EXPECT_EQ(m_point.Compute("-35", "145", "1", "AHD", nullptr), Outcome::Outside);
   CGridInt empty;
@@ -91,53 +54,6 @@ TEST_F(PointTransformTest, NoGridIsOutsideAndMissingReferenceGivesNoRows) {
   EXPECT_EQ(m_point.Compute("-35", "145", "1", "no such reference", &m_grid), Outcome::NoReference);
   EXPECT_TRUE(m_point.GetRows().empty());
   EXPECT_STREQ(CPointTransform::GetMessage(Outcome::NoReference), "");
-}
-
-TEST_F(PointTransformTest, LoneMinusHeightIsZero) {
-  ASSERT_EQ(Compute("-35", "145", "-"), Outcome::Done);
-  EXPECT_NEAR(RowOf("AHD").m_height, 0.0, 1e-9);
-  EXPECT_NEAR(m_point.GetEllipsoidHeight(), -0.5, 1e-6);  // AHD at -0.50 m
-}
-
-// DistinctSurfaces: LAT -2.00 ... AHD -0.50, MSL -0.25, MLHW 0.00, MHWN 0.25 ... HAT 1.25.
-// MLHW ties with the ellipsoid at 0; the ellipsoid, inserted last, is listed first.
-TEST_F(PointTransformTest, HeightsPositiveRowsRunFromHighestSurface) {
-  ASSERT_EQ(Compute("-35", "145", "2.00", "ahd"), Outcome::Done);
-  const std::vector<std::string> expected = {"HAT",  "MHWS", "MHHW", "MHW",  "MHWN", "Ellipsoid (GDA94/WGS84)",
-                                             "MLHW", "MSL",  "AHD",  "MLWN", "MHLW", "MLW",
-                                             "MLWS", "MLLW", "LAT"};
-  EXPECT_EQ(Names(), expected);
-  EXPECT_NEAR(RowOf("AHD").m_height, 2.00, 1e-9);         // the from row shows the typed height
-  EXPECT_NEAR(m_point.GetEllipsoidHeight(), 1.50, 1e-6);  // 2.00 + AHD -0.50
-  EXPECT_EQ(RowOf("Ellipsoid (GDA94/WGS84)").m_separation, 0.0);
-  EXPECT_NEAR(RowOf("Ellipsoid (GDA94/WGS84)").m_height, 1.50, 1e-6);
-  EXPECT_NEAR(RowOf("HAT").m_separation, 1.25, 1e-6);
-  EXPECT_NEAR(RowOf("HAT").m_height, 0.25, 1e-6);
-  EXPECT_NEAR(RowOf("LAT").m_height, 3.50, 1e-6);
-}
-
-TEST_F(PointTransformTest, DepthsPositiveTurnsTheOrderOverExceptAmongTies) {
-  CTransBase::s_sign = -1.0;
-  ASSERT_EQ(Compute("-35", "145", "10", "LAT"), Outcome::Done);
-  const std::vector<std::string> expected = {
-      "LAT",  "MLLW", "MLWS", "MLW",  "MHLW", "MLWN", "AHD", "MSL", "Ellipsoid (GDA94/WGS84)",
-      "MLHW", "MHWN", "MHW",  "MHHW", "MHWS", "HAT"};
-  EXPECT_EQ(Names(), expected);
-  EXPECT_NEAR(RowOf("LAT").m_separation, 2.00, 1e-6);
-  EXPECT_NEAR(RowOf("LAT").m_height, 10.00, 1e-9);
-  EXPECT_NEAR(RowOf("HAT").m_height, 13.25, 1e-6);  // the same depth below HAT is greater
-  EXPECT_NEAR(m_point.GetEllipsoidHeight(), 12.00, 1e-6);
-}
-
-TEST_F(PointTransformTest, DepthBelowLatCarriedToMsl) {
-  SurfaceValues values = DistinctSurfaces();
-  values[0] = -1.20;  // LAT
-  values[7] = 0.30;   // MSL
-  Fill(values);
-  CTransBase::s_sign = -1.0;
-  ASSERT_EQ(Compute("-31.2", "148.9", "10.00", "LAT"), Outcome::Done);
-  EXPECT_NEAR(RowOf("MSL").m_height, 11.50, 1e-5);
-  EXPECT_NEAR(RowOf("MSL").m_separation, -0.30, 1e-6);
 }
 
 TEST_F(PointTransformTest, EqualSeparationsListLastInsertedFirstUnderBothSigns) {

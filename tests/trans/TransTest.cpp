@@ -13,17 +13,17 @@
 
 namespace {
 
-struct Row {
+struct CRow {
   const char* name;
   const char* shortName;
   int surface;  // -1: the ellipsoid
 };
 // The listed references in list order with the surface each one reads.
-const Row kTable[] = {{"HAT", "HAT", 13},  {"MHHW", "MHHW", 11}, {"MHWS", "MHWS", 12},
-                      {"MHW", "MHW", 10},  {"MHWN", "MHWN", 9},  {"MLHW", "MLHW", 8},
-                      {"MSL", "MSL", 7},   {"AHD", "AHD", 6},    {"MHLW", "MHLW", 4},
-                      {"MLWN", "MLWN", 5}, {"MLW", "MLW", 3},    {"MLLW", "MLLW", 1},
-                      {"MLWS", "MLWS", 2}, {"LAT", "LAT", 0},    {"Ellipsoid (GDA94/WGS84)", "Ellipsoid (GDA94)", -1}};
+const CRow kTable[] = {{"HAT", "HAT", 13},  {"MHHW", "MHHW", 11}, {"MHWS", "MHWS", 12},
+                       {"MHW", "MHW", 10},  {"MHWN", "MHWN", 9},  {"MLHW", "MLHW", 8},
+                       {"MSL", "MSL", 7},   {"AHD", "AHD", 6},    {"MHLW", "MHLW", 4},
+                       {"MLWN", "MLWN", 5}, {"MLW", "MLW", 3},    {"MLLW", "MLLW", 1},
+                       {"MLWS", "MLWS", 2}, {"LAT", "LAT", 0},    {"Ellipsoid (GDA94/WGS84)", "Ellipsoid (GDA94)", -1}};
 
 // Carries `value` from `from` to `to` at `point`.
 double Carry(double value, const CTransBase& from, const CTransBase& to, const CDataPt& point) {
@@ -57,6 +57,17 @@ TEST(TransFactory, FindIgnoresCaseOnlyAndNeverFindsTheBlockShiftPair) {
   EXPECT_EQ(factory.Find("Ellipsoid (GDA94)"), nullptr);  // the short name is not a display name
 }
 
+TEST(TransFactory, LookUpAlsoKnowsTheEllipsoidByItsShortWord) {
+  const CTransFactory& factory = CTransFactory::Instance();
+  EXPECT_EQ(factory.LookUp("mSl"), factory.Find("MSL"));
+  EXPECT_EQ(factory.LookUp("ELLIPSOID"), factory.GetAt(14));
+  EXPECT_EQ(factory.LookUp("ellipsoids"), nullptr);
+  EXPECT_EQ(factory.UnknownReferenceMessage("Chart"),
+            "Unknown vertical reference: Chart\nKnown references: \"HAT\" \"MHHW\" \"MHWS\" \"MHW\" \"MHWN\" "
+            "\"MLHW\" \"MSL\" \"AHD\" \"MHLW\" \"MLWN\" \"MLW\" \"MLLW\" \"MLWS\" \"LAT\" "
+            "\"Ellipsoid (GDA94/WGS84)\" (or \"ellipsoid\")");
+}
+
 TEST(TransFactory, ReleaseMakesANewFactoryOnNextUse) {
   CTransFactory::Instance();
   CTransFactory::Release();
@@ -88,28 +99,6 @@ TEST(TransReferences, EllipsoidSeparationIsPlusZeroWhateverTheSign) {
   const double separation = CTrans_Ellipsoid_GDA94().GetSeparation(point);
   EXPECT_EQ(separation, 0.0);
   EXPECT_FALSE(std::signbit(separation));
-}
-
-TEST(TransSignRule, HeightsPositiveCarriesAhdToTheEllipsoid) {
-  CCodingGuard guard;
-  SurfaceValues values = DistinctSurfaces();
-  values[6] = 0.10;  // AHD
-  const CDataPt point(values);
-  EXPECT_NEAR(Carry(2.00, CTrans_AHD(), CTrans_Ellipsoid_GDA94(), point), 2.10, 1e-6);
-  EXPECT_NEAR(Carry(2.10, CTrans_Ellipsoid_GDA94(), CTrans_AHD(), point), 2.00, 1e-6);
-}
-
-TEST(TransSignRule, DepthsPositiveCarriesLatToMsl) {
-  CCodingGuard guard;
-  CTransBase::s_sign = -1.0;
-  SurfaceValues values = DistinctSurfaces();
-  values[0] = -1.20;  // LAT
-  values[7] = 0.30;   // MSL
-  const CDataPt point(values);
-  EXPECT_NEAR(Carry(10.00, CTrans_LAT(), CTrans_MSL(), point), 11.50, 1e-6);
-  // With heights positive the same numbers mean a height, and MSL lies above LAT.
-  CTransBase::s_sign = 1.0;
-  EXPECT_NEAR(Carry(10.00, CTrans_LAT(), CTrans_MSL(), point), 8.50, 1e-6);
 }
 
 TEST(TransSignRule, AnyReferenceToItselfLeavesTheValue) {

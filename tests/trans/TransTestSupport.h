@@ -1,31 +1,24 @@
 #pragma once
 // Data points with chosen surface values for the reference and point tests, and a guard
-// that restores the class-wide coding values and sign factor.
+// that sets the class-wide coding values and sign factor for them and puts them back.
 
 #include <array>
 
 #include "grid/DataPt.h"
+#include "support/ClassWideValues.h"
 #include "trans/TransBase.h"
 
 // Codes of 1 cm from -100 m: values between -100 and 555 m are exact to 5 mm.
 class CCodingGuard {
  public:
-  CCodingGuard() : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {
+  CCodingGuard() {
     CDataPt::s_offset = -100.0f;
     CDataPt::s_scale = 100.0f;
     CTransBase::s_sign = 1.0;
   }
-  ~CCodingGuard() {
-    CDataPt::s_offset = m_offset;
-    CDataPt::s_scale = m_scale;
-    CTransBase::s_sign = m_sign;
-  }
-  CCodingGuard(const CCodingGuard&) = delete;
-  CCodingGuard& operator=(const CCodingGuard&) = delete;
 
  private:
-  float m_offset, m_scale;
-  double m_sign;
+  CClassWideValues m_saved;
 };
 
 // Surface order: 0 LAT, 1 MLLW, 2 MLWS, 3 MLW, 4 MHLW, 5 MLWN, 6 AHD, 7 MSL, 8 MLHW,

@@ -1,9 +1,10 @@
 // The about page: logo placement, missing logos and what the four buttons hand on.
+#include <gtest/gtest.h>
+
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "common/PathUtil.h"
 #include "support/TestSupport.h"
@@ -11,10 +12,10 @@
 
 namespace {
 
-class ProgramFolder {
+class CProgramFolder {
  public:
-  ProgramFolder() { SetProgramFolderOverride(m_dir.Path().string()); }
-  ~ProgramFolder() { SetProgramFolderOverride(""); }
+  CProgramFolder() { SetProgramFolderOverride(m_dir.Path().string()); }
+  ~CProgramFolder() { SetProgramFolderOverride(""); }
   std::string File(const std::string& name) const { return m_dir.File(name); }
   std::string Path() const { return m_dir.Path().string() + "/"; }
 
@@ -54,7 +55,7 @@ TEST(DlgAboutLogoRect, NoRoomOrEmptyImageDrawsNothing) {
 }
 
 TEST(DlgAboutPage, PaintsWithoutLogosAndDrawsThoseThatExist) {
-  ProgramFolder folder;
+  CProgramFolder folder;
   CDlgAbout page;
   page.resize(600, 500);
   const QImage empty = page.grab().toImage();  // no logos at all: nothing drawn, no message
@@ -80,7 +81,7 @@ TEST(DlgAboutPage, PaintsWithoutLogosAndDrawsThoseThatExist) {
 }
 
 TEST(DlgAboutPage, UnreadableLogoIsSkipped) {
-  ProgramFolder folder;
+  CProgramFolder folder;
   WriteFileBytes(folder.File("Orvane_Logo_RGB.png"), "not an image");
   CDlgAbout page;
   page.resize(600, 500);
@@ -88,7 +89,7 @@ TEST(DlgAboutPage, UnreadableLogoIsSkipped) {
 }
 
 TEST(DlgAboutPage, ButtonsHandTheirTargetsToTheDesktop) {
-  ProgramFolder folder;
+  CProgramFolder folder;
   CDlgAbout page;
   std::vector<QUrl> opened;
   page.SetUrlOpener([&](const QUrl& url) {

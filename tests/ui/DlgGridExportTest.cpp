@@ -13,6 +13,7 @@
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "trans/TransFactory.h"
@@ -47,12 +48,8 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
 
 class GridFilePageExportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    CTestGridFile file;
-    file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-                 {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
-    WriteFileBytes(m_dir.File("cell.MRGGrid"), file.Bytes());
-  }
+  const CClassWideValues m_classWide;  // put back after the test
+  void SetUp() override { WriteFileBytes(m_dir.File("cell.MRGGrid"), CTestGridFile::OneCell().Bytes()); }
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedMessenger m_scopedMessenger{&m_messenger};

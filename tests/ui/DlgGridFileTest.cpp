@@ -1,14 +1,16 @@
 #include <QApplication>
 // The grid file page: details of the shared grid model, loading and cancelling.
+#include <gtest/gtest.h>
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "grid/GridInt.h"
 #include "process/JobRunner.h"
 #include "process/Messenger.h"
+#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 #include "ui/DlgGridFile.h"
@@ -28,15 +30,14 @@ std::vector<QString> Details(const CGridInt& grid) {
 }
 
 void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file;
+  CTestGridFile file = CTestGridFile::OneCell();
   file.major = major;
-  file.rows = {{{0, CTestGridFile::Codes(1)}, {1, CTestGridFile::Codes(2)}},
-               {{0, CTestGridFile::Codes(3)}, {1, CTestGridFile::Codes(4)}}};
   WriteFileBytes(path, file.Bytes());
 }
 
 class DlgGridFileTest : public ::testing::Test {
  protected:
+  const CClassWideValues m_classWide;  // put back after the test
   CScratchDir m_dir;
   CRecordingMessenger m_messenger;
   CScopedMessenger m_scopedMessenger{&m_messenger};

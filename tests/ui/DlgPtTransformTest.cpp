@@ -24,6 +24,7 @@
 #include "map/DlgMap.h"
 #include "map/MapData.h"
 #include "support/TestSupport.h"
+#include "support/TestLattice.h"
 #include "trans/TransBase.h"
 #include "trans/TransTestSupport.h"
 #include "ui/DlgPtTransform.h"
@@ -65,18 +66,8 @@ class DlgPtTransformTest : public ::testing::Test {
 
     // A 0.5-degree grid over 40 S..30 S, 140 E..150 E with the same values at every
     // node, so any position inside answers exactly DistinctSurfaces.
-    CGridInt::Header header;
-    header.gridSize = 0.5;
-    header.minLat = -40;
-    header.maxLat = -30;
-    header.minLon = 140;
-    header.maxLon = 150;
-    m_grid.SetHeader(header);
-    m_grid.SetRowCount(21);
+    FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(DistinctSurfaces()));
     m_grid.SetFilePath(m_dir.File("demo.MRGGrid"));
-    const CDataPt point(DistinctSurfaces());
-    for (int row = 0; row < 21; ++row)
-      for (int column = 0; column < 21; ++column) m_grid.SetNode(row, column, point);
   }
   void TearDown() override {
     m_page.reset();

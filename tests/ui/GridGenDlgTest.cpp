@@ -1,16 +1,17 @@
 // The grid generation settings dialog: defaults, file choice and the checks on OK.
+#include <gtest/gtest.h>
+
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <ctime>
-#include <gtest/gtest.h>
 
 #include "ui/GridGenDlg.h"
 
 namespace {
 
-struct Shown {
+struct CShown {
   std::vector<QString> messages;
 };
 
@@ -25,7 +26,7 @@ class GridGenDlgTest : public ::testing::Test {
   QString Label(const char* name) { return m_dlg.findChild<QLabel*>(QString::fromUtf8(name))->text(); }
 
   CGridGenDlg m_dlg;
-  Shown m_shown;
+  CShown m_shown;
 };
 
 TEST_F(GridGenDlgTest, OpensWithTodayZeroVersionsAndSixtySeconds) {
@@ -61,14 +62,14 @@ TEST_F(GridGenDlgTest, EditsTakeDigitsOnly) {
   }
 }
 
-struct BadField {
+struct CBadField {
   const char* field;
   const char* text;
   const char* message;
 };
 
 TEST_F(GridGenDlgTest, RefusesEachBadFieldWithItsMessageAndStaysOpen) {
-  const BadField cases[] = {
+  const CBadField cases[] = {
       {"day", "0", "Enter an integer between 1 and 31."},
       {"day", "32", "Enter an integer between 1 and 31."},
       {"day", "", "Enter an integer."},
@@ -82,7 +83,7 @@ TEST_F(GridGenDlgTest, RefusesEachBadFieldWithItsMessageAndStaysOpen) {
       {"gridSize", "10000001", "Enter a number between 1e-07 and 10000000."},
       {"gridSize", "", "Enter a number."},
   };
-  for (const BadField& c : cases) {
+  for (const CBadField& c : cases) {
     CGridGenDlg dlg;
     std::vector<QString> messages;
     dlg.SetMessageSink([&](QWidget*, const QString& text) { messages.push_back(text); });

@@ -5,8 +5,8 @@
 //   make_grid_extent GRID_FILE OUTPUT_FOLDER
 //   make_grid_extent --extent MIN_LAT MAX_LAT MIN_LON MAX_LON OUTPUT_FOLDER
 //
-// The grid file is read directly in its binary layout (83-byte little-endian header,
-// then one block per row: point count, then 32-byte records starting with the column).
+// The grid file is read directly in its binary layout (grid/GridFileHeader.h): the
+// header, then one block per row (point count, then records starting with the column).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Shapefile.h"
+#include "grid/GridFileHeader.h"
 
 namespace {
 
@@ -27,43 +28,40 @@ const char* const kBaseName = "Marevert_demo_grid_extent";
 const char* const kGda94Wkt =
     "GEOGCS[\"GCS_GDA_1994\",DATUM[\"D_GDA_1994\",SPHEROID[\"GRS_1980\",6378137.0,298.257222101]],"
     "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
-constexpr std::size_t kHeaderBytes = 83;
-constexpr std::size_t kPointBytes = 32;
+constexpr std::size_t kHeaderBytes = CGridFileHeader::kSize;
+constexpr std::size_t kPointBytes = CGridFileHeader::kRecordSize;
 
 struct Grid {
   double gridSize = 0, minLat = 0, maxLat = 0, minLon = 0, maxLon = 0;
   std::vector<std::vector<std::int32_t>> columns;  // per row, ascending
 };
 
-template <typename T>
-T ReadLE(const std::string& bytes, std::size_t offset) {
-  T value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);  // little-endian host assumed
-  return value;
-}
-
 bool ReadGrid(const std::string& path, Grid& grid) {
   std::ifstream file(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.size() < kHeaderBytes || bytes.compare(0, 3, "MRG") != 0 || ReadLE<std::int32_t>(bytes, 3) != 1) {
+  if (bytes.size() < kHeaderBytes || !CGridFileHeader::HasMagic(bytes.data()) ||
+      CGridFileHeader::FormatOf(bytes.data()) != CGridFileHeader::kCurrentFormat) {
     std::fprintf(stderr, "%s is not a grid file\n", path.c_str());
     return false;
   }
-  grid.gridSize = ReadLE<double>(bytes, 31);
-  grid.minLat = ReadLE<double>(bytes, 39);
-  grid.maxLat = ReadLE<double>(bytes, 47);
-  grid.minLon = ReadLE<double>(bytes, 55);
-  grid.maxLon = ReadLE<double>(bytes, 63);
-  const std::int32_t rows = ReadLE<std::int32_t>(bytes, 79);
+  const CGridFileHeader header = CGridFileHeader::Read(bytes.data());
+  grid.gridSize = header.gridSize;
+  grid.minLat = header.minLat;
+  grid.maxLat = header.maxLat;
+  grid.minLon = header.minLon;
+  grid.maxLon = header.maxLon;
+  const std::int32_t rows = header.rowCount;
   std::size_t at = kHeaderBytes;
   for (std::int32_t r = 0; r < rows; ++r) {
-    if (bytes.size() - at < 4) return std::fprintf(stderr, "%s ends early\n", path.c_str()), false;
-    const std::int32_t count = ReadLE<std::int32_t>(bytes, at);
-    at += 4;
+    if (bytes.size() - at < CGridFileHeader::kPointCountSize)
+      return std::fprintf(stderr, "%s ends early\n", path.c_str()), false;
+    const auto count = ReadLittleEndian<std::int32_t>(bytes.data() + at);
+    at += CGridFileHeader::kPointCountSize;
     if (count < 0 || static_cast<std::size_t>(count) > (bytes.size() - at) / kPointBytes)
       return std::fprintf(stderr, "%s: bad point count in row %d\n", path.c_str(), r), false;
     std::vector<std::int32_t> row;
-    for (std::int32_t i = 0; i < count; ++i, at += kPointBytes) row.push_back(ReadLE<std::int32_t>(bytes, at));
+    for (std::int32_t i = 0; i < count; ++i, at += kPointBytes)
+      row.push_back(ReadLittleEndian<std::int32_t>(bytes.data() + at));
     std::sort(row.begin(), row.end());
     grid.columns.push_back(std::move(row));
   }

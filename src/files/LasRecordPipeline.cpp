@@ -1,0 +1,145 @@
+#include "files/LasRecordPipeline.h"
+
+#include <algorithm>
+
+#include "common/ByteOrder.h"
+#include "files/InputStream.h"
+#include "files/LasHeader.h"
+#include "files/NumberText.h"
+#include "files/OutputStream.h"
+#include "grid/DataPt.h"
+#include "process/SharedJob.h"
+
+namespace {
+
+constexpr std::uint64_t kProgressInterval = 100;  // points
+constexpr std::size_t kPiece = 256;               // records per piece of shared work
+constexpr std::size_t kZAt = 8;                   // the stored Z in a record
+
+// The stored Z for a new height: the height rounded to centimetres through its "%.2f"
+// text, then (z - offset) / scale truncated toward zero (so 0.29 with scale 0.01 is 28,
+// as 0.29 / 0.01 is 28.999999999999996). False when that does not fit in 32 bits.
+bool EncodeZ(double z, double zScale, double zOffset, std::int32_t& stored) {
+  const double rounded = RoundFixed2(z);
+  const double q = (rounded - zOffset) / zScale;
+  if (!(q > -2147483649.0 && q < 2147483648.0)) return false;
+  stored = static_cast<std::int32_t>(q);
+  return true;
+}
+
+}  // namespace
+
+// What each thread works with: the positions and heights of one piece, and what the
+// records it has sent to each output hold (on cache lines of its own, so the two
+// threads never write to one line).
+struct alignas(64) CLasRecordPipeline::Scratch {
+  double a[kPiece], b[kPiece], z[kPiece];
+  bool transformed[kPiece];
+  CDataPt point;
+  CLasRecordSummary records[2];  // as m_outputs: [0] excluded, [1] transformed
+};
+
+CLasRecordPipeline::CLasRecordPipeline(const CLasHeader& header)
+    : m_recordLength(header.RecordLength()),
+      m_count(header.PointCount()),
+      m_scale{header.Scale(0), header.Scale(1), header.Scale(2)},
+      m_offset{header.Offset(0), header.Offset(1), header.Offset(2)},
+      m_blockRecords(CInputStream::kBlockSize / m_recordLength) {
+  for (Block& block : m_blocks) {
+    block.bytes.resize(m_blockRecords * m_recordLength);
+    block.inside.resize(m_blockRecords);
+  }
+}
+
+void CLasRecordPipeline::ReadBlock(CInputStream& input, Block& block, std::uint64_t first) const {
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(m_blockRecords, m_count - first));
+  block.first = first;
+  block.records = input.Read(block.bytes.data(), wanted * m_recordLength) / m_recordLength;
+  block.whole = block.records == wanted;  // a record cut short is not used
+}
+
+void CLasRecordPipeline::TransformPiece(Block& block, std::size_t piece, Scratch& work,
+                                        const Transform& transform) const {
+  const std::size_t start = piece * kPiece, n = std::min(kPiece, block.records - start);
+  char* records = block.bytes.data() + start * m_recordLength;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char* record = records + i * m_recordLength;
+    work.a[i] = ReadLittleEndian<std::int32_t>(record) * m_scale[0] + m_offset[0];
+    work.b[i] = ReadLittleEndian<std::int32_t>(record + 4) * m_scale[1] + m_offset[1];
+    work.z[i] = ReadLittleEndian<std::int32_t>(record + kZAt) * m_scale[2] + m_offset[2];
+  }
+  transform(n, work.a, work.b, work.z, work.transformed, work.point);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::int32_t newZ = 0;
+    const bool ok = work.transformed[i] && EncodeZ(work.z[i], m_scale[2], m_offset[2], newZ);
+    if (ok) WriteLittleEndian(records + i * m_recordLength + kZAt, newZ);
+    block.inside[start + i] = ok;
+  }
+  for (const unsigned char output : {0, 1})
+    work.records[output].Add(records, n, m_recordLength, &block.inside[start], output);
+}
+
+FileResult CLasRecordPipeline::WriteBlock(const Block& block, COutputStream* outputs[2], const Progress& progress) {
+  // Progress and cancel first: a cancel seen at record i means the records up to and
+  // including i are written, and no more.
+  std::size_t records = block.records;
+  FileResult result = kFileDone;
+  const std::uint64_t end = block.first + block.records;
+  for (std::uint64_t report = (block.first + kProgressInterval - 1) / kProgressInterval * kProgressInterval;
+       report < end; report += kProgressInterval) {
+    if (progress(static_cast<long long>(report * 100 / m_count))) {
+      records = static_cast<std::size_t>(report - block.first + 1);
+      result = kFileCancelled;
+      break;
+    }
+  }
+  for (std::size_t k = 0; k < records;) {
+    const unsigned char in = block.inside[k];
+    std::size_t next = k + 1;
+    while (next < records && block.inside[next] == in) ++next;
+    const std::size_t bytes = (next - k) * m_recordLength;
+    if (!outputs[in]->Write(block.bytes.data() + k * m_recordLength, bytes)) return kFileException;
+    m_outputs[in].records += next - k;
+    m_outputs[in].bytes += bytes;
+    k = next;
+  }
+  return result;
+}
+
+FileResult CLasRecordPipeline::Run(CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile,
+                                   const Transform& transform, const Progress& progress) {
+  COutputStream* outputs[2] = {&excludedFile, &transformedFile};
+  const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
+  Block* current = &m_blocks[0];
+  const auto transformPiece = [&](std::size_t piece, int part) {
+    TransformPiece(*current, piece, scratch[part], transform);
+  };
+  // Declared after everything its pieces use, so that on an early return it stops
+  // (skipping the pieces not yet taken) before any of that goes away.
+  CSharedJob job;
+  ReadBlock(input, *current, 0);
+  for (;;) {
+    Block& next = current == &m_blocks[0] ? m_blocks[1] : m_blocks[0];  // holds the previous block
+    job.Start((current->records + kPiece - 1) / kPiece, transformPiece);
+    FileResult stop = kFileDone;
+    if (next.records > 0) stop = WriteBlock(next, outputs, progress);
+    const bool more = stop == kFileDone && current->whole && current->first + current->records < m_count;
+    if (more) ReadBlock(input, next, current->first + current->records);
+    job.Finish();
+    if (stop != kFileDone) return stop;
+    if (!more) {
+      if (const FileResult last = WriteBlock(*current, outputs, progress); last != kFileDone) return last;
+      if (!current->whole) return kFileException;
+      break;
+    }
+    current = &next;
+  }
+  // Every record was summed up by the thread that transformed it; the pass is complete,
+  // so each output's records are those of both threads.
+  for (int output : {0, 1}) {
+    m_outputs[output].summary = scratch[0].records[output];
+    for (int part = 1; part < CSharedJob::kParts; ++part)
+      m_outputs[output].summary.Merge(scratch[part].records[output]);
+  }
+  return kFileDone;
+}
