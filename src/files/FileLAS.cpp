@@ -110,6 +110,7 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
     bool transformed[kPiece];
     CDataPt point;
     CLasRecordSummary records[2];  // [0] the excluded file's, [1] the transformed file's
+    CSeparationStats separation;
   };
   const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
   Block* current = &blocks[0];
@@ -125,7 +126,7 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
       work.z[i] = ReadInt32(record + 8) * zScale + zOffset;
     }
     TransformPoints(n, work.a, work.b, work.z, work.transformed, task.grid, task.inRef, task.zone, task.outRef,
-                    work.point);
+                    work.point, &work.separation);
     for (std::size_t i = 0; i < n; ++i) {
       std::int32_t newZ = 0;
       const bool ok = work.transformed[i] && EncodeZ(work.z[i], zScale, zOffset, newZ);
@@ -166,6 +167,11 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
     return result;
   };
 
+  // Once the pieces are done: the separations both threads applied.
+  const auto mergeSeparations = [&] {
+    for (int part = 0; part < CSharedJob::kParts; ++part) m_separation.Merge(scratch[part].separation);
+  };
+
   // Declared after everything its pieces use, so that on an early return it stops
   // (skipping the pieces not yet taken) before any of that goes away.
   CSharedJob job;
@@ -178,6 +184,7 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
     const bool more = stop == kFileDone && current->whole && current->first + current->records < count;
     if (more) readBlock(next, current->first + current->records);
     job.Finish();
+    if (!more || stop != kFileDone) mergeSeparations();
     if (stop != kFileDone) return stop;
     if (!more) {
       if (const FileResult last = writeBlock(*current); last != kFileDone) return last;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "files/SeparationStats.h"
 #include "gdal/RasterPositions.h"
 #include "grid/DataPt.h"
 
@@ -62,6 +63,7 @@ struct CCellTransform {
 struct CCellScratch {
   CDataPt point;                                // the interpolated surfaces
   CRasterPositions::CFootPointCache footPoint;  // the row's map-grid foot point
+  CSeparationStats separation;                  // what the cells carried over were given
 };
 
 struct CCellCounts {
