@@ -336,7 +336,7 @@ class CStubHandler : public CFileBase {
 };
 
 TEST_F(FileProcTest, RegisteredHandlerComesLastAndItsNotesFollowItsFile) {
-  CFileFactory::Instance()->Register(std::make_unique<CStubHandler>());
+  CFileFactory::Instance()->Register<CStubHandler>();
   const std::string text = m_dir.File("a.xyz"), ok = m_dir.File("ok.dat"), fail = m_dir.File("fail.dat"),
                     clash = m_dir.File("c.dat"), clashOutput = m_dir.File("c_MSL.out");
   WriteFileBytes(text, InsideLines(1));
