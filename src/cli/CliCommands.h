@@ -5,6 +5,12 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+// Exit statuses of the commands that transform files (their --help says which they
+// give).
+constexpr int kExitOk = 0;
+constexpr int kExitFileError = 1;  // a file had an error, or a result could not be written or read
+constexpr int kExitUsage = 2;      // the arguments do not make a run
+
 // Turns a path given on the command line into an absolute path, so that messages and
 // details show a folder and a file name whatever the working folder was.
 std::string AbsolutePath(const std::string& path);
@@ -27,6 +33,10 @@ void AddBuildGridCommand(CLI::App& app, int& exitCode);
 
 // transform: a batch of survey files through CFileProc (TransformCommand.cpp).
 void AddTransformCommand(CLI::App& app, int& exitCode);
+
+// summarize: the summary and batch log of a batch from its runs' result files
+// (SummarizeCommand.cpp).
+void AddSummarizeCommand(CLI::App& app, int& exitCode);
 
 // export-grid: a separation or a surface as a vertical-shift grid for PROJ (GeoTIFF, GTX).
 void AddExportGridCommand(CLI::App& app, int& exitCode);
