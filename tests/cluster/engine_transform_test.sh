@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The GNU parallel script against a single transform run over the same files: the same
+# A cluster script against a single transform run over the same files: the same
 # printed summary, the same outputs and the same Log.txt less its date line, with one
-# run per file on three local job slots and with runs of three files each.
-# Usage: parallel_transform_test.sh SOURCE_FOLDER BIN_FOLDER
+# run per file and with runs of three files each.
+# Usage: engine_transform_test.sh parallel|slurm SOURCE_FOLDER BIN_FOLDER
+#   parallel: scripts/cluster/parallel-transform.sh on three local job slots
+#   slurm:    scripts/cluster/slurm-submit.sh --wait, on the cluster SLURM_CONF names
 set -euo pipefail
-source_dir=$1
-bin=$2
+engine=$1
+source_dir=$2
+bin=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 grid=$source_dir/data/Marevert_Demo_Synthetic_NotForNavigation.MRGGrid
@@ -32,15 +35,30 @@ status=0
 [ "$status" -eq 1 ] || { echo "single run: exit status $status, not 1" >&2; exit 1; }
 keep one
 
+# Runs the batch through the engine, with runs of $1 files, its results in folder $2,
+# printing the summary.
+run_engine() {
+  case "$engine" in
+    parallel)
+      "$source_dir/scripts/cluster/parallel-transform.sh" --slots 3 --chunk "$1" --cli "$bin/marevert-cli" \
+        --results "$2" "${options[@]}" -- "${files[@]}" ;;
+    slurm)
+      local status=0
+      "$source_dir/scripts/cluster/slurm-submit.sh" --wait --chunk "$1" --cli "$bin/marevert-cli" \
+        --results "$2" "${options[@]}" -- "${files[@]}" >/dev/null || status=$?
+      cat "$2/summary.txt"
+      return "$status" ;;
+  esac
+}
+
 for chunk in 1 3; do
   status=0
-  "$source_dir/scripts/cluster/parallel-transform.sh" --slots 3 --chunk "$chunk" --cli "$bin/marevert-cli" \
-    --results "$work/results-$chunk" "${options[@]}" -- "${files[@]}" >"$work/parallel.txt" || status=$?
+  run_engine "$chunk" "$work/results-$chunk" >"$work/engine.txt" || status=$?
   [ "$status" -eq 1 ] || { echo "chunks of $chunk: exit status $status, not 1" >&2; exit 1; }
-  diff -u "$work/one.txt" "$work/parallel.txt"
-  keep "parallel-$chunk"
-  diff -r "$work/one" "$work/parallel-$chunk"
+  diff -u "$work/one.txt" "$work/engine.txt"
+  keep "$engine-$chunk"
+  diff -r "$work/one" "$work/$engine-$chunk"
   expected_runs=$(( (${#files[@]} + chunk - 1) / chunk ))
   [ "$(ls "$work/results-$chunk"/*.json | wc -l)" -eq "$expected_runs" ]
 done
-echo "The parallel runs gave what one run gives."
+echo "The runs through $engine gave what one run gives."
