@@ -25,10 +25,7 @@
 # run left no result), 2 usage error.
 set -euo pipefail
 
-usage() {
-  sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
-  exit 2
-}
+. "$(dirname "$0")/batch-common.sh"
 
 slots=100% sshlogin="" results="" chunk=1 cli=marevert-cli log="" files_from=""
 while [ $# -gt 0 ]; do
@@ -44,30 +41,12 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-options=()
-while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
-[ $# -gt 0 ] || usage
-shift
+split_at_files "$@"
 [[ "$chunk" =~ ^[1-9][0-9]*$ ]] || usage
 command -v parallel >/dev/null || { echo "GNU parallel is not installed (Debian: apt-get install parallel)" >&2; exit 2; }
 
-# Absolute paths, made as marevert-cli makes them (links are kept), so that every run,
-# wherever it starts, names each file as a single run here would.
-results=$(realpath -s -m -- "${results:-$(mktemp -d marevert-results.XXXXXX)}")
-mkdir -p "$results"
-list="$results/files"
-: >"$list"
-{
-  for file in "$@"; do printf '%s\0' "$(realpath -s -m -- "$file")"; done
-  if [ -n "$files_from" ]; then
-    while IFS= read -r file || [ -n "$file" ]; do
-      [ -n "$file" ] && printf '%s\0' "$(realpath -s -m -- "$file")"
-    done <"$files_from"
-  fi
-} >"$list"
-count=$(tr -cd '\0' <"$list" | wc -c)
-[ "$count" -gt 0 ] || { echo "No files given" >&2; exit 2; }
-[ -n "$log" ] && log=$(realpath -s -m -- "$log")
+write_file_list
+[ -n "$log" ] && log=$(absolute "$log")
 
 # Run k (from 1) transforms files chunk*(k-1)+1 ... chunk*k, writing its log to k.log
 # and its result to k.json; the summaries the runs print go to runs.txt.
@@ -75,7 +54,7 @@ ssh=()
 [ -n "$sshlogin" ] && ssh=(--sshlogin "$sshlogin")
 parallel --will-cite --null --quote --jobs "$slots" "${ssh[@]}" --max-args "$chunk" \
   "$cli" transform "${options[@]}" --jobs 1 --log "$results/{#}.log" --result-json "$results/{#}.json" {} \
-  :::: "$list" >"$results/runs.txt" || true
+  :::: "$results/files" >"$results/runs.txt" || true
 # (A run fails when one of its files has an error: summarize says so for the batch, and
 # fails itself when a run left no result.)
 

@@ -24,10 +24,7 @@
 # Prints the two job ids and where the summary will be (RESULTS/summary.txt).
 set -euo pipefail
 
-usage() {
-  sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2
-  exit 2
-}
+. "$(dirname "$0")/batch-common.sh"
 
 here=$(cd "$(dirname "$0")" && pwd)
 chunk="" results="" cli="" log="" files_from="" wait=false sbatch_options=()
@@ -45,30 +42,14 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-options=()
-while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
-[ $# -gt 0 ] || usage
-shift
+split_at_files "$@"
 [ -z "$chunk" ] || [[ "$chunk" =~ ^[1-9][0-9]*$ ]] || usage
 command -v sbatch >/dev/null || { echo "Slurm's sbatch is not installed" >&2; exit 2; }
 cli=$(command -v "${cli:-marevert-cli}") || { echo "marevert-cli not found" >&2; exit 2; }
 cli=$(realpath -s -- "$cli")
 
-# Absolute paths, made as marevert-cli makes them (links are kept), so that every task
-# names each file as a single run here would.
-results=$(realpath -s -m -- "${results:-$(mktemp -d marevert-results.XXXXXX)}")
-mkdir -p "$results"
-{
-  for file in "$@"; do printf '%s\0' "$(realpath -s -m -- "$file")"; done
-  if [ -n "$files_from" ]; then
-    while IFS= read -r file || [ -n "$file" ]; do
-      [ -n "$file" ] && printf '%s\0' "$(realpath -s -m -- "$file")"
-    done <"$files_from"
-  fi
-} >"$results/files"
-count=$(tr -cd '\0' <"$results/files" | wc -c)
-[ "$count" -gt 0 ] || { echo "No files given" >&2; exit 2; }
-[ -n "$log" ] && log=$(realpath -s -m -- "$log")
+write_file_list
+[ -n "$log" ] && log=$(absolute "$log")
 
 # Array task ids run from 1 to at most MaxArraySize - 1.
 max_array=$(scontrol show config 2>/dev/null | awk '$1 == "MaxArraySize" { print $3 }')
