@@ -98,6 +98,8 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   };
   constexpr std::size_t kBatch = 16;
   CGridInt::Cell cells[kBatch];
+  // Gathered here, in registers, and handed over once: `separation` may alias anything.
+  CSeparationStats applied;
   // The last cell found, which the next point most likely shares. A later point may
   // reuse its slot; LocateCell reads the hint before writing and leaves the slot as it
   // was when the point is outside, so the slot always holds a located cell.
@@ -124,7 +126,7 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
       const std::size_t p = start + i;
       if (!transformed[p]) continue;
       double value = z[p];
-      double applied = 0;  // what the value is given, apart from its rounding
+      double given = 0;  // what the value is given, apart from its rounding
       if (m_useGrid) {
         if (prepared)
           grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
@@ -133,20 +135,21 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
         const double in = separationOf(inRef, inSurface), out = separationOf(outRef, outSurface);
         value += in;
         value -= out;
-        applied = in - out;
+        given = in - out;
       } else {
         const double shift = outRef->GetSeparation(point, sign);
         value -= shift;
-        applied = -shift;
+        given = -shift;
       }
       if (!std::isfinite(value)) {
         transformed[p] = false;
         continue;
       }
       z[p] = value;
-      if (separation) separation->Add(applied);
+      if (separation) applied.Add(given);
     }
   }
+  if (separation) separation->Merge(applied);
 }
 
 FileResult CFileBase::CloseFiles(FileResult result, CInputStream& input, COutputStream& transformedFile,
