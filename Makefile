@@ -6,6 +6,7 @@
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench      build and run the benchmarks (not part of the tests)
 #   make test-tsan  the job, progress-window, file handler and batch tests with ThreadSanitizer
+#   make test-cluster the Slurm scripts end to end on a single-node cluster on the loopback
 #   make fuzz       build the fuzz targets (clang, libFuzzer) and run each FUZZ_SECONDS
 
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
@@ -14,7 +15,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup build run demo test test-locale test-asan test-tsan fuzz bench clean
+.PHONY: setup build run demo test test-locale test-asan test-tsan test-cluster fuzz bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -29,15 +30,16 @@ run: build
 demo: build
 	@bash scripts/demo.sh $(BUILD)
 
+# Every test but those of a Slurm cluster (label "cluster", make test-cluster).
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE cluster
 
 # Every number read or written must be the same whatever the locale: the same build's
 # suite under a locale that writes "0,5" (scripts/setup.sh generates it).
 TEST_LOCALE ?= de_DE.UTF-8
 
 test-locale: build
-	cd $(BUILD) && LC_ALL=$(TEST_LOCALE) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && LC_ALL=$(TEST_LOCALE) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE cluster
 
 test-asan: setup
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_SANITIZE=ON $(CMAKE_FLAGS)
@@ -46,13 +48,15 @@ test-asan: setup
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	  ctest --output-on-failure -j $(JOBS) -LE cluster
 
 # Only the tests that run jobs on threads: the job base and runner, the shared job, the
 # progress window and messenger, the file handlers (the LAS and raster handlers share
-# their work with a helper thread) and the batch driver. Only these are built; ctest
-# skips the others (registered as <name>_NOT_BUILT).
-TSAN_TESTS ?= test_process test_process_qt test_files test_file_proc test_raster
+# their work with a helper thread), the batch driver (several files at once), and the
+# command line's batches (a ThreadSanitizer marevert-cli with its file workers and its
+# Ctrl-C watcher). Only these are built; ctest skips the others (registered as
+# <name>_NOT_BUILT).
+TSAN_TESTS ?= test_process test_process_qt test_files test_file_proc test_raster test_cli_batch
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_TSAN=ON $(CMAKE_FLAGS)
@@ -60,6 +64,12 @@ test-tsan: setup
 	cd build-tsan && QT_QPA_PLATFORM=offscreen \
 	  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/scripts/tsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -E _NOT_BUILT
+
+# The Slurm array and summarize scripts end to end: the tests start a single-node cluster
+# on the loopback (munge, slurmctld and slurmd, scripts/cluster/local-slurm.sh) in
+# $(BUILD)/slurm and stop it when they are done.
+test-cluster: build
+	cd $(BUILD) && ctest --output-on-failure -L cluster
 
 fuzz: setup
 	cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchGridFile.h"
 #include "gdal/GridExport.h"
 #include "grid/GridInt.h"
-#include "grid/GridWriter.h"
 #include "grid/ShiftLattice.h"
 #include "process/Messenger.h"
 #include "trans/ShiftGridDefinition.h"
@@ -35,6 +35,7 @@ namespace {
 constexpr int kColumns = 1800, kRows = 900;
 constexpr double kSpacing = 1.0 / 60;  // one minute of arc
 constexpr double kSouth = -45, kWest = 120;
+constexpr CBenchLattice kLattice{kColumns, kRows, kSpacing, kSouth, kWest};
 constexpr int kRuns = 5;
 constexpr int kLat = 0, kAhd = 6;  // surface indices
 
@@ -53,42 +54,12 @@ void Run(const std::string& command) {
   }
 }
 
-// Smooth surfaces a few metres apart, varying over the whole area.
-CDataPt NodeValues(int r, int c) {
-  std::array<double, CDataPt::kSurfaceCount> values;
-  const double geoid = 20 * std::sin(r * 0.004) + 15 * std::cos(c * 0.003);
-  for (int k = 0; k < CDataPt::kSurfaceCount; ++k)
-    values[k] = geoid + 0.4 * (k - 6) * (1.5 + std::sin(c * 0.01 + r * 0.02));
-  return CDataPt(values);
-}
-
-void WriteGridFile(const std::string& path) {
-  CDataPt::s_offset = -100.0f;
-  CDataPt::s_scale = 100.0f;
-  CGridWriter writer;
-  if (!writer.Open(path)) std::exit(1);
-  CGridWriter::Header header;
-  header.majorVersion = 1, header.year = 2099, header.month = 3, header.day = 8;  // no age notice
-  header.gridSize = kSpacing;
-  header.minLat = kSouth, header.maxLat = kSouth + (kRows - 1) * kSpacing;
-  header.minLon = kWest, header.maxLon = kWest + (kColumns - 1) * kSpacing;
-  header.valueOffset = CDataPt::s_offset, header.valueScale = CDataPt::s_scale;
-  header.rowCount = kRows;
-  writer.WriteHeader(header);
-  for (int r = 0; r < kRows; ++r) {
-    CGridInt::Row row;
-    for (int c = 0; c < kColumns; ++c) row.push_back({c, NodeValues(r, c)});
-    writer.WriteRow(row);
-  }
-  if (!writer.Close()) std::exit(1);
-}
-
 // The same raster as raw little-endian floats, north row first, with its ESRI .hdr.
 void WriteRawFile(const std::string& stem) {
   std::vector<float> values(static_cast<std::size_t>(kColumns) * kRows);
   for (int r = 0; r < kRows; ++r) {
     for (int c = 0; c < kColumns; ++c) {
-      const CDataPt point = NodeValues(r, c);
+      const CDataPt point = BenchNodeValues(r, c);
       values[static_cast<std::size_t>(kRows - 1 - r) * kColumns + c] =
           static_cast<float>(static_cast<double>(point.GetValue(kLat)) - point.GetValue(kAhd));
     }
@@ -109,7 +80,7 @@ int main() {
   if (mkdtemp(pattern) == nullptr) return 1;
   const fs::path dir = pattern;
   const std::string grid = (dir / "grid.MRGGrid").string();
-  WriteGridFile(grid);
+  WriteBenchGridFile(grid, kLattice);
   WriteRawFile((dir / "raw").string());
 
   const std::string ours = (dir / "ours.tif").string(), base = (dir / "base.tif").string();

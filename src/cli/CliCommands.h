@@ -14,7 +14,8 @@ std::string AbsolutePath(const std::string& path);
 // Exit statuses, as the commands' help texts document them.
 enum CliExit : int {
   kExitDone = 0,
-  kExitFailed = 1,   // the work was not done: a grid did not load, a file had an error, nothing written
+  kExitFailed = 1,   // the work was not done: a grid did not load, a file had an error, a result
+                     // could not be written or read
   kExitUsage = 2,    // a usage error, or an input that fails its check
   kExitOutside = 3,  // point: the position is not within the grid
 };
@@ -36,6 +37,10 @@ void AddBuildGridCommand(CLI::App& app, int& exitCode);
 
 // transform: a batch of survey files through CFileProc (TransformCommand.cpp).
 void AddTransformCommand(CLI::App& app, int& exitCode);
+
+// summarize: the summary and batch log of a batch from its runs' result files
+// (SummarizeCommand.cpp).
+void AddSummarizeCommand(CLI::App& app, int& exitCode);
 
 // export-grid: a separation or a surface as a vertical-shift grid for PROJ (GeoTIFF, GTX).
 void AddExportGridCommand(CLI::App& app, int& exitCode);

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   AddPointCommand(app, exitCode);
   AddBuildGridCommand(app, exitCode);
   AddTransformCommand(app, exitCode);
+  AddSummarizeCommand(app, exitCode);
 #ifdef MAREVERT_WITH_GDAL
   AddExportGridCommand(app, exitCode);
 #endif

@@ -1,17 +1,25 @@
 // marevert-cli transform: the batch of the file transformation page without windows.
 // Each file gets its transformed and excluded copies beside it, the batch writes
-// Log.txt into the folder of the last file and a line into the application log, and
-// the "Processing summary" is printed on standard output.
+// Log.txt into the folder of the last file (or --log) and a line into the application
+// log, and the "Processing summary" is printed on standard output. --jobs transforms
+// several files at once with the same summary and logs; --result-json writes what
+// became of each file for scripts and for summarize. Ctrl-C cancels the batch as the
+// Cancel button does.
 //
-// Exit status: 0 every file transformed; 1 a file had an error; 2 usage error.
+// Exit status: 0 every file transformed; 1 a file had an error (or the result file
+// could not be written); 2 usage error.
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "cli/CancelOnInterrupt.h"
 #include "cli/CliCommands.h"
+#include "cli/ResultJson.h"
 #include "common/PathUtil.h"
 #include "files/FileProc.h"
 #include "grid/GridInt.h"
@@ -25,8 +33,31 @@ struct CTransformOptions {
   std::string grid, from, to, blockShift;
   int zone = CCoordConv::kFirstZone;
   bool depthsPositive = false;
+  int jobs = 1;
+  std::string log, resultJson;
   std::vector<std::string> files;
 };
+
+int CoreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+// Writes the run's result file; false, with the reason on standard error, when it cannot.
+bool WriteResult(const CTransformOptions& options, const CFileProc& job, const std::vector<std::string>& files,
+                 const CTransBase& inputRef, const CTransBase& outputRef) {
+  CTransformResult result;
+  result.from = inputRef.GetName();
+  result.to = outputRef.GetName();
+  if (!options.blockShift.empty()) result.blockShift = TextToDouble(options.blockShift);
+  result.grid = AbsolutePath(options.grid);
+  result.sign = CTransBase::s_sign < 0 ? -1 : 1;
+  result.files = files;
+  result.interrupted = job.WasInterrupted();
+  result.outcomes = job.GetFileOutcomes();
+  const std::string path = AbsolutePath(options.resultJson);
+  std::string error;
+  if (WriteResultJson(path, result, error)) return true;
+  std::fprintf(stderr, "Cannot write the result file %s: %s\n", path.c_str(), error.c_str());
+  return false;
+}
 
 int RunTransform(const CTransformOptions& options) {
   const bool blockShift = !options.blockShift.empty();
@@ -81,9 +112,15 @@ int RunTransform(const CTransformOptions& options) {
   for (const std::string& file : options.files) files.push_back(AbsolutePath(file));
 
   CFileProc job(&grid, &files, inputRef, outputRef, options.zone);
+  job.SetJobs(options.jobs);
+  if (!options.log.empty()) job.SetLogPath(AbsolutePath(options.log));
   job.SetCancel(false);
-  GetJobRunner().RunModal(job, "Processing files ...", true);
-  return job.GetFilesWithErrors() > 0 ? kExitFailed : kExitDone;
+  {
+    const CCancelOnInterrupt interrupt(job);
+    GetJobRunner().RunModal(job, "Processing files ...", true);
+  }
+  const bool resultWritten = options.resultJson.empty() || WriteResult(options, job, files, *inputRef, *outputRef);
+  return job.GetFilesWithErrors() > 0 || !resultWritten ? kExitFailed : kExitDone;
 }
 
 }  // namespace
@@ -103,7 +140,11 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
       "Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records outside the grid)\n"
       "beside it; Log.txt is written into the folder of the last file and the summary printed.\n"
 #endif
-      "Exit status: 0 every file transformed, 1 a file had an error, 2 usage error.\n"
+      "With --jobs several files are transformed at once; the summary and Log.txt are those of\n"
+      "one file after another. Ctrl-C cancels the batch: the running files stop, the summary and\n"
+      "Log.txt are still written.\n"
+      "Exit status: 0 every file transformed, 1 a file had an error (or the result file could\n"
+      "not be written), 2 usage error.\n"
       "Example: marevert-cli transform --grid Marevert_Demo.MRGGrid --from LAT --to AHD survey.xyz");
   command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid); not needed with --block-shift");
   command->add_option("--from", options->from,
@@ -116,6 +157,13 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
       ->check(CLI::Range(CCoordConv::kFirstZone, CCoordConv::kLastZone));
   command->add_flag("--depths-positive", options->depthsPositive,
                     "Values are depths, positive down (default: heights, positive up)");
+  options->jobs = CoreCount();
+  command->add_option("--jobs", options->jobs, "Files transformed at once (default: the number of cores)")
+      ->check(CLI::PositiveNumber);
+  command->add_option("--log", options->log, "Write the batch log here (default: Log.txt in the last FILE's folder)");
+  command->add_option("--result-json", options->resultJson,
+                      "Also write what became of each file (path, format, result, counts, separation applied, "
+                      "seconds) as JSON, for scripts and for summarize");
   command->add_option("FILE", options->files, "Survey files and rasters to transform, in this order")->required();
   command->callback([options, &exitCode]() { exitCode = RunTransform(*options); });
 }

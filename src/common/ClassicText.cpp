@@ -55,3 +55,10 @@ std::string ClassicStrftime(const char* format, const std::tm& time) {
   const std::size_t length = strftime_l(buffer, sizeof buffer, format, &time, CLocale());
   return std::string(buffer, length);
 }
+
+std::string ClassicLocalTime(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return ClassicStrftime(format, local);
+}

@@ -32,3 +32,5 @@ std::string ClassicGeneral(double value, int precision);
 // strftime in the "C" locale ("%c" gives "Tue Mar 24 09:05:00 2014"); "" when the text
 // would exceed 255 bytes.
 std::string ClassicStrftime(const char* format, const std::tm& time);
+// ClassicStrftime of the local date and time now.
+std::string ClassicLocalTime(const char* format);

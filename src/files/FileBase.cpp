@@ -27,6 +27,7 @@ FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, con
                               std::uint64_t& transformed) {
   outside = transformed = 0;
   m_notes.clear();
+  m_separation = CSeparationStats();
   try {
     return TransformFile(path, Task{grid, inRef, outRef, process, zone, outside, transformed});
   } catch (...) {
@@ -76,13 +77,13 @@ void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outR
 bool CFileBase::TransformPoint(double a, double b, const CGridInt* grid, const CTransBase* inRef, int zone,
                                const CTransBase* outRef, double& z) {
   bool transformed = false;
-  TransformPoints(1, &a, &b, &z, &transformed, grid, inRef, zone, outRef, m_point);
+  TransformPoints(1, &a, &b, &z, &transformed, grid, inRef, zone, outRef, m_point, &m_separation);
   return transformed;
 }
 
 void CFileBase::TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
                                 const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
-                                CDataPt& point) const {
+                                CDataPt& point, CSeparationStats* separation) const {
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
   // The class-wide value is read only when needed: a caller with its own sign must not
   // touch it.
@@ -91,12 +92,14 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   // also decodes under the model's own coding values, when it has them).
   const CTransSurface* inSurface = prepared ? m_inSurface : dynamic_cast<const CTransSurface*>(inRef);
   const CTransSurface* outSurface = prepared ? m_outSurface : dynamic_cast<const CTransSurface*>(outRef);
-  const auto separation = [&](const CTransBase* ref, const CTransSurface* surface) {
+  const auto separationOf = [&](const CTransBase* ref, const CTransSurface* surface) {
     return surface ? CTransSurface::SeparationOf(grid->DecodeValue(point.m_codes[surface->GetSurface()]), sign)
                    : ref->GetSeparation(point, sign);
   };
   constexpr std::size_t kBatch = 16;
   CGridInt::Cell cells[kBatch];
+  // Gathered here, in registers, and handed over once: `separation` may alias anything.
+  CSeparationStats applied;
   // The last cell found, which the next point most likely shares. A later point may
   // reuse its slot; LocateCell reads the hint before writing and leaves the slot as it
   // was when the point is outside, so the slot always holds a located cell.
@@ -123,20 +126,30 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
       const std::size_t p = start + i;
       if (!transformed[p]) continue;
       double value = z[p];
+      double given = 0;  // what the value is given, apart from its rounding
       if (m_useGrid) {
         if (prepared)
           grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
         else
           grid->InterpolateCell(cells[i], point);
-        value += separation(inRef, inSurface);
+        const double in = separationOf(inRef, inSurface), out = separationOf(outRef, outSurface);
+        value += in;
+        value -= out;
+        given = in - out;
+      } else {
+        const double shift = outRef->GetSeparation(point, sign);
+        value -= shift;
+        given = -shift;
       }
-      value -= m_useGrid ? separation(outRef, outSurface) : outRef->GetSeparation(point, sign);
-      if (std::isfinite(value))
-        z[p] = value;
-      else
+      if (!std::isfinite(value)) {
         transformed[p] = false;
+        continue;
+      }
+      z[p] = value;
+      if (separation) applied.Add(given);
     }
   }
+  if (separation) separation->Merge(applied);
 }
 
 FileResult CFileBase::CloseFiles(FileResult result, CInputStream& input, COutputStream& transformedFile,

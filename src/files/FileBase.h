@@ -19,6 +19,7 @@
 
 #include "files/InputStream.h"
 #include "files/OutputStream.h"
+#include "files/SeparationStats.h"
 #include "grid/DataPt.h"
 
 class CCoordConv;
@@ -62,6 +63,8 @@ class CFileBase {
   // line each (the batch lists them with the file's messages). The survey handlers say
   // nothing.
   const std::vector<std::string>& GetNotes() const { return m_notes; }
+  // The separation applied to the values the last file carried over (every handler).
+  const CSeparationStats& GetSeparation() const { return m_separation; }
 
   // Above this magnitude (both coordinates) a position is an easting and a northing in
   // metres, else a longitude and a latitude in degrees.
@@ -91,11 +94,12 @@ class CFileBase {
   // TransformPoint for `count` points, with the same result point by point:
   // transformed[i] tells whether z[i] was carried over. The cells of a batch are found
   // before any of them is read, so that their memory is fetched side by side. Changes no
-  // member (the interpolated surfaces go to `point`), so several threads may work on
+  // member (the interpolated surfaces go to `point`, the separation applied to each
+  // value carried over to `separation` when given), so several threads may work on
   // separate points at once.
   void TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
                        const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
-                       CDataPt& point) const;
+                       CDataPt& point, CSeparationStats* separation = nullptr) const;
 
  protected:
   // The arguments of one Process call.
@@ -147,6 +151,7 @@ class CFileBase {
   bool m_useGrid = true;
   CDataPt m_point;                   // the interpolated surfaces at the current position
   std::vector<std::string> m_notes;  // GetNotes
+  CSeparationStats m_separation;     // GetSeparation
 
  private:
   // What PrepareTransform found the pair of references to read: while TransformPoint is

@@ -17,10 +17,10 @@ std::unique_ptr<CFileFactory>& Storage() {
 }  // namespace
 
 CFileFactory::CFileFactory() {
-  m_handlers.push_back(std::make_unique<CFileHTF>());
-  m_handlers.push_back(std::make_unique<CFileESRIGrid>());
-  m_handlers.push_back(std::make_unique<CFileLAS>());
-  m_handlers.push_back(std::make_unique<CFileText>());
+  Register<CFileHTF>();
+  Register<CFileESRIGrid>();
+  Register<CFileLAS>();
+  Register<CFileText>();
 }
 
 CFileFactory* CFileFactory::Instance() {
@@ -31,13 +31,14 @@ CFileFactory* CFileFactory::Instance() {
 
 void CFileFactory::Release() { Storage().reset(); }
 
-void CFileFactory::Register(std::unique_ptr<CFileBase> handler) {
-  if (handler) m_handlers.push_back(std::move(handler));
+void CFileFactory::Register(Maker make) {
+  if (!make) return;
+  m_handlers.Add(make());
+  m_makers.push_back(std::move(make));
 }
 
-CFileBase* CFileFactory::FindHandler(const std::string& path) const {
-  for (const auto& handler : m_handlers) {
-    if (handler->CanRead(path)) return handler.get();
-  }
-  return nullptr;
+CFileHandlers CFileFactory::MakeHandlers() const {
+  CFileHandlers handlers;
+  for (const Maker& make : m_makers) handlers.Add(make());
+  return handlers;
 }

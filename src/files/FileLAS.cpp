@@ -32,14 +32,17 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
   CLasRecordPipeline records(header);
   const FileResult result = records.Run(
       files.input, files.transformedFile, files.excludedFile,
-      [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point) {
-        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point);
+      [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point,
+                    CSeparationStats& separation) {
+        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point,
+                        &separation);
       },
       [&task, &throttle](long long percent) { return ReportProgress(task.process, throttle, percent); });
   task.transformed = records.Transformed().records;
   task.outside = records.Excluded().records;
   m_transformedBytes = records.Transformed().bytes;
   m_excludedBytes = records.Excluded().bytes;
+  m_separation = records.Separation();
   if (result != kFileDone) return result;
   if (!files.input.CopyRestTo(&files.transformedFile, &files.excludedFile)) return kFileException;
   m_transformedRecords = records.Transformed().summary;

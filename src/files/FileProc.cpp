@@ -1,76 +1,29 @@
 #include "files/FileProc.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "common/ClassicText.h"
 #include "common/FileHandle.h"
 #include "common/PathUtil.h"
+#include "files/BatchInputs.h"
+#include "files/BatchReport.h"
 #include "files/FileBase.h"
 #include "files/FileFactory.h"
+#include "files/FileWorkers.h"
 #include "grid/GridInt.h"
 #include "process/Messenger.h"
+#include "trans/CoordConv.h"
 #include "trans/TransBase.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The local date and time in the "C" locale's words, the same in every process locale.
-std::string FormatLocalTime(const char* format) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return ClassicStrftime(format, local);
-}
-
-// printf-style text of integers and strings, which no locale changes.
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  const int length = std::snprintf(nullptr, 0, format, args...);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, args...);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
 bool CanOpenForReading(const std::string& path) { return CFileHandle(path, "rb").IsOpen(); }
-
-// A path with links and "." / ".." resolved as far as it exists; the path itself when
-// even that fails.
-std::string CanonicalText(const std::string& path) {
-  std::error_code ec;
-  const fs::path canonical = fs::weakly_canonical(fs::path(path), ec);
-  return ec ? path : canonical.string();
-}
-
-// The inputs of one batch, to refuse outputs that would replace any of them.
-class CInputGuard {
- public:
-  explicit CInputGuard(const std::vector<std::string>& files) : m_files(files) {
-    for (const std::string& file : files) m_canonical.insert(CanonicalText(file));
-  }
-
-  // Whether writing `output` would replace an input of the batch. A name that resolves
-  // to an input is refused; so is an existing file that is a hard link to one.
-  bool IsInput(const std::string& output) const {
-    if (output.empty()) return false;  // the handler itself fails on an empty name
-    if (m_canonical.count(CanonicalText(output)) != 0) return true;
-    std::error_code ec;
-    if (!fs::exists(output, ec) || fs::hard_link_count(output, ec) <= 1 || ec) return false;
-    for (const std::string& file : m_files) {
-      if (fs::equivalent(output, file, ec) && !ec) return true;
-    }
-    return false;
-  }
-
- private:
-  const std::vector<std::string>& m_files;
-  std::set<std::string> m_canonical;
-};
 
 }  // namespace
 
@@ -95,95 +48,90 @@ const char* CFileProc::GetResultText(int result) {
   }
 }
 
-void CFileProc::Run() {
-  std::vector<std::string> messages;
-  std::set<std::string> formats;
-  int handled = 0, filesOk = 0, filesWithErrors = 0;
-  std::uint64_t totalPoints = 0;
-  const std::vector<std::string>& files = *m_files;
-  const int fileCount = static_cast<int>(files.size());
-  const CInputGuard inputs(files);
-  CFileFactory* factory = CFileFactory::Instance();
-  m_outcomes.clear();
-  m_summary.clear();
+CFileProc::FileOutcome CFileProc::TransformFile(const std::string& path, const CFileHandlers& handlers,
+                                                const CBatchInputs& inputs, CProcessBase* process,
+                                                const std::function<void(const std::string&)>& starting) const {
+  FileOutcome outcome;
+  outcome.path = path;
+  if (!CanOpenForReading(path)) {
+    outcome.message = "Cannot open the file";
+    return outcome;
+  }
+  CFileBase* handler = handlers.Find(path);
+  if (handler == nullptr) {
+    outcome.message = "Cannot recognise the file format";
+    return outcome;
+  }
+  outcome.format = handler->GetFormatName();
+  if (starting) starting(outcome.format);
 
-  for (const std::string& path : files) {
-    const auto noHandler = [&](const char* text) {
-      messages.insert(messages.end(), {"", "Error with file: " + path, text});
-      m_outcomes.push_back({path, "", kNoHandler, text});
-      ++filesWithErrors;
-    };
-    if (!CanOpenForReading(path)) {
-      noHandler("Cannot open the file");
-      continue;
-    }
-    CFileBase* handler = factory ? factory->FindHandler(path) : nullptr;
-    if (handler == nullptr) {
-      noHandler("Cannot recognise the file format");
-      continue;
-    }
-    const std::string format = handler->GetFormatName();
-    formats.insert(format);
+  const auto start = std::chrono::steady_clock::now();
+  int result = kFileOutputError;
+  // Both outputs are created (and an existing file of the name replaced) before the
+  // first record is read, so a clash with an input is refused before the handler runs.
+  if (!inputs.IsInput(handler->GetOutputPath(m_outputRef, path)) &&
+      !inputs.IsInput(handler->GetOutputPath(m_inputRef, path))) {
+    handler->SetSign(m_sign);
+    result =
+        handler->Process(path, m_grid, m_inputRef, m_outputRef, process, m_zone, outcome.outside, outcome.transformed);
+    outcome.notes = handler->GetNotes();
+    outcome.separation = handler->GetSeparation();
+  }
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  outcome.result = result;
+  if (result != kFileDone) outcome.message = GetResultText(result);
+  return outcome;
+}
+
+void CFileProc::RunInOrder(const CBatchInputs& inputs) {
+  const CFileHandlers handlers = CFileFactory::Instance()->MakeHandlers();
+  const std::string fileCount = std::to_string(inputs.Files().size());
+  int handled = 0;
+  const auto starting = [&](const std::string& format) {
     ++handled;
-    SetText(Format("Processing file %d of %d (%s format)", handled, fileCount, format.c_str()));
-
-    std::uint64_t outside = 0, transformed = 0;
-    int result = kFileOutputError;
-    std::vector<std::string> notes;
-    // Both outputs are created (and an existing file of the name replaced) before the
-    // first record is read, so a clash with an input is refused before the handler runs.
-    if (!inputs.IsInput(handler->GetOutputPath(m_outputRef, path)) &&
-        !inputs.IsInput(handler->GetOutputPath(m_inputRef, path))) {
-      handler->SetSign(m_sign);
-      result = handler->Process(path, m_grid, m_inputRef, m_outputRef, this, m_zone, outside, transformed);
-      notes = handler->GetNotes();
-    }
-    m_outcomes.push_back(
-        {path, format, result, result == kFileDone ? std::string() : GetResultText(result), transformed, outside});
-    totalPoints += transformed;
-    // A handler's notes follow the file's error, or stand as a block of their own.
-    if (result != kFileDone) {
-      ++filesWithErrors;
-      messages.insert(messages.end(), {"", "Error with file: " + path, GetResultText(result)});
-    } else {
-      ++filesOk;
-      if (!notes.empty()) messages.insert(messages.end(), {"", "Note for file: " + path});
-    }
-    messages.insert(messages.end(), notes.begin(), notes.end());
-    if (outside != 0) {
-      messages.insert(messages.end(),
-                      {"", "Warning for file: " + path,
-                       Format("%llu points were outside the grid/excluded", static_cast<unsigned long long>(outside))});
-    }
-    if (IsCancelled()) {
-      messages.insert(messages.end(), {"", "WARNING processing interrupted, not all files processed"});
+    SetText("Processing file " + std::to_string(handled) + " of " + fileCount + " (" + format + " format)");
+  };
+  for (const std::string& path : inputs.Files()) {
+    m_outcomes.push_back(TransformFile(path, handlers, inputs, this, starting));
+    // The flag is looked at after each file that reached a handler (and by the handlers).
+    if (m_outcomes.back().result != kNoHandler && IsCancelled()) {
+      m_interrupted = true;
       break;
     }
   }
+}
 
-  messages.push_back(Format("Files OK: %d, files with errors: %d", filesOk, filesWithErrors));
-  messages.push_back(Format("Processed %d file(s) of %d", handled, fileCount));
-  m_filesOk = filesOk;
-  m_filesWithErrors = filesWithErrors;
-  m_filesHandled = handled;
+void CFileProc::RunAtOnce(const CBatchInputs& inputs, int workers) {
+  // Shared singletons are made here, before the workers would make them at once.
+  CCoordConv::Instance();
+  std::vector<CFileHandlers> handlers;
+  for (int worker = 0; worker < workers; ++worker) handlers.push_back(CFileFactory::Instance()->MakeHandlers());
+  const auto step = [&](std::size_t index, CProcessBase& job, int worker) {
+    return TransformFile(inputs.Files()[index], handlers[static_cast<std::size_t>(worker)], inputs, &job, nullptr);
+  };
+  m_outcomes = CFileWorkers::Run(*this, inputs.Files().size(), workers, step, m_interrupted);
+}
 
-  const std::string logPath = (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
-  bool logWritten = false;
-  // A survey file named Log.txt in that folder is an input, not an old log: keep it.
-  CFileHandle log;
-  if (!inputs.IsInput(logPath) && log.Open(logPath, "w")) {
-    std::fprintf(log.Get(), "Marevert Log File\nGenerated: %s\n\n", FormatLocalTime("%c").c_str());
-    for (const std::string& line : messages) std::fprintf(log.Get(), "%s\n", line.c_str());
-    logWritten = std::ferror(log.Get()) == 0;
-    logWritten = log.Close() && logWritten;
-  }
-  messages.push_back("");
-  messages.push_back(logWritten ? "Summary log file written to:" : "Error generating log file:");
-  messages.push_back(logPath);
+void CFileProc::Run() {
+  const CBatchInputs inputs(*m_files);
+  m_outcomes.clear();
+  m_summary.clear();
+  m_interrupted = false;
 
-  m_summary = messages;
-  GetMessenger().ShowMessageList("Processing summary", messages);
-  if (m_writeApplicationLog) WriteApplicationLog(totalPoints, formats);
+  const int workers =
+      static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(m_jobs, 1)), inputs.Files().size()));
+  if (workers > 1)
+    RunAtOnce(inputs, workers);
+  else
+    RunInOrder(inputs);
+
+  const CBatchReport report = ReportBatch(inputs, m_outcomes, m_interrupted, m_logPath);
+  m_filesOk = report.filesOk;
+  m_filesWithErrors = report.filesWithErrors;
+  m_filesHandled = report.filesHandled;
+  m_summary = report.summary;
+  GetMessenger().ShowMessageList("Processing summary", m_summary);
+  if (m_writeApplicationLog) WriteApplicationLog(report.totalPoints, report.formats);
 }
 
 // Opens the application log in `folder` for appending, first deleting a log that has
@@ -212,7 +160,7 @@ void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<st
     formatList += format;
   }
   const std::string gridFile = m_grid ? GetFileNamePart(m_grid->GetFilePath()) : std::string();
-  std::fprintf(log.Get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%s\n", FormatLocalTime("%d/%m/%Y %H:%M").c_str(),
+  std::fprintf(log.Get(), "%s\t%s\t%s\t%s\t%llu\t%s\t%s\n", ClassicLocalTime("%d/%m/%Y %H:%M").c_str(),
                m_inputRef->GetName().c_str(), m_outputRef->GetName().c_str(), formatList.c_str(),
                static_cast<unsigned long long>(totalPoints), gridFile.c_str(),
                ClassicFixed(m_sign ? *m_sign : CTransBase::s_sign, 0).c_str());

@@ -8,19 +8,30 @@
 // A file's handler may add notes (lines of its own) to the file's messages: under the
 // file's error, or after a "Note for file: " line when the file was transformed.
 //
+// With several jobs (SetJobs, the command line's --jobs), that many files are
+// transformed at once, each worker with handlers of its own; the summary, the batch log
+// and the application log are those of a run of one file after another (ReportBatch).
+// The progress text then counts the files done; a cancel stops every running file and
+// no further file is started.
+//
 // No output of the batch may replace one of its inputs: a file whose transformed or
 // excluded output name is (after resolving links) another input of the same batch, or
 // the input itself, is refused with the output error and nothing is written for it; a
 // batch log that would replace an input is not written ("Error generating log file:").
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "files/FileOutcome.h"
 #include "process/ProcessBase.h"
 
+class CBatchInputs;
+class CFileBase;
+class CFileHandlers;
 class CGridInt;
 class CTransBase;
 
@@ -39,6 +50,10 @@ class CFileProc : public CProcessBase {
   // Whether Run appends its line to the application log (a library caller, whose
   // program folder belongs to another program, turns it off).
   void SetWriteApplicationLog(bool write) { m_writeApplicationLog = write; }
+  // How many files Run transforms at once (1, the default: one after another).
+  void SetJobs(int jobs) { m_jobs = jobs; }
+  // Where Run writes the batch log; "" (the default): Log.txt in the last file's folder.
+  void SetLogPath(std::string path) { m_logPath = std::move(path); }
 
   // Appends "date<TAB>from<TAB>to<TAB>formats<TAB>points<TAB>grid file<TAB>sign" to
   // "Application Log.txt" in the program folder or, when it cannot be opened there, in
@@ -54,6 +69,9 @@ class CFileProc : public CProcessBase {
   int GetFilesOk() const { return m_filesOk; }
   int GetFilesWithErrors() const { return m_filesWithErrors; }
   int GetFilesHandled() const { return m_filesHandled; }
+  // Whether the last Run was cancelled before it reached every file (its summary says
+  // so).
+  bool WasInterrupted() const { return m_interrupted; }
 
   // The message for a handler result code.
   static const char* GetResultText(int result);
@@ -61,18 +79,22 @@ class CFileProc : public CProcessBase {
   // What became of each file the last Run reached, in list order: its handler's format
   // and result (kFileDone or an error code) with both counts, or, for a file no handler
   // took, an empty format and the message the summary gives it.
-  struct FileOutcome {
-    std::string path, format;
-    int result = kNoHandler;
-    std::string message;  // "" for kFileDone
-    std::uint64_t transformed = 0, outside = 0;
-  };
-  static constexpr int kNoHandler = -1;
+  using FileOutcome = CFileOutcome;
+  static constexpr int kNoHandler = CFileOutcome::kNoHandler;
   const std::vector<FileOutcome>& GetFileOutcomes() const { return m_outcomes; }
   // The lines of the last Run's "Processing summary", as shown.
   const std::vector<std::string>& GetSummary() const { return m_summary; }
 
  private:
+  // One file with one set of handlers, reporting to `process`; `starting` is called
+  // with the handler's format name once a handler has taken the file.
+  FileOutcome TransformFile(const std::string& path, const CFileHandlers& handlers, const CBatchInputs& inputs,
+                            CProcessBase* process, const std::function<void(const std::string&)>& starting) const;
+  // The files one after another, as the desktop program's batch has always run them.
+  void RunInOrder(const CBatchInputs& inputs);
+  // Up to m_jobs files at once, each worker with handlers of its own.
+  void RunAtOnce(const CBatchInputs& inputs, int workers);
+
   const CGridInt* m_grid;
   const std::vector<std::string>* m_files;
   const CTransBase* m_inputRef;
@@ -80,7 +102,10 @@ class CFileProc : public CProcessBase {
   int m_zone;
   std::optional<double> m_sign;
   bool m_writeApplicationLog = true;
+  int m_jobs = 1;
+  std::string m_logPath;
   int m_filesOk = 0, m_filesWithErrors = 0, m_filesHandled = 0;
+  bool m_interrupted = false;
   std::vector<FileOutcome> m_outcomes;
   std::vector<std::string> m_summary;
 };

@@ -37,6 +37,7 @@ struct alignas(64) CLasRecordPipeline::Scratch {
   bool transformed[kPiece];
   CDataPt point;
   CLasRecordSummary records[2];  // as m_outputs: [0] excluded, [1] transformed
+  CSeparationStats separation;
 };
 
 CLasRecordPipeline::CLasRecordPipeline(const CLasHeader& header)
@@ -68,7 +69,7 @@ void CLasRecordPipeline::TransformPiece(Block& block, std::size_t piece, Scratch
     work.b[i] = ReadLittleEndian<std::int32_t>(record + 4) * m_scale[1] + m_offset[1];
     work.z[i] = ReadLittleEndian<std::int32_t>(record + kZAt) * m_scale[2] + m_offset[2];
   }
-  transform(n, work.a, work.b, work.z, work.transformed, work.point);
+  transform(n, work.a, work.b, work.z, work.transformed, work.point, work.separation);
   for (std::size_t i = 0; i < n; ++i) {
     std::int32_t newZ = 0;
     const bool ok = work.transformed[i] && EncodeZ(work.z[i], m_scale[2], m_offset[2], newZ);
@@ -126,6 +127,9 @@ FileResult CLasRecordPipeline::Run(CInputStream& input, COutputStream& transform
     const bool more = stop == kFileDone && current->whole && current->first + current->records < m_count;
     if (more) ReadBlock(input, next, current->first + current->records);
     job.Finish();
+    if (stop != kFileDone || !more) {
+      for (int part = 0; part < CSharedJob::kParts; ++part) m_separation.Merge(scratch[part].separation);
+    }
     if (stop != kFileDone) return stop;
     if (!more) {
       if (const FileResult last = WriteBlock(*current, outputs, progress); last != kFileDone) return last;

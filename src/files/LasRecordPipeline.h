@@ -14,6 +14,7 @@
 
 #include "files/FileBase.h"
 #include "files/LasRecordSummary.h"
+#include "files/SeparationStats.h"
 
 class CDataPt;
 class CInputStream;
@@ -24,9 +25,10 @@ class CLasRecordPipeline {
  public:
   // Carries the heights z[0..count) at positions (a, b) to the output reference in
   // place; transformed[i] tells whether z[i] was carried. Called on two threads at
-  // once, each with a point of its own for the interpolated surfaces.
+  // once, each with a point of its own for the interpolated surfaces and a tally of its
+  // own for the separation applied.
   using Transform = std::function<void(std::size_t count, const double* a, const double* b, double* z,
-                                       bool* transformed, CDataPt& point)>;
+                                       bool* transformed, CDataPt& point, CSeparationStats& separation)>;
   // Sends the percentage of records done; true when the user asked to cancel.
   using Progress = std::function<bool(long long percent)>;
 
@@ -52,6 +54,8 @@ class CLasRecordPipeline {
 
   const Output& Transformed() const { return m_outputs[1]; }
   const Output& Excluded() const { return m_outputs[0]; }
+  // The separation applied to the records transformed, however the pass ended.
+  const CSeparationStats& Separation() const { return m_separation; }
 
  private:
   // One buffer of records.
@@ -75,4 +79,5 @@ class CLasRecordPipeline {
   std::size_t m_blockRecords;
   Block m_blocks[2];
   Output m_outputs[2];  // [0] the excluded file's, [1] the transformed file's
+  CSeparationStats m_separation;
 };

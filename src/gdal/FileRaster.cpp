@@ -167,7 +167,7 @@ FileResult CFileRaster::Transform(const std::string& path, const Task& task) {
   setup.how = {this, task.grid, task.inRef, task.outRef, &positions};
   setup.fillsUnwritten = EQUAL(driver->GetDescription(), "GTiff") && input->GetRasterCount() == 1;
   setup.progress = [&](long long percent) { return ReportProgress(task.process, throttle, percent); };
-  FileResult result = RunRaster(setup, task.transformed, task.outside);
+  FileResult result = RunRaster(setup, task.transformed, task.outside, m_separation);
 
   // Whatever the result, an output without a cell goes.
   const bool closed = transformedFile.Close(task.transformed != 0) & excludedFile.Close(task.outside != 0);

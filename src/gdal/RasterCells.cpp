@@ -93,7 +93,7 @@ CCellCounts TransformTyped(const CBandCoding& coding, const CCellWindow& window,
     }
     // ... carry them over, and store each where it belongs.
     how.handler->TransformPoints(n, a, b, z, carried, how.grid, how.inRef, how.positions->GetZone(), how.outRef,
-                                 scratch.point);
+                                 scratch.point, &scratch.separation);
     for (std::size_t i = 0; i < n; ++i) {
       const std::size_t cell = cells[i];
       T stored;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "files/SeparationStats.h"
 #include "gdal/RasterPositions.h"
 #include "grid/DataPt.h"
 
@@ -60,8 +61,9 @@ struct CCellTransform {
 
 // What one thread keeps between the cells it transforms.
 struct CCellScratch {
-  CDataPt point;                               // the interpolated surfaces
+  CDataPt point;                                // the interpolated surfaces
   CRasterPositions::FootPointCache footPoint;  // the row's map-grid foot point
+  CSeparationStats separation;                  // what the cells carried over were given
 };
 
 struct CCellCounts {

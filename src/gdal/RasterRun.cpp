@@ -35,7 +35,8 @@ void Resize(std::vector<unsigned char>& buffer, std::size_t cells, GDALDataType 
 
 }  // namespace
 
-FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, std::uint64_t& excluded) {
+FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, std::uint64_t& excluded,
+                     CSeparationStats& separation) {
   GDALDataset& input = *setup.input;
   const int bands = input.GetRasterCount();
   int blockWidth = 0, blockHeight = 0;
@@ -155,6 +156,9 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
     const bool more = stop == kFileDone && next(other);
     if (more && !read(other)) stop = kFileException;
     job.Finish();
+    if (!more || stop != kFileDone) {
+      for (int part = 0; part < CSharedJob::kParts; ++part) separation.Merge(scratch[part].cells.separation);
+    }
     if (stop != kFileDone) return stop;
     if (!more) return write(*current);
     current = &other;

@@ -31,7 +31,9 @@ struct CRasterRunSetup {
   std::function<bool(long long percent)> progress;
 };
 
-// Runs the whole raster; the counts grow as windows are written. kFileDone,
-// kFileCancelled (the windows written so far stay), or kFileException when GDAL failed
-// to read or write a window (its reason is in the thread's GDAL messages).
-FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, std::uint64_t& excluded);
+// Runs the whole raster; the counts grow as windows are written, and `separation` takes
+// in what the cells carried over were given. kFileDone, kFileCancelled (the windows
+// written so far stay), or kFileException when GDAL failed to read or write a window
+// (its reason is in the thread's GDAL messages).
+FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, std::uint64_t& excluded,
+                     CSeparationStats& separation);

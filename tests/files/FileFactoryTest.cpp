@@ -115,3 +115,17 @@ TEST(FileFactoryTest, TransformPointRules) {
   z = 2.0;
   EXPECT_FALSE(handler.TransformPoint(0.0, 80.0, nullptr, &shift, 56, &none, z));
 }
+
+// A parallel batch gives each worker a set of its own: handlers keep per-file state.
+TEST(FileFactoryTest, EveryHandlerSetIsFreshIncludingKindsRegisteredLater) {
+  CFileFactory factory;
+  factory.Register<CFileText>();  // a fifth kind, as another library registers one
+  const CFileHandlers first = factory.MakeHandlers(), second = factory.MakeHandlers();
+  ASSERT_EQ(first.All().size(), 5u);
+  ASSERT_EQ(second.All().size(), 5u);
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(first.All()[i]->GetFormatName(), factory.GetHandlers()[i]->GetFormatName());
+    EXPECT_NE(first.All()[i].get(), second.All()[i].get());
+    EXPECT_NE(first.All()[i].get(), factory.GetHandlers()[i].get());
+  }
+}

@@ -341,6 +341,18 @@ TEST_F(FileLASTest, RecordsAcrossReadBlocksAreWhole) {
   }
 }
 
+TEST_F(FileLASTest, SeparationOfTheRecordsOfBothThreadsIsGathered) {
+  std::vector<CLasPoint> points;
+  for (std::int32_t i = 0; i < 120000; ++i) points.push_back({i % 3 ? 300 + i % 100 : -1000, 300, i % 10});
+  const CRunResult run = Run(MakeLas(2, points));
+  ASSERT_EQ(run.result, kFileDone);
+  const CSeparationStats& stats = m_handler.GetSeparation();
+  EXPECT_EQ(stats.Count(), run.transformed);
+  EXPECT_NEAR(stats.Min(), CFilesTestGrid::kMslToLat, 1e-6);
+  EXPECT_EQ(stats.Max(), stats.Min());
+  EXPECT_NEAR(stats.Mean(), stats.Min(), 1e-9);
+}
+
 TEST_F(FileLASTest, CancelInALaterBlockKeepsTheRecordsUpToWhereItWasSeen) {
   // A job whose user cancels once the bar shows 60%: with 120,000 records the bar moves
   // at 1, 7, ... 55, 61%, so the cancel is seen at record 73,200, in the second read

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/PathUtil.h"
@@ -71,6 +74,7 @@ class FileProcTest : public ::testing::Test {
   void Run(const std::vector<std::string>& files, const CTransBase* from = CFilesTestGrid::Lat(),
            const CTransBase* to = CFilesTestGrid::Msl(), const std::string& cancelAt = "") {
     CFileProc job(&m_grid, &files, from, to, 56);
+    job.SetJobs(m_jobs);
     CTextRecorder recorder(job);
     recorder.m_cancelAt = cancelAt;
     job.Run();
@@ -96,6 +100,7 @@ class FileProcTest : public ::testing::Test {
   CRecordingMessenger m_messenger;
   CScopedMessenger m_scoped{&m_messenger};
   std::vector<std::string> m_texts;
+  int m_jobs = 1;
   int m_ok = -1, m_errors = -1, m_handled = -1;
 };
 
@@ -336,7 +341,7 @@ class CStubHandler : public CFileBase {
 };
 
 TEST_F(FileProcTest, RegisteredHandlerComesLastAndItsNotesFollowItsFile) {
-  CFileFactory::Instance()->Register(std::make_unique<CStubHandler>());
+  CFileFactory::Instance()->Register<CStubHandler>();
   const std::string text = m_dir.File("a.xyz"), ok = m_dir.File("ok.dat"), fail = m_dir.File("fail.dat"),
                     clash = m_dir.File("c.dat"), clashOutput = m_dir.File("c_MSL.out");
   WriteFileBytes(text, InsideLines(1));
@@ -370,6 +375,109 @@ TEST_F(FileProcTest, RegisteredHandlerComesLastAndItsNotesFollowItsFile) {
                                                  "Summary log file written to:",
                                                  m_dir.File("Log.txt")}));
   EXPECT_NE(AppLog().find("	Generic text, Stub	10	"), std::string::npos) << AppLog();
+}
+
+// Several files at once: the same summary, logs and outputs as one after another.
+
+// Removes the handlers a test registered (the factory is made afresh on next use).
+struct CFactoryGuard {
+  ~CFactoryGuard() { CFileFactory::Release(); }
+};
+
+// Every file of a folder with its bytes, the batch log less its date line.
+std::map<std::string, std::string> FolderBytes(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string bytes = ReadFileBytes(entry.path().string());
+    if (entry.path().filename() == "Log.txt")
+      bytes.erase(bytes.find("Generated: "), bytes.find("\n\n") - bytes.find("Generated: "));
+    files[entry.path().filename().string()] = bytes;
+  }
+  return files;
+}
+
+TEST_F(FileProcTest, SeveralFilesAtOnceGiveWhatOneAfterAnotherGives) {
+  const CFactoryGuard guard;
+  CFileFactory::Instance()->Register<CStubHandler>();
+  // A long first file, so that later files finish first; every kind of outcome.
+  const fs::path in = m_dir.Path() / "in";
+  fs::create_directory(in);
+  std::vector<std::string> files;
+  const auto add = [&](const std::string& name, const std::string& bytes) {
+    files.push_back((in / name).string());
+    if (!bytes.empty()) WriteFileBytes(files.back(), bytes);
+  };
+  add("long.xyz", InsideLines(20000) + "140.0 -27.5 1.00\n");
+  add("missing.xyz", "");
+  add("header.xyz", "x y z\n");
+  add("g.asc", "ncols 2\nnrows 2\nxllcorner 151\nyllcorner -28\ncellsize 0.1\nNODATA_value -9999\n1 2\n3 4\n");
+  add("ok.dat", "STUB ok");
+  add("fail.dat", "STUB fail");
+  add("c.dat", "STUB ok");
+  add("c_MSL.out", "STUB ok");
+  for (int i = 0; i < 6; ++i) add("short" + std::to_string(i) + ".xyz", InsideLines(3 + i) + "140.0 -27.5 1.00\n");
+  const std::map<std::string, std::string> inputs = FolderBytes(in);
+
+  std::vector<std::string> summaries[2];
+  std::map<std::string, std::string> folders[2];
+  std::string appLogs[2];
+  int counts[2][3];
+  for (int run = 0; run < 2; ++run) {
+    m_jobs = run == 0 ? 1 : 3;
+    m_messenger.Clear();
+    fs::remove(m_program.File("Application Log.txt"));
+    Run(files);
+    summaries[run] = Summary();
+    folders[run] = FolderBytes(in);
+    appLogs[run] = AppLog().substr(AppLog().find('\t'));  // less the date and time
+    counts[run][0] = m_ok, counts[run][1] = m_errors, counts[run][2] = m_handled;
+    for (const auto& file : folders[run])
+      if (inputs.count(file.first) == 0) fs::remove(in / file.first);
+  }
+  EXPECT_EQ(summaries[1], summaries[0]);
+  EXPECT_EQ(folders[1], folders[0]);
+  EXPECT_EQ(appLogs[1], appLogs[0]);
+  EXPECT_EQ(std::vector<int>(counts[1], counts[1] + 3), std::vector<int>(counts[0], counts[0] + 3));
+  EXPECT_EQ(summaries[0][summaries[0].size() - 4], "Processed 12 file(s) of 14");
+  EXPECT_EQ(m_texts.back(), "14 of 14 files done");
+}
+
+// A handler that keeps its file until the batch is cancelled (at most a minute, when it
+// says it is done).
+class CWaitingHandler : public CFileBase {
+ public:
+  bool CanRead(const std::string& path) override { return ReadFileBytes(path) == "WAIT"; }
+  std::string GetFormatName() const override { return "Waiting"; }
+
+ protected:
+  FileResult TransformFile(const std::string&, const Task& task) override {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!task.process->IsCancelled()) {
+      if (std::chrono::steady_clock::now() > deadline) return kFileDone;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return kFileCancelled;
+  }
+};
+
+TEST_F(FileProcTest, CancelStopsEveryRunningFileAndStartsNoOther) {
+  const CFactoryGuard guard;
+  CFileFactory::Instance()->Register<CWaitingHandler>();
+  const std::string a = m_dir.File("a.dat"), b = m_dir.File("b.dat"), c = m_dir.File("c.xyz"), d = m_dir.File("d.xyz");
+  WriteFileBytes(a, "WAIT");
+  WriteFileBytes(b, "WAIT");
+  WriteFileBytes(c, InsideLines(2));
+  WriteFileBytes(d, InsideLines(2));
+  m_jobs = 2;
+  Run({a, b, c, d}, CFilesTestGrid::Lat(), CFilesTestGrid::Msl(), "0 of 4 files done");
+
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + a, "Processing cancelled by user", "",
+                                                 "Error with file: " + b, "Processing cancelled by user", "",
+                                                 "WARNING processing interrupted, not all files processed",
+                                                 "Files OK: 0, files with errors: 2", "Processed 2 file(s) of 4", "",
+                                                 "Summary log file written to:", m_dir.File("Log.txt")}));
+  EXPECT_FALSE(fs::exists(m_dir.File("c_MSL.xyz")));
+  EXPECT_NE(AppLog().find("\tLAT\tMSL\tWaiting\t0\t"), std::string::npos) << AppLog();
 }
 
 }  // namespace
