@@ -88,7 +88,12 @@ FileResult CFileLAS::Run(CStreams& files, const CTask& task) {
     std::size_t records = 0;            // whole records read
     bool whole = true;                  // false: the input ended before the block did
   };
-  const std::size_t blockRecords = CInputStream::kBlockSize / recordLength;
+  // No more records than the file holds after its header, and one over (so a file
+  // that ends early is still found short in its first block): a small file costs no
+  // megabyte blocks.
+  const std::uint64_t recordsInFile = (input.Size() - pointOffset) / recordLength;
+  const std::size_t blockRecords = static_cast<std::size_t>(
+      std::min<std::uint64_t>({CInputStream::kBlockSize / recordLength, count, recordsInFile + 1}));
   Block blocks[2];
   for (Block& block : blocks) {
     block.bytes.resize(blockRecords * recordLength);
