@@ -1,11 +1,14 @@
 #include "grid/GridWriter.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 
 namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
+// The buffer grows with the file up to a block, so a small grid costs no megabyte.
+constexpr std::size_t kFirstBufferSize = 1 << 16;
 
 template <typename T>
 void StoreLittleEndian(unsigned char* out, T value) {
@@ -25,7 +28,7 @@ bool CGridWriter::Open(const std::string& path) {
   m_error.clear();
   m_file = std::fopen(path.c_str(), "wb");
   if (!m_file) return false;
-  m_buffer.resize(kBlockSize);
+  m_buffer.resize(kFirstBufferSize);
   m_used = 0;
   return true;
 }
@@ -46,7 +49,12 @@ void CGridWriter::Flush() {
 }
 
 void CGridWriter::Put(const void* bytes, std::size_t size) {
-  if (m_buffer.size() - m_used < size) Flush();
+  if (m_buffer.size() - m_used < size) {
+    if (m_used + size <= kBlockSize)
+      m_buffer.resize(std::min(kBlockSize, std::max(2 * m_buffer.size(), m_used + size)));
+    else
+      Flush();
+  }
   std::memcpy(m_buffer.data() + m_used, bytes, size);
   m_used += size;
 }
