@@ -31,17 +31,20 @@ inline std::filesystem::path ScratchParent() {
   return std::filesystem::temp_directory_path();
 }
 
-// One folder per fuzzing process, made on first use and removed at exit.
+// One folder per fuzzing process, made on first use and removed at exit. The removal is
+// registered once the path exists: exit runs it before it destroys the path.
 inline const std::filesystem::path& ScratchFolder() {
   static const std::filesystem::path folder = [] {
     std::string pattern = (ScratchParent() / "marevert-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(ScratchFolder(), ec);
-    });
     return std::filesystem::path(pattern);
   }();
+  const auto removeFolder = [] {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  };
+  static const bool removedAtExit = std::atexit(removeFolder) == 0;
+  (void)removedAtExit;
   return folder;
 }
 
