@@ -27,12 +27,12 @@ TEST(OutputStream, PiecesReachTheFileInOrderAcrossBufferGrowthAndBlocks) {
   CScratchDir dir;
   std::mt19937 random(5);
   COutputStream out;
-  std::string written;
+  const std::size_t sizes[] = {1, kFirst - 10, 30, 3 * kFirst, kBlock / 2 - 1, COutputStream::kDirectWrite,
+                               7, kBlock - 20, 100};
   for (const char* name : {"first.bin", "second.bin"}) {  // the second reuses the grown buffer
     ASSERT_TRUE(out.Open(dir.File(name)));
-    written.clear();
-    for (const std::size_t size : {std::size_t{1}, kFirst - 10, std::size_t{30}, 3 * kFirst, kBlock / 2 - 1,
-                                   COutputStream::kDirectWrite, std::size_t{7}, kBlock - 20, std::size_t{100}}) {
+    std::string written;
+    for (const std::size_t size : sizes) {
       const std::string piece = RandomBytes(size, random);
       ASSERT_TRUE(out.Write(piece));
       written += piece;
