@@ -29,5 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     handler.Process(path, grid.Grid(), CFilesTestGrid::Msl(), CFilesTestGrid::Lat(), &job, 56, outside, transformed);
   }
   fuzz::CheckUnchanged(path, data, size);
+  fuzz::RemoveFiles(
+      {handler.GetOutputPath(CFilesTestGrid::Lat(), path), handler.GetOutputPath(CFilesTestGrid::Msl(), path)});
   return 0;
 }

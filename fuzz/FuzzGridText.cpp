@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = fuzz::WriteInput("input.txt", data, size);
   CGridProc::Settings settings;
   settings.inputPath = path;
-  settings.outputPath = (fuzz::ScratchFolder() / "output.MRGGrid").string();
+  settings.outputPath = fuzz::ScratchFile("output.MRGGrid");
   settings.day = 1;
   settings.month = 1;
   settings.year = 2030;
@@ -16,5 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   job.SetCancel(false);
   ProcessThreadEntry(&job);
   fuzz::CheckUnchanged(path, data, size);
+  fuzz::RemoveFiles({settings.outputPath});
   return 0;
 }

@@ -30,7 +30,7 @@ for target in "${targets[@]}"; do
     -malloc_limit_mb=512 -max_len=8192 -print_final_stats=1 -artifact_prefix="$root/fuzz-out/$target-" \
     >"$log" 2>&1
   status=$?
-  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$log" | sed 's/^/   /'
+  grep -E "stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb" "$log" | sed 's/^/   /'
   if [ $status -ne 0 ]; then
     failed+=("$target")
     grep -E "ERROR|SUMMARY|Test unit written" "$log" | head -5 | sed 's/^/   /'

@@ -29,7 +29,7 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
 
   PrepareTransform(task.inRef, task.outRef);
   CProgressThrottle throttle;
-  CLasRecordPipeline records(header);
+  CLasRecordPipeline records(header, files.input.Size());
   const FileResult result = records.Run(
       files.input, files.transformedFile, files.excludedFile,
       [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point,

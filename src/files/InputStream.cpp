@@ -20,14 +20,19 @@ bool CInputStream::Open(const std::string& path, std::size_t blockSize) {
   std::setvbuf(file, nullptr, _IONBF, 0);  // we buffer ourselves
   // The size serves progress percentages and the LAS offset check; a file whose end
   // cannot be found (a pipe) counts as empty.
+  bool sizeKnown = false;
   if (std::fseek(file, 0, SEEK_END) == 0) {
     const long long size = ftello(file);
     m_size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    sizeKnown = size >= 0;
   }
   std::fseek(file, 0, SEEK_SET);
+  // No larger than the file: most survey files are far smaller than a block, and a
+  // megabyte allocated (and paged in) per file would cost more than reading them.
+  if (sizeKnown && m_size < blockSize) blockSize = static_cast<std::size_t>(m_size);
   blockSize = std::max(blockSize, kSmallBlockSize);
   if (!m_buffer || m_blockSize != blockSize) {
-    m_buffer = std::make_unique<char[]>(blockSize);
+    m_buffer = std::make_unique_for_overwrite<char[]>(blockSize);
     m_blockSize = blockSize;
   }
   return true;

@@ -28,8 +28,9 @@ class CInputStream {
   // A buffer for looking at the first lines only (format detection).
   static constexpr std::size_t kSmallBlockSize = 4 * kMaxLine;
 
-  // Opens the file for binary reading with a buffer of `blockSize` bytes (at least
-  // kSmallBlockSize); false when it cannot be opened.
+  // Opens the file for binary reading with a buffer of `blockSize` bytes, or of the
+  // file's size when that is smaller (at least kSmallBlockSize); false when it cannot be
+  // opened.
   bool Open(const std::string& path, std::size_t blockSize = kBlockSize);
   void Close();
   bool IsOpen() const { return m_file.IsOpen(); }
@@ -46,8 +47,9 @@ class CInputStream {
   // The next token delimited by white space (space, tab, CR, LF, VT, FF), at most
   // kMaxLine bytes (a longer run of text gives several tokens); false when none is left.
   bool ReadToken(std::string_view& token);
-  // Makes `count` (at most the block size) bytes available at Data(); false when the file
-  // ends first (the available bytes stay unread).
+  // Makes `count` (at most kSmallBlockSize, or the block size of a file at least that
+  // large) bytes available at Data(); false when the file ends first (the available
+  // bytes stay unread).
   bool Ensure(std::size_t count) { return Available() >= count || EnsureSlow(count); }
   const char* Data() const { return m_buffer.get() + m_begin; }
   void Skip(std::size_t count) {

@@ -40,12 +40,17 @@ struct alignas(64) CLasRecordPipeline::Scratch {
   CSeparationStats separation;
 };
 
-CLasRecordPipeline::CLasRecordPipeline(const CLasHeader& header)
+CLasRecordPipeline::CLasRecordPipeline(const CLasHeader& header, std::uint64_t fileSize)
     : m_recordLength(header.RecordLength()),
       m_count(header.PointCount()),
       m_scale{header.Scale(0), header.Scale(1), header.Scale(2)},
       m_offset{header.Offset(0), header.Offset(1), header.Offset(2)},
-      m_blockRecords(CInputStream::kBlockSize / m_recordLength) {
+      // No more records than the file holds after its header, and one over (so a file
+      // that ends early is still found short in its first block): a small file costs no
+      // megabyte blocks.
+      m_blockRecords(static_cast<std::size_t>(
+          std::min<std::uint64_t>({CInputStream::kBlockSize / m_recordLength, m_count,
+                                   (fileSize - header.PointDataOffset()) / m_recordLength + 1}))) {
   for (Block& block : m_blocks) {
     block.bytes.resize(m_blockRecords * m_recordLength);
     block.inside.resize(m_blockRecords);

@@ -39,8 +39,9 @@ class CLasRecordPipeline {
     CLasRecordSummary summary;
   };
 
-  // The records the header describes: their length, count, scales and offsets.
-  explicit CLasRecordPipeline(const CLasHeader& header);
+  // The records the header describes (their length, count, scales and offsets) in a
+  // file of `fileSize` bytes that the header fits.
+  CLasRecordPipeline(const CLasHeader& header, std::uint64_t fileSize);
   CLasRecordPipeline(const CLasRecordPipeline&) = delete;
   CLasRecordPipeline& operator=(const CLasRecordPipeline&) = delete;
 

@@ -1,7 +1,9 @@
 #pragma once
 // Buffered binary writing of one output file, owned for the object's life. The file
 // is created (or truncated) by Open and closed by Close or the destructor. A write
-// that fails sticks: every later Write answers false.
+// that fails sticks: every later Write answers false. The buffer starts small and
+// grows with what is written up to kBlockSize: a small output costs no megabyte, and
+// a large one is still written out a whole block at a time.
 
 #include <cstddef>
 #include <cstring>
@@ -14,6 +16,7 @@
 class COutputStream {
  public:
   static constexpr std::size_t kBlockSize = 1 << 20;
+  static constexpr std::size_t kFirstBufferSize = 1 << 16;
 
   COutputStream() = default;
   ~COutputStream();
@@ -32,7 +35,7 @@ class COutputStream {
   // before it): copying it into the buffer first would gain nothing.
   static constexpr std::size_t kDirectWrite = kBlockSize / 4;
   bool Write(const char* data, std::size_t count) {
-    if (count <= kBlockSize - m_used && count < kDirectWrite && m_file.IsOpen() && !m_failed) {
+    if (count <= m_capacity - m_used && count < kDirectWrite && m_file.IsOpen() && !m_failed) {
       std::memcpy(m_buffer.get() + m_used, data, count);
       m_used += count;
       return true;
@@ -50,12 +53,15 @@ class COutputStream {
 
  private:
   bool WriteSlow(const char* data, std::size_t count);
+  // Room for `count` (at most kBlockSize) more bytes in the buffer: it grows while what
+  // it holds stays within a block, else it is written out first.
+  bool MakeRoom(std::size_t count);
   bool Flush();
 
   CFileHandle m_file;
   std::string m_path;
   std::unique_ptr<char[]> m_buffer;
-  std::size_t m_used = 0;
+  std::size_t m_capacity = 0, m_used = 0;
   bool m_failed = false;
   bool m_created = false;
 };

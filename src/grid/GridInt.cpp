@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "common/ClassicText.h"
 #include "common/PathUtil.h"
@@ -27,6 +28,31 @@ constexpr int kSkipProbes = 4;
 
 // Number of 16-bit codes.
 constexpr std::size_t kCodeCount = 65536;
+
+// The decoding table of a pair of coding values: 65,536 conversions, which cost more
+// than reading a small grid. The last table made is kept, as models read or generated
+// one after another mostly share their coding values (a program reloading its grid,
+// the generator's centimetre codes).
+std::shared_ptr<const float[]> DecodeTableFor(float offset, float scale) {
+  static std::mutex mutex;
+  static std::shared_ptr<const float[]> last;
+  static float lastOffset = 0, lastScale = 0;
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (last && std::bit_cast<std::uint32_t>(lastOffset) == std::bit_cast<std::uint32_t>(offset) &&
+      std::bit_cast<std::uint32_t>(lastScale) == std::bit_cast<std::uint32_t>(scale))
+    return last;
+  const auto table = std::make_shared_for_overwrite<float[]>(kCodeCount);
+  float* values = table.get();
+  // CDataPt::Decode's steps written out, so that the loop needs no call per code; each
+  // result is stored as float, rounded exactly as Decode rounds it.
+  const double divisor = scale, shift = offset;
+  for (std::size_t code = 0; code < kCodeCount; ++code)
+    values[code] = static_cast<float>(static_cast<double>(code) / divisor + shift);
+  last = table;
+  lastOffset = offset;
+  lastScale = scale;
+  return last;
+}
 
 // The lattice line at or below a fractional index (0 <= index < kMaxCellIndex), or the
 // one above when the position lies within kOnLineTolerance of it; true when the
@@ -56,8 +82,7 @@ void CGridInt::Reset() {
   m_refs.shrink_to_fit();
   m_moreRuns.clear();
   m_moreRuns.shrink_to_fit();
-  m_decoded.clear();
-  m_decoded.shrink_to_fit();
+  m_decoded.reset();
   m_filePath.clear();
   SetHeader(Header{});
 }
@@ -300,7 +325,7 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
   if (DecodeTableHolds()) {
     // The model's table of decoded values still holds: look them up (cheaper than 56
     // divisions; floats keep the table at 256 KB, mostly in cache).
-    const float* table = m_decoded.data();
+    const float* table = m_decoded.get();
     for (int x = 0; x < 4; ++x)
       for (int k = 0; k < kSurfaces; ++k) decoded[x][k] = table[codes[x][k]];
   } else {
@@ -322,7 +347,7 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
 }
 
 void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const {
-  const bool useTable = DecodeTableHolds();
+  const float* table = DecodeTableHolds() ? m_decoded.get() : nullptr;
   const Coding coding = GetCoding();
   const double scale = coding.scale, offset = coding.offset;
   for (int n = 0; n < count; ++n) {
@@ -334,7 +359,7 @@ void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count,
     // then combined in double in the order SE, SW, NW, NE.
     float decoded[4];
     for (int x = 0; x < 4; ++x)
-      decoded[x] = useTable ? m_decoded[codes[x]] : static_cast<float>(static_cast<double>(codes[x]) / scale + offset);
+      decoded[x] = table ? table[codes[x]] : static_cast<float>(static_cast<double>(codes[x]) / scale + offset);
     const double sum = cell.wSE * static_cast<double>(decoded[1]) + cell.wSW * static_cast<double>(decoded[0]) +
                        cell.wNW * static_cast<double>(decoded[2]) + cell.wNE * static_cast<double>(decoded[3]);
     const float value = static_cast<float>(sum / cell.area);
@@ -411,9 +436,7 @@ void CGridInt::SetCoding(const Coding& coding) {
 void CGridInt::MakeDecodeTable() {
   if (DecodeTableHolds()) return;
   const Coding coding = GetCoding();
-  m_decoded.resize(kCodeCount);
-  for (std::size_t code = 0; code < kCodeCount; ++code)
-    m_decoded[code] = CDataPt::Decode(static_cast<std::uint16_t>(code), coding.offset, coding.scale);
+  m_decoded = DecodeTableFor(coding.offset, coding.scale);
   m_decodedOffset = coding.offset;
   m_decodedScale = coding.scale;
 }

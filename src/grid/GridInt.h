@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -182,17 +183,17 @@ class CGridInt {
   std::vector<std::vector<Run>> m_moreRuns;  // all of a row's runs, when they do not fit inline
 
   // GetValue of every code under the coding values in force when the row table was
-  // made (SetRowCount, SetCoding); used only while those values still hold.
+  // made (SetRowCount, SetCoding); used only while those values still hold. Models of
+  // the same coding values share one table (made once, never changed).
   // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
   bool DecodeTableHolds() const {
     const Coding coding = GetCoding();
-    return !m_decoded.empty() &&
-           std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(coding.offset) &&
+    return m_decoded && std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(coding.offset) &&
            std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(coding.scale);
   }
   // Makes the table for the coding values now in force, unless it holds already.
   void MakeDecodeTable();
-  std::vector<float> m_decoded;
+  std::shared_ptr<const float[]> m_decoded;
   float m_decodedOffset = 0, m_decodedScale = 0;
   bool m_ownCoding = false;
   Coding m_coding{0.0f, 100.0f};

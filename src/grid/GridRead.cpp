@@ -94,20 +94,23 @@ void CGridRead::Run() {
   std::error_code ec;
   // fopen succeeds on a folder; it is no more openable as a grid than a missing file.
   const bool isFolder = std::filesystem::is_directory(m_path, ec);
-  std::vector<char> buffer(kBufferBytes);  // outlives the stream that uses it
+  std::vector<char> buffer;  // outlives the stream that uses it
   CFileHandle file;
   if (isFolder || !file.Open(m_path, "rb")) {
     GetMessenger().ShowMessage("Cannot open grid file:\n" + m_path);
     return;
   }
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(m_path, sizeError);
+  // No larger than the file: a small grid costs no megabyte.
+  buffer.resize(sizeError ? kBufferBytes : std::clamp<std::uintmax_t>(size, BUFSIZ, kBufferBytes));
   std::setvbuf(file.Get(), buffer.data(), _IOFBF, buffer.size());
   SetText("Reading: " + GetFileNamePart(m_path));
 
   bool failed = true;
   std::string report;
   try {
-    const std::uintmax_t size = std::filesystem::file_size(m_path, ec);
-    if (ec) throw CGridReadError("The size of the grid file cannot be found.");
+    if (sizeError) throw CGridReadError("The size of the grid file cannot be found.");
     CBoundedReader reader(file.Get(), size);
 
     char bytes[CGridFileHeader::kSize];

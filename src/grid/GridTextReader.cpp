@@ -16,7 +16,8 @@ bool CGridTextReader::Open(const std::string& path) {
   std::error_code ec;
   const auto length = std::filesystem::file_size(path, ec);
   m_length = ec ? 0 : static_cast<long long>(length);
-  m_buffer.resize(kBlockSize);
+  // No larger than the file: a small text costs no megabyte.
+  m_buffer.resize(ec ? kBlockSize : std::clamp<std::size_t>(static_cast<std::size_t>(length), BUFSIZ, kBlockSize));
   Rewind();
   return true;
 }

@@ -1,17 +1,20 @@
 #include "grid/GridWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
+// The buffer grows with the file up to a block, so a small grid costs no megabyte.
+constexpr std::size_t kFirstBufferSize = 1 << 16;
 }  // namespace
 
 bool CGridWriter::Open(const std::string& path) {
   m_path = path;
   m_error.clear();
   if (!m_file.Open(path, "wb")) return false;
-  m_buffer.resize(kBlockSize);
+  m_buffer.resize(kFirstBufferSize);
   m_used = 0;
   return true;
 }
@@ -32,7 +35,13 @@ void CGridWriter::Flush() {
 }
 
 char* CGridWriter::Reserve(std::size_t size) {
-  if (m_buffer.size() - m_used < size) Flush();
+  if (m_buffer.size() - m_used < size) {
+    // Grown while what it holds stays within a block, else written out first; never
+    // smaller than one reservation.
+    if (m_used + size > kBlockSize) Flush();
+    if (m_buffer.size() - m_used < size)
+      m_buffer.resize(std::max(std::min(kBlockSize, 2 * m_buffer.size()), m_used + size));
+  }
   char* room = m_buffer.data() + m_used;
   m_used += size;
   return room;

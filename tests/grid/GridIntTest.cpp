@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -423,4 +424,22 @@ TEST_F(GridIntTest, AModelWithItsOwnCodingDoesNotFollowTheClassWideValues) {
     ASSERT_EQ(own.DecodeValue(a.m_codes[3]), CDataPt::Decode(a.m_codes[3], -50.0f, 100.0f));
   }
   EXPECT_NE(m_grid.DecodeValue(1000), own.DecodeValue(1000));
+}
+
+TEST_F(GridIntTest, ModelsMadeOneAfterAnotherDecodeEachWithItsOwnCodingValues) {
+  // Models of equal coding values share one decoding table: a table made for other
+  // values in between, or for a scale of -0 after one of 0, changes nothing another
+  // model decodes.
+  const CGridInt::Coding codings[] = {{-50.0f, 100.0f}, {12.5f, 3.0f}, {-50.0f, 100.0f}, {0.0f, 0.0f}, {0.0f, -0.0f}};
+  std::vector<CGridInt> models(std::size(codings));
+  for (CGridInt& model : models) model.SetRowCount(2);
+  for (std::size_t m = 0; m < models.size(); ++m) models[m].SetCoding(codings[m]);  // tables made in this order
+  for (std::size_t m = 0; m < models.size(); ++m) {
+    for (std::uint32_t code = 0; code < 65536; ++code) {
+      const auto c = static_cast<std::uint16_t>(code);
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(models[m].DecodeValue(c)),
+                std::bit_cast<std::uint32_t>(CDataPt::Decode(c, codings[m].offset, codings[m].scale)))
+          << "model " << m << ", code " << code;
+    }
+  }
 }
