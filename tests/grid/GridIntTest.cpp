@@ -68,18 +68,6 @@ class GridIntTest : public ::testing::Test {
   CGridInt m_grid;
 };
 
-TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
-  // Distinct codes per surface, so the corner's own values must come back exactly.
-  Build(
-      2, 2, 1.0 / 60, [](int, int) { return true; }, [](int, int) { return 0; });
-  CDataPt corner;
-  for (int k = 0; k < 14; ++k) corner.m_codes[k] = static_cast<std::uint16_t>(4321 + 777 * k);
-  m_grid.SetNode(1, 1, corner);
-  CDataPt result;
-  ASSERT_TRUE(m_grid.Interpolate(m_grid.GetMaxLat(), m_grid.GetMaxLon(), result));
-  EXPECT_EQ(result.m_codes, corner.m_codes);
-}
-
 TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
   // Decoding follows the coding values in force when interpolating, not those in force
   // when the model was made: both models must give the same codes.
