@@ -13,7 +13,6 @@
 #include <iomanip>
 #include <map>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -101,7 +100,7 @@ class CCaseTest : public ::testing::Test {
         {"origin LAT LON", [](CCaseTest& t, const CWords& w) { t.m_origin = std::pair(Number(w[1]), Number(w[2])); }},
         {"spacing DEGREES", [](CCaseTest& t, const CWords& w) { t.m_spacing = Number(w[1]); }},
         {"coding OFFSET SCALE",
-         [](CCaseTest&, const CWords& w) { CDataPt::s_offset = Float(w[1]), CDataPt::s_scale = Float(w[2]); }},
+         [](CCaseTest&, const CWords& w) { CDataPt::s_offset = Number(w[1]), CDataPt::s_scale = Number(w[2]); }},
         {"size ROWS COLUMNS", [](CCaseTest& t, const CWords& w) { t.m_size = std::pair(Count(w[1]), Count(w[2])); }},
         {"fill VALUE", [](CCaseTest& t, const CWords& w) { t.m_fill = Number(w[1]); }},
         {"row R: VALUE ...", [](CCaseTest& t, const CWords& w) { t.Row(w); }},
@@ -130,7 +129,6 @@ class CCaseTest : public ::testing::Test {
     throw std::runtime_error("cannot read \"" + w[0] + "\" here");
   }
 
-  static float Float(const std::string& word) { return static_cast<float>(Number(word)); }
   static int Count(const std::string& word) { return static_cast<int>(Number(word)); }
 
   // row R: V V - V
@@ -290,7 +288,6 @@ std::vector<CCase> ReadCases(const fs::path& path) {
   std::ifstream in(path);
   std::vector<CCase> cases;
   std::vector<CLine> gridLines, settings;
-  std::set<std::string> names;
   bool inCase = false;
   int number = 0;
   for (std::string text; std::getline(in, text);) {
@@ -300,7 +297,7 @@ std::vector<CCase> ReadCases(const fs::path& path) {
     if (key == "case") {
       const std::string name = line.words.size() == 2 ? line.words[1] : "";
       if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos ||
-          !names.insert(name).second)
+          std::any_of(cases.begin(), cases.end(), [&](const CCase& c) { return c.name == name; }))
         throw std::runtime_error(line.where + ": a case needs a new name of lower case letters, digits and _");
       cases.push_back({name, line.where, gridLines});
       cases.back().lines.insert(cases.back().lines.end(), settings.begin(), settings.end());
