@@ -73,8 +73,7 @@ class CCaseTest : public ::testing::Test {
   explicit CCaseTest(std::vector<CLine> lines) : m_lines(std::move(lines)) {}
 
   void TestBody() override {
-    const CClassWideValues restore;
-    CDataPt::s_offset = 0, CDataPt::s_scale = 100;
+    const CClassWideValues restore(0.0f, 100.0f);
     for (const CLine& line : m_lines) {
       SCOPED_TRACE(line.where);
       try {

@@ -29,11 +29,7 @@ CDataPt Flat(std::uint16_t code) {
 
 class GridIntTest : public ::testing::Test {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  void SetUp() override {
-    CDataPt::s_offset = 0.0f;
-    CDataPt::s_scale = 100.0f;
-  }
+  const CClassWideValues m_classWide{0.0f, 100.0f};  // put back after the test
   // A rows x columns lattice at spacing g from (-30, 150); `present` says which nodes
   // exist, and node codes are `code(r, c)`.
   template <typename Present, typename Code>
