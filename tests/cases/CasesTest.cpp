@@ -1,20 +1,17 @@
 // The data-driven tier: every case in tests/data/*.cases is a test of its own, named
-// <file>.<case>. A file describes small grids and, on them, cases of three kinds:
-// surface values interpolated at a position, a height carried from one reference to
-// another, and the point computation from typed texts. tests/data/README.md describes
-// the format.
+// <file>.<case>. On a small grid the file describes, a case interpolates the surfaces at
+// a position, carries a height from one reference to another, or computes the point page
+// from typed texts, and checks what comes out. tests/data/README.md describes the format.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <map>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -31,6 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using CWords = std::vector<std::string>;
+
+struct CLine {
+  CWords words;
+  std::string where;  // file:line
+};
 
 // A line's words: separated by blanks, a word in double quotes may hold blanks or be
 // empty ("\t" in it is a tab); "#" starts a comment.
@@ -61,24 +63,16 @@ const CTransBase& Reference(const std::string& name) {
   return *ref;
 }
 
-struct CLine {
-  CWords words;
-  std::string where;  // file:line
-};
+constexpr std::uint16_t kUntouched = 7;  // the result's codes before an interpolation
 
-struct CCase {
-  std::string name, where;
-  std::vector<CLine> lines;  // the grid's lines, the settings in force, then the case's own
-};
-
+// One case: its lines (see ReadCases), run in order when the test runs.
 class CCaseTest : public ::testing::Test {
  public:
-  explicit CCaseTest(CCase c) : m_case(std::move(c)) {}
+  explicit CCaseTest(std::vector<CLine> lines) : m_lines(std::move(lines)) {}
 
   void TestBody() override {
-    const CClassWideValues restore;
-    CDataPt::s_offset = 0, CDataPt::s_scale = 100;
-    for (const CLine& line : m_case.lines) {
+    const CClassWideValues restore(0.0f, 100.0f);
+    for (const CLine& line : m_lines) {
       SCOPED_TRACE(line.where);
       try {
         Run(line.words);
@@ -90,63 +84,71 @@ class CCaseTest : public ::testing::Test {
   }
 
  private:
+  // A line's words as its usage shows them: POSITION stands for two or three words and
+  // "..." for any more; the usage's lower-case words stand as they are ("a|b": a or b).
+  struct COperation {
+    const char* usage;
+    void (*run)(CCaseTest& t, const CWords& w);
+  };
+
   void Run(const CWords& w) {
-    static const std::map<std::string, std::size_t> kWords = {
-        {"origin", 2}, {"spacing", 1}, {"coding", 2}, {"surfaces", CDataPt::kSurfaceCount},
-        {"size", 2},   {"fill", 1},    {"sign", 1},   {"tolerance", 1}};
-    const std::string& key = w[0];
-    if (const auto words = kWords.find(key); words != kWords.end() && w.size() != words->second + 1)
-      throw std::runtime_error(key + " takes " + std::to_string(words->second) + " words");
-    if (key == "grid") {
-    } else if (key == "origin") {
-      m_south = Number(w[1]);
-      m_west = Number(w[2]);
-    } else if (key == "spacing") {
-      m_spacing = Number(w[1]);
-    } else if (key == "coding") {
-      CDataPt::s_offset = static_cast<float>(Number(w[1]));
-      CDataPt::s_scale = static_cast<float>(Number(w[2]));
-    } else if (key == "surfaces") {
-      for (int k = 0; k < CDataPt::kSurfaceCount; ++k) m_surfaces[k] = Number(w[k + 1]);
-    } else if (key == "size") {
-      m_rows = static_cast<int>(Number(w[1]));
-      m_columns = static_cast<int>(Number(w[2]));
-    } else if (key == "fill") {
-      m_fill = Number(w[1]);
-    } else if (key == "row") {
-      if (w.size() < 3 || w[1].back() != ':') throw std::runtime_error("row R: VALUE ...");
-      auto& values = m_rowValues[static_cast<int>(Number(w[1].substr(0, w[1].size() - 1)))];
-      for (std::size_t i = 2; i < w.size(); ++i)
-        values.push_back(w[i] == "-" ? std::nullopt : std::optional(Number(w[i])));
-    } else if (key == "sign") {
-      if (w[1] != "heights" && w[1] != "depths") throw std::runtime_error("sign heights or sign depths");
-      m_sign = w[1] == "depths" ? -1.0 : 1.0;
-    } else if (key == "tolerance") {
-      m_tolerance = Number(w[1]);
-    } else if (key == "interpolate" || key == "carry" || key == "point") {
-      if (m_grid.GetRowCount() == 0) BuildGrid();
-      m_operation = key;
-      CTransBase::s_sign = m_sign;
-      if (key == "interpolate") Interpolate(w);
-      if (key == "carry") Carry(w);
-      if (key == "point") Point(w);
-    } else if (key == "expect" && w.size() >= 2 && !m_operation.empty()) {
-      Expect(CWords(w.begin() + 1, w.end()));
-    } else {
-      throw std::runtime_error(key == "unreadable" ? w.at(1) : "cannot read \"" + key + "\" here");
+    static const COperation kOperations[] = {
+        {"case NAME", [](CCaseTest&, const CWords&) {}},
+        {"grid NAME", [](CCaseTest&, const CWords&) {}},
+        {"origin LAT LON", [](CCaseTest& t, const CWords& w) { t.m_origin = std::pair(Number(w[1]), Number(w[2])); }},
+        {"spacing DEGREES", [](CCaseTest& t, const CWords& w) { t.m_spacing = Number(w[1]); }},
+        {"coding OFFSET SCALE",
+         [](CCaseTest&, const CWords& w) { CDataPt::s_offset = Number(w[1]), CDataPt::s_scale = Number(w[2]); }},
+        {"size ROWS COLUMNS", [](CCaseTest& t, const CWords& w) { t.m_size = std::pair(Count(w[1]), Count(w[2])); }},
+        {"fill VALUE", [](CCaseTest& t, const CWords& w) { t.m_fill = Number(w[1]); }},
+        {"row R: VALUE ...", [](CCaseTest& t, const CWords& w) { t.Row(w); }},
+        {"surfaces LAT MLLW MLWS MLW MHLW MLWN AHD MSL MLHW MHWN MHW MHHW MHWS HAT",
+         [](CCaseTest& t, const CWords& w) { std::transform(w.begin() + 1, w.end(), t.m_surfaces.begin(), Number); }},
+        {"sign heights|depths", [](CCaseTest& t, const CWords& w) { t.m_sign = w[1] == "depths" ? -1.0 : 1.0; }},
+        {"tolerance METRES", [](CCaseTest& t, const CWords& w) { t.m_tolerance = Number(w[1]); }},
+        {"interpolate POSITION", [](CCaseTest& t, const CWords& w) { t.Locate(w, 1); }},
+        {"carry HEIGHT FROM to TO at POSITION", [](CCaseTest& t, const CWords& w) { t.Carry(w); }},
+        {"point LAT LON HEIGHT from REF", [](CCaseTest& t, const CWords& w) { t.Point(w); }},
+        {"expect WHAT ...", [](CCaseTest& t, const CWords& w) { t.Expect(w); }},
+        {"unreadable WHY", [](CCaseTest&, const CWords& w) { throw std::runtime_error(w[1]); }},
+    };
+    for (const COperation& op : kOperations) {
+      const CWords usage = SplitWords(op.usage);
+      if (usage[0] != w[0]) continue;
+      const bool any = usage.back() == "...", position = usage.back() == "POSITION";
+      bool fits = any ? w.size() + 1 >= usage.size()
+                      : w.size() >= usage.size() + position && w.size() <= usage.size() + 2 * position;
+      for (std::size_t i = 1; i < std::min(w.size(), usage.size()); ++i)
+        fits &= usage[i].find_first_not_of("abcdefghijklmnopqrstuvwxyz|") != std::string::npos ||
+                ("|" + usage[i] + "|").find("|" + w[i] + "|") != std::string::npos;
+      if (!fits) throw std::runtime_error(std::string("a line of this kind reads: ") + op.usage);
+      return op.run(*this, w);
     }
+    throw std::runtime_error("cannot read \"" + w[0] + "\" here");
   }
 
-  // Nodes hold their row's value (or the fill) plus the surface's own, coded under the
-  // class-wide coding values. Without a size, the "row" lines give it.
+  static int Count(const std::string& word) { return static_cast<int>(Number(word)); }
+
+  // row R: V V - V
+  void Row(const CWords& w) {
+    if (w[1].back() != ':') throw std::runtime_error("a row number ends in \":\"");
+    auto& values = m_rowValues[Count(w[1].substr(0, w[1].size() - 1))];
+    for (std::size_t i = 2; i < w.size(); ++i)
+      values.push_back(w[i] == "-" ? std::nullopt : std::optional(Number(w[i])));
+  }
+
+  // Made when the first operation needs it. Nodes hold their row's value (or the fill)
+  // plus the surface's own, coded under the class-wide coding values; without a size,
+  // the "row" lines give it.
   void BuildGrid() {
+    auto [rows, columns] = m_size;
     for (const auto& [r, values] : m_rowValues) {
-      m_rows = std::max(m_rows, r + 1);
-      m_columns = std::max(m_columns, static_cast<int>(values.size()));
+      rows = std::max(rows, r + 1);
+      columns = std::max(columns, static_cast<int>(values.size()));
     }
-    SetLattice(m_grid, m_south, m_west, m_spacing, m_rows, m_columns);
-    for (int r = 0; r < m_rows; ++r) {
-      for (int c = 0; c < m_columns; ++c) {
+    SetLattice(m_grid, m_origin.first, m_origin.second, m_spacing, rows, columns);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
         const auto given = m_rowValues.find(r);
         const std::optional<double> value =
             given != m_rowValues.end() && c < static_cast<int>(given->second.size()) ? given->second[c] : m_fill;
@@ -156,6 +158,14 @@ class CCaseTest : public ::testing::Test {
         m_grid.SetNode(r, c, CDataPt(values));
       }
     }
+  }
+
+  // Every operation: the grid made, the sign in force, the expectations that follow.
+  void Begin(void (CCaseTest::*expect)(const CWords&)) {
+    if (m_grid.GetRowCount() == 0) BuildGrid();
+    CTransBase::s_sign = m_sign;
+    m_expect = expect;
+    m_height.reset();
   }
 
   // "LAT LON" in decimal degrees, or "node R C" in lattice steps from the origin, each
@@ -169,134 +179,126 @@ class CCaseTest : public ::testing::Test {
       return origin + Number(word.substr(0, sign)) * m_spacing +
              Number(word.substr(sign, word.size() - sign - 1)) * CGridInt::kOnLineTolerance;
     };
-    return {along(m_south, w[at + 1]), along(m_west, w[at + 2])};
+    return {along(m_origin.first, w[at + 1]), along(m_origin.second, w[at + 2])};
   }
 
-  // interpolate POSITION
-  void Interpolate(const CWords& w) {
-    const auto [lat, lon] = Position(w, 1);
-    m_point.m_codes.fill(7);  // must stay so when the position is outside
+  // interpolate POSITION (and the start of carry): the result keeps its codes when outside.
+  void Locate(const CWords& w, std::size_t at) {
+    Begin(&CCaseTest::ExpectAnswer);
+    const auto [lat, lon] = Position(w, at);
+    m_point.m_codes.fill(kUntouched);
     m_inside = m_grid.Interpolate(lat, lon, m_point);
   }
 
   // carry HEIGHT FROM to TO at POSITION
   void Carry(const CWords& w) {
-    if (w.size() < 6 || w[3] != "to" || w[5] != "at") throw std::runtime_error("carry HEIGHT FROM to TO at POSITION");
-    const auto [lat, lon] = Position(w, 6);
-    m_inside = m_grid.Interpolate(lat, lon, m_point);
+    Locate(w, 6);
     m_height = Number(w[1]) + Reference(w[2]).GetSeparation(m_point) - Reference(w[4]).GetSeparation(m_point);
   }
 
   // point LAT LON HEIGHT from REF, the texts as typed
   void Point(const CWords& w) {
-    if (w.size() != 6 || w[4] != "from") throw std::runtime_error("point LAT LON HEIGHT from REF");
+    Begin(&CCaseTest::ExpectPoint);
     m_outcome = m_pointTransform.Compute(w[1], w[2], w[3], w[5], &m_grid);
     if (m_outcome != CPointTransform::Outcome::Done) {
       EXPECT_TRUE(m_pointTransform.GetRows().empty());
     }
   }
 
-  // expect ... after the operation before it
   void Expect(const CWords& w) {
-    const auto near = [this](double value, const std::string& expected, const std::string& what) {
-      EXPECT_NEAR(value, Number(expected), m_tolerance) << what;
-    };
-    if (m_operation == "point") return ExpectPoint(w, near);
-    if (w[0] == "outside") {
+    if (m_expect == nullptr) throw std::runtime_error("expect follows an operation");
+    (this->*m_expect)(w);
+  }
+
+  void Near(double value, const std::string& expected, const std::string& what) {
+    EXPECT_NEAR(value, Number(expected), m_tolerance) << what;
+  }
+
+  // After interpolate or carry: outside, the height carried, one value for every surface
+  // or SURFACE VALUE pairs.
+  void ExpectAnswer(const CWords& w) {
+    if (w[1] == "outside") {
       EXPECT_FALSE(m_inside);
-      std::array<std::uint16_t, CDataPt::kSurfaceCount> untouched;
-      untouched.fill(7);
-      if (m_operation == "interpolate") {
-        EXPECT_EQ(m_point.m_codes, untouched);
-      }
+      EXPECT_EQ(std::count(m_point.m_codes.begin(), m_point.m_codes.end(), kUntouched), CDataPt::kSurfaceCount);
       return;
     }
     ASSERT_TRUE(m_inside);
-    if (m_operation == "carry") return near(m_height, w[0], "height");
-    // One value for every surface (the first that differs is reported), or SURFACE VALUE pairs.
-    for (int k = 0; w.size() == 1 && k < CDataPt::kSurfaceCount; ++k) {
-      if (std::fabs(m_point.GetValue(k) - Number(w[0])) > m_tolerance)
-        return near(m_point.GetValue(k), w[0], "surface " + std::to_string(k));
-    }
-    for (std::size_t i = 0; i + 1 < w.size(); i += 2)
-      near(m_point.GetValue(Reference(w[i]).GetSurfaceRead()), w[i + 1], w[i]);
+    if (m_height) return Near(*m_height, w.at(1), "height");
+    for (int k = 0; w.size() == 2 && k < CDataPt::kSurfaceCount; ++k)
+      Near(m_point.GetValue(k), w[1], "surface " + std::to_string(k));
+    for (std::size_t i = 1; w.size() > 2 && i < w.size(); i += 2)
+      Near(m_point.GetValue(Reference(w[i]).GetSurfaceRead()), w.at(i + 1), w[i]);
   }
 
-  template <typename Near>
-  void ExpectPoint(const CWords& w, const Near& near) {
-    if (w[0] == "message") {
-      EXPECT_EQ(CPointTransform::GetMessage(m_outcome), w.at(1));
+  // After point: its message, the rows' order, a row's values or the ellipsoidal height.
+  void ExpectPoint(const CWords& w) {
+    if (w[1] == "message") {
+      EXPECT_EQ(CPointTransform::GetMessage(m_outcome), w.at(2));
       return;
     }
     ASSERT_EQ(m_outcome, CPointTransform::Outcome::Done) << CPointTransform::GetMessage(m_outcome);
     const std::vector<CPointRow>& rows = m_pointTransform.GetRows();
-    if (w[0] == "order") {
+    if (w[1] == "order") {
       CWords names, expected;
       for (const CPointRow& row : rows) names.push_back(row.m_name);
-      for (std::size_t i = 1; i < w.size(); ++i) expected.push_back(Reference(w[i]).GetName());
+      for (std::size_t i = 2; i < w.size(); ++i) expected.push_back(Reference(w[i]).GetName());
       EXPECT_EQ(names, expected);
-    } else if (w[0] == "row") {
-      const auto row = std::find_if(rows.begin(), rows.end(),
-                                    [&w](const CPointRow& r) { return r.m_name == Reference(w.at(1)).GetName(); });
-      ASSERT_NE(row, rows.end()) << w[1];
-      near(row->m_separation, w.at(2), "separation of " + w[1]);
-      near(row->m_height, w.at(3), "height above " + w[1]);
-    } else if (w[0] == "ellipsoid") {
-      near(m_pointTransform.GetEllipsoidHeight(), w.at(1), "ellipsoidal height");
+    } else if (w[1] == "row") {
+      const std::string& name = Reference(w.at(2)).GetName();
+      const auto row = std::find_if(rows.begin(), rows.end(), [&](const CPointRow& r) { return r.m_name == name; });
+      ASSERT_NE(row, rows.end()) << name;
+      Near(row->m_separation, w.at(3), "separation of " + name);
+      Near(row->m_height, w.at(4), "height above " + name);
+    } else if (w[1] == "ellipsoid") {
+      Near(m_pointTransform.GetEllipsoidHeight(), w.at(2), "ellipsoidal height");
     } else {
       throw std::runtime_error("expect message, order, row or ellipsoid after point");
     }
   }
 
-  CCase m_case;
-  double m_south = 0, m_west = 0, m_spacing = 1;
-  std::array<double, CDataPt::kSurfaceCount> m_surfaces{};
-  int m_rows = 0, m_columns = 0;
+  std::vector<CLine> m_lines;
+  std::pair<double, double> m_origin{0, 0};  // latitude, longitude
+  double m_spacing = 1;
+  std::pair<int, int> m_size{0, 0};  // rows, columns
   std::optional<double> m_fill;
   std::map<int, std::vector<std::optional<double>>> m_rowValues;  // "row" lines, over the fill
+  std::array<double, CDataPt::kSurfaceCount> m_surfaces{};
   double m_sign = 1.0, m_tolerance = 0.001;
   CGridInt m_grid;
-  std::string m_operation;  // the last one, which "expect" lines check
+  void (CCaseTest::*m_expect)(const CWords&) = nullptr;  // for the last operation's "expect" lines
   bool m_inside = false;
   CDataPt m_point;
-  double m_height = 0;
+  std::optional<double> m_height;  // carried
   CPointTransform m_pointTransform;
   CPointTransform::Outcome m_outcome{};
 };
 
-// The cases of a .cases file. Grid lines and the settings given before a case are
-// copied into it, so that each case runs on its own.
-std::vector<CCase> ReadCases(const fs::path& path) {
+// The cases of a .cases file, each as its lines: its "case" line, the lines of the grid
+// defined last and the settings given before it (so that it runs on its own), its own.
+std::vector<std::vector<CLine>> ReadCases(const fs::path& path) {
   std::ifstream in(path);
-  std::vector<CCase> cases;
+  std::vector<std::vector<CLine>> cases;
   std::vector<CLine> gridLines, settings;
-  std::set<std::string> names;
   bool inCase = false;
-  const std::string file = path.filename().string() + ":";
   int number = 0;
   for (std::string text; std::getline(in, text);) {
-    CLine line{SplitWords(text), file + std::to_string(++number)};
-    if (line.words.empty()) continue;
-    const std::string& key = line.words[0];
-    if (key == "grid") {
-      gridLines.clear();
-      inCase = false;
-    } else if (key == "case") {
+    CLine line{SplitWords(text), path.filename().string() + ":" + std::to_string(++number)};
+    const std::string key = line.words.empty() ? "" : line.words[0];
+    if (key == "case") {
       const std::string name = line.words.size() == 2 ? line.words[1] : "";
       if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos ||
-          !names.insert(name).second)
+          std::any_of(cases.begin(), cases.end(), [&](const auto& c) { return c[0].words[1] == name; }))
         throw std::runtime_error(line.where + ": a case needs a new name of lower case letters, digits and _");
-      cases.push_back({name, line.where, gridLines});
-      cases.back().lines.insert(cases.back().lines.end(), settings.begin(), settings.end());
+      cases.push_back({line});
+      cases.back().insert(cases.back().end(), gridLines.begin(), gridLines.end());
+      cases.back().insert(cases.back().end(), settings.begin(), settings.end());
       inCase = true;
-      continue;
-    }
-    if (inCase) {
-      cases.back().lines.push_back(line);
-    } else if (key == "sign" || key == "tolerance") {
-      settings.push_back(line);
-    } else {
-      gridLines.push_back(line);
+    } else if (!key.empty()) {
+      if (key == "grid") {
+        gridLines.clear();
+        inCase = false;
+      }
+      (inCase ? cases.back() : key == "sign" || key == "tolerance" ? settings : gridLines).push_back(line);
     }
   }
   return cases;
@@ -304,27 +306,23 @@ std::vector<CCase> ReadCases(const fs::path& path) {
 
 // Registers every case of every .cases file; a file that cannot be read is one failing
 // test that says why.
-bool RegisterCases() {
+const bool g_registered = [] {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(MAREVERT_SOURCE_DIR "/tests/data"))
     if (entry.path().extension() == ".cases") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   for (const fs::path& file : files) {
-    std::vector<CCase> cases;
+    std::vector<std::vector<CLine>> cases;
     try {
       cases = ReadCases(file);
     } catch (const std::exception& e) {
-      cases = {{"reads_as_cases", file.string(), {{{"unreadable", e.what()}, file.string()}}}};
+      cases = {{{{"case", "reads_as_cases"}, file.string()}, {{"unreadable", e.what()}, file.string()}}};
     }
-    for (CCase& c : cases) {
-      const std::string name = c.name, where = c.where;
-      ::testing::RegisterTest(file.stem().c_str(), name.c_str(), nullptr, nullptr, where.c_str(), 0,
-                              [c = std::move(c)] { return new CCaseTest(c); });
-    }
+    for (const std::vector<CLine>& lines : cases)
+      ::testing::RegisterTest(file.stem().c_str(), lines[0].words[1].c_str(), nullptr, nullptr, lines[0].where.c_str(),
+                              0, [lines] { return new CCaseTest(lines); });
   }
   return true;
-}
-
-const bool g_registered = RegisterCases();
+}();
 
 }  // namespace

@@ -29,11 +29,7 @@ CDataPt Flat(std::uint16_t code) {
 
 class GridIntTest : public ::testing::Test {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  void SetUp() override {
-    CDataPt::s_offset = 0.0f;
-    CDataPt::s_scale = 100.0f;
-  }
+  const CClassWideValues m_classWide{0.0f, 100.0f};  // put back after the test
   // A rows x columns lattice at spacing g from (-30, 150); `present` says which nodes
   // exist, and node codes are `code(r, c)`.
   template <typename Present, typename Code>
@@ -67,18 +63,6 @@ class GridIntTest : public ::testing::Test {
 
   CGridInt m_grid;
 };
-
-TEST_F(GridIntTest, NorthEastCornerOfExtentsEqualsItsNode) {
-  // Distinct codes per surface, so the corner's own values must come back exactly.
-  Build(
-      2, 2, 1.0 / 60, [](int, int) { return true; }, [](int, int) { return 0; });
-  CDataPt corner;
-  for (int k = 0; k < 14; ++k) corner.m_codes[k] = static_cast<std::uint16_t>(4321 + 777 * k);
-  m_grid.SetNode(1, 1, corner);
-  CDataPt result;
-  ASSERT_TRUE(m_grid.Interpolate(m_grid.GetMaxLat(), m_grid.GetMaxLon(), result));
-  EXPECT_EQ(result.m_codes, corner.m_codes);
-}
 
 TEST_F(GridIntTest, ResultDoesNotDependOnWhenTheCodingValuesWereSet) {
   // Decoding follows the coding values in force when interpolating, not those in force

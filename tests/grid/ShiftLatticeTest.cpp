@@ -25,11 +25,7 @@ CDataPt Node(std::uint16_t code) {
 
 class ShiftLatticeTest : public ::testing::Test {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  void SetUp() override {
-    CDataPt::s_offset = 0.0f;
-    CDataPt::s_scale = 100.0f;
-  }
+  const CClassWideValues m_classWide{0.0f, 100.0f};  // put back after the test
   // rows x columns in the header, spacing 0.5 degrees from (-30, 150); `rowCount` rows
   // in the table (default `rows`).
   void Header(int rows, int columns, int rowCount = 0, double maxLatExtra = 0) {

@@ -13,6 +13,11 @@ class CClassWideValues {
  public:
   // Saves the values in force; the destructor puts them back.
   CClassWideValues() : m_offset(CDataPt::s_offset), m_scale(CDataPt::s_scale), m_sign(CTransBase::s_sign) {}
+  // Saves them, then sets the coding values to `offset` and `scale`.
+  CClassWideValues(float offset, float scale) : CClassWideValues() {
+    CDataPt::s_offset = offset;
+    CDataPt::s_scale = scale;
+  }
   ~CClassWideValues() {
     CDataPt::s_offset = m_offset;
     CDataPt::s_scale = m_scale;

@@ -1,9 +1,8 @@
 // The point computation beyond its cases in tests/data/point.cases: no grid or no
-// reference, ties under both signs, and every reference agreeing on the height.
+// reference, and every reference agreeing on the height.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,17 +21,11 @@ using Outcome = CPointTransform::Outcome;
 // so any interpolation inside answers exactly those values.
 class PointTransformTest : public ::testing::Test {
  protected:
-  void Fill(const SurfaceValues& values) { FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(values)); }
-  void SetUp() override { Fill(DistinctSurfaces()); }
+  void SetUp() override { FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(DistinctSurfaces())); }
 
   Outcome Compute(const std::string& lat, const std::string& lon, const std::string& height,
                   const std::string& from = "AHD") {
     return m_point.Compute(lat, lon, height, from, &m_grid);
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const CPointRow& row : m_point.GetRows()) names.push_back(row.m_name);
-    return names;
   }
   const CPointRow& RowOf(const std::string& name) const {
     for (const CPointRow& row : m_point.GetRows())
@@ -54,23 +47,6 @@ TEST_F(PointTransformTest, NoGridIsOutsideAndMissingReferenceGivesNoRows) {
   EXPECT_EQ(m_point.Compute("-35", "145", "1", "no such reference", &m_grid), Outcome::NoReference);
   EXPECT_TRUE(m_point.GetRows().empty());
   EXPECT_STREQ(CPointTransform::GetMessage(Outcome::NoReference), "");
-}
-
-TEST_F(PointTransformTest, EqualSeparationsListLastInsertedFirstUnderBothSigns) {
-  SurfaceValues values = DistinctSurfaces();
-  values[6] = values[7] = 0.30;               // AHD = MSL; MSL comes first in the list
-  values[0] = values[1] = values[2] = -2.50;  // LAT = MLLW = MLWS; list order MLLW, MLWS, LAT
-  Fill(values);
-  for (double sign : {1.0, -1.0}) {
-    CTransBase::s_sign = sign;
-    ASSERT_EQ(Compute("-35", "145", "0", "MSL"), Outcome::Done);
-    const std::vector<std::string> names = Names();
-    auto position = [&names](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
-    EXPECT_EQ(position("AHD") + 1, position("MSL")) << "sign " << sign;
-    EXPECT_EQ(position("LAT") + 1, position("MLWS")) << "sign " << sign;
-    EXPECT_EQ(position("MLWS") + 1, position("MLLW")) << "sign " << sign;
-    EXPECT_EQ(names.front(), sign > 0 ? "HAT" : "LAT");  // the tie of the lowest surfaces leads
-  }
 }
 
 TEST_F(PointTransformTest, EveryReferenceAgreesOnTheEllipsoidalHeight) {

@@ -11,14 +11,10 @@
 // Codes of 1 cm from -100 m: values between -100 and 555 m are exact to 5 mm.
 class CCodingGuard {
  public:
-  CCodingGuard() {
-    CDataPt::s_offset = -100.0f;
-    CDataPt::s_scale = 100.0f;
-    CTransBase::s_sign = 1.0;
-  }
+  CCodingGuard() { CTransBase::s_sign = 1.0; }
 
  private:
-  CClassWideValues m_saved;
+  CClassWideValues m_saved{-100.0f, 100.0f};
 };
 
 // Surface order: 0 LAT, 1 MLLW, 2 MLWS, 3 MLW, 4 MHLW, 5 MLWN, 6 AHD, 7 MSL, 8 MLHW,
