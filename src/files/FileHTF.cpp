@@ -209,7 +209,7 @@ FileResult CFileHTF::Run(Streams& files, const Task& task) {
       ++m_excludedRecords;
     }
     if (++recordCount % kProgressInterval == 0) {
-      if (ReportProgressRead(task.process, throttle, input)) {
+      if (ReportProgressRead(task.process, throttle, input.Position(), input)) {
         result = kFileCancelled;
         break;
       }
