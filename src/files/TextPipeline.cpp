@@ -10,24 +10,25 @@
 
 namespace {
 
-// A block ends after this many units, or once its text reaches kBlockBytes (a unit is
-// at most CInputStream::kMaxLine bytes, so the text never outgrows its buffer).
+// A block ends after this many units, or once its text reaches kBlockBytes.
 constexpr std::size_t kBlockUnits = 32768;
 constexpr std::size_t kBlockBytes = 1 << 20;
 
 }  // namespace
 
+// The arrays grow with what is read (a small file needs little), and keep their room
+// from one block to the next.
 struct CTextPipeline::Block {
-  std::vector<char> text = std::vector<char>(kBlockBytes + CInputStream::kMaxLine);
-  std::vector<std::uint32_t> ends = std::vector<std::uint32_t>(kBlockUnits + 1);  // ends[0] = 0
-  std::vector<std::uint64_t> positions = std::vector<std::uint64_t>(kBlockUnits);
-  std::vector<CTextOutcome> outcomes = std::vector<CTextOutcome>(kBlockUnits);
-  std::size_t units = 0;
+  std::vector<char> text;
+  std::vector<std::uint32_t> ends{0};    // ends[i + 1]: where unit i ends
+  std::vector<std::uint64_t> positions;  // per unit: the input position after it
+  std::vector<CTextOutcome> outcomes;
   // Per piece: the text of its new numbers, and what its transform threw.
-  std::vector<std::string> numbers = std::vector<std::string>(kBlockUnits / kPiece);
-  std::vector<std::exception_ptr> errors = std::vector<std::exception_ptr>(kBlockUnits / kPiece);
+  std::vector<std::string> numbers;
+  std::vector<std::exception_ptr> errors;
 
-  std::size_t Pieces() const { return (units + kPiece - 1) / kPiece; }
+  std::size_t Units() const { return outcomes.size(); }
+  std::size_t Pieces() const { return (Units() + kPiece - 1) / kPiece; }
 };
 
 std::string_view CTextPipeline::Piece::Unit(std::size_t i) const {
@@ -51,25 +52,34 @@ CTextPipeline::CTextPipeline()
 CTextPipeline::~CTextPipeline() = default;
 
 bool CTextPipeline::ReadBlock(const CInputStream& input, const Read& read, Block& block) const {
-  block.units = 0;
+  block.ends.resize(1);
+  block.positions.clear();
+  block.outcomes.clear();
   std::size_t used = 0;
   std::string_view unit;
-  while (block.units < kBlockUnits && used < kBlockBytes) {
-    CTextOutcome& outcome = block.outcomes[block.units];
-    outcome = CTextOutcome();
-    if (!read(unit, outcome)) return false;
+  bool more = true;
+  while (block.Units() < kBlockUnits && used < kBlockBytes) {
+    CTextOutcome outcome;
+    if (!read(unit, outcome)) {
+      more = false;
+      break;
+    }
+    if (used + unit.size() > block.text.size()) block.text.resize(std::max(2 * block.text.size(), used + unit.size()));
     std::memcpy(block.text.data() + used, unit.data(), unit.size());
     used += unit.size();
-    block.positions[block.units] = input.Position();
-    block.ends[++block.units] = static_cast<std::uint32_t>(used);
+    block.ends.push_back(static_cast<std::uint32_t>(used));
+    block.positions.push_back(input.Position());
+    block.outcomes.push_back(outcome);
   }
-  return true;
+  block.numbers.resize(std::max(block.numbers.size(), block.Pieces()));
+  block.errors.assign(block.Pieces(), nullptr);
+  return more;
 }
 
 void CTextPipeline::TransformPiece(Block& block, std::size_t piece, int part, const Transform& transform) {
   Piece view;
   const std::size_t first = piece * kPiece;
-  view.m_count = std::min(kPiece, block.units - first);
+  view.m_count = std::min(kPiece, block.Units() - first);
   view.m_text = block.text.data();
   view.m_ends = block.ends.data() + first;
   view.m_outcomes = block.outcomes.data() + first;
@@ -77,7 +87,6 @@ void CTextPipeline::TransformPiece(Block& block, std::size_t piece, int part, co
   view.m_batch = &m_batches[part];
   view.m_numbers->clear();
   view.m_batch->count = 0;
-  block.errors[piece] = nullptr;
   try {
     transform(view);
   } catch (...) {
@@ -87,7 +96,7 @@ void CTextPipeline::TransformPiece(Block& block, std::size_t piece, int part, co
 }
 
 FileResult CTextPipeline::WriteBlock(const Block& block, const Write& write) {
-  for (std::size_t i = 0; i < block.units; ++i) {
+  for (std::size_t i = 0; i < block.Units(); ++i) {
     const std::size_t piece = i / kPiece;
     if (i % kPiece == 0 && block.errors[piece]) std::rethrow_exception(block.errors[piece]);
     const CTextOutcome& outcome = block.outcomes[i];
