@@ -111,13 +111,7 @@ FileResult CFileESRIGrid::Run(Streams& files, const Task& task) {
     }
     TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, task.zone,
                     task.outRef, points.point, nullptr, points.given);
-    for (std::size_t k = 0; k < points.count; ++k) {
-      if (!points.transformed[k]) continue;
-      CTextOutcome& cell = cells.Outcome(points.unit[k]);
-      cell.kind = kCellTransformed;
-      cell.given = points.given[k];
-      cells.SetNumber(points.unit[k], points.z[k], " ");
-    }
+    cells.SetCarried(kCellTransformed, " ");
   };
 
   const std::string noData = h.noData + " ";

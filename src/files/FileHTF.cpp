@@ -210,13 +210,7 @@ FileResult CFileHTF::Run(Streams& files, const Task& task) {
     }
     TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, zone,
                     task.outRef, points.point, nullptr, points.given);
-    for (std::size_t k = 0; k < points.count; ++k) {
-      if (!points.transformed[k]) continue;
-      CTextOutcome& outcome = lines.Outcome(points.unit[k]);
-      outcome.kind = kRecordTransformed;
-      outcome.given = points.given[k];
-      lines.SetNumber(points.unit[k], points.z[k]);
-    }
+    lines.SetCarried(kRecordTransformed);
   };
 
   std::uint64_t recordCount = 0;

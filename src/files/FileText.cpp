@@ -112,16 +112,7 @@ FileResult CFileText::Run(Streams& files, const Task& task) {
     }
     TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, task.zone,
                     task.outRef, points.point, nullptr, points.given);
-    for (std::size_t k = 0; k < points.count; ++k) {
-      if (!points.transformed[k]) continue;
-      const std::size_t i = points.unit[k];
-      CTextOutcome& outcome = lines.Outcome(i);
-      outcome.kind = kLineTransformed;
-      outcome.given = points.given[k];
-      // A "+" in front survives only for a value that is not negative ("+-0.27" could
-      // not be read back).
-      if (lines.SetNumber(i, points.z[k])[0] == '-' && (outcome.flags & kPlusBeforeValue)) --outcome.keep;
-    }
+    lines.SetCarried(kLineTransformed);
   };
 
   CProgressThrottle throttle;
@@ -131,7 +122,10 @@ FileResult CFileText::Run(Streams& files, const Task& task) {
     if (outcome.kind == kLineUnreadable) return kFileInputError;
     if (outcome.kind == kLineTransformed) {
       m_separation.Add(outcome.given);
-      if (!transformedFile.Write(line.text.data(), outcome.keep) || !transformedFile.Write(line.number) ||
+      // A "+" in front survives only for a value that is not negative ("+-0.27" could
+      // not be read back).
+      const std::size_t keep = outcome.keep - (line.number[0] == '-' && (outcome.flags & kPlusBeforeValue));
+      if (!transformedFile.Write(line.text.data(), keep) || !transformedFile.Write(line.number) ||
           !transformedFile.Write(line.text.substr(outcome.resume)))
         return kFileOutputError;
       ++task.transformed;

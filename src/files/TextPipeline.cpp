@@ -35,15 +35,20 @@ std::string_view CTextPipeline::Piece::Unit(std::size_t i) const {
   return std::string_view(m_text + m_ends[i], m_ends[i + 1] - m_ends[i]);
 }
 
-std::string_view CTextPipeline::Piece::SetNumber(std::size_t i, double value, std::string_view after) {
-  char text[kFixed2Capacity];
-  const std::size_t length = FormatFixed2(value, text);
-  CTextOutcome& outcome = m_outcomes[i];
-  outcome.numberAt = static_cast<std::uint32_t>(m_numbers->size());
-  m_numbers->append(text, length);
-  m_numbers->append(after);
-  outcome.numberLength = static_cast<std::uint32_t>(m_numbers->size() - outcome.numberAt);
-  return std::string_view(*m_numbers).substr(outcome.numberAt);
+void CTextPipeline::Piece::SetCarried(unsigned char kind, std::string_view after) {
+  const Batch& points = *m_batch;
+  for (std::size_t k = 0; k < points.count; ++k) {
+    if (!points.transformed[k]) continue;
+    CTextOutcome& outcome = m_outcomes[points.unit[k]];
+    outcome.kind = kind;
+    outcome.given = points.given[k];
+    char text[kFixed2Capacity];
+    const std::size_t length = FormatFixed2(points.z[k], text);
+    outcome.numberAt = static_cast<std::uint32_t>(m_numbers->size());
+    m_numbers->append(text, length);
+    m_numbers->append(after);
+    outcome.numberLength = static_cast<std::uint32_t>(m_numbers->size() - outcome.numberAt);
+  }
 }
 
 CTextPipeline::CTextPipeline()

@@ -60,9 +60,10 @@ class CTextPipeline {
     std::string_view Unit(std::size_t i) const;
     CTextOutcome& Outcome(std::size_t i) { return m_outcomes[i]; }
     Batch& Points() { return *m_batch; }
-    // Gives unit i's outcome the "%.2f" text of `value`, followed by `after`; returns
-    // that text (valid until the next call).
-    std::string_view SetNumber(std::size_t i, double value, std::string_view after = {});
+    // Once the points of Points() went through CFileBase::TransformPoints: each unit
+    // whose value was carried gets `kind`, the separation it was given and the "%.2f"
+    // text of its new value followed by `after`.
+    void SetCarried(unsigned char kind, std::string_view after = {});
 
    private:
     friend class CTextPipeline;
