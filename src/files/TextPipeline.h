@@ -1,11 +1,11 @@
 #pragma once
 // The streaming text handlers' units (the lines of a point or sounding file, the cells
 // of a grid) through CBlockPipeline. This thread reads the units into a block and,
-// once the block is transformed, writes them out in order, one at a time, as the
-// handler did when it worked alone; the parsing, transforming and number formatting in
-// between is shared out in pieces. So the outputs, the counts, the progress reports and
-// the unit where a cancel or an error stops are those of a one-thread pass, and a unit
-// after the stop is never counted.
+// once the block is transformed, writes them out in order, one at a time; only the
+// parsing, transforming and number formatting in between is shared out in pieces. So
+// the outputs, the counts, the progress reports and the unit where a cancel or an
+// error stops are those of a one-thread pass, and a unit after the stop is never
+// counted.
 
 #include <cstddef>
 #include <cstdint>
