@@ -51,8 +51,8 @@ test-asan: setup
 	  ctest --output-on-failure -j $(JOBS) -LE cluster
 
 # Only the tests that run jobs on threads: the job base and runner, the shared job, the
-# progress window and messenger, the file handlers (the LAS and raster handlers share
-# their work with a helper thread), the batch driver (several files at once), and the
+# progress window and messenger, the file handlers (every survey handler and the raster
+# handler share their work with a helper thread), the batch driver (several files at once), and the
 # command line's batches (a ThreadSanitizer marevert-cli with its file workers and its
 # Ctrl-C watcher). Only these are built; ctest skips the others (registered as
 # <name>_NOT_BUILT).

@@ -83,7 +83,7 @@ bool CFileBase::TransformPoint(double a, double b, const CGridInt* grid, const C
 
 void CFileBase::TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
                                 const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
-                                CDataPt& point, CSeparationStats* separation) const {
+                                CDataPt& point, CSeparationStats* separation, double* given) const {
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
   // The class-wide value is read only when needed: a caller with its own sign must not
   // touch it.
@@ -126,7 +126,7 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
       const std::size_t p = start + i;
       if (!transformed[p]) continue;
       double value = z[p];
-      double given = 0;  // what the value is given, apart from its rounding
+      double added = 0;  // what the value is given, apart from its rounding
       if (m_useGrid) {
         if (prepared)
           grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
@@ -135,18 +135,19 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
         const double in = separationOf(inRef, inSurface), out = separationOf(outRef, outSurface);
         value += in;
         value -= out;
-        given = in - out;
+        added = in - out;
       } else {
         const double shift = outRef->GetSeparation(point, sign);
         value -= shift;
-        given = -shift;
+        added = -shift;
       }
       if (!std::isfinite(value)) {
         transformed[p] = false;
         continue;
       }
       z[p] = value;
-      if (separation) applied.Add(given);
+      if (separation) applied.Add(added);
+      if (given) given[p] = added;
     }
   }
   if (separation) separation->Merge(applied);
@@ -181,7 +182,8 @@ FileResult CFileBase::OpenFiles(const std::string& path, const CTransBase* inRef
   return kFileDone;
 }
 
-bool CFileBase::ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input) {
-  const long long percent = input.Size() ? static_cast<long long>(input.Position() * 100 / input.Size()) : 0;
+bool CFileBase::ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, std::uint64_t position,
+                                   const CInputStream& input) {
+  const long long percent = input.Size() ? static_cast<long long>(position * 100 / input.Size()) : 0;
   return ReportProgress(process, throttle, percent);
 }

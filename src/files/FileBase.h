@@ -95,11 +95,11 @@ class CFileBase {
   // transformed[i] tells whether z[i] was carried over. The cells of a batch are found
   // before any of them is read, so that their memory is fetched side by side. Changes no
   // member (the interpolated surfaces go to `point`, the separation applied to each
-  // value carried over to `separation` when given), so several threads may work on
-  // separate points at once.
+  // value carried over to `separation` when given, and to given[i] when given), so
+  // several threads may work on separate points at once.
   void TransformPoints(std::size_t count, const double* a, const double* b, double* z, bool* transformed,
                        const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
-                       CDataPt& point, CSeparationStats* separation = nullptr) const;
+                       CDataPt& point, CSeparationStats* separation = nullptr, double* given = nullptr) const;
 
  protected:
   // The arguments of one Process call.
@@ -145,8 +145,10 @@ class CFileBase {
   // Sends `percent` to the job's window (only when it passes the throttle rule) and
   // answers whether the user asked to cancel. A null job never cancels.
   static bool ReportProgress(CProcessBase* process, CProgressThrottle& throttle, long long percent);
-  // ReportProgress with the share of the input read so far (the text handlers' measure).
-  static bool ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, const CInputStream& input);
+  // ReportProgress with the share of the input read up to `position` (the text
+  // handlers' measure: the input position after the line just written).
+  static bool ReportProgressRead(CProcessBase* process, CProgressThrottle& throttle, std::uint64_t position,
+                                 const CInputStream& input);
 
   bool m_useGrid = true;
   CDataPt m_point;                   // the interpolated surfaces at the current position

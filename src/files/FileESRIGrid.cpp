@@ -8,11 +8,15 @@
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "files/TextLine.h"
+#include "files/TextPipeline.h"
 #include "process/ProcessBase.h"
 
 namespace {
 
 constexpr int kHeaderLines = 6;
+
+// What becomes of a cell: the first two it may be once read, the last once transformed.
+enum CellKind : unsigned char { kCellNoData, kCellOutside, kCellTransformed };
 
 // The C library's text-to-number conversions of a header value, in the "C" locale.
 long long ToInteger(std::string_view text) { return ClassicStrtoll(std::string(text).c_str(), nullptr, 10); }
@@ -70,40 +74,72 @@ FileResult CFileESRIGrid::Run(Streams& files, const Task& task) {
 
   PrepareTransform(task.inRef, task.outRef);
   // Cell centres: a corner keyword moves the reference half a cell in; any other xll/yll
-  // keyword (xllcenter, ...) is taken as the centre already.
+  // keyword (xllcenter, ...) is taken as the centre already. Each centre is the one
+  // before plus a cell, as the cells are read.
   const double x0 = h.xll + (EqualsNoCase(h.xKeyword, "XLLCORNER") ? h.cellSize / 2 : 0.0);
   double y = static_cast<double>(h.nrows - 1) * h.cellSize + h.yll +
              (EqualsNoCase(h.yKeyword, "YLLCORNER") ? h.cellSize / 2 : 0.0);
-  const std::string noData = h.noData + " ";
-
-  CProgressThrottle throttle;
-  char number[kFixed2Capacity + 1];
-  std::string_view token;
-  for (long long i = 0; i < h.nrows; ++i) {
-    double x = x0;
-    for (long long j = 0; j < h.ncols; ++j) {
-      if (!input.ReadToken(token)) return kFileInputError;
-      bool ok = true;
-      if (token == h.noData) {
-        ok = transformedFile.Write(noData) && excludedFile.Write(noData);
-      } else {
-        double z = 0;
-        ParseNumber(token.data(), token.data() + token.size(), z);
-        if (TransformPoint(x, y, task.grid, task.inRef, task.zone, task.outRef, z)) {
-          std::size_t length = FormatFixed2(z, number);
-          number[length++] = ' ';
-          ok = transformedFile.Write(number, length) && excludedFile.Write(noData);
-          ++task.transformed;
-        } else {
-          ok = transformedFile.Write(noData) && excludedFile.Write(token) && excludedFile.Write(" ", 1);
-          ++task.outside;
-        }
-      }
-      if (!ok) return kFileOutputError;
-      x += h.cellSize;
+  double x = x0;
+  long long readRow = 0, readColumn = 0;
+  const auto read = [&](std::string_view& token, CTextOutcome& cell) {
+    if (readRow == h.nrows || !input.ReadToken(token)) return false;
+    cell.a = x;
+    cell.b = y;
+    x += h.cellSize;
+    if (++readColumn == h.ncols) {
+      readColumn = 0;
+      ++readRow;
+      x = x0;
+      y -= h.cellSize;
     }
-    if (ReportProgress(task.process, throttle, i * 100 / h.nrows)) return kFileCancelled;
-    y -= h.cellSize;
-  }
-  return kFileDone;  // a read error is settled by Settle
+    return true;
+  };
+
+  const auto transform = [&](CTextPipeline::Piece& cells) {
+    CTextPipeline::Batch& points = cells.Points();
+    for (std::size_t i = 0; i < cells.Count(); ++i) {
+      const std::string_view token = cells.Unit(i);
+      CTextOutcome& cell = cells.Outcome(i);
+      if (token == h.noData) {
+        cell.kind = kCellNoData;
+        continue;
+      }
+      cell.kind = kCellOutside;
+      double z = 0;
+      ParseNumber(token.data(), token.data() + token.size(), z);
+      points.Add(i, cell.a, cell.b, z);
+    }
+    TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, task.zone,
+                    task.outRef, points.point, nullptr, points.given);
+    cells.SetCarried(kCellTransformed, " ");
+  };
+
+  const std::string noData = h.noData + " ";
+  CProgressThrottle throttle;
+  long long row = 0, column = 0;
+  const auto write = [&](const CTextPipeline::Unit& cell) {
+    bool ok = true;
+    if (cell.outcome.kind == kCellNoData) {
+      ok = transformedFile.Write(noData) && excludedFile.Write(noData);
+    } else if (cell.outcome.kind == kCellTransformed) {
+      m_separation.Add(cell.outcome.given);
+      ok = transformedFile.Write(cell.number) && excludedFile.Write(noData);
+      ++task.transformed;
+    } else {
+      ok = transformedFile.Write(noData) && excludedFile.Write(cell.text) && excludedFile.Write(" ", 1);
+      ++task.outside;
+    }
+    if (!ok) return kFileOutputError;
+    if (++column == h.ncols) {
+      column = 0;
+      if (ReportProgress(task.process, throttle, row * 100 / h.nrows)) return kFileCancelled;
+      ++row;
+    }
+    return kFileDone;
+  };
+  CTextPipeline cells;
+  const FileResult result = cells.Run(input, read, transform, write);
+  // A file that ends before its last cell does not follow the format; a read error is
+  // settled by Settle.
+  return result == kFileDone && row < h.nrows ? kFileInputError : result;
 }

@@ -11,6 +11,7 @@
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "files/TextLine.h"
+#include "files/TextPipeline.h"
 #include "process/ProcessBase.h"
 #include "trans/CoordConv.h"
 
@@ -21,6 +22,7 @@ constexpr int kLastMaskField = 9;
 constexpr std::uint64_t kProgressInterval = 100;  // records
 constexpr const char* kTotalsKey = "TOTAL SOUNDINGS:";
 constexpr const char* kValidTotalsKey = "TOTAL VALID SOUNDINGS:";
+constexpr std::string_view kEndLine = "END OF SOUNDING DATA";
 
 enum class CopyEnd { kFound, kEndOfFile, kWriteFailed };
 
@@ -119,6 +121,38 @@ bool ParseRecord(std::string_view content, const CHtfHeader& h, CHtfRecord& r) {
   return true;
 }
 
+// What becomes of a line after the header: the first three it may be once read, the
+// last once transformed.
+enum LineKind : unsigned char { kLineToBoth, kRecordUnreadable, kRecordExcluded, kRecordTransformed };
+constexpr unsigned char kRecordInvalid = 1;  // flag: field 1 marks the sounding invalid
+constexpr unsigned char kRecordOutside = 2;  // flag: a valid sounding that goes out only when outside the grid
+
+// Reads a line after the header. Comment records (";") and the data end line go to both
+// outputs; a sounding whose position and depth may be carried goes to `points` as unit
+// `unit`, and the outcome gets where its depth's text lies.
+LineKind ClassifyLine(std::string_view text, const CHtfHeader& header, CTextOutcome& outcome,
+                      CTextPipeline::Batch& points, std::size_t unit) {
+  if (StartsWith(text, ";") || StartsWith(text, kEndLine)) return kLineToBoth;
+  // The CR of a CRLF line end is not part of the last field, and a last line without
+  // any line end is a record like the others.
+  CHtfRecord record;
+  if (!ParseRecord(text.substr(0, text.size() - LineEnd(text).size()), header, record)) return kRecordUnreadable;
+  if (record.invalid) outcome.flags = kRecordInvalid;
+  if (record.invalid || record.starred) return kRecordExcluded;
+  double a = record.second, b = record.first;  // longitude, latitude
+  if (header.firstPos == 8 && std::fabs(record.first) < std::fabs(record.second)) {
+    // Eastings and northings: the smaller magnitude is the easting, whichever of the
+    // two fields holds it.
+    a = record.first;
+    b = record.second;
+  }
+  outcome.flags = kRecordOutside;
+  outcome.keep = static_cast<std::uint32_t>(record.depthStart);
+  outcome.resume = static_cast<std::uint32_t>(record.depthEnd);
+  points.Add(unit, a, b, record.depth);
+  return kRecordExcluded;
+}
+
 // The new text of a totals line: the key and number, padded with blanks to the old
 // line's length without its line end, then the old line end. Empty when it does not fit.
 std::string TotalsLine(std::string_view old, const char* key, std::uint64_t value) {
@@ -159,63 +193,51 @@ FileResult CFileHTF::Run(Streams& files, const Task& task) {
   if (!ParseHeader(zoneLine, maskLine, header)) return kFileInputError;
   const int zone = header.zone.value_or(task.zone);
 
-  FileResult result = kFileDone;
+  // The end line is the last read: nothing after it is looked at.
+  bool ended = false;
+  const auto read = [&](std::string_view& line, CTextOutcome&) {
+    if (ended || !input.ReadLine(line)) return false;
+    ended = StartsWith(line, kEndLine);
+    return true;
+  };
+
+  const auto transform = [&](CTextPipeline::Piece& lines) {
+    CTextPipeline::Batch& points = lines.Points();
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+      const std::string_view text = lines.Unit(i);
+      CTextOutcome& outcome = lines.Outcome(i);
+      outcome.kind = ClassifyLine(text, header, outcome, points, i);
+    }
+    TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, zone,
+                    task.outRef, points.point, nullptr, points.given);
+    lines.SetCarried(kRecordTransformed);
+  };
+
   std::uint64_t recordCount = 0;
   CProgressThrottle throttle;
-  char number[kFixed2Capacity];
-  std::string_view text;
-  while (input.ReadLine(text)) {
-    if (StartsWith(text, ";") || StartsWith(text, "END OF SOUNDING DATA")) {
-      if (!transformedFile.Write(text) || !excludedFile.Write(text)) {
-        result = kFileOutputError;
-        break;
-      }
-      if (text[0] == ';') continue;
-      break;
-    }
-    // A sounding record. The CR of a CRLF line end is not part of the last field, and
-    // a last line without any line end is a record like the others.
-    CHtfRecord record;
-    if (!ParseRecord(text.substr(0, text.size() - LineEnd(text).size()), header, record)) return kFileInputError;
-    if (record.invalid) ++m_invalidRecords;
-
-    bool written = false;
-    if (!record.invalid && !record.starred) {
-      double a = record.second, b = record.first;  // longitude, latitude
-      if (header.firstPos == 8 && std::fabs(record.first) < std::fabs(record.second)) {
-        // Eastings and northings: the smaller magnitude is the easting, whichever of
-        // the two fields holds it.
-        a = record.first;
-        b = record.second;
-      }
-      if (TransformPoint(a, b, task.grid, task.inRef, zone, task.outRef, record.depth)) {
-        const std::size_t length = FormatFixed2(record.depth, number);
-        if (!transformedFile.Write(text.substr(0, record.depthStart)) || !transformedFile.Write(number, length) ||
-            !transformedFile.Write(text.substr(record.depthEnd))) {
-          result = kFileOutputError;
-          break;
-        }
-        ++task.transformed;
-        written = true;
-      } else {
-        ++task.outside;
-      }
-    }
-    if (!written) {
-      if (!excludedFile.Write(text)) {
-        result = kFileOutputError;
-        break;
-      }
+  const auto write = [&](const CTextPipeline::Unit& line) {
+    const CTextOutcome& outcome = line.outcome;
+    if (outcome.kind == kLineToBoth)
+      return transformedFile.Write(line.text) && excludedFile.Write(line.text) ? kFileDone : kFileOutputError;
+    if (outcome.kind == kRecordUnreadable) return kFileInputError;
+    if (outcome.flags & kRecordInvalid) ++m_invalidRecords;
+    if (outcome.kind == kRecordTransformed) {
+      m_separation.Add(outcome.given);
+      if (!transformedFile.Write(line.text.substr(0, outcome.keep)) || !transformedFile.Write(line.number) ||
+          !transformedFile.Write(line.text.substr(outcome.resume)))
+        return kFileOutputError;
+      ++task.transformed;
+    } else {
+      if (outcome.flags & kRecordOutside) ++task.outside;
+      if (!excludedFile.Write(line.text)) return kFileOutputError;
       ++m_excludedRecords;
     }
-    if (++recordCount % kProgressInterval == 0) {
-      if (ReportProgressRead(task.process, throttle, input)) {
-        result = kFileCancelled;
-        break;
-      }
-    }
-  }
-  return result;
+    if (++recordCount % kProgressInterval == 0 && ReportProgressRead(task.process, throttle, line.position, input))
+      return kFileCancelled;
+    return kFileDone;
+  };
+  CTextPipeline lines;
+  return lines.Run(input, read, transform, write);
 }
 
 FileResult CFileHTF::Settle(FileResult result, Streams& files, const Task& task) {

@@ -6,6 +6,7 @@
 #include "files/InputStream.h"
 #include "files/NumberText.h"
 #include "files/OutputStream.h"
+#include "files/TextPipeline.h"
 #include "process/ProcessBase.h"
 
 namespace {
@@ -40,6 +41,45 @@ CLineNumbers ParseLine(const char* begin, const char* end) {
   return n;
 }
 
+// What becomes of a line: the first two it may be once read, the last once transformed.
+enum LineKind : unsigned char { kLineUnreadable, kLineOutside, kLineTransformed };
+constexpr unsigned char kPlusBeforeValue = 1;  // flag: a "+" stands right before the value
+
+// Reads a line's three numbers and decides which is which from the values (see the
+// class comment). A point that may be inside goes to `points` as unit `unit`, and the
+// outcome gets where its value's text lies.
+LineKind ClassifyLine(const char* begin, const char* end, CTextOutcome& outcome, CTextPipeline::Batch& points,
+                      std::size_t unit) {
+  const CLineNumbers n = ParseLine(begin, end);
+  if (!n.secondParsed || !n.thirdParsed) return kLineUnreadable;
+  double a = 0, b = 0;  // longitude or easting, latitude or northing
+  if (!std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z)) {
+    return kLineOutside;  // a "nan" or "inf" in a coordinate or value is a point outside the grid
+  } else if (std::fabs(n.x) > CFileBase::kMapGridThreshold && std::fabs(n.y) > CFileBase::kMapGridThreshold) {
+    // Map-grid coordinates in either order: the smaller magnitude is the easting.
+    const bool xIsEasting = std::fabs(n.x) < std::fabs(n.y);
+    a = xIsEasting ? n.x : n.y;
+    b = xIsEasting ? n.y : n.x;
+  } else if (n.x <= 0 && n.y >= 0) {
+    a = n.y;  // latitude first
+    b = n.x;
+  } else if (n.y <= 0 && n.x >= 0) {
+    a = n.x;  // longitude first
+    b = n.y;
+  } else {
+    return kLineUnreadable;  // northern latitude or western longitude
+  }
+  // The third number is replaced from its first sign, point or digit, so that blanks
+  // and commas before it stay.
+  const char* start = n.afterSecond;
+  while (start < n.thirdEnd && !std::strchr("-.0123456789", *start)) ++start;
+  outcome.keep = static_cast<std::uint32_t>(start - begin);
+  outcome.resume = static_cast<std::uint32_t>(n.thirdEnd - begin);
+  if (start > n.afterSecond && start[-1] == '+') outcome.flags = kPlusBeforeValue;
+  points.Add(unit, a, b, n.z);
+  return kLineOutside;
+}
+
 }  // namespace
 
 bool CFileText::CanRead(const std::string& path) {
@@ -62,69 +102,41 @@ FileResult CFileText::Run(Streams& files, const Task& task) {
   COutputStream& excludedFile = files.excludedFile;
   PrepareTransform(task.inRef, task.outRef);
 
-  FileResult result = kFileDone;
+  const auto read = [&input](std::string_view& line, CTextOutcome&) { return input.ReadLine(line); };
+  const auto transform = [&](CTextPipeline::Piece& lines) {
+    CTextPipeline::Batch& points = lines.Points();
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+      const std::string_view line = lines.Unit(i);
+      CTextOutcome& outcome = lines.Outcome(i);
+      outcome.kind = ClassifyLine(line.data(), line.data() + line.size(), outcome, points, i);
+    }
+    TransformPoints(points.count, points.a, points.b, points.z, points.transformed, task.grid, task.inRef, task.zone,
+                    task.outRef, points.point, nullptr, points.given);
+    lines.SetCarried(kLineTransformed);
+  };
+
   CProgressThrottle throttle;
   std::uint64_t lineCount = 0;
-  char number[kFixed2Capacity];
-  std::string_view line;
-  while (input.ReadLine(line)) {
-    const char* begin = line.data();
-    const char* end = begin + line.size();
-    const CLineNumbers n = ParseLine(begin, end);
-    if (!n.secondParsed || !n.thirdParsed) {
-      result = kFileInputError;
-      break;
-    }
-    // Decide which number is which from the values (see the class comment).
-    double a = 0, b = 0;  // longitude or easting, latitude or northing
-    bool finite = std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z);
-    if (!finite) {
-      // A "nan" or "inf" in a coordinate or value is a point outside the grid.
-    } else if (std::fabs(n.x) > kMapGridThreshold && std::fabs(n.y) > kMapGridThreshold) {
-      // Map-grid coordinates in either order: the smaller magnitude is the easting.
-      const bool xIsEasting = std::fabs(n.x) < std::fabs(n.y);
-      a = xIsEasting ? n.x : n.y;
-      b = xIsEasting ? n.y : n.x;
-    } else if (n.x <= 0 && n.y >= 0) {
-      a = n.y;  // latitude first
-      b = n.x;
-    } else if (n.y <= 0 && n.x >= 0) {
-      a = n.x;  // longitude first
-      b = n.y;
-    } else {
-      result = kFileInputError;  // northern latitude or western longitude
-      break;
-    }
-    double z = n.z;
-    if (finite && TransformPoint(a, b, task.grid, task.inRef, task.zone, task.outRef, z)) {
-      // Replace the third number from its first sign, point or digit, so that blanks
-      // and commas before it stay; a "+" in front survives only for a value that is
-      // not negative ("+-0.27" could not be read back).
-      const char* start = n.afterSecond;
-      while (start < n.thirdEnd && !std::strchr("-.0123456789", *start)) ++start;
-      const std::size_t length = FormatFixed2(z, number);
-      const char* prefixEnd = start;
-      if (number[0] == '-' && prefixEnd > n.afterSecond && prefixEnd[-1] == '+') --prefixEnd;
-      if (!transformedFile.Write(begin, static_cast<std::size_t>(prefixEnd - begin)) ||
-          !transformedFile.Write(number, length) ||
-          !transformedFile.Write(n.thirdEnd, static_cast<std::size_t>(end - n.thirdEnd))) {
-        result = kFileOutputError;
-        break;
-      }
+  const auto write = [&](const CTextPipeline::Unit& line) {
+    const CTextOutcome& outcome = line.outcome;
+    if (outcome.kind == kLineUnreadable) return kFileInputError;
+    if (outcome.kind == kLineTransformed) {
+      m_separation.Add(outcome.given);
+      // A "+" in front survives only for a value that is not negative ("+-0.27" could
+      // not be read back).
+      const std::size_t keep = outcome.keep - (line.number[0] == '-' && (outcome.flags & kPlusBeforeValue));
+      if (!transformedFile.Write(line.text.data(), keep) || !transformedFile.Write(line.number) ||
+          !transformedFile.Write(line.text.substr(outcome.resume)))
+        return kFileOutputError;
       ++task.transformed;
     } else {
-      if (!excludedFile.Write(line)) {
-        result = kFileOutputError;
-        break;
-      }
+      if (!excludedFile.Write(line.text)) return kFileOutputError;
       ++task.outside;
     }
-    if (++lineCount % kProgressInterval == 0) {
-      if (ReportProgressRead(task.process, throttle, input)) {
-        result = kFileCancelled;
-        break;
-      }
-    }
-  }
-  return result;
+    if (++lineCount % kProgressInterval == 0 && ReportProgressRead(task.process, throttle, line.position, input))
+      return kFileCancelled;
+    return kFileDone;
+  };
+  CTextPipeline lines;
+  return lines.Run(input, read, transform, write);
 }

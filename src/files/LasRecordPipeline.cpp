@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ByteOrder.h"
+#include "files/BlockPipeline.h"
 #include "files/InputStream.h"
 #include "files/LasHeader.h"
 #include "files/NumberText.h"
@@ -116,33 +117,26 @@ FileResult CLasRecordPipeline::Run(CInputStream& input, COutputStream& transform
                                    const Transform& transform, const Progress& progress) {
   COutputStream* outputs[2] = {&excludedFile, &transformedFile};
   const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
-  Block* current = &m_blocks[0];
-  const auto transformPiece = [&](std::size_t piece, int part) {
-    TransformPiece(*current, piece, scratch[part], transform);
+  std::uint64_t nextRecord = 0;
+  CBlockPipeline::Stages stages;
+  stages.read = [&](int buffer) {
+    Block& block = m_blocks[buffer];
+    ReadBlock(input, block, nextRecord);
+    nextRecord += block.records;
+    return block.whole && nextRecord < m_count;
   };
-  // Declared after everything its pieces use, so that on an early return it stops
-  // (skipping the pieces not yet taken) before any of that goes away.
-  CSharedJob job;
-  ReadBlock(input, *current, 0);
-  for (;;) {
-    Block& next = current == &m_blocks[0] ? m_blocks[1] : m_blocks[0];  // holds the previous block
-    job.Start((current->records + kPiece - 1) / kPiece, transformPiece);
-    FileResult stop = kFileDone;
-    if (next.records > 0) stop = WriteBlock(next, outputs, progress);
-    const bool more = stop == kFileDone && current->whole && current->first + current->records < m_count;
-    if (more) ReadBlock(input, next, current->first + current->records);
-    job.Finish();
-    if (stop != kFileDone || !more) {
-      for (int part = 0; part < CSharedJob::kParts; ++part) m_separation.Merge(scratch[part].separation);
-    }
-    if (stop != kFileDone) return stop;
-    if (!more) {
-      if (const FileResult last = WriteBlock(*current, outputs, progress); last != kFileDone) return last;
-      if (!current->whole) return kFileException;
-      break;
-    }
-    current = &next;
-  }
+  stages.pieces = [&](int buffer) { return (m_blocks[buffer].records + kPiece - 1) / kPiece; };
+  stages.transform = [&](int buffer, std::size_t piece, int part) {
+    TransformPiece(m_blocks[buffer], piece, scratch[part], transform);
+  };
+  stages.write = [&](int buffer) {
+    const FileResult result = WriteBlock(m_blocks[buffer], outputs, progress);
+    // A block cut short by the end of the input is the last; its whole records are written.
+    return result == kFileDone && !m_blocks[buffer].whole ? kFileException : result;
+  };
+  const FileResult result = CBlockPipeline::Run(stages);
+  for (int part = 0; part < CSharedJob::kParts; ++part) m_separation.Merge(scratch[part].separation);
+  if (result != kFileDone) return result;
   // Every record was summed up by the thread that transformed it; the pass is complete,
   // so each output's records are those of both threads.
   for (int output : {0, 1}) {

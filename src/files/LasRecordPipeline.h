@@ -1,10 +1,9 @@
 #pragma once
-// The record pass of the LAS handler: point records go a block at a time through two
-// buffers, so that the files are read and written while the points are transformed.
-// While block k is transformed (shared with a helper thread, which this thread joins
-// once it is done with the files), block k-1 is written and block k+1 read. Each new Z
-// is written over the old one in its buffer; then runs of records bound for the same
-// output are copied in one piece. Every other byte of a record is copied as it is.
+// The record pass of the LAS handler: point records go a block at a time through the
+// two buffers of CBlockPipeline, so that the files are read and written while the
+// points are transformed. Each new Z is written over the old one in its buffer; then
+// runs of records bound for the same output are copied in one piece. Every other byte
+// of a record is copied as it is.
 
 #include <cstddef>
 #include <cstdint>

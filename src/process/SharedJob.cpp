@@ -2,6 +2,11 @@
 
 CSharedJob::CSharedJob(bool useHelper) : m_useHelper(useHelper) {}
 
+bool CSharedJob::HelperWanted() {
+  const unsigned threads = s_threads.load();
+  return threads == 0 ? std::thread::hardware_concurrency() > 1 : threads > 1;
+}
+
 CSharedJob::~CSharedJob() {
   m_next.store(m_count);  // skip what is not yet taken
   if (!m_helper.joinable()) return;

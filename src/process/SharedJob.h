@@ -5,7 +5,8 @@
 // Finish then lets the calling thread take pieces too until none is left. Each piece is
 // done exactly once, by whichever thread takes it first. The helper lives as long as
 // the object and is started with the first job, so small work never starts it; on a
-// machine with one core every piece is done by the calling thread in Finish.
+// machine with one core (or with SetThreads(1)) every piece is done by the calling
+// thread in Finish.
 
 #include <atomic>
 #include <condition_variable>
@@ -23,7 +24,7 @@ class CSharedJob {
   using Work = std::function<void(std::size_t piece, int part)>;
   static constexpr int kParts = 2;
 
-  explicit CSharedJob(bool useHelper = std::thread::hardware_concurrency() > 1);
+  explicit CSharedJob(bool useHelper = HelperWanted());
   // A job still running is cut short: pieces not yet taken are skipped.
   ~CSharedJob();
   CSharedJob(const CSharedJob&) = delete;
@@ -36,7 +37,16 @@ class CSharedJob {
   // pieces still run).
   void Finish();
 
+  // How many threads the jobs made from now on use: 1 keeps every piece on the calling
+  // thread (the one-thread baseline of a benchmark), 0 (the default) one per core, at
+  // most kParts. Process-wide; set it before the jobs are made.
+  static void SetThreads(unsigned threads) { s_threads.store(threads); }
+  // Whether a job made now would use its helper thread.
+  static bool HelperWanted();
+
  private:
+  static inline std::atomic<unsigned> s_threads{0};
+
   void HelperLoop();
   // Does pieces until none is left; the first exception is kept in m_error.
   void TakePieces(int part);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -141,4 +143,75 @@ TEST_F(FileESRIGridTest, GdalReadsTheTransformedGrid) {
   EXPECT_NEAR(std::stod(m[1]), 2.5, 1e-3);
   EXPECT_NEAR(std::stod(m[2]), 13.5, 1e-3);
   EXPECT_NEAR(std::stod(m[3]), 88.5 / 11, 1e-3);
+}
+
+namespace {
+
+// "%.2f" of hundredths / 100, without the C library's locale.
+std::string Hundredths(int hundredths) {
+  const int magnitude = std::abs(hundredths);
+  std::string text = hundredths < 0 ? "-" : "";
+  text += std::to_string(magnitude / 100);
+  text += '.';
+  text += std::to_string(100 + magnitude % 100).substr(1);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(FileESRIGridTest, ManyBlocksGiveEveryCellInOrderOnOneOrTwoThreads) {
+  // 300 x 300 cells (several blocks) with centres at longitudes 154.8505 + 0.001 j: the
+  // first 150 columns lie inside the grid, the others east of it. CRLF rows.
+  constexpr int kSide = 300;
+  std::string input =
+      "ncols 300\r\nnrows 300\r\nxllcorner 154.85\r\nyllcorner -27.0\r\ncellsize 0.001\r\nNODATA_value -9999\r\n";
+  const std::string header = input;
+  std::vector<std::string> transformed, excluded;  // each cell's text in each output
+  std::uint64_t inside = 0;
+  for (int i = 0; i < kSide; ++i) {
+    for (int j = 0; j < kSide; ++j) {
+      const int quarters = (i * 31 + j * 17) % 40 - 20;
+      const std::string value = (i * 7 + j) % 13 == 0 ? "-9999" : Hundredths(quarters * 25);
+      input += value + (j + 1 < kSide ? (j % 5 == 0 ? "\t" : " ") : "\r\n");
+      const bool noData = value == "-9999", east = j >= kSide / 2;
+      inside += !noData && !east;
+      transformed.push_back(noData || east ? "-9999 " : Hundredths(quarters * 25 + 150) + " ");
+      excluded.push_back((noData || !east ? "-9999" : value) + " ");
+    }
+  }
+  const auto expectCells = [&](std::size_t cells) {
+    std::string first = header, second = header;
+    for (std::size_t k = 0; k < cells; ++k) {
+      first += transformed[k];
+      second += excluded[k];
+    }
+    EXPECT_TRUE(Transformed() == first);
+    EXPECT_TRUE(Excluded() == second);
+  };
+  for (const unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(threads);
+    const CHandlerThreads use(threads);
+    CRunResult run = Run(input);
+    EXPECT_EQ(run.result, kFileDone);
+    EXPECT_EQ(run.transformed, inside);
+    EXPECT_EQ(m_handler.GetSeparation().Count(), inside);
+    expectCells(transformed.size());
+    // Cut short inside a row of a later block: every cell there is written.
+    const std::size_t cut = input.size() * 3 / 4;
+    const std::string head = input.substr(0, input.find_first_of(" \t\r", cut));
+    run = Run(head);
+    EXPECT_EQ(run.result, kFileInputError);
+    const std::size_t cells =
+        static_cast<std::size_t>(
+            std::count_if(head.begin(), head.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n'; })) -
+        11;  // the header's six blanks and six line ends, and the last cell
+    expectCells(cells);
+    // A cancel seen at a row's end leaves the rows up to that one.
+    CCancelAtJob job(50);
+    run = Run(input, &job);
+    EXPECT_EQ(run.result, kFileCancelled);
+    const unsigned seenAt = job.m_progress.back();  // row * 100 / kSide of the row it was seen at
+    EXPECT_GE(seenAt, 50u);
+    expectCells(static_cast<std::size_t>(kSide) * ((seenAt * kSide + 99) / 100 + 1));
+  }
 }

@@ -141,3 +141,54 @@ TEST_F(FileHTFTest, TotalsThatDoNotFitStayAndMissingTotalsFail) {
   EXPECT_EQ(run.result, kFileOutputError);
   EXPECT_EQ(Transformed(), header + "0 -27.5 153.2 11.50\n");
 }
+
+TEST_F(FileHTFTest, ManyBlocksGiveWhatEachRecordGivesAloneOnOneOrTwoThreads) {
+  const std::vector<std::string> kinds = {
+      "0 -27.5 153.2 10.00 A\n", "0 -27.5 140.0 11.00 B\r\n", "1 -27.5 153.2 12.00 C\n", "; comment\n",
+      "0 -27.5 153.2 12.3* D\n", "0 -27.5* 153.2 13.00\n",    "0 -27.6 153.3 14.00\r\n"};
+  const std::string header = Header(kLatLonMask);
+  // Each record's outputs as a file of its own, less the header; a comment alone leaves
+  // no output, and goes to both.
+  std::vector<std::pair<std::string, std::string>> alone;
+  for (const std::string& kind : kinds) {
+    Run(header + kind);
+    alone.emplace_back(HasTransformed() ? Transformed().substr(header.size())
+                       : kind[0] == ';' ? kind
+                                        : "",
+                       HasExcluded()    ? Excluded().substr(header.size())
+                       : kind[0] == ';' ? kind
+                                        : "");
+  }
+  std::string records, transformed, excluded;
+  std::uint64_t counts[3] = {};  // transformed, excluded, invalid
+  std::string badAt;             // the records up to a third of the way, then one with too few fields
+  unsigned random = 1;
+  for (int i = 0; i < 100000; ++i) {
+    random = random * 1103515245u + 12345u;
+    const std::size_t kind = (random >> 16) % kinds.size();
+    records += kinds[kind];
+    transformed += alone[kind].first;
+    excluded += alone[kind].second;
+    counts[0] += kind == 0 || kind == 6;
+    counts[1] += kind != 0 && kind != 6 && kind != 3;
+    counts[2] += kind == 2;
+    if (i == 30000) badAt = records;
+  }
+  const std::string end = "END OF SOUNDING DATA\n";
+  const auto total = [](std::uint64_t count) { return std::to_string(count); };
+  for (const unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(threads);
+    const CHandlerThreads use(threads);
+    const CRunResult run = Run(header + records + end + "0 -27.6 153.3 14.00\n");
+    EXPECT_EQ(run.result, kFileDone);
+    EXPECT_EQ(run.transformed, counts[0]);
+    EXPECT_EQ(m_handler.GetSeparation().Count(), counts[0]);
+    EXPECT_TRUE(Transformed() == Header(kLatLonMask, "55", total(counts[0]), total(counts[0])) + transformed + end);
+    EXPECT_TRUE(Excluded() ==
+                Header(kLatLonMask, "55", total(counts[1]), total(counts[1] - counts[2])) + excluded + end);
+    // A record with too few fields stops the file there; the totals stay as copied.
+    EXPECT_EQ(Run(header + badAt + "0 -27.5\n" + records).result, kFileInputError);
+    EXPECT_TRUE(Transformed().size() + Excluded().size() ==
+                2 * header.size() + badAt.size() + std::count(badAt.begin(), badAt.end(), ';') * 10);
+  }
+}

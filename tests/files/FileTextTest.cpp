@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "HandlerTest.h"
@@ -168,4 +169,117 @@ TEST_F(FileTextTest, LinesAcrossReadBlocksAreWholeLines) {
   EXPECT_EQ(run.result, kFileDone);
   EXPECT_EQ(run.transformed, 120000u);
   EXPECT_TRUE(Transformed() == expected);
+}
+
+namespace {
+
+// What a file of odd lines many blocks long must give, line by line: each line's
+// outputs and separation when it is a file of its own.
+struct CLineAlone {
+  std::string transformed, excluded;
+  CSeparationStats separation;
+  std::uint64_t pieces = 0;  // the line pieces it is read as
+};
+
+class FileTextThreadsTest : public FileTextTest {
+ protected:
+  CLineAlone RunAlone(const std::string& line) {
+    const CRunResult run = Run(line);
+    EXPECT_EQ(run.result, kFileDone) << line;
+    return {HasTransformed() ? Transformed() : "", HasExcluded() ? Excluded() : "", m_handler.GetSeparation(),
+            run.transformed + run.outside};
+  }
+
+  // Checks a run's outputs, counts and separation against those of the first `end`
+  // of `lines` (indices into m_alone) alone, one after another.
+  void ExpectLines(const std::vector<int>& lines, std::size_t end, const CRunResult& run, FileResult result) {
+    CLineAlone expected;
+    for (std::size_t i = 0; i < end; ++i) {
+      const CLineAlone& line = m_alone[static_cast<std::size_t>(lines[i])];
+      expected.transformed += line.transformed;
+      expected.excluded += line.excluded;
+      expected.separation.Merge(line.separation);
+    }
+    EXPECT_EQ(run.result, result);
+    EXPECT_EQ(run.transformed, expected.separation.Count());
+    EXPECT_TRUE(Transformed() == expected.transformed);
+    EXPECT_TRUE(Excluded() == expected.excluded);
+    const CSeparationStats& separation = m_handler.GetSeparation();
+    EXPECT_EQ(separation.Count(), expected.separation.Count());
+    EXPECT_EQ(separation.Mean(), expected.separation.Mean());
+    EXPECT_EQ(separation.Min(), expected.separation.Min());
+    EXPECT_EQ(separation.Max(), expected.separation.Max());
+  }
+
+  // The kinds of line, each handled differently; the last one is a long line read as
+  // two pieces, the first of 5095 bytes.
+  const std::vector<std::string> m_kinds = {"153.0 -27.0 1.000\n",
+                                            "140.0 -27.0 1.0\n",
+                                            "-27.4701\t153.0235\t1.234\tA17\r\n",
+                                            "153.0235,-27.4701,-0.5,x\n",
+                                            "  153.1 , -27.2 ,+2\r\n",
+                                            "-27.0 153.0 nan keep\n",
+                                            "500000.0 6950000.0 1.0\n",
+                                            "153.2 -27.2 -1.504 \n",
+                                            "153.0 -27.0 1.0 " + std::string(5095 - 16, 'a') + "153.1 -27.1 2.0\n"};
+  std::vector<CLineAlone> m_alone;
+};
+
+}  // namespace
+
+TEST_F(FileTextThreadsTest, ManyBlocksGiveWhatEachLineGivesAlone) {
+  for (const std::string& kind : m_kinds) m_alone.push_back(RunAlone(kind));
+  m_alone.push_back(RunAlone("153.0 -27.0 7.0"));  // no line end: only last
+  std::vector<int> lines;
+  std::string input;
+  unsigned random = 1;
+  for (int i = 0; i < 150000; ++i) {
+    random = random * 1103515245u + 12345u;
+    const int kind = (random >> 16) % 1000 == 0 ? 8 : static_cast<int>((random >> 16) % 8);
+    lines.push_back(kind);
+    input += m_kinds[static_cast<std::size_t>(kind)];
+  }
+  for (const unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(threads);
+    const CHandlerThreads use(threads);
+    lines.push_back(9);
+    ExpectLines(lines, lines.size(), Run(input + "153.0 -27.0 7.0"), kFileDone);
+    lines.pop_back();
+    // A northern latitude deep in the file stops it there.
+    const std::string head = input.substr(0, input.size() / 3 * 2);
+    const std::size_t before = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\n'));
+    std::string stopped = input;
+    stopped.insert(input.rfind('\n', head.size()) + 1, "153.0 27.0 1.0\n");
+    ExpectLines(lines, before, Run(stopped), kFileInputError);
+  }
+}
+
+TEST_F(FileTextThreadsTest, CancelDeepInTheFileStopsAtTheLineItWasSeen) {
+  for (const std::string& kind : m_kinds) m_alone.push_back(RunAlone(kind));
+  std::vector<int> lines;
+  std::string input;
+  for (int i = 0; i < 120000; ++i) {
+    lines.push_back(i % 8);
+    input += m_kinds[static_cast<std::size_t>(i % 8)];
+  }
+  for (const unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(threads);
+    const CHandlerThreads use(threads);
+    CCancelAtJob job(60);
+    const CRunResult run = Run(input, &job);
+    const std::uint64_t seen = run.transformed + run.outside;
+    EXPECT_EQ(seen % 100, 0u);
+    EXPECT_GT(seen, lines.size() / 2);
+    EXPECT_LT(seen, lines.size());
+    ExpectLines(lines, static_cast<std::size_t>(seen), run, kFileCancelled);
+    EXPECT_GE(job.m_progress.back(), 60u);
+  }
+}
+
+TEST_F(FileTextTest, EmptyFileLeavesNoOutput) {
+  const CRunResult run = Run("");
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed + run.outside, 0u);
+  EXPECT_FALSE(HasTransformed());
+  EXPECT_FALSE(HasExcluded());
 }

@@ -10,6 +10,7 @@
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
 #include "process/ProcessBase.h"
+#include "process/SharedJob.h"
 #include "support/ClassWideValues.h"
 #include "support/TestLattice.h"
 #include "trans/TransBase.h"
@@ -52,6 +53,28 @@ class CTestJob : public CProcessBase, public CProcessWindow {
   void OnProcessText() override {}
   void OnProcessDone() override {}
   std::vector<unsigned> m_progress;
+};
+
+// A job that asks to cancel once it is sent `percent` or more.
+class CCancelAtJob : public CTestJob {
+ public:
+  explicit CCancelAtJob(unsigned percent) : m_percent(percent) {}
+  void OnProcessProgress(unsigned percent) override {
+    CTestJob::OnProcessProgress(percent);
+    if (percent >= m_percent) SetCancel(true);
+  }
+
+ private:
+  unsigned m_percent;
+};
+
+// The threads the handlers share their work with, for the guard's life (then one per core).
+class CHandlerThreads {
+ public:
+  explicit CHandlerThreads(unsigned threads) { CSharedJob::SetThreads(threads); }
+  ~CHandlerThreads() { CSharedJob::SetThreads(0); }
+  CHandlerThreads(const CHandlerThreads&) = delete;
+  CHandlerThreads& operator=(const CHandlerThreads&) = delete;
 };
 
 // The outcome of one Process call.
