@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/StagedFile.h"
+#include "files/NumberText.h"
 
 using nlohmann::json;
 using nlohmann::ordered_json;
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kFormat = "marevert transform result";
 constexpr int kVersion = 1;
 
+// Separations in metres as "%.2f" gives them, as every height the command line prints.
 ordered_json OutcomeJson(const CFileOutcome& outcome) {
   const CSeparationStats& separation = outcome.separation;
   return {{"path", outcome.path},
@@ -26,7 +28,9 @@ ordered_json OutcomeJson(const CFileOutcome& outcome) {
           {"separation",
            separation.Count() == 0
                ? ordered_json(nullptr)
-               : ordered_json{{"min", separation.Min()}, {"max", separation.Max()}, {"mean", separation.Mean()}}},
+               : ordered_json{{"min", RoundFixed2(separation.Min())},
+                              {"max", RoundFixed2(separation.Max())},
+                              {"mean", RoundFixed2(separation.Mean())}}},
           {"seconds", outcome.seconds}};
 }
 

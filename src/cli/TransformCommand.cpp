@@ -162,8 +162,8 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
       ->check(CLI::PositiveNumber);
   command->add_option("--log", options->log, "Write the batch log here (default: Log.txt in the last FILE's folder)");
   command->add_option("--result-json", options->resultJson,
-                      "Also write what became of each file (path, format, result, counts, separation applied, "
-                      "seconds) as JSON, for scripts and for summarize");
+                      "Also write what became of each file (path, format, result, counts, separation applied "
+                      "to the centimetre as \"%.2f\" gives it, seconds) as JSON, for scripts and for summarize");
   command->add_option("FILE", options->files, "Survey files and rasters to transform, in this order")->required();
   command->callback([options, &exitCode]() { exitCode = RunTransform(*options); });
 }

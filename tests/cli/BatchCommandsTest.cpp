@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/NumberText.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
 
@@ -112,6 +113,13 @@ TEST_F(BatchCommandsTest, JobsAndRunsPerFileWithSummarizeGiveTheBytesOfOneRun) {
         Transform(kLatToAhd + "--jobs 1 --log '" + result + ".log' --result-json '" + result + ".json' " + name);
     EXPECT_EQ(run.exitCode, name == "missing.xyz" ? 1 : 0) << name << run.err;
     results += " '" + result + ".json'";
+    // Separations to the centimetre, as every height the command line prints.
+    const json separation = json::parse(ReadFileBytes(result + ".json"))["results"][0]["separation"];
+    for (const char* figure : {"min", "max", "mean"}) {
+      if (separation.is_null()) continue;
+      const double value = separation[figure].get<double>();
+      EXPECT_EQ(value, RoundFixed2(value)) << name << " " << figure;
+    }
   }
   const CCliRun summary = Cli("summarize" + results);
   EXPECT_EQ(summary.exitCode, 1) << summary.err;
