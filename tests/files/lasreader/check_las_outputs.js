@@ -179,9 +179,9 @@ const made = {
 for (const format of [6, 7, 8, 9, 10]) {
   made[`f${format}_v14.las`] = { minor: 4, format, count: 50, outsideEvery: format - 2 };
 }
-for (const [name, spec] of Object.entries(made)) {
-  fs.writeFileSync(path.join(workDir, name), makeLas(spec));
-  inputs[name] = spec;
+for (const [name, layout] of Object.entries(made)) {
+  fs.writeFileSync(path.join(workDir, name), makeLas(layout));
+  inputs[name] = layout;
 }
 
 const grid = path.join(dataDir, 'Marevert_Demo_Synthetic_NotForNavigation.MRGGrid');
@@ -192,7 +192,7 @@ execFileSync(
   { cwd: workDir, stdio: ['ignore', 'ignore', 'inherit'] },
 );
 
-for (const [name, spec] of Object.entries(inputs)) {
+for (const [name, layout] of Object.entries(inputs)) {
   const input = readBack(path.join(workDir, name));
   const stem = path.join(workDir, name.replace(/\.las$/, ''));
   const transformedFile = `${stem}_AHD.las`;
@@ -202,10 +202,10 @@ for (const [name, spec] of Object.entries(inputs)) {
   check(transformed.count + (excluded ? excluded.count : 0) === input.count, `${name}: points lost or added`);
   // Depths moved, so a header copied from the input would not describe the records.
   check(transformed.header.min[2] !== input.header.min[2], `${name}: Z minimum as in the input`);
-  if (spec && spec.outsideEvery === 0) {
+  if (layout && layout.outsideEvery === 0) {
     check(excluded === null && transformed.count === input.count, `${name}: not every point transformed`);
-  } else if (spec) {
-    const expected = Math.floor(spec.count / spec.outsideEvery);
+  } else if (layout) {
+    const expected = Math.floor(layout.count / layout.outsideEvery);
     check(excluded !== null && excluded.count === expected, `${name}: excluded points`);
   }
 }
