@@ -58,12 +58,12 @@ TEST(GuiMessenger, MessageFromTheWorkerBlocksUntilTheUserClosesIt) {
     box->button(QMessageBox::Ok)->click();
   });
   OnWorker([&] {
-    messenger.ShowMessage("Cannot open grid file:\n/tmp/x.MRGGrid");
+    messenger.ShowMessage("Cannot open grid file:\n/surveys/x.MRGGrid");
     log.Add("returned");
     messenger.ShowMessage("second");
     log.Add("returned");
   });
-  EXPECT_EQ(log.Events(), (std::vector<std::string>{"ui shows Cannot open grid file:\n/tmp/x.MRGGrid", "closed",
+  EXPECT_EQ(log.Events(), (std::vector<std::string>{"ui shows Cannot open grid file:\n/surveys/x.MRGGrid", "closed",
                                                     "returned", "ui shows second", "closed", "returned"}));
 }
 
