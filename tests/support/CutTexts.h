@@ -1,11 +1,12 @@
 #pragma once
-// The texts of a window that its controls cannot show whole in their font: labels,
-// buttons, check boxes, combobox entries and table header sections, each with the width
-// it needs and the room it has, in pixels.
+// Finds the texts of a window that its controls cannot show whole in their font: labels,
+// buttons, check boxes, combobox entries, table header sections and table cells. Each finding names
+// the text and the room it had, in pixels.
 
 #include <string>
 
 class QWidget;
 
-// One line per cut text of `window` and its visible children; "" when every text fits.
+// The texts of `window` and its visible children that do not fit, one line each; ""
+// when every text fits.
 std::string CutTexts(const QWidget* window);
