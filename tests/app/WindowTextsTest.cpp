@@ -74,11 +74,12 @@ TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
 
   CGridGenDlg settings;
   CDlgDisclaimer disclaimer("Marevert Disclaimer", "Licence.rtf", false);
+  CDlgDisclaimer document("Marevert Disclaimer", "Licence.rtf", true);  // one button only
   CProgressDlg progress("Processing files ...", nullptr, true);
   const std::vector<std::string> lines{"Processing summary"};
   CMessageDlg list("Processing summary", &lines);
   auto box = MakeMessageBox(nullptr, "Limit of zoom reached");
-  for (QWidget* window : std::initializer_list<QWidget*>{&settings, &disclaimer, &progress, &list, box.get()}) {
+  for (QWidget* window : std::initializer_list<QWidget*>{&settings, &disclaimer, &document, &progress, &list, box.get()}) {
     window->show();
     EXPECT_EQ(Faults(window), "") << window->windowTitle().toStdString();
   }
