@@ -44,10 +44,11 @@ TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
     dlg.SetDisclaimerRunner([](QWidget*, const std::string&, const std::string&, bool) { return true; });
     ASSERT_TRUE(dlg.Initialise());
     dlg.show();
+    EXPECT_EQ(Faults(&dlg), "") << "file page";
     auto* file = qobject_cast<CDlgFileTransform*>(dlg.CurrentPage());
     file->BlockShiftCheck()->click();
     file->BlockShiftEdit()->setText("x");  // the hint
-    EXPECT_EQ(Faults(&dlg), "") << "file page";
+    EXPECT_EQ(Faults(&dlg), "") << "file page, block shift hint";
 
     dlg.TabBar()->setCurrentIndex(1);
     auto* point = qobject_cast<CDlgPtTransform*>(dlg.CurrentPage());

@@ -51,8 +51,8 @@ class DlgMapTest : public ::testing::Test {
     CMapData::Release();
   }
   // Creates and shows the map; false when ShowCoastMap refused.
-  bool Open(const CGridInt* grid = nullptr, QWidget* page = nullptr) {
-    m_map = std::make_unique<CDlgMap>(&m_owner, grid ? grid : &m_grid, page);
+  bool Open(const CGridInt* grid = nullptr) {
+    m_map = std::make_unique<CDlgMap>(&m_owner, grid ? grid : &m_grid);
     m_map->SetMessageHook([this](const QString& text) { m_messages.push_back(text); });
     const bool shown = m_map->ShowCoastMap();
     if (shown) m_map->resize(600, 400);
@@ -121,13 +121,18 @@ TEST_F(DlgMapTest, FirstOpeningGoesBesideTheMainWindowThenThePlacementComesBack)
   mainWindow.setGeometry(10, 10, 200, 300);  // the map fits to its right
   QWidget page(&mainWindow);
   mainWindow.show();
-  EXPECT_TRUE(Open(nullptr, &page));
+  auto open = [&] {
+    m_map = std::make_unique<CDlgMap>(&m_owner, &m_grid, &page);
+    m_map->SetMessageHook([this](const QString& text) { m_messages.push_back(text); });
+    return m_map->ShowCoastMap();
+  };
+  EXPECT_TRUE(open());
   const QRect beside = mainWindow.frameGeometry();
   EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(beside.right() + 1, beside.top()));
 
   m_map->move(20, 30);
   m_map.reset();  // stores its placement
-  EXPECT_TRUE(Open(nullptr, &page));
+  EXPECT_TRUE(open());
   EXPECT_EQ(m_map->frameGeometry().topLeft(), QPoint(20, 30));
   m_map.reset();  // before the page it belongs to
 }
@@ -162,7 +167,10 @@ TEST_F(DlgMapTest, HighResolutionWheelZoomsOneStepPerNotch) {
   Wheel(DrawCentre(), 240);  // two notches at once
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
   Wheel(DrawCentre(), 0);  // no movement: no step (it used to zoom out)
+  Wheel(DrawCentre(), -60);
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5 * 1.5);
+  Wheel(DrawCentre(), -60);
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), fitted * 1.5 * 1.5);
   // Far past the zoom-in limit: steps stop at the limit with one message.
   Wheel(DrawCentre(), 120 * 40);
   EXPECT_EQ(m_messages, std::vector<QString>{"Limit of zoom reached"});
