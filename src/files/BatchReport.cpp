@@ -20,11 +20,12 @@ bool WriteBatchLog(const std::string& path, const std::vector<std::string>& line
   return log.Close() && written;
 }
 
-}  // namespace
-
+// "Log.txt" in the folder of the last file of the list.
 std::string DefaultBatchLogPath(const std::vector<std::string>& files) {
   return (files.empty() ? std::string() : GetFolderPart(files.back())) + "Log.txt";
 }
+
+}  // namespace
 
 CBatchReport ReportBatch(const CBatchInputs& inputs, const std::vector<CFileOutcome>& outcomes, bool interrupted,
                          std::string logPath) {

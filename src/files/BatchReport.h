@@ -27,11 +27,9 @@ struct CBatchReport {
   std::set<std::string> formats;  // of the files that reached a handler
 };
 
-// "Log.txt" in the folder of the last file of the list.
-std::string DefaultBatchLogPath(const std::vector<std::string>& files);
-
 // The report of a batch over `inputs` whose files the batch reached went as `outcomes`
 // (in list order; after a cancel, fewer than the inputs), and writes the batch log to
-// `logPath` (DefaultBatchLogPath when empty), unless that is an input of the batch.
+// `logPath` (when empty: Log.txt in the folder of the last input), unless that is an
+// input of the batch.
 CBatchReport ReportBatch(const CBatchInputs& inputs, const std::vector<CFileOutcome>& outcomes, bool interrupted,
                          std::string logPath = {});

@@ -17,13 +17,14 @@ bool CFileLAS::CanRead(const std::string& path) {
 }
 
 FileResult CFileLAS::Run(Streams& files, const Task& task) {
-  m_pointCount = m_transformedBytes = m_excludedBytes = 0;
+  m_pointCount = m_recordLength = 0;
   // A file too short for the header's fields, a record without room for X, Y and Z, or
   // point data said to start beyond the file or inside these fields, is not a LAS
   // file we can copy.
   CLasHeader header;
   if (!header.Read(files.input) || !header.FitsFile(files.input.Size())) return kFileInputError;
   m_pointCount = header.PointCount();
+  m_recordLength = header.RecordLength();
   if (!files.input.CopyTo(header.PointDataOffset(), &files.transformedFile, &files.excludedFile)) return kFileException;
   if (header.Scale(2) == 0) return kFileInputError;
 
@@ -34,14 +35,11 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
       files.input, files.transformedFile, files.excludedFile,
       [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point,
                     CSeparationStats& separation) {
-        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point,
-                        &separation);
+        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point, &separation);
       },
       [&task, &throttle](long long percent) { return ReportProgress(task.process, throttle, percent); });
   task.transformed = records.Transformed().records;
   task.outside = records.Excluded().records;
-  m_transformedBytes = records.Transformed().bytes;
-  m_excludedBytes = records.Excluded().bytes;
   m_separation = records.Separation();
   if (result != kFileDone) return result;
   if (!files.input.CopyRestTo(&files.transformedFile, &files.excludedFile)) return kFileException;
@@ -61,13 +59,15 @@ FileResult CFileLAS::Settle(FileResult result, Streams& files, const Task& task)
   if (task.transformed == 0) {
     std::remove(transformedPath.c_str());
   } else {
-    updated = UpdateHeader(transformedPath, task.transformed, m_pointCount, m_excludedBytes, &m_transformedRecords) &&
-              updated;
+    updated = UpdateHeader(transformedPath, task.transformed, m_pointCount, task.outside * m_recordLength,
+                           &m_transformedRecords);
   }
   if (task.outside == 0) {
     std::remove(excludedPath.c_str());
   } else {
-    updated = UpdateHeader(excludedPath, task.outside, m_pointCount, m_transformedBytes, &m_excludedRecords) && updated;
+    updated =
+        UpdateHeader(excludedPath, task.outside, m_pointCount, task.transformed * m_recordLength, &m_excludedRecords) &&
+        updated;
   }
   return updated ? kFileDone : kFileException;
 }

@@ -30,8 +30,8 @@ class CFileLAS : public CFileBase {
   FileResult Settle(FileResult result, Streams& files, const Task& task) override;
 
  private:
-  // What Run leaves for Settle: the input's point count, and the bytes of the records
-  // that went to each output and what those records hold.
-  std::uint64_t m_pointCount = 0, m_transformedBytes = 0, m_excludedBytes = 0;
+  // What Run leaves for Settle: the input's point count and record length, and what the
+  // records that went to each output hold.
+  std::uint64_t m_pointCount = 0, m_recordLength = 0;
   CLasRecordSummary m_transformedRecords, m_excludedRecords;
 };

@@ -25,6 +25,16 @@ namespace {
 
 bool CanOpenForReading(const std::string& path) { return CFileHandle(path, "rb").IsOpen(); }
 
+// Opens the application log in `folder` for appending, first deleting a log that has
+// grown beyond the limit; null when it cannot be opened.
+CFileHandle OpenApplicationLog(const std::string& folder) {
+  const std::string path = folder + "Application Log.txt";
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (!ec && size > CFileProc::kApplicationLogLimit) fs::remove(path, ec);
+  return CFileHandle(path, "a");
+}
+
 }  // namespace
 
 CFileProc::CFileProc(const CGridInt* grid, const std::vector<std::string>* files, const CTransBase* inputRef,
@@ -115,7 +125,7 @@ void CFileProc::RunAtOnce(const CBatchInputs& inputs, int workers) {
 void CFileProc::Run() {
   const CBatchInputs inputs(*m_files);
   m_outcomes.clear();
-  m_summary.clear();
+  m_report.summary.clear();
   m_interrupted = false;
 
   const int workers =
@@ -125,23 +135,9 @@ void CFileProc::Run() {
   else
     RunInOrder(inputs);
 
-  const CBatchReport report = ReportBatch(inputs, m_outcomes, m_interrupted, m_logPath);
-  m_filesOk = report.filesOk;
-  m_filesWithErrors = report.filesWithErrors;
-  m_filesHandled = report.filesHandled;
-  m_summary = report.summary;
-  GetMessenger().ShowMessageList("Processing summary", m_summary);
-  if (m_writeApplicationLog) WriteApplicationLog(report.totalPoints, report.formats);
-}
-
-// Opens the application log in `folder` for appending, first deleting a log that has
-// grown beyond the limit; null when it cannot be opened.
-CFileHandle OpenApplicationLog(const std::string& folder) {
-  const std::string path = folder + "Application Log.txt";
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(path, ec);
-  if (!ec && size > CFileProc::kApplicationLogLimit) fs::remove(path, ec);
-  return CFileHandle(path, "a");
+  m_report = ReportBatch(inputs, m_outcomes, m_interrupted, m_logPath);
+  GetMessenger().ShowMessageList("Processing summary", m_report.summary);
+  if (m_writeApplicationLog) WriteApplicationLog(m_report.totalPoints, m_report.formats);
 }
 
 void CFileProc::WriteApplicationLog(std::uint64_t totalPoints, const std::set<std::string>& formats) const {

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "files/BatchReport.h"
 #include "files/FileOutcome.h"
 #include "process/ProcessBase.h"
 
@@ -66,9 +67,9 @@ class CFileProc : public CProcessBase {
 
   // The counts of the last Run: files a handler transformed without error, files with
   // an error of any kind, and files that reached a handler.
-  int GetFilesOk() const { return m_filesOk; }
-  int GetFilesWithErrors() const { return m_filesWithErrors; }
-  int GetFilesHandled() const { return m_filesHandled; }
+  int GetFilesOk() const { return m_report.filesOk; }
+  int GetFilesWithErrors() const { return m_report.filesWithErrors; }
+  int GetFilesHandled() const { return m_report.filesHandled; }
   // Whether the last Run was cancelled before it reached every file (its summary says
   // so).
   bool WasInterrupted() const { return m_interrupted; }
@@ -83,7 +84,7 @@ class CFileProc : public CProcessBase {
   static constexpr int kNoHandler = CFileOutcome::kNoHandler;
   const std::vector<FileOutcome>& GetFileOutcomes() const { return m_outcomes; }
   // The lines of the last Run's "Processing summary", as shown.
-  const std::vector<std::string>& GetSummary() const { return m_summary; }
+  const std::vector<std::string>& GetSummary() const { return m_report.summary; }
 
  private:
   // One file with one set of handlers, reporting to `process`; `starting` is called
@@ -104,8 +105,7 @@ class CFileProc : public CProcessBase {
   bool m_writeApplicationLog = true;
   int m_jobs = 1;
   std::string m_logPath;
-  int m_filesOk = 0, m_filesWithErrors = 0, m_filesHandled = 0;
   bool m_interrupted = false;
   std::vector<FileOutcome> m_outcomes;
-  std::vector<std::string> m_summary;
+  CBatchReport m_report;  // of the last Run
 };

@@ -104,10 +104,9 @@ FileResult CLasRecordPipeline::WriteBlock(const Block& block, COutputStream* out
     const unsigned char in = block.inside[k];
     std::size_t next = k + 1;
     while (next < records && block.inside[next] == in) ++next;
-    const std::size_t bytes = (next - k) * m_recordLength;
-    if (!outputs[in]->Write(block.bytes.data() + k * m_recordLength, bytes)) return kFileException;
+    if (!outputs[in]->Write(block.bytes.data() + k * m_recordLength, (next - k) * m_recordLength))
+      return kFileException;
     m_outputs[in].records += next - k;
-    m_outputs[in].bytes += bytes;
     k = next;
   }
   return result;

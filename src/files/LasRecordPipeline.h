@@ -31,10 +31,9 @@ class CLasRecordPipeline {
   // Sends the percentage of records done; true when the user asked to cancel.
   using Progress = std::function<bool(long long percent)>;
 
-  // What went to one output: its records, their bytes and (after a complete pass) what
-  // they hold.
+  // What went to one output: its records and (after a complete pass) what they hold.
   struct Output {
-    std::uint64_t records = 0, bytes = 0;
+    std::uint64_t records = 0;
     CLasRecordSummary summary;
   };
 
