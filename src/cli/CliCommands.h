@@ -20,6 +20,9 @@ enum CliExit : int {
   kExitOutside = 3,  // point: the position is not within the grid
 };
 
+// The --depths-positive flag of the commands that carry values, with its one help text.
+void AddDepthsPositiveFlag(CLI::App& command, bool& depthsPositive);
+
 class CTransBase;
 // A listed vertical reference by display name ignoring case, or "ellipsoid" for the
 // ellipsoid. When none matches: null, with "Unknown vertical reference: NAME" and the

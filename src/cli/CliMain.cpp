@@ -20,6 +20,11 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : absolute.lexically_normal().string();
 }
 
+void AddDepthsPositiveFlag(CLI::App& command, bool& depthsPositive) {
+  command.add_flag("--depths-positive", depthsPositive,
+                   "Values are depths, positive down (default: heights, positive up)");
+}
+
 const CTransBase* LookUpReference(const std::string& name) {
   const CTransFactory& factory = CTransFactory::Instance();
   const CTransBase* ref = factory.LookUp(name);

@@ -106,7 +106,6 @@ void AddExportGridCommand(CLI::App& app, int& exitCode) {
   command->add_option("--output", options->output, "File to write (replaced): .tif for GeoTIFF, .gtx for GTX")
       ->required();
   command->add_option("--format", options->format, "gtiff or gtx (default: from the output's extension)");
-  command->add_flag("--depths-positive", options->depthsPositive,
-                    "Values are depths, positive down (default: heights, positive up)");
+  AddDepthsPositiveFlag(*command, options->depthsPositive);
   command->callback([options, &exitCode]() { exitCode = RunExportGrid(*options); });
 }

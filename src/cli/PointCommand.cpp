@@ -88,8 +88,7 @@ void AddPointCommand(CLI::App& app, int& exitCode) {
                    "Vertical reference of the height: a display name such as AHD, MSL or LAT (any case), "
                    "or \"ellipsoid\"")
       ->required();
-  command->add_flag("--depths-positive", options->depthsPositive,
-                    "Values are depths, positive down (default: heights, positive up)");
+  AddDepthsPositiveFlag(*command, options->depthsPositive);
   command->add_flag("--json", options->json, "Print the rows as JSON, values in metres rounded to the centimetre");
   command->callback([options, &exitCode]() { exitCode = RunPoint(*options); });
 }

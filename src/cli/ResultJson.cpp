@@ -25,12 +25,10 @@ ordered_json OutcomeJson(const CFileOutcome& outcome) {
           {"notes", outcome.notes},
           {"transformed", outcome.transformed},
           {"outside", outcome.outside},
-          {"separation",
-           separation.Count() == 0
-               ? ordered_json(nullptr)
-               : ordered_json{{"min", RoundFixed2(separation.Min())},
-                              {"max", RoundFixed2(separation.Max())},
-                              {"mean", RoundFixed2(separation.Mean())}}},
+          {"separation", separation.Count() == 0 ? ordered_json(nullptr)
+                                                 : ordered_json{{"min", RoundFixed2(separation.Min())},
+                                                                {"max", RoundFixed2(separation.Max())},
+                                                                {"mean", RoundFixed2(separation.Mean())}}},
           {"seconds", outcome.seconds}};
 }
 

@@ -155,8 +155,7 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
                       "Instead of --from/--to: add this many metres to every value (no grid used)");
   command->add_option("--zone", options->zone, "MGA/UTM zone of files in eastings and northings (default 49)")
       ->check(CLI::Range(CCoordConv::kFirstZone, CCoordConv::kLastZone));
-  command->add_flag("--depths-positive", options->depthsPositive,
-                    "Values are depths, positive down (default: heights, positive up)");
+  AddDepthsPositiveFlag(*command, options->depthsPositive);
   options->jobs = CoreCount();
   command->add_option("--jobs", options->jobs, "Files transformed at once (default: the number of cores)")
       ->check(CLI::PositiveNumber);

@@ -15,7 +15,6 @@ class CStagedFile {
 
   // Where to write: the final path plus a suffix unique to this process and object.
   const std::string& GetTempPath() const { return m_tempPath; }
-  const std::string& GetFinalPath() const { return m_finalPath; }
   // Renames the written temporary file to the final path, replacing what is there.
   // False, with the system's reason in `error`, when that fails.
   bool Commit(std::string& error);

@@ -321,15 +321,14 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
   std::memcpy(codes[kSE], cell.southPair[1].point.m_codes.data(), sizeof codes[0]);
   std::memcpy(codes[kNW], cell.northPair[0].point.m_codes.data(), sizeof codes[0]);
   std::memcpy(codes[kNE], cell.northPair[1].point.m_codes.data(), sizeof codes[0]);
+  const Coding coding = GetCoding();
   float decoded[4][kSurfaces];
-  if (DecodeTableHolds()) {
+  if (const float* table = DecodeTable(coding)) {
     // The model's table of decoded values still holds: look them up (cheaper than 56
     // divisions; floats keep the table at 256 KB, mostly in cache).
-    const float* table = m_decoded.get();
     for (int x = 0; x < 4; ++x)
       for (int k = 0; k < kSurfaces; ++k) decoded[x][k] = table[codes[x][k]];
   } else {
-    const Coding coding = GetCoding();
     const double scale = coding.scale, offset = coding.offset;
     for (int x = 0; x < 4; ++x)
       for (int k = 0; k < kSurfaces; ++k)
@@ -342,13 +341,12 @@ void CGridInt::InterpolateCell(const Cell& cell, CDataPt& result) const {
                        wNW * static_cast<double>(decoded[kNW][k]) + wNE * static_cast<double>(decoded[kNE][k]);
     values[k] = static_cast<float>(sum / cell.area);
   }
-  const Coding coding = GetCoding();
   result.m_codes = CDataPt::EncodeAll(values, coding.offset, coding.scale);
 }
 
 void CGridInt::InterpolateCell(const Cell& cell, const int* surfaces, int count, CDataPt& result) const {
-  const float* table = DecodeTableHolds() ? m_decoded.get() : nullptr;
   const Coding coding = GetCoding();
+  const float* table = DecodeTable(coding);
   const double scale = coding.scale, offset = coding.offset;
   for (int n = 0; n < count; ++n) {
     const int k = surfaces[n];
@@ -434,8 +432,8 @@ void CGridInt::SetCoding(const Coding& coding) {
 }
 
 void CGridInt::MakeDecodeTable() {
-  if (DecodeTableHolds()) return;
   const Coding coding = GetCoding();
+  if (DecodeTable(coding)) return;
   m_decoded = DecodeTableFor(coding.offset, coding.scale);
   m_decodedOffset = coding.offset;
   m_decodedScale = coding.scale;

@@ -82,8 +82,8 @@ class CGridInt {
   // CDataPt::GetValue decodes (from the model's table while it holds, which saves a
   // division).
   float DecodeValue(std::uint16_t code) const {
-    if (DecodeTableHolds()) return m_decoded[code];
     const Coding coding = GetCoding();
+    if (const float* table = DecodeTable(coding)) return table[code];
     return CDataPt::Decode(code, coding.offset, coding.scale);
   }
 
@@ -185,11 +185,13 @@ class CGridInt {
   // GetValue of every code under the coding values in force when the row table was
   // made (SetRowCount, SetCoding); used only while those values still hold. Models of
   // the same coding values share one table (made once, never changed).
-  // Compared bit for bit: a table made for a scale of 0 does not serve one of -0.
-  bool DecodeTableHolds() const {
-    const Coding coding = GetCoding();
-    return m_decoded && std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(coding.offset) &&
-           std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(coding.scale);
+  // The table when it holds for `coding` (GetCoding), else null. Compared bit for bit:
+  // a table made for a scale of 0 does not serve one of -0.
+  const float* DecodeTable(const Coding& coding) const {
+    const bool holds = m_decoded &&
+                       std::bit_cast<std::uint32_t>(m_decodedOffset) == std::bit_cast<std::uint32_t>(coding.offset) &&
+                       std::bit_cast<std::uint32_t>(m_decodedScale) == std::bit_cast<std::uint32_t>(coding.scale);
+    return holds ? m_decoded.get() : nullptr;
   }
   // Makes the table for the coding values now in force, unless it holds already.
   void MakeDecodeTable();

@@ -48,7 +48,9 @@ class BatchCommandsTest : public ::testing::Test {
   }
   std::string Program() const { return m_dir.File("marevert-cli"); }
   std::string Work(const std::string& name) const { return m_dir.File("work/" + name); }
-  CCliRun Cli(const std::string& arguments) const { return RunShell(Work(""), "'" + Program() + "' " + arguments, m_dir); }
+  CCliRun Cli(const std::string& arguments) const {
+    return RunShell(Work(""), "'" + Program() + "' " + arguments, m_dir);
+  }
   CCliRun Transform(const std::string& arguments) const { return Cli("transform " + arguments); }
   // The application log's lines, less their dates.
   std::vector<std::string> AppLogLines() const {
