@@ -1,6 +1,3 @@
-#include <cmath>
-#include <limits>
-
 #include "api/ApiSupport.h"
 #include "grid/GridRead.h"
 #include "marevert/Transform.h"

@@ -21,8 +21,6 @@ constexpr const char* kPointGeoIgnore = "GTIFF_POINT_GEO_IGNORE";
 
 }  // namespace
 
-void CGeoTiffShiftWriter::DatasetCloser::operator()(GDALDataset* dataset) const { GDALClose(dataset); }
-
 CGeoTiffShiftWriter::CGeoTiffShiftWriter() {
   EnsureGdalRegistered();
   if (const char* saved = CPLGetThreadLocalConfigOption(kPointGeoIgnore, nullptr)) {

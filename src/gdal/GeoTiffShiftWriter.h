@@ -6,14 +6,13 @@
 // no-data -88.8888, and the metadata PROJ reads: TYPE, the band's description and its
 // unit, "metre". GDAL's messages are collected for ErrorReport, never printed.
 
+#include <gdal_priv.h>
+
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "gdal/GdalSession.h"
 #include "grid/ShiftLattice.h"
-
-class GDALDataset;
 
 class CGeoTiffShiftWriter {
  public:
@@ -45,13 +44,10 @@ class CGeoTiffShiftWriter {
   std::string ErrorReport() const { return m_capture.GetErrorText(); }
 
  private:
-  struct DatasetCloser {
-    void operator()(GDALDataset* dataset) const;
-  };
   // Declared first: collects GDAL's messages until the dataset is closed.
   CGdalErrorCapture m_capture;
   std::string m_savedPointGeoIgnore;
   bool m_hadPointGeoIgnore = false;
-  std::unique_ptr<GDALDataset, DatasetCloser> m_dataset;
+  GDALDatasetUniquePtr m_dataset;
   std::int32_t m_columns = 0;
 };

@@ -1,13 +1,13 @@
 #include "gdal/GridExport.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
 
+#include "common/ClassicText.h"
 #include "common/PathUtil.h"
 #include "common/StagedFile.h"
 #include "gdal/GeoTiffShiftWriter.h"
@@ -19,14 +19,6 @@ namespace {
 
 constexpr double kSecondsPerDegree = 3600.0;
 constexpr int kCheckDecimals = 4;  // of the cct check line's output
-
-// "%.Nf" as in the C locale, whatever the process locale (the desktop program runs in
-// the user's).
-std::string Fixed(double value, int decimals) {
-  char text[512];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("?");
-}
 
 std::string Int(long long value) { return std::to_string(value); }
 
@@ -135,7 +127,7 @@ bool CGridExport::FillRow(const CShiftLattice& lattice, std::int32_t row, float*
     problem = "A node's value lies beyond 1000 m, which GTX readers take as no-data; export to GeoTIFF instead";
   if (problem == nullptr) return true;
   const double latitude = lattice.GetGeometry().south + row * lattice.GetGeometry().spacing;
-  GetMessenger().ShowMessage(std::string(problem) + " (row at latitude " + Fixed(latitude, 10) + ")");
+  GetMessenger().ShowMessage(std::string(problem) + " (row at latitude " + ClassicFixed(latitude, 10) + ")");
   return false;
 }
 
@@ -155,8 +147,9 @@ bool CGridExport::WriteGeoTiff(const CShiftLattice& lattice, const std::string& 
   metadata.software = std::string("Marevert ") + MAREVERT_VERSION;
   const double north = geometry.south + (geometry.rows - 1) * geometry.spacing;
   const double east = geometry.west + (geometry.columns - 1) * geometry.spacing;
-  metadata.areaOfUse = "Where the grid file has data within latitudes " + Fixed(geometry.south, 6) + " to " +
-                       Fixed(north, 6) + " and longitudes " + Fixed(geometry.west, 6) + " to " + Fixed(east, 6);
+  metadata.areaOfUse = "Where the grid file has data within latitudes " + ClassicFixed(geometry.south, 6) + " to " +
+                       ClassicFixed(north, 6) + " and longitudes " + ClassicFixed(geometry.west, 6) + " to " +
+                       ClassicFixed(east, 6);
 
   CGeoTiffShiftWriter writer;
   const auto fail = [&writer, this] {
@@ -234,8 +227,8 @@ void CGridExport::MakeSummary(const CShiftLattice& lattice) {
   lines.push_back("Values: " + m_definition.GetMeaning());
   lines.push_back("Grid file: " + GetFileNamePart(m_grid.GetFilePath()) + " (date " + DateAndVersion(m_grid) + ")");
   lines.push_back("Lattice: " + Int(geometry.columns) + " x " + Int(geometry.rows) + " nodes (columns x rows) every " +
-                  Fixed(geometry.spacing * kSecondsPerDegree, 5) + " seconds, south-west node " +
-                  Fixed(geometry.south, 10) + ", " + Fixed(geometry.west, 10));
+                  ClassicFixed(geometry.spacing * kSecondsPerDegree, 5) + " seconds, south-west node " +
+                  ClassicFixed(geometry.south, 10) + ", " + ClassicFixed(geometry.west, 10));
   lines.push_back("Nodes with a value: " + Int(valued) + " of " + Int(nodes) +
                   " (the others are no-data: the grid cannot interpolate there)");
   lines.push_back("PROJ pipeline " + m_definition.GetDirection() + ": " + m_definition.GetPipeline(m_outputPath));
@@ -251,8 +244,8 @@ void CGridExport::MakeSummary(const CShiftLattice& lattice) {
   };
   const double expected =
       m_definition.GetMultiplier() * (height(m_definition.GetAddSurface()) - height(m_definition.GetSubtractSurface()));
-  lines.push_back("Check: echo \"" + Fixed(longitude, 10) + " " + Fixed(latitude, 10) + " 0\" | " +
+  lines.push_back("Check: echo \"" + ClassicFixed(longitude, 10) + " " + ClassicFixed(latitude, 10) + " 0\" | " +
                   m_definition.GetCctCommand(m_outputPath, kCheckDecimals));
-  lines.push_back("  (Marevert carries 0 in " + m_definition.GetFromName() + " to " + Fixed(expected, kCheckDecimals) +
-                  " in " + m_definition.GetToName() + " there)");
+  lines.push_back("  (Marevert carries 0 in " + m_definition.GetFromName() + " to " +
+                  ClassicFixed(expected, kCheckDecimals) + " in " + m_definition.GetToName() + " there)");
 }

@@ -1,7 +1,6 @@
 #include "gdal/RasterCells.h"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <type_traits>
 

@@ -53,13 +53,6 @@ class CCancellingJob : public CTestJob {
   }
 };
 
-std::vector<std::string> FolderContents(const CScratchDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir.Path())) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(FileRasterTest, ReportsProgressWindowByWindow) {
   CFilesTestGrid g;
   CScratchDir dir;
@@ -94,7 +87,7 @@ TEST(FileRasterTest, CancelKeepsTheWindowsWrittenAndDeletesAnEmptyOutput) {
   EXPECT_EQ(run.result, kFileCancelled);
   EXPECT_EQ(run.transformed, 256u * 64u);  // the first window, written before the cancel was seen
   EXPECT_EQ(ReadFileBytes(input), before);
-  EXPECT_EQ(FolderContents(dir), (std::vector<std::string>{"dem.tif", "dem_LAT.tif"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dem.tif", "dem_LAT.tif"}));
   const std::vector<float> values = ReadBand(dir.File("dem_LAT.tif"));
   ASSERT_EQ(values.size(), 256u * 256u);
   EXPECT_EQ(values[256 * 64 - 1], 4.0f);
@@ -111,7 +104,7 @@ TEST(FileRasterTest, OutputThatCannotBeCreatedLeavesNothingBehind) {
     const CRunResult run = RunHandler(handler, input, g.Grid(), g.Msl(), g.Lat());
     EXPECT_EQ(run.result, kFileOutputError) << blocked;
     EXPECT_EQ(run.transformed, 0u);
-    EXPECT_EQ(FolderContents(dir), (std::vector<std::string>{"dem.tif", blocked})) << blocked;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dem.tif", blocked})) << blocked;
     // Ours, then GDAL's reason, last.
     const std::vector<std::string>& notes = handler.GetNotes();
     ASSERT_GE(notes.size(), 2u);

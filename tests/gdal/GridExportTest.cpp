@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "gdal/GdalSession.h"
@@ -33,13 +32,6 @@ nlohmann::json GdalInfo(const std::string& path) {
     pclose(pipe);
   }
   return nlohmann::json::parse(text, nullptr, false);
-}
-
-std::vector<std::string> FolderEntries(const CScratchDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class GridExportTest : public ::testing::Test {
@@ -131,7 +123,7 @@ TEST_F(GridExportTest, GdalinfoReadsTheGeoTiffAsPixelIsPointOnTheLattice) {
   GDALClose(dataset);
   EXPECT_EQ(tie[0], geometry.west);
   EXPECT_EQ(tie[3], north);
-  EXPECT_EQ(FolderEntries(m_dir), std::vector<std::string>{"LAT_to_AHD.tif"});  // nothing beside it
+  EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"LAT_to_AHD.tif"});  // nothing beside it
 }
 
 TEST_F(GridExportTest, GdalinfoReadsTheGtx) {
@@ -158,7 +150,7 @@ TEST_F(GridExportTest, FailedOrCancelledExportLeavesTheEarlierFile) {
   EXPECT_FALSE(Export(CShiftGridDefinition::Between(Ref("LAT"), Ref("HAT"), 1.0), "out.gtx",
                       CGridExport::Format::GeoTiff, true));
   EXPECT_EQ(ReadFileBytes(m_dir.File("out.gtx")), "earlier");
-  EXPECT_EQ(FolderEntries(m_dir), (std::vector<std::string>{"cell.MRGGrid", "out.gtx"}));
+  EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"cell.MRGGrid", "out.gtx"}));
   // The same grid to GeoTIFF, which holds any value; it replaces the earlier file.
   EXPECT_TRUE(Export(CShiftGridDefinition::Surface(Ref("MSL"), 1.0), "out.gtx", CGridExport::Format::GeoTiff));
   EXPECT_EQ(ReadFileBytes(m_dir.File("out.gtx")).substr(0, 2), "II");
@@ -176,7 +168,7 @@ TEST_F(GridExportTest, RefusesToReplaceTheGridOrWriteWhereItCannot) {
   EXPECT_EQ(messages.back(), "Cannot create file: \n" + m_dir.File("missing/out.gtx"));
   EXPECT_NE(std::find(messages.begin(), messages.end(), "Cannot create file: \n" + m_dir.File("missing/out.tif")),
             messages.end());
-  EXPECT_EQ(FolderEntries(m_dir), std::vector<std::string>{"cell.MRGGrid"});
+  EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"cell.MRGGrid"});
 }
 
 TEST(GridExportFormat, FromTheNameOrTheExtension) {

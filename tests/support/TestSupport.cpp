@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -22,6 +23,14 @@ CScratchDir::CScratchDir() {
 CScratchDir::~CScratchDir() {
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::string> CScratchDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(m_path))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A fresh folder under the system temporary folder, removed with everything in it
 // when the object goes out of scope.
@@ -18,6 +19,8 @@ class CScratchDir {
   const std::filesystem::path& Path() const { return m_path; }
   // The path of `name` inside the folder, as a string.
   std::string File(const std::string& name) const { return (m_path / name).string(); }
+  // The names of what the folder holds, sorted.
+  std::vector<std::string> Names() const;
 
  private:
   std::filesystem::path m_path;

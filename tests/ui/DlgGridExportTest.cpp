@@ -10,12 +10,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
-#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
-#include "support/TestSupport.h"
+#include "support/GridPageFixture.h"
 #include "trans/TransFactory.h"
 #include "ui/DlgGridExport.h"
 #include "ui/DlgGridFile.h"
@@ -46,16 +42,9 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
   EXPECT_EQ(msl.GetMultiplier(), 1.0);  // ellipsoidal depths to MSL depths
 }
 
-class GridFilePageExportTest : public ::testing::Test {
+class GridFilePageExportTest : public CGridPageFixture {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override { WriteFileBytes(m_dir.File("cell.MRGGrid"), CTestGridFile::OneCell().Bytes()); }
-  CScratchDir m_dir;
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
-  CGridInt m_grid;
 };
 
 TEST_F(GridFilePageExportTest, WritesTheChosenFileAndShowsThePipeline) {

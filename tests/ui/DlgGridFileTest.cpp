@@ -7,12 +7,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
-#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
-#include "support/TestSupport.h"
+#include "support/GridPageFixture.h"
 #include "ui/DlgGridFile.h"
 
 namespace {
@@ -35,16 +31,7 @@ void WriteGrid(const std::string& path, int major) {
   WriteFileBytes(path, file.Bytes());
 }
 
-class DlgGridFileTest : public ::testing::Test {
- protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  CScratchDir m_dir;
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
-  CGridInt m_grid;
-};
+class DlgGridFileTest : public CGridPageFixture {};
 
 TEST_F(DlgGridFileTest, WithoutGridShowsTheNoGridDetails) {
   CDlgGridFile page(&m_grid);
