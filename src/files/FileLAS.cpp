@@ -33,9 +33,10 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
   CLasRecordPipeline records(header, files.input.Size());
   const FileResult result = records.Run(
       files.input, files.transformedFile, files.excludedFile,
-      [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point,
-                    CSeparationStats& separation) {
-        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point, &separation);
+      [this, &task](std::size_t count, double* a, double* b, double* z, bool* transformed, double* given,
+                    CDataPt& point, CSeparationStats& separation) {
+        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point, &separation,
+                        given);
       },
       [&task, &throttle](long long percent) { return ReportProgress(task.process, throttle, percent); });
   task.transformed = records.Transformed().records;

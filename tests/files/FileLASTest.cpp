@@ -1,8 +1,8 @@
 // The LAS handler: per-point split with only Z rewritten, header corrections for 1.2
-// and 1.4 files (counts, extent, points by return), data after the points, the
-// truncating Z conversion, and the errors with the outputs they leave. Every output is
-// compared byte by byte with the input outside the Z fields and the corrected header
-// fields, and its header with what its records hold.
+// and 1.4 files (counts, extent, points by return), data after the points, the new Z
+// as the old one plus the shift in Z units, and the errors with the outputs they leave.
+// Every output is compared byte by byte with the input outside the Z fields and the
+// corrected header fields, and its header with what its records hold.
 
 #include <gtest/gtest.h>
 
@@ -232,20 +232,33 @@ TEST_F(FileLASTest, AllInsideIsAByteCopyExceptZAndTheHeaderSummary) {
   EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
 }
 
-TEST_F(FileLASTest, NewZIsTruncatedTowardZero) {
-  // 0.29 / 0.01 is 28.999999999999996 in double: stored as 28, and -0.29 as -28.
-  for (const double shift : {0.29, -0.29}) {
+// A new height stored through its "%.2f" text and truncated toward zero was one unit
+// low for many points (0.29 / 0.01 is 28.999999999999996 in double), for every point of
+// a file whose Z offset lies off the centimetre lattice, and lost a millimetre scale's
+// last digit. The new Z is the old one plus the shift in Z units, halves away from zero.
+TEST_F(FileLASTest, ShiftedZHasNoOneUnitBias) {
+  struct Case {
+    double shift, zScale, zOffset;
+    std::int32_t z, expected;
+  };
+  for (const Case& c : {Case{0.29, 0.01, 0.0, 0, 29},
+                        {-0.29, 0.01, 0.0, 0, -29},
+                        {0.125, 0.01, 0.0, 7, 20},  // 12.5 units: 13
+                        {-0.125, 0.01, 0.0, 7, -6},
+                        {0.29, 0.01, 627.530029296875, 1234, 1263},
+                        {0.123, 0.001, 0.0, -5, 118},
+                        {0.0004, 0.001, 0.0, 3, 3}}) {
+    SCOPED_TRACE(::testing::Message() << c.shift << " m, scale " << c.zScale << ", offset " << c.zOffset);
     CTrans_NULL none;
-    CTrans_BlockShift block(shift);
-    WriteFileBytes(m_dir.File("cloud.las"), MakeLas(2, {{0, 0, 0}}));
+    CTrans_BlockShift block(c.shift);
+    std::string input = MakeLas(2, {{0, 0, c.z}}, c.zScale);
+    PutValue<double>(input, 171, c.zOffset);
+    WriteFileBytes(m_dir.File("cloud.las"), input);
     const CRunResult run = RunHandler(m_handler, m_dir.File("cloud.las"), nullptr, &none, &block);
     ASSERT_EQ(run.result, kFileDone);
-    char name[64];
-    {
-      const CClassicThreadLocale classic;  // output names have a decimal point
-      std::snprintf(name, sizeof name, "cloud_Block Shift_%.2fm.las", shift);
-    }
-    EXPECT_EQ(RecordZ(ReadFileBytes(m_dir.File(name)), 0), shift > 0 ? 28 : -28);
+    const std::string output = ReadFileBytes(m_handler.GetOutputPath(&block, m_dir.File("cloud.las")));
+    EXPECT_EQ(RecordZ(output, 0), c.expected);
+    std::filesystem::remove(m_handler.GetOutputPath(&block, m_dir.File("cloud.las")));
   }
 }
 
