@@ -7,6 +7,7 @@
 #include "files/InputStream.h"
 #include "files/LasHeader.h"
 #include "files/LasRecordPipeline.h"
+#include "files/LasVlrs.h"
 #include "files/OutputStream.h"
 #include "process/ProcessBase.h"
 
@@ -16,11 +17,45 @@ bool CFileLAS::CanRead(const std::string& path) {
   return file.IsOpen() && std::fread(signature, 1, 4, file.Get()) == 4 && std::memcmp(signature, "LASF", 4) == 0;
 }
 
+FileResult CFileLAS::TransformFile(const std::string& path, const Task& task) {
+  if (const FileResult examined = Examine(path); examined != kFileDone) return examined;
+  return CFileBase::TransformFile(path, task);
+}
+
+FileResult CFileLAS::Examine(const std::string& path) {
+  CInputStream input;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return kFileInputError;
+  CLasHeader header;
+  if (!header.Read(input)) {
+    m_notes.push_back("The file ends inside its LAS header");
+    return kFileInputError;
+  }
+  // A file too short for the header's fields, a record without room for X, Y and Z,
+  // point data said to start beyond the file or inside these fields, or records that
+  // run into the point data, is not a LAS file we can copy.
+  std::string why;
+  CLasVlrs records;
+  const bool fits = header.FitsFile(input.Size(), &why) && records.Read(path, input.Size(), header, why);
+  // Here a reader of compressed points would take over.
+  if (records.IsCompressed(header)) {
+    m_notes.push_back("The file is compressed LAS (LAZ), which Marevert does not read: it is left as it is");
+    return kFileInputError;
+  }
+  if (!fits) {
+    m_notes.push_back(why);
+    return kFileInputError;
+  }
+  if (records.Uncounted() != 0)
+    m_notes.push_back("The header counts " + std::to_string(header.VlrCount()) + " variable-length records, but " +
+                      std::to_string(header.VlrCount() + records.Uncounted()) +
+                      " lie before the point data: the header is copied as it is");
+
+  return kFileDone;
+}
+
 FileResult CFileLAS::Run(Streams& files, const Task& task) {
   m_pointCount = m_recordLength = 0;
-  // A file too short for the header's fields, a record without room for X, Y and Z, or
-  // point data said to start beyond the file or inside these fields, is not a LAS
-  // file we can copy.
+  // Examine found the header whole; it is read again from this stream, which copies it.
   CLasHeader header;
   if (!header.Read(files.input) || !header.FitsFile(files.input.Size())) return kFileInputError;
   m_pointCount = header.PointCount();

@@ -160,6 +160,28 @@ void ExpectHeaderDescribesRecords(const std::string& file) {
 // Inside, outside (longitude 140), inside.
 const std::vector<CLasPoint> kPoints = {{300, 300, 100}, {-1000, 300, 100}, {400, 200, -50}};
 
+// A variable-length record (54-byte header) of `user` and `id` holding `data`.
+std::string Vlr(const std::string& user, std::uint16_t id, const std::string& data) {
+  std::string bytes(54, '\0');
+  Put(bytes, 2, user.data(), user.size());
+  PutValue<std::uint16_t>(bytes, 18, id);
+  PutValue<std::uint16_t>(bytes, 20, static_cast<std::uint16_t>(data.size()));
+  return bytes + data;
+}
+
+// `las` (from MakeLas) with `records` after its header, counted there; the points and
+// the extended records move on.
+std::string WithVlrs(std::string las, const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record;
+  las.insert(GetValue<std::uint16_t>(las, 94), bytes);
+  const auto moved = static_cast<std::uint32_t>(bytes.size());
+  PutValue<std::uint32_t>(las, 100, GetValue<std::uint32_t>(las, 100) + static_cast<std::uint32_t>(records.size()));
+  PutValue<std::uint32_t>(las, 96, GetValue<std::uint32_t>(las, 96) + moved);
+  if (las[25] >= 4) PutValue<std::uint64_t>(las, 235, GetValue<std::uint64_t>(las, 235) + moved);
+  return las;
+}
+
 class FileLASTest : public ::testing::Test {
  protected:
   CRunResult Run(const std::string& input, CProcessBase* job = nullptr) {
@@ -290,6 +312,25 @@ TEST_F(FileLASTest, HeaderErrorsAreInputErrors) {
   EXPECT_EQ(run.outside + run.transformed, 0u);
   EXPECT_EQ(Transformed(), input.substr(0, 227 + kVlr.size()));
   EXPECT_EQ(Excluded(), input.substr(0, 227 + kVlr.size()));
+}
+
+// A compressed file (LAZ, and COPC, which is LAZ) would be copied as if its bytes were
+// point records: it is refused before any output is created, and left as it was.
+TEST_F(FileLASTest, CompressedFilesAreRefusedWithoutOutputs) {
+  std::string bit7 = MakeLas(2, kPoints, 0.01, 3), bit6 = bit7;
+  bit7[104] = static_cast<char>(0x83);
+  bit6[104] = static_cast<char>(0x43);
+  const std::string laszip = WithVlrs(MakeLas(4, kPoints, 0.01, 6), {Vlr("laszip encoded", 22204, "LASzip")});
+  for (const std::string& input : {bit7, bit6, laszip}) {
+    const CRunResult run = Run(input);
+    EXPECT_EQ(run.result, kFileInputError);
+    EXPECT_EQ(run.transformed + run.outside, 0u);
+    ASSERT_EQ(m_handler.GetNotes().size(), 1u);
+    EXPECT_NE(m_handler.GetNotes()[0].find("compressed LAS (LAZ)"), std::string::npos) << m_handler.GetNotes()[0];
+    EXPECT_FALSE(Exists(m_dir.File("cloud_LAT.las")));
+    EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
+    EXPECT_EQ(ReadFileBytes(m_dir.File("cloud.las")), input);
+  }
 }
 
 TEST_F(FileLASTest, TruncatedRecordIsAnExceptionAndNotWritten) {
