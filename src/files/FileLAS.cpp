@@ -1,7 +1,9 @@
 #include "files/FileLAS.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "common/FileHandle.h"
 #include "files/InputStream.h"
@@ -11,6 +13,14 @@
 #include "files/OutputStream.h"
 #include "process/ProcessBase.h"
 
+namespace {
+
+// The longest CRS record read: a WKT 2 of a compound CRS takes a few kilobytes, while an
+// extended record's 64-bit length may claim gigabytes.
+constexpr std::size_t kMaxCrsRecord = 1 << 20;
+
+}  // namespace
+
 bool CFileLAS::CanRead(const std::string& path) {
   const CFileHandle file(path, "rb");
   char signature[4];
@@ -18,11 +28,13 @@ bool CFileLAS::CanRead(const std::string& path) {
 }
 
 FileResult CFileLAS::TransformFile(const std::string& path, const Task& task) {
-  if (const FileResult examined = Examine(path); examined != kFileDone) return examined;
+  if (const FileResult examined = Examine(path, task.zone); examined != kFileDone) return examined;
   return CFileBase::TransformFile(path, task);
 }
 
-FileResult CFileLAS::Examine(const std::string& path) {
+FileResult CFileLAS::Examine(const std::string& path, int batchZone) {
+  m_zone = batchZone;
+  m_geographic = false;
   CInputStream input;
   if (!input.Open(path, CInputStream::kSmallBlockSize)) return kFileInputError;
   CLasHeader header;
@@ -50,6 +62,30 @@ FileResult CFileLAS::Examine(const std::string& path) {
                       std::to_string(header.VlrCount() + records.Uncounted()) +
                       " lie before the point data: the header is copied as it is");
 
+  // A 1.4 file that carries both means its WKT when its header says so, else its keys.
+  CLasCrs crs;
+  if (records.Wkt() && (header.CrsIsWkt() || !records.GeoKeys()))
+    crs = LasCrsFromWkt(records.Bytes(records.Wkt(), kMaxCrsRecord));
+  else if (records.GeoKeys())
+    crs = LasCrsFromGeoKeys(records.Bytes(records.GeoKeys(), kMaxCrsRecord),
+                            records.Bytes(records.GeoAscii(), kMaxCrsRecord));
+  switch (crs.kind) {
+    case CLasCrs::Kind::kNone:
+      break;
+    case CLasCrs::Kind::kMapGrid:
+      m_zone = crs.zone;
+      if (crs.zone != batchZone) m_notes.push_back("Zone " + std::to_string(crs.zone) + " from the file's CRS");
+      break;
+    case CLasCrs::Kind::kGeographic:
+      m_geographic = true;
+      break;
+    case CLasCrs::Kind::kOther:
+      m_notes.push_back((crs.epsg || !crs.name.empty()
+                             ? "The file's CRS is " + crs.Describe() + ", which Marevert does not convert"
+                             : "The file's CRS records name " + crs.Describe()) +
+                        ": positions read by the batch's rule (zone " + std::to_string(batchZone) + ")");
+      break;
+  }
   return kFileDone;
 }
 
@@ -70,7 +106,14 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
       files.input, files.transformedFile, files.excludedFile,
       [this, &task](std::size_t count, double* a, double* b, double* z, bool* transformed, double* given,
                     CDataPt& point, CSeparationStats& separation) {
-        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point, &separation,
+        // Latitude and longitude by the file's CRS: no map-grid coordinates, whatever
+        // their size (a latitude beyond 200 degrees is outside any grid).
+        if (m_geographic) {
+          for (std::size_t i = 0; i < count; ++i)
+            if (std::fabs(a[i]) > kMapGridThreshold && std::fabs(b[i]) > kMapGridThreshold)
+              a[i] = std::numeric_limits<double>::quiet_NaN();
+        }
+        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, m_zone, task.outRef, point, &separation,
                         given);
       },
       [&task, &throttle](long long percent) { return ReportProgress(task.process, throttle, percent); });

@@ -7,9 +7,11 @@
 //
 // Before any output is created the header and its records are looked at: a file whose
 // records run past its point data, or whose points are compressed (LAZ), is refused
-// with a note.
+// with a note; a CRS the file declares decides how its X and Y are read (an MGA or UTM
+// zone of its own, or latitude and longitude), else the batch's rule applies.
 
 #include "files/FileBase.h"
+#include "files/LasCrs.h"
 #include "files/LasRecordSummary.h"
 
 class CFileLAS : public CFileBase {
@@ -38,9 +40,14 @@ class CFileLAS : public CFileBase {
  private:
   // Reads the header and variable-length records of the input before any output is
   // created: kFileInputError with a note when they do not describe a LAS file the
-  // handler can copy (or describe a compressed one).
-  FileResult Examine(const std::string& path);
+  // handler can copy (or describe a compressed one); else notes what the file's CRS
+  // decides, and the zone and the reading of positions for Run.
+  FileResult Examine(const std::string& path, int batchZone);
 
+  // How Run reads positions: the map-grid zone, and whether X and Y are always a
+  // longitude and a latitude (a geographic CRS).
+  int m_zone = 0;
+  bool m_geographic = false;
   // What Run leaves for Settle: the input's point count and record length, and what the
   // records that went to each output hold.
   std::uint64_t m_pointCount = 0, m_recordLength = 0;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -182,6 +183,17 @@ std::string WithVlrs(std::string las, const std::vector<std::string>& records) {
   return las;
 }
 
+// A GeoKey directory record of (key, location, count, value) entries.
+std::string GeoKeys(const std::vector<std::array<std::uint16_t, 4>>& keys) {
+  std::string bytes(8 * (keys.size() + 1), '\0');
+  const std::uint16_t head[4] = {1, 1, 0, static_cast<std::uint16_t>(keys.size())};
+  Put(bytes, 0, head, sizeof head);
+  for (std::size_t k = 0; k < keys.size(); ++k) Put(bytes, 8 * (k + 1), keys[k].data(), 8);
+  return Vlr("LASF_Projection", 34735, bytes);
+}
+
+std::string Wkt(const std::string& text) { return Vlr("LASF_Projection", 2112, text + '\0'); }
+
 class FileLASTest : public ::testing::Test {
  protected:
   CRunResult Run(const std::string& input, CProcessBase* job = nullptr) {
@@ -312,6 +324,97 @@ TEST_F(FileLASTest, HeaderErrorsAreInputErrors) {
   EXPECT_EQ(run.outside + run.transformed, 0u);
   EXPECT_EQ(Transformed(), input.substr(0, 227 + kVlr.size()));
   EXPECT_EQ(Excluded(), input.substr(0, 227 + kVlr.size()));
+}
+
+// The CRS a file declares decides how its X and Y are read: an MGA or UTM south zone of
+// its own (noted when it is not the batch's), or latitude and longitude whatever their
+// size; any other CRS, or records that name none, leave the batch's rule and say so.
+// The points: kPoints in longitude and latitude (inside, outside, inside), a position
+// in MGA zone 56 coordinates inside the grid, and one in zone 55 coordinates (longitude
+// 151, latitude -27) that is outside when read in zone 56.
+TEST_F(FileLASTest, TheFilesCrsDecidesHowPositionsAreRead) {
+  const CLasPoint zone56 = {54923600, 695811300, 100}, zone55 = {89685000, 700703000, 100};
+  std::vector<CLasPoint> mixed = kPoints;
+  mixed.push_back(zone56);
+  const std::string batchRule = ": positions read by the batch's rule (zone 56)";
+  const std::string zoneNote = "Zone 55 from the file's CRS";
+  const std::string mga55Wkt1 =
+      R"(PROJCS["GDA94 / MGA zone 55",GEOGCS["GDA94",AUTHORITY["EPSG","4283"]],UNIT["metre",1],)"
+      R"(AUTHORITY["EPSG","28355"]])";
+  const std::string nad83Keys = GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 26915}, {3073, 34737, 21, 0}}}),
+                    nad83Citation = Vlr("LASF_Projection", 34737, "NAD83 / UTM zone 15N|");
+  const std::string nad83Note =
+      "The file's CRS is EPSG:26915 (NAD83 / UTM zone 15N), which Marevert does not convert" + batchRule;
+  struct Case {
+    const char* label;
+    std::vector<CLasPoint> points;
+    std::vector<std::string> records;
+    std::uint64_t transformed, outside;
+    std::vector<std::string> notes;
+    int minor = 2;
+    bool wktBit = false;
+    std::string extendedWkt = "";
+  };
+  const std::vector<Case> cases = {
+      {"none", mixed, {}, 3, 1, {}},
+      {"GeoKeys MGA94 55", {zone55}, {GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 28355}}})}, 1, 0, {zoneNote}},
+      {"GeoKeys MGA94 56, the batch's zone", {zone55}, {GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 28356}}})}, 0, 1, {}},
+      {"GeoKeys MGA2020 55, no model key", {zone55}, {GeoKeys({{{3072, 0, 1, 7855}}})}, 1, 0, {zoneNote}},
+      {"WKT 1 compound of WGS 84 / UTM 55S",
+       {zone55},
+       {Wkt(R"(COMPD_CS["UTM 55S + AHD",PROJCS["WGS 84 / UTM zone 55S",GEOGCS["WGS 84",AUTHORITY["EPSG","4326"]],)"
+            R"(AUTHORITY["EPSG","32755"]],VERT_CS["AHD height",VERT_DATUM["Australian Height Datum",2005],)"
+            R"(AUTHORITY["EPSG","5711"]]])")},
+       1,
+       0,
+       {zoneNote}},
+      {"WKT 2 bound CRS of MGA2020 55",
+       {zone55},
+       {Wkt(R"(BOUNDCRS[SOURCECRS[PROJCRS["GDA2020 / MGA zone 55",BASEGEOGCRS["GDA2020",ID["EPSG",7844]],)"
+            R"(CONVERSION["Map Grid of Australia zone 55",ID["EPSG",17355]],ID["EPSG",7855]]],)"
+            R"(TARGETCRS[GEOGCRS["WGS 84",ID["EPSG",4326]]],ABRIDGEDTRANSFORMATION["GDA2020 to WGS 84",)"
+            R"(METHOD["Geocentric translations"],PARAMETER["X-axis translation",0]]])")},
+       1,
+       0,
+       {zoneNote}},
+      {"GeoKeys GDA94 latitude/longitude", mixed, {GeoKeys({{{1024, 0, 1, 2}, {2048, 0, 1, 4283}}})}, 2, 2, {}},
+      {"WKT 2 GDA2020 3D", mixed, {Wkt(R"(GEOGCRS["GDA2020",ID["EPSG",7843]])")}, 2, 2, {}},
+      {"GeoKeys of another CRS", mixed, {nad83Keys, nad83Citation}, 3, 1, {nad83Note}},
+      {"WKT without an EPSG code",
+       mixed,
+       {Wkt(R"(PROJCS["NAD_1983_HARN_Lambert_Conformal_Conic",GEOGCS["GCS_North_American_1983_HARN"]])")},
+       3,
+       1,
+       {"The file's CRS is NAD_1983_HARN_Lambert_Conformal_Conic, which Marevert does not convert" + batchRule}},
+      {"only a vertical CRS",
+       mixed,
+       {GeoKeys({{{4096, 0, 1, 5711}}})},
+       3,
+       1,
+       {"The file's CRS records name no horizontal CRS (vertical EPSG:5711)" + batchRule}},
+      {"1.4, WKT bit: the WKT", {zone55}, {nad83Keys, nad83Citation, Wkt(mga55Wkt1)}, 1, 0, {zoneNote}, 4, true},
+      {"1.4, no WKT bit: the GeoKeys", {zone55}, {nad83Keys, nad83Citation, Wkt(mga55Wkt1)}, 0, 1, {nad83Note}, 4},
+      {"1.4, WKT in an extended record", {zone55}, {}, 1, 0, {zoneNote}, 4, true, mga55Wkt1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string input = WithVlrs(MakeLas(c.minor, c.points), c.records);
+    if (c.wktBit) PutValue<std::uint16_t>(input, 6, 1 << 4);
+    if (!c.extendedWkt.empty()) {
+      std::string record(60, '\0');
+      Put(record, 2, "LASF_Projection", 15);
+      PutValue<std::uint16_t>(record, 18, 2112);
+      PutValue<std::uint64_t>(record, 20, c.extendedWkt.size() + 1);
+      input = input.substr(0, input.size() - kTail.size()) + record + c.extendedWkt + '\0';
+    }
+    const CRunResult run = Run(input);
+    EXPECT_EQ(run.result, kFileDone);
+    EXPECT_EQ(run.transformed, c.transformed);
+    EXPECT_EQ(run.outside, c.outside);
+    EXPECT_EQ(m_handler.GetNotes(), c.notes);
+    std::filesystem::remove(m_dir.File("cloud_LAT.las"));
+    std::filesystem::remove(m_dir.File("cloud_MSL.las"));
+  }
 }
 
 // A compressed file (LAZ, and COPC, which is LAZ) would be copied as if its bytes were
