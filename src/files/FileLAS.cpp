@@ -7,6 +7,7 @@
 
 #include "common/FileHandle.h"
 #include "files/InputStream.h"
+#include "files/LasCrs.h"
 #include "files/LasHeader.h"
 #include "files/LasRecordPipeline.h"
 #include "files/LasVlrs.h"

@@ -11,7 +11,6 @@
 // zone of its own, or latitude and longitude), else the batch's rule applies.
 
 #include "files/FileBase.h"
-#include "files/LasCrs.h"
 #include "files/LasRecordSummary.h"
 
 class CFileLAS : public CFileBase {
