@@ -82,7 +82,8 @@ function checkOutput(input, output, expected) {
   assert.equal(b.count, a.count, `${name}: point count`);
   // The extent (179-226) and the points by return (111-130, and 255-374 from 1.4) are
   // rewritten to describe the records.
-  const rewritten = (i) => (i >= 111 && i < 131) || (i >= 179 && i < 227) || (a.header.minorVersion >= 4 && i >= 255 && i < 375);
+  const rewritten = (i) =>
+    (i >= 111 && i < 131) || (i >= 179 && i < 227) || (a.header.minorVersion >= 4 && i >= 255 && i < 375);
   for (let i = 0; i < a.start; ++i) {
     if (!rewritten(i)) assert.equal(b.bytes[i], a.bytes[i], `${name}: header or record byte ${i}`);
   }
