@@ -90,15 +90,20 @@ put("file_esri", "centre", b"NCOLS 3\r\nNROWS 1\r\nXLLCENTER 154.3\r\nYLLCENTER 
     b"NODATA_VALUE -9999\r\n1 2 -9999\r\n")
 
 
-def las(minor, points, record=20):
+def vlr(user, record_id, data):
+    return struct.pack("<H16sHH32s", 0, user, record_id, len(data), b"") + data
+
+
+def las(minor, points, record=20, vlrs=()):
     size = 375 if minor >= 4 else 227
     head = bytearray(size)
     head[0:4] = b"LASF"
     head[24], head[25] = 1, minor
-    vlr = b"VLR-BYTES-"
-    offset = size + len(vlr)
+    vlr_bytes = b"".join(vlrs) or b"VLR-BYTES-"
+    offset = size + len(vlr_bytes)
     struct.pack_into("<H", head, 94, size)
     struct.pack_into("<I", head, 96, offset)
+    struct.pack_into("<I", head, 100, len(vlrs))
     struct.pack_into("<B", head, 104, 1)
     struct.pack_into("<H", head, 105, record)
     struct.pack_into("<I", head, 107, 0 if minor >= 4 else len(points))
@@ -106,12 +111,19 @@ def las(minor, points, record=20):
     if minor >= 4:
         struct.pack_into("<QIQ", head, 235, offset + len(points) * record, 1, len(points))
     body = b"".join(struct.pack("<3i", *p) + bytes(range(record - 12)) for p in points)
-    return bytes(head) + vlr + body + b"EVLR-TAIL"
+    return bytes(head) + vlr_bytes + body + b"EVLR-TAIL"
 
 
 put("file_las", "v12", las(2, [(320, 250, 1000), (-1000, 250, 5), (330, 260, -400)]))
 put("file_las", "v14", las(4, [(320, 250, 1000), (330, 260, 20)]))
 put("file_las", "v10_short", las(0, [(320, 250, 1000)], record=12))
+# CRS records: GeoTIFF keys of MGA zone 55 with their citation, and a WKT (points at
+# longitude 150 + 0.01 x as the others, so both read them by the batch's rule).
+geo_keys = struct.pack("<16H", 1, 1, 0, 3, 1024, 0, 1, 1, 3072, 0, 1, 28355, 3073, 34737, 20, 0)
+put("file_las", "v12_geokeys", las(2, [(320, 250, 1000), (330, 260, -400)], vlrs=(
+    vlr(b"LASF_Projection", 34735, geo_keys), vlr(b"LASF_Projection", 34737, b"GDA94 / MGA zone 55|"))))
+put("file_las", "v14_wkt", las(4, [(320, 250, 1000)], vlrs=(vlr(b"LASF_Projection", 2112,
+    b'COMPD_CS["x",PROJCS["GDA94 / MGA zone 56",AUTHORITY["EPSG","28356"]],VERT_CS["AHD",AUTHORITY["EPSG","5711"]]]\0'),)))
 
 # The sample survey files, where present (cut to the fuzzers' length limit).
 for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file_htf"), (".las", "file_las")):

@@ -1,14 +1,26 @@
 #include "files/FileLAS.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "common/FileHandle.h"
 #include "files/InputStream.h"
+#include "files/LasCrs.h"
 #include "files/LasHeader.h"
 #include "files/LasRecordPipeline.h"
+#include "files/LasVlrs.h"
 #include "files/OutputStream.h"
 #include "process/ProcessBase.h"
+
+namespace {
+
+// The longest CRS record read: a WKT 2 of a compound CRS takes a few kilobytes, while an
+// extended record's 64-bit length may claim gigabytes.
+constexpr std::size_t kMaxCrsRecord = 1 << 20;
+
+}  // namespace
 
 bool CFileLAS::CanRead(const std::string& path) {
   const CFileHandle file(path, "rb");
@@ -16,11 +28,71 @@ bool CFileLAS::CanRead(const std::string& path) {
   return file.IsOpen() && std::fread(signature, 1, 4, file.Get()) == 4 && std::memcmp(signature, "LASF", 4) == 0;
 }
 
+FileResult CFileLAS::TransformFile(const std::string& path, const Task& task) {
+  if (const FileResult examined = Examine(path, task.zone); examined != kFileDone) return examined;
+  return CFileBase::TransformFile(path, task);
+}
+
+FileResult CFileLAS::Examine(const std::string& path, int batchZone) {
+  m_zone = batchZone;
+  m_geographic = false;
+  CInputStream input;
+  if (!input.Open(path, CInputStream::kSmallBlockSize)) return kFileInputError;
+  CLasHeader header;
+  if (!header.Read(input)) {
+    m_notes.push_back("The file ends inside its LAS header");
+    return kFileInputError;
+  }
+  // A file too short for the header's fields, a record without room for X, Y and Z,
+  // point data said to start beyond the file or inside these fields, or records that
+  // run into the point data, is not a LAS file we can copy.
+  std::string why;
+  CLasVlrs records;
+  const bool fits = header.FitsFile(input.Size(), &why) && records.Read(path, input.Size(), header, why);
+  // Here a reader of compressed points would take over.
+  if (records.IsCompressed(header)) {
+    m_notes.push_back("The file is compressed LAS (LAZ), which Marevert does not read: it is left as it is");
+    return kFileInputError;
+  }
+  if (!fits) {
+    m_notes.push_back(why);
+    return kFileInputError;
+  }
+  if (records.Uncounted() != 0)
+    m_notes.push_back("The header counts " + std::to_string(header.VlrCount()) + " variable-length records, but " +
+                      std::to_string(header.VlrCount() + records.Uncounted()) +
+                      " lie before the point data: the header is copied as it is");
+
+  // A 1.4 file that carries both means its WKT when its header says so, else its keys.
+  CLasCrs crs;
+  if (records.Wkt() && (header.CrsIsWkt() || !records.GeoKeys()))
+    crs = LasCrsFromWkt(records.Bytes(records.Wkt(), kMaxCrsRecord));
+  else if (records.GeoKeys())
+    crs = LasCrsFromGeoKeys(records.Bytes(records.GeoKeys(), kMaxCrsRecord),
+                            records.Bytes(records.GeoAscii(), kMaxCrsRecord));
+  switch (crs.kind) {
+    case CLasCrs::Kind::kNone:
+      break;
+    case CLasCrs::Kind::kMapGrid:
+      m_zone = crs.zone;
+      if (crs.zone != batchZone) m_notes.push_back("Zone " + std::to_string(crs.zone) + " from the file's CRS");
+      break;
+    case CLasCrs::Kind::kGeographic:
+      m_geographic = true;
+      break;
+    case CLasCrs::Kind::kOther:
+      m_notes.push_back((crs.epsg || !crs.name.empty()
+                             ? "The file's CRS is " + crs.Describe() + ", which Marevert does not convert"
+                             : "The file's CRS records name " + crs.Describe()) +
+                        ": positions read by the batch's rule (zone " + std::to_string(batchZone) + ")");
+      break;
+  }
+  return kFileDone;
+}
+
 FileResult CFileLAS::Run(Streams& files, const Task& task) {
   m_pointCount = m_recordLength = 0;
-  // A file too short for the header's fields, a record without room for X, Y and Z, or
-  // point data said to start beyond the file or inside these fields, is not a LAS
-  // file we can copy.
+  // Examine found the header whole; it is read again from this stream, which copies it.
   CLasHeader header;
   if (!header.Read(files.input) || !header.FitsFile(files.input.Size())) return kFileInputError;
   m_pointCount = header.PointCount();
@@ -33,9 +105,17 @@ FileResult CFileLAS::Run(Streams& files, const Task& task) {
   CLasRecordPipeline records(header, files.input.Size());
   const FileResult result = records.Run(
       files.input, files.transformedFile, files.excludedFile,
-      [this, &task](std::size_t count, const double* a, const double* b, double* z, bool* transformed, CDataPt& point,
-                    CSeparationStats& separation) {
-        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, task.zone, task.outRef, point, &separation);
+      [this, &task](std::size_t count, double* a, double* b, double* z, bool* transformed, double* given,
+                    CDataPt& point, CSeparationStats& separation) {
+        // Latitude and longitude by the file's CRS: no map-grid coordinates, whatever
+        // their size (a latitude beyond 200 degrees is outside any grid).
+        if (m_geographic) {
+          for (std::size_t i = 0; i < count; ++i)
+            if (std::fabs(a[i]) > kMapGridThreshold && std::fabs(b[i]) > kMapGridThreshold)
+              a[i] = std::numeric_limits<double>::quiet_NaN();
+        }
+        TransformPoints(count, a, b, z, transformed, task.grid, task.inRef, m_zone, task.outRef, point, &separation,
+                        given);
       },
       [&task, &throttle](long long percent) { return ReportProgress(task.process, throttle, percent); });
   task.transformed = records.Transformed().records;

@@ -4,6 +4,11 @@
 // records, its share of the point records in input order and everything after the
 // points; afterwards its header's counts, extent and points by return are made to
 // describe the records it holds.
+//
+// Before any output is created the header and its records are looked at: a file whose
+// records run past its point data, or whose points are compressed (LAZ), is refused
+// with a note; a CRS the file declares decides how its X and Y are read (an MGA or UTM
+// zone of its own, or latitude and longitude), else the batch's rule applies.
 
 #include "files/FileBase.h"
 #include "files/LasRecordSummary.h"
@@ -24,12 +29,24 @@ class CFileLAS : public CFileBase {
                            std::uint64_t bytesRemoved, const CLasRecordSummary* records = nullptr);
 
  protected:
+  // Examine, then the streaming frame of every handler.
+  FileResult TransformFile(const std::string& path, const Task& task) override;
   FileResult Run(Streams& files, const Task& task) override;
   // After a complete run: closes the files, deletes an empty output and corrects the
   // other's header. After an error or a cancel the outputs stay as they were written.
   FileResult Settle(FileResult result, Streams& files, const Task& task) override;
 
  private:
+  // Reads the header and variable-length records of the input before any output is
+  // created: kFileInputError with a note when they do not describe a LAS file the
+  // handler can copy (or describe a compressed one); else notes what the file's CRS
+  // decides, and the zone and the reading of positions for Run.
+  FileResult Examine(const std::string& path, int batchZone);
+
+  // How Run reads positions: the map-grid zone, and whether X and Y are always a
+  // longitude and a latitude (a geographic CRS).
+  int m_zone = 0;
+  bool m_geographic = false;
   // What Run leaves for Settle: the input's point count and record length, and what the
   // records that went to each output hold.
   std::uint64_t m_pointCount = 0, m_recordLength = 0;

@@ -38,9 +38,18 @@ bool CLasHeader::Read(CInputStream& input) {
   return true;
 }
 
-bool CLasHeader::FitsFile(std::uint64_t fileSize) const {
+bool CLasHeader::FitsFile(std::uint64_t fileSize, std::string* why) const {
   const std::uint64_t pointOffset = PointDataOffset();
-  return RecordLength() >= kXyzBytes && pointOffset <= fileSize && pointOffset >= FieldsEnd();
+  std::string problem;
+  if (RecordLength() < kXyzBytes)
+    problem = "Point records of " + std::to_string(RecordLength()) + " bytes cannot hold X, Y and Z";
+  else if (pointOffset > fileSize)
+    problem = "The point data is said to start at byte " + std::to_string(pointOffset) +
+              ", beyond the end of the file (" + std::to_string(fileSize) + " bytes)";
+  else if (pointOffset < FieldsEnd())
+    problem = "The point data is said to start at byte " + std::to_string(pointOffset) + ", inside the LAS header";
+  if (why) *why = problem;
+  return problem.empty();
 }
 
 std::uint64_t CLasHeader::PointDataOffset() const {
@@ -48,6 +57,25 @@ std::uint64_t CLasHeader::PointDataOffset() const {
 }
 
 std::size_t CLasHeader::RecordLength() const { return ReadLittleEndian<std::uint16_t>(m_bytes.data() + kRecordLength); }
+
+unsigned CLasHeader::PointFormatByte() const { return static_cast<unsigned char>(m_bytes[kPointFormat]); }
+
+std::uint64_t CLasHeader::HeaderSize() const { return ReadLittleEndian<std::uint16_t>(m_bytes.data() + kHeaderSize); }
+
+std::uint64_t CLasHeader::VlrCount() const { return ReadLittleEndian<std::uint32_t>(m_bytes.data() + kVlrCount); }
+
+std::uint64_t CLasHeader::ExtendedVlrStart() const {
+  return Is14() ? ReadLittleEndian<std::uint64_t>(m_bytes.data() + kExtendedVlrStart) : 0;
+}
+
+std::uint64_t CLasHeader::ExtendedVlrCount() const {
+  return Is14() ? ReadLittleEndian<std::uint32_t>(m_bytes.data() + kExtendedVlrCount) : 0;
+}
+
+bool CLasHeader::CrsIsWkt() const {
+  constexpr unsigned kWktBit = 1u << 4;
+  return Is14() && (ReadLittleEndian<std::uint16_t>(m_bytes.data() + kGlobalEncoding) & kWktBit) != 0;
+}
 
 std::uint64_t CLasHeader::PointCount() const {
   return Is14() ? ReadLittleEndian<std::uint64_t>(m_bytes.data() + kCount64)

@@ -22,10 +22,12 @@ class CLasHeader {
   // Byte offsets of the fields from the start of the file, and where the fields that
   // the handler reads end, by version.
   enum Field : std::size_t {
+    kGlobalEncoding = 6,  // 16-bit; bit 4 (from 1.4): the CRS is given as WKT
     kVersionMajor = 24,
     kVersionMinor = 25,
     kHeaderSize = 94,  // 16-bit
     kPointDataOffset = 96,
+    kVlrCount = 100,  // 32-bit
     kPointFormat = 104,
     kRecordLength = 105,
     kLegacyCount = 107,
@@ -35,6 +37,7 @@ class CLasHeader {
     kExtent = 179,            // max X, min X, max Y, min Y, max Z, min Z (doubles)
     kWaveformStart = 227,     // from 1.3
     kExtendedVlrStart = 235,  // from 1.4
+    kExtendedVlrCount = 243,  // from 1.4, 32-bit
     kCount64 = 247,           // from 1.4
     kByReturn64 = 255,        // from 1.4: fifteen 64-bit counts, return numbers 1 to 15
     kHeaderEnd = 179,         // end of the fields read, up to 1.2
@@ -51,13 +54,27 @@ class CLasHeader {
   bool Read(CInputStream& input);
   // Whether the fields read describe records the handler can copy from a file of
   // `fileSize` bytes: each record has room for X, Y and Z, and the point data starts
-  // after the fields read and no later than the end of the file.
-  bool FitsFile(std::uint64_t fileSize) const;
+  // after the fields read and no later than the end of the file. When not, `why` (when
+  // given) receives what is wrong, as a sentence for the file's notes.
+  bool FitsFile(std::uint64_t fileSize, std::string* why = nullptr) const;
 
   // Fields of the header read (or opened for rewriting); a field beyond what was read
   // is not asked for.
   std::uint64_t PointDataOffset() const;
   std::size_t RecordLength() const;
+  // The point data format byte as stored (LAZ files set bits 6 and 7 in it).
+  unsigned PointFormatByte() const;
+  // Where the variable-length records start (the header's own size) and how many the
+  // header counts.
+  std::uint64_t HeaderSize() const;
+  std::uint64_t VlrCount() const;
+  // From 1.4: where the extended records start (0: none) and how many there are; 0
+  // before 1.4.
+  std::uint64_t ExtendedVlrStart() const;
+  std::uint64_t ExtendedVlrCount() const;
+  // From 1.4, the global encoding's WKT bit: the file's CRS is its WKT record rather
+  // than its GeoTIFF keys.
+  bool CrsIsWkt() const;
   // The 64-bit count from 1.4, else the legacy 32-bit count.
   std::uint64_t PointCount() const;
   // Scale factor and offset of an axis (0 X, 1 Y, 2 Z): a coordinate is the stored

@@ -1,12 +1,13 @@
 #include "files/LasRecordPipeline.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "common/ByteOrder.h"
 #include "files/BlockPipeline.h"
 #include "files/InputStream.h"
 #include "files/LasHeader.h"
-#include "files/NumberText.h"
 #include "files/OutputStream.h"
 #include "grid/DataPt.h"
 #include "process/SharedJob.h"
@@ -17,14 +18,17 @@ constexpr std::uint64_t kProgressInterval = 100;  // points
 constexpr std::size_t kPiece = 256;               // records per piece of shared work
 constexpr std::size_t kZAt = 8;                   // the stored Z in a record
 
-// The stored Z for a new height: the height rounded to centimetres through its "%.2f"
-// text, then (z - offset) / scale truncated toward zero (so 0.29 with scale 0.01 is 28,
-// as 0.29 / 0.01 is 28.999999999999996). False when that does not fit in 32 bits.
-bool EncodeZ(double z, double zScale, double zOffset, std::int32_t& stored) {
-  const double rounded = RoundFixed2(z);
-  const double q = (rounded - zOffset) / zScale;
-  if (!(q > -2147483649.0 && q < 2147483648.0)) return false;
-  stored = static_cast<std::int32_t>(q);
+// The stored Z of a record whose height was given `added` metres: `stored` plus
+// added / zScale rounded half away from zero. The change is taken as given rather than
+// as the difference of two heights, which would carry the rounding of the larger one.
+// False when the change or the new Z does not fit in 32 bits (or is not finite).
+bool ShiftZ(std::int32_t stored, double added, double zScale, std::int32_t& shifted) {
+  constexpr double kLimit = 4294967296.0;  // 2^32: no larger change leaves a 32-bit Z in range
+  const double units = added / zScale;
+  if (!(std::fabs(units) < kLimit)) return false;
+  const long long z = stored + std::llround(units);
+  if (z < std::numeric_limits<std::int32_t>::min() || z > std::numeric_limits<std::int32_t>::max()) return false;
+  shifted = static_cast<std::int32_t>(z);
   return true;
 }
 
@@ -34,7 +38,7 @@ bool EncodeZ(double z, double zScale, double zOffset, std::int32_t& stored) {
 // records it has sent to each output hold (on cache lines of its own, so the two
 // threads never write to one line).
 struct alignas(64) CLasRecordPipeline::Scratch {
-  double a[kPiece], b[kPiece], z[kPiece];
+  double a[kPiece], b[kPiece], z[kPiece], given[kPiece];
   bool transformed[kPiece];
   CDataPt point;
   CLasRecordSummary records[2];  // as m_outputs: [0] excluded, [1] transformed
@@ -75,11 +79,12 @@ void CLasRecordPipeline::TransformPiece(Block& block, std::size_t piece, Scratch
     work.b[i] = ReadLittleEndian<std::int32_t>(record + 4) * m_scale[1] + m_offset[1];
     work.z[i] = ReadLittleEndian<std::int32_t>(record + kZAt) * m_scale[2] + m_offset[2];
   }
-  transform(n, work.a, work.b, work.z, work.transformed, work.point, work.separation);
+  transform(n, work.a, work.b, work.z, work.transformed, work.given, work.point, work.separation);
   for (std::size_t i = 0; i < n; ++i) {
+    char* z = records + i * m_recordLength + kZAt;
     std::int32_t newZ = 0;
-    const bool ok = work.transformed[i] && EncodeZ(work.z[i], m_scale[2], m_offset[2], newZ);
-    if (ok) WriteLittleEndian(records + i * m_recordLength + kZAt, newZ);
+    const bool ok = work.transformed[i] && ShiftZ(ReadLittleEndian<std::int32_t>(z), work.given[i], m_scale[2], newZ);
+    if (ok) WriteLittleEndian(z, newZ);
     block.inside[start + i] = ok;
   }
   for (const unsigned char output : {0, 1})

@@ -4,6 +4,11 @@
 // points are transformed. Each new Z is written over the old one in its buffer; then
 // runs of records bound for the same output are copied in one piece. Every other byte
 // of a record is copied as it is.
+//
+// A record's new Z is its stored Z plus the metres its height was given, in units of
+// the Z scale rounded to the nearest (halves away from zero): the file keeps its own Z
+// resolution (millimetres stay millimetres), and neither the offset nor the height
+// passes through a rounding of its own, so no point can come out one unit off.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,11 +28,12 @@ class COutputStream;
 class CLasRecordPipeline {
  public:
   // Carries the heights z[0..count) at positions (a, b) to the output reference in
-  // place; transformed[i] tells whether z[i] was carried. Called on two threads at
-  // once, each with a point of its own for the interpolated surfaces and a tally of its
-  // own for the separation applied.
-  using Transform = std::function<void(std::size_t count, const double* a, const double* b, double* z,
-                                       bool* transformed, CDataPt& point, CSeparationStats& separation)>;
+  // place; transformed[i] tells whether z[i] was carried, given[i] then the metres it
+  // was given. The positions are scratch that the transform may change. Called on two
+  // threads at once, each with a point of its own for the interpolated surfaces and a
+  // tally of its own for the separation applied.
+  using Transform = std::function<void(std::size_t count, double* a, double* b, double* z, bool* transformed,
+                                       double* given, CDataPt& point, CSeparationStats& separation)>;
   // Sends the percentage of records done; true when the user asked to cancel.
   using Progress = std::function<bool(long long percent)>;
 

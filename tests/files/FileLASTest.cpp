@@ -1,11 +1,12 @@
 // The LAS handler: per-point split with only Z rewritten, header corrections for 1.2
-// and 1.4 files (counts, extent, points by return), data after the points, the
-// truncating Z conversion, and the errors with the outputs they leave. Every output is
-// compared byte by byte with the input outside the Z fields and the corrected header
-// fields, and its header with what its records hold.
+// and 1.4 files (counts, extent, points by return), data after the points, the new Z
+// as the old one plus the shift in Z units, and the errors with the outputs they leave.
+// Every output is compared byte by byte with the input outside the Z fields and the
+// corrected header fields, and its header with what its records hold.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -160,6 +161,39 @@ void ExpectHeaderDescribesRecords(const std::string& file) {
 // Inside, outside (longitude 140), inside.
 const std::vector<CLasPoint> kPoints = {{300, 300, 100}, {-1000, 300, 100}, {400, 200, -50}};
 
+// A variable-length record (54-byte header) of `user` and `id` holding `data`.
+std::string Vlr(const std::string& user, std::uint16_t id, const std::string& data) {
+  std::string bytes(54, '\0');
+  Put(bytes, 2, user.data(), user.size());
+  PutValue<std::uint16_t>(bytes, 18, id);
+  PutValue<std::uint16_t>(bytes, 20, static_cast<std::uint16_t>(data.size()));
+  return bytes + data;
+}
+
+// `las` (from MakeLas) with `records` after its header, counted there; the points and
+// the extended records move on.
+std::string WithVlrs(std::string las, const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record;
+  las.insert(GetValue<std::uint16_t>(las, 94), bytes);
+  const auto moved = static_cast<std::uint32_t>(bytes.size());
+  PutValue<std::uint32_t>(las, 100, GetValue<std::uint32_t>(las, 100) + static_cast<std::uint32_t>(records.size()));
+  PutValue<std::uint32_t>(las, 96, GetValue<std::uint32_t>(las, 96) + moved);
+  if (las[25] >= 4) PutValue<std::uint64_t>(las, 235, GetValue<std::uint64_t>(las, 235) + moved);
+  return las;
+}
+
+// A GeoKey directory record of (key, location, count, value) entries.
+std::string GeoKeys(const std::vector<std::array<std::uint16_t, 4>>& keys) {
+  std::string bytes(8 * (keys.size() + 1), '\0');
+  const std::uint16_t head[4] = {1, 1, 0, static_cast<std::uint16_t>(keys.size())};
+  Put(bytes, 0, head, sizeof head);
+  for (std::size_t k = 0; k < keys.size(); ++k) Put(bytes, 8 * (k + 1), keys[k].data(), 8);
+  return Vlr("LASF_Projection", 34735, bytes);
+}
+
+std::string Wkt(const std::string& text) { return Vlr("LASF_Projection", 2112, text + '\0'); }
+
 class FileLASTest : public ::testing::Test {
  protected:
   CRunResult Run(const std::string& input, CProcessBase* job = nullptr) {
@@ -232,20 +266,33 @@ TEST_F(FileLASTest, AllInsideIsAByteCopyExceptZAndTheHeaderSummary) {
   EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
 }
 
-TEST_F(FileLASTest, NewZIsTruncatedTowardZero) {
-  // 0.29 / 0.01 is 28.999999999999996 in double: stored as 28, and -0.29 as -28.
-  for (const double shift : {0.29, -0.29}) {
+// A new height stored through its "%.2f" text and truncated toward zero was one unit
+// low for many points (0.29 / 0.01 is 28.999999999999996 in double), for every point of
+// a file whose Z offset lies off the centimetre lattice, and lost a millimetre scale's
+// last digit. The new Z is the old one plus the shift in Z units, halves away from zero.
+TEST_F(FileLASTest, ShiftedZHasNoOneUnitBias) {
+  struct Case {
+    double shift, zScale, zOffset;
+    std::int32_t z, expected;
+  };
+  for (const Case& c : {Case{0.29, 0.01, 0.0, 0, 29},
+                        {-0.29, 0.01, 0.0, 0, -29},
+                        {0.125, 0.01, 0.0, 7, 20},  // 12.5 units: 13
+                        {-0.125, 0.01, 0.0, 7, -6},
+                        {0.29, 0.01, 627.530029296875, 1234, 1263},
+                        {0.123, 0.001, 0.0, -5, 118},
+                        {0.0004, 0.001, 0.0, 3, 3}}) {
+    SCOPED_TRACE(::testing::Message() << c.shift << " m, scale " << c.zScale << ", offset " << c.zOffset);
     CTrans_NULL none;
-    CTrans_BlockShift block(shift);
-    WriteFileBytes(m_dir.File("cloud.las"), MakeLas(2, {{0, 0, 0}}));
+    CTrans_BlockShift block(c.shift);
+    std::string input = MakeLas(2, {{0, 0, c.z}}, c.zScale);
+    PutValue<double>(input, 171, c.zOffset);
+    WriteFileBytes(m_dir.File("cloud.las"), input);
     const CRunResult run = RunHandler(m_handler, m_dir.File("cloud.las"), nullptr, &none, &block);
     ASSERT_EQ(run.result, kFileDone);
-    char name[64];
-    {
-      const CClassicThreadLocale classic;  // output names have a decimal point
-      std::snprintf(name, sizeof name, "cloud_Block Shift_%.2fm.las", shift);
-    }
-    EXPECT_EQ(RecordZ(ReadFileBytes(m_dir.File(name)), 0), shift > 0 ? 28 : -28);
+    const std::string output = ReadFileBytes(m_handler.GetOutputPath(&block, m_dir.File("cloud.las")));
+    EXPECT_EQ(RecordZ(output, 0), c.expected);
+    std::filesystem::remove(m_handler.GetOutputPath(&block, m_dir.File("cloud.las")));
   }
 }
 
@@ -277,6 +324,116 @@ TEST_F(FileLASTest, HeaderErrorsAreInputErrors) {
   EXPECT_EQ(run.outside + run.transformed, 0u);
   EXPECT_EQ(Transformed(), input.substr(0, 227 + kVlr.size()));
   EXPECT_EQ(Excluded(), input.substr(0, 227 + kVlr.size()));
+}
+
+// The CRS a file declares decides how its X and Y are read: an MGA or UTM south zone of
+// its own (noted when it is not the batch's), or latitude and longitude whatever their
+// size; any other CRS, or records that name none, leave the batch's rule and say so.
+// The points: kPoints in longitude and latitude (inside, outside, inside), a position
+// in MGA zone 56 coordinates inside the grid, and one in zone 55 coordinates (longitude
+// 151, latitude -27) that is outside when read in zone 56.
+TEST_F(FileLASTest, TheFilesCrsDecidesHowPositionsAreRead) {
+  const CLasPoint zone56 = {54923600, 695811300, 100}, zone55 = {89685000, 700703000, 100};
+  std::vector<CLasPoint> mixed = kPoints;
+  mixed.push_back(zone56);
+  const std::string batchRule = ": positions read by the batch's rule (zone 56)";
+  const std::string zoneNote = "Zone 55 from the file's CRS";
+  const std::string mga55Wkt1 =
+      R"(PROJCS["GDA94 / MGA zone 55",GEOGCS["GDA94",AUTHORITY["EPSG","4283"]],UNIT["metre",1],)"
+      R"(AUTHORITY["EPSG","28355"]])";
+  const std::string nad83Keys = GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 26915}, {3073, 34737, 21, 0}}}),
+                    nad83Citation = Vlr("LASF_Projection", 34737, "NAD83 / UTM zone 15N|");
+  const std::string nad83Note =
+      "The file's CRS is EPSG:26915 (NAD83 / UTM zone 15N), which Marevert does not convert" + batchRule;
+  struct Case {
+    const char* label;
+    std::vector<CLasPoint> points;
+    std::vector<std::string> records;
+    std::uint64_t transformed, outside;
+    std::vector<std::string> notes;
+    int minor = 2;
+    bool wktBit = false;
+    std::string extendedWkt = "";
+  };
+  const std::vector<Case> cases = {
+      {"none", mixed, {}, 3, 1, {}},
+      {"GeoKeys MGA94 55", {zone55}, {GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 28355}}})}, 1, 0, {zoneNote}},
+      {"GeoKeys MGA94 56, the batch's zone", {zone55}, {GeoKeys({{{1024, 0, 1, 1}, {3072, 0, 1, 28356}}})}, 0, 1, {}},
+      {"GeoKeys MGA2020 55, no model key", {zone55}, {GeoKeys({{{3072, 0, 1, 7855}}})}, 1, 0, {zoneNote}},
+      {"WKT 1 compound of WGS 84 / UTM 55S",
+       {zone55},
+       {Wkt(R"(COMPD_CS["UTM 55S + AHD",PROJCS["WGS 84 / UTM zone 55S",GEOGCS["WGS 84",AUTHORITY["EPSG","4326"]],)"
+            R"(AUTHORITY["EPSG","32755"]],VERT_CS["AHD height",VERT_DATUM["Australian Height Datum",2005],)"
+            R"(AUTHORITY["EPSG","5711"]]])")},
+       1,
+       0,
+       {zoneNote}},
+      {"WKT 2 bound CRS of MGA2020 55",
+       {zone55},
+       {Wkt(R"(BOUNDCRS[SOURCECRS[PROJCRS["GDA2020 / MGA zone 55",BASEGEOGCRS["GDA2020",ID["EPSG",7844]],)"
+            R"(CONVERSION["Map Grid of Australia zone 55",ID["EPSG",17355]],ID["EPSG",7855]]],)"
+            R"(TARGETCRS[GEOGCRS["WGS 84",ID["EPSG",4326]]],ABRIDGEDTRANSFORMATION["GDA2020 to WGS 84",)"
+            R"(METHOD["Geocentric translations"],PARAMETER["X-axis translation",0]]])")},
+       1,
+       0,
+       {zoneNote}},
+      {"GeoKeys GDA94 latitude/longitude", mixed, {GeoKeys({{{1024, 0, 1, 2}, {2048, 0, 1, 4283}}})}, 2, 2, {}},
+      {"WKT 2 GDA2020 3D", mixed, {Wkt(R"(GEOGCRS["GDA2020",ID["EPSG",7843]])")}, 2, 2, {}},
+      {"GeoKeys of another CRS", mixed, {nad83Keys, nad83Citation}, 3, 1, {nad83Note}},
+      {"WKT without an EPSG code",
+       mixed,
+       {Wkt(R"(PROJCS["NAD_1983_HARN_Lambert_Conformal_Conic",GEOGCS["GCS_North_American_1983_HARN"]])")},
+       3,
+       1,
+       {"The file's CRS is NAD_1983_HARN_Lambert_Conformal_Conic, which Marevert does not convert" + batchRule}},
+      {"only a vertical CRS",
+       mixed,
+       {GeoKeys({{{4096, 0, 1, 5711}}})},
+       3,
+       1,
+       {"The file's CRS records name no horizontal CRS (vertical EPSG:5711)" + batchRule}},
+      {"1.4, WKT bit: the WKT", {zone55}, {nad83Keys, nad83Citation, Wkt(mga55Wkt1)}, 1, 0, {zoneNote}, 4, true},
+      {"1.4, no WKT bit: the GeoKeys", {zone55}, {nad83Keys, nad83Citation, Wkt(mga55Wkt1)}, 0, 1, {nad83Note}, 4},
+      {"1.4, WKT in an extended record", {zone55}, {}, 1, 0, {zoneNote}, 4, true, mga55Wkt1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string input = WithVlrs(MakeLas(c.minor, c.points), c.records);
+    if (c.wktBit) PutValue<std::uint16_t>(input, 6, 1 << 4);
+    if (!c.extendedWkt.empty()) {
+      std::string record(60, '\0');
+      Put(record, 2, "LASF_Projection", 15);
+      PutValue<std::uint16_t>(record, 18, 2112);
+      PutValue<std::uint64_t>(record, 20, c.extendedWkt.size() + 1);
+      input = input.substr(0, input.size() - kTail.size()) + record + c.extendedWkt + '\0';
+    }
+    const CRunResult run = Run(input);
+    EXPECT_EQ(run.result, kFileDone);
+    EXPECT_EQ(run.transformed, c.transformed);
+    EXPECT_EQ(run.outside, c.outside);
+    EXPECT_EQ(m_handler.GetNotes(), c.notes);
+    std::filesystem::remove(m_dir.File("cloud_LAT.las"));
+    std::filesystem::remove(m_dir.File("cloud_MSL.las"));
+  }
+}
+
+// A compressed file (LAZ, and COPC, which is LAZ) would be copied as if its bytes were
+// point records: it is refused before any output is created, and left as it was.
+TEST_F(FileLASTest, CompressedFilesAreRefusedWithoutOutputs) {
+  std::string bit7 = MakeLas(2, kPoints, 0.01, 3), bit6 = bit7;
+  bit7[104] = static_cast<char>(0x83);
+  bit6[104] = static_cast<char>(0x43);
+  const std::string laszip = WithVlrs(MakeLas(4, kPoints, 0.01, 6), {Vlr("laszip encoded", 22204, "LASzip")});
+  for (const std::string& input : {bit7, bit6, laszip}) {
+    const CRunResult run = Run(input);
+    EXPECT_EQ(run.result, kFileInputError);
+    EXPECT_EQ(run.transformed + run.outside, 0u);
+    ASSERT_EQ(m_handler.GetNotes().size(), 1u);
+    EXPECT_NE(m_handler.GetNotes()[0].find("compressed LAS (LAZ)"), std::string::npos) << m_handler.GetNotes()[0];
+    EXPECT_FALSE(Exists(m_dir.File("cloud_LAT.las")));
+    EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
+    EXPECT_EQ(ReadFileBytes(m_dir.File("cloud.las")), input);
+  }
 }
 
 TEST_F(FileLASTest, TruncatedRecordIsAnExceptionAndNotWritten) {

@@ -134,6 +134,7 @@ TEST_F(BadSurveyFileTest, LasDamagedLengthsCountsAndOffsets) {
   for (std::uint32_t offset : {std::uint32_t(whole.size() + 1), std::numeric_limits<std::uint32_t>::max(),
                                std::uint32_t{0}, std::uint32_t{100}}) {
     EXPECT_EQ(Run(las, "c.las", patched(96, offset), "point offset").result, kFileInputError) << offset;
+    EXPECT_EQ(las.GetNotes().size(), 1u) << offset;  // what is wrong
   }
   // A zero Z scale cannot carry heights; versions the header does not describe still
   // read as 1.2 headers.
@@ -149,6 +150,62 @@ TEST_F(BadSurveyFileTest, LasDamagedLengthsCountsAndOffsets) {
   version[25] = 99;
   Run(las, "c.las", version, "unknown version");
   EmptyAndRandom(las, "c.las", false);
+}
+
+// Variable-length records that run into the point data are an input error, said in a
+// note, with no output left; the header is copied as it is when its count is too small
+// (a note says so), and the start signature of LAS 1.0 and padding are no records.
+TEST_F(BadSurveyFileTest, LasRecordsThatRunIntoThePointsAreInputErrors) {
+  CFileLAS las;
+  const std::string whole = Las(2, 3);  // 8 bytes between the header and the points
+  const auto withCount = [&](std::string bytes, std::uint32_t count) {
+    PutAt(bytes, 100, count);
+    return bytes;
+  };
+  // A record of `data` bytes whose length field says `length`, in place of the 8 bytes.
+  const auto withRecord = [&](std::uint16_t length, std::size_t data, std::uint16_t headerSize = kHeader12) {
+    std::string record(54 + data, '\0');
+    std::memcpy(record.data() + 2, "Producer", 8);
+    PutAt(record, 20, length);
+    std::string bytes = whole.substr(0, kHeader12) + record + whole.substr(kHeader12 + 8);
+    PutAt<std::uint32_t>(bytes, 96, static_cast<std::uint32_t>(kHeader12 + record.size()));
+    PutAt<std::uint16_t>(bytes, 94, headerSize);
+    return bytes;
+  };
+  for (const auto& [label, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"count past the 8 bytes", withCount(whole, 1)},
+           {"count of 2^32 - 1", withCount(whole, std::numeric_limits<std::uint32_t>::max())},
+           {"length past the points", withCount(withRecord(100, 20), 1)},
+           {"second record counted", withCount(withRecord(20, 20), 2)},
+           {"header size past the points", withCount(withRecord(20, 20, 400), 1)}}) {
+    const CRunResult run = Run(las, "c.las", bytes, label);
+    EXPECT_EQ(run.result, kFileInputError) << label;
+    ASSERT_EQ(las.GetNotes().size(), 1u) << label;
+    EXPECT_NE(las.GetNotes()[0].find("variable-length records"), std::string::npos) << las.GetNotes()[0];
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("c_LAT.las"))) << label;
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("c_MSL.las"))) << label;
+  }
+
+  // A record the count leaves out: copied as it is, and noted.
+  const std::string uncounted = withRecord(20, 20);
+  CRunResult run = Run(las, "c.las", uncounted, "uncounted record");
+  EXPECT_EQ(run.result, kFileDone);
+  EXPECT_EQ(run.transformed, 3u);
+  EXPECT_EQ(las.GetNotes(), std::vector<std::string>{"The header counts 0 variable-length records, but 1 lie before "
+                                                     "the point data: the header is copied as it is"});
+  const std::string output = ReadFileBytes(m_dir.File("c_LAT.las"));
+  EXPECT_EQ(output.substr(kHeader12, 54 + 20), uncounted.substr(kHeader12, 54 + 20));
+  // The LAS 1.0 start signature, and zeros, after the counted records: no note.
+  for (const std::string& gap : {std::string("\xDD\xCC", 2), std::string(300, '\0')}) {
+    std::string bytes = withCount(withRecord(20, 20), 1);
+    bytes[25] = 0;
+    bytes.insert(kHeader12 + 54 + 20, gap);
+    PutAt<std::uint32_t>(bytes, 96, static_cast<std::uint32_t>(kHeader12 + 54 + 20 + gap.size()));
+    run = Run(las, "c.las", bytes, "gap after the records");
+    EXPECT_EQ(run.result, kFileDone) << gap.size();
+    EXPECT_EQ(run.transformed, 3u);
+    EXPECT_TRUE(las.GetNotes().empty()) << las.GetNotes()[0];
+  }
 }
 
 // ---- HTF ----
