@@ -1,8 +1,11 @@
 #include "common/StagedFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -53,6 +56,18 @@ std::string CStagedFile::SiblingFinalPath(const std::string& finalPath, const st
 void CStagedFile::RemoveStale() const {
   std::error_code ec;
   std::filesystem::remove(m_tempPath, ec);
+}
+
+bool CStagedFile::CanReplaceFinal(std::string& error) const {
+  // Neither created nor truncated; not blocking on a FIFO without a reader.
+  const int file = ::open(m_finalPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file >= 0) {
+    ::close(file);
+    return true;
+  }
+  if (errno == ENOENT) return true;
+  error = std::strerror(errno);
+  return false;
 }
 
 bool CStagedFile::Commit(std::string& error) {

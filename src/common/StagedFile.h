@@ -41,6 +41,10 @@ class CStagedFile {
 
   // Removes a file left at the temporary's name (by a process killed while writing it).
   void RemoveStale() const;
+  // Whether the file at the final path, if there is one, may be replaced: false, with
+  // the system's reason in `error`, where opening it for writing would fail (a folder,
+  // a file that may not be written). The file is left as it is.
+  bool CanReplaceFinal(std::string& error) const;
   // Renames the written temporary file to the final path, replacing what is there.
   // False, with the system's reason in `error`, when that fails.
   bool Commit(std::string& error);

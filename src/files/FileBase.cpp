@@ -48,8 +48,13 @@ FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, con
   }
 }
 
-const std::string& CFileBase::StageOutput(const std::string& finalPath) {
+std::string CFileBase::StageOutput(const std::string& finalPath, std::string* error) {
   auto staged = std::make_unique<CStagedFile>(finalPath, CStagedFile::Naming::kBesideFinal);
+  std::string why;
+  if (!staged->CanReplaceFinal(why)) {
+    if (error) *error = why;
+    return "";
+  }
   staged->RemoveStale();
   m_staged.push_back(std::move(staged));
   return m_staged.back()->GetTempPath();
@@ -220,10 +225,9 @@ bool CFileBase::ReportProgress(CProcessBase* process, CProgressThrottle& throttl
 FileResult CFileBase::OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
                                 CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile) {
   if (!input.Open(path)) return kFileInputError;
-  // An empty name (a file name without ".") fails to open as it is.
+  // An empty name (a file name without ".") fails to open.
   const auto open = [this](COutputStream& output, const std::string& finalPath) {
-    if (finalPath.empty()) return output.Open(finalPath);
-    if (!output.Open(StageOutput(finalPath))) return false;
+    if (!output.Open(finalPath.empty() ? finalPath : StageOutput(finalPath))) return false;
     ReplaceFinal(finalPath);
     return true;
   };

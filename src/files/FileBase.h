@@ -145,8 +145,10 @@ class CFileBase {
   // The path to write the output `finalPath` to: its temporary (CStagedFile::PartialPath),
   // from which a file a killed run left is removed first. Once the handler has created
   // it, the file of the final name goes (as creating that would have emptied it), see
-  // ReplaceFinal; Process moves the temporary into place when the handler returns.
-  const std::string& StageOutput(const std::string& finalPath);
+  // ReplaceFinal; Process moves the temporary into place when the handler returns. ""
+  // (which no writer opens) when the final file could not be opened for writing, as
+  // creating it would have failed; `error` (when given) then says why.
+  std::string StageOutput(const std::string& finalPath, std::string* error = nullptr);
   // Removes the file `finalPath` that a staged output is about to replace.
   static void ReplaceFinal(const std::string& finalPath);
   // A further file written beside a staged output's temporary (a raster's side file),
