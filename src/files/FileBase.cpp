@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
+#include "common/StagedFile.h"
 #include "files/InputStream.h"
 #include "files/OutputStream.h"
 #include "grid/GridInt.h"
@@ -22,17 +25,65 @@ std::string CFileBase::MakeOutputName(const CTransBase* ref, const std::string& 
   return path.substr(0, dot) + "_" + ref->GetShortName() + path.substr(dot);
 }
 
+CFileBase::CFileBase() = default;
+CFileBase::~CFileBase() = default;
+
 FileResult CFileBase::Process(const std::string& path, const CGridInt* grid, const CTransBase* inRef,
                               const CTransBase* outRef, CProcessBase* process, int zone, std::uint64_t& outside,
                               std::uint64_t& transformed) {
   outside = transformed = 0;
   m_notes.clear();
   m_separation = CSeparationStats();
+  m_staged.clear();
+  FileResult result = kFileException;
   try {
-    return TransformFile(path, Task{grid, inRef, outRef, process, zone, outside, transformed});
+    result = TransformFile(path, Task{grid, inRef, outRef, process, zone, outside, transformed});
+  } catch (...) {
+    result = kFileException;
+  }
+  try {
+    return PublishOutputs(result);
   } catch (...) {
     return kFileException;
   }
+}
+
+std::string CFileBase::StageOutput(const std::string& finalPath, std::string* error) {
+  auto staged = std::make_unique<CStagedFile>(finalPath, CStagedFile::Naming::kBesideFinal);
+  std::string why;
+  if (!staged->CanReplaceFinal(why)) {
+    if (error) *error = why;
+    return "";
+  }
+  staged->RemoveStale();
+  m_staged.push_back(std::move(staged));
+  return m_staged.back()->GetTempPath();
+}
+
+void CFileBase::ReplaceFinal(const std::string& finalPath) {
+  std::error_code ec;
+  std::filesystem::remove(finalPath, ec);
+}
+
+void CFileBase::StageSideFile(const std::string& finalPath, const std::string& sideTempPath) {
+  m_staged.push_back(std::make_unique<CStagedFile>(finalPath, sideTempPath));
+}
+
+FileResult CFileBase::PublishOutputs(FileResult result) {
+  bool left = false;
+  for (const std::unique_ptr<CStagedFile>& staged : m_staged) {
+    bool moved = false;
+    std::string error;
+    if (!staged->CommitIfWritten(moved, error)) {
+      m_notes.push_back("Cannot move " + staged->GetTempPath() + " to " + staged->GetFinalPath() + ": " + error);
+      if (result == kFileDone) result = kFileOutputError;
+    }
+    left = left || moved;
+  }
+  m_staged.clear();
+  if (result == kFileCancelled && left)
+    m_notes.push_back("The outputs left are partial: they hold what was written before the cancel");
+  return result;
 }
 
 std::string CFileBase::GetOutputPath(const CTransBase* ref, const std::string& path) {
@@ -174,8 +225,14 @@ bool CFileBase::ReportProgress(CProcessBase* process, CProgressThrottle& throttl
 FileResult CFileBase::OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
                                 CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile) {
   if (!input.Open(path)) return kFileInputError;
-  if (!transformedFile.Open(MakeOutputName(outRef, path))) return kFileOutputError;
-  if (!excludedFile.Open(MakeOutputName(inRef, path))) {
+  // An empty name (a file name without ".") fails to open.
+  const auto open = [this](COutputStream& output, const std::string& finalPath) {
+    if (!output.Open(finalPath.empty() ? finalPath : StageOutput(finalPath))) return false;
+    ReplaceFinal(finalPath);
+    return true;
+  };
+  if (!open(transformedFile, MakeOutputName(outRef, path))) return kFileOutputError;
+  if (!open(excludedFile, MakeOutputName(inRef, path))) {
     transformedFile.Close();
     return kFileOutputError;
   }

@@ -10,9 +10,16 @@
 // the same frame for every handler; a handler writes only what differs: a handler that
 // streams its input into its two outputs writes Run (and Settle when its outputs need
 // more than closing), any other handler writes TransformFile.
+//
+// Every output is written under a temporary name beside its final one (StageOutput) and
+// moved into place when the handler has finished, whatever its result; the handler
+// deletes, keeps or corrects it under the temporary name as if it were the final one.
+// A process killed part way through a file leaves only the temporary, which the next
+// run that writes that output removes.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +31,7 @@
 
 class CCoordConv;
 class CGridInt;
+class CStagedFile;
 class CTransBase;
 class CTransSurface;
 class CProcessBase;
@@ -40,8 +48,8 @@ enum FileResult : int {
 
 class CFileBase {
  public:
-  CFileBase() = default;
-  virtual ~CFileBase() = default;
+  CFileBase();
+  virtual ~CFileBase();
   CFileBase(const CFileBase&) = delete;
   CFileBase& operator=(const CFileBase&) = delete;
 
@@ -130,9 +138,22 @@ class CFileBase {
   // The first steps of every Process: opens the input (2 when it cannot be opened), then
   // creates the transformed file and the excluded file (3 when either cannot be created;
   // a transformed file already created is closed and left empty). kFileDone when all
-  // three are open.
-  static FileResult OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef,
-                              CInputStream& input, COutputStream& transformedFile, COutputStream& excludedFile);
+  // three are open. The outputs are staged (StageOutput): GetPath names the temporary.
+  FileResult OpenFiles(const std::string& path, const CTransBase* inRef, const CTransBase* outRef, CInputStream& input,
+                       COutputStream& transformedFile, COutputStream& excludedFile);
+
+  // The path to write the output `finalPath` to: its temporary (CStagedFile::PartialPath),
+  // from which a file a killed run left is removed first. Once the handler has created
+  // it, the file of the final name goes (as creating that would have emptied it), see
+  // ReplaceFinal; Process moves the temporary into place when the handler returns. ""
+  // (which no writer opens) when the final file could not be opened for writing, as
+  // creating it would have failed; `error` (when given) then says why.
+  std::string StageOutput(const std::string& finalPath, std::string* error = nullptr);
+  // Removes the file `finalPath` that a staged output is about to replace.
+  static void ReplaceFinal(const std::string& finalPath);
+  // A further file written beside a staged output's temporary (a raster's side file),
+  // moved beside the final output with it.
+  void StageSideFile(const std::string& finalPath, const std::string& sideTempPath);
 
   // Closes the input and both outputs and deletes an output whose record count is 0,
   // and settles the outcome of the reading that went before: kFileDone becomes
@@ -170,4 +191,11 @@ class CFileBase {
   const CTransSurface* m_inSurface = nullptr;
   const CTransSurface* m_outSurface = nullptr;
   std::optional<double> m_sign;
+  // This file's staged outputs, moved into place at the end of Process.
+  std::vector<std::unique_ptr<CStagedFile>> m_staged;
+
+  // Moves every staged output that exists into place and settles the result: a move that
+  // fails makes kFileDone an output error (its reason in the notes), and a cancelled
+  // file whose outputs are left says they are partial.
+  FileResult PublishOutputs(FileResult result);
 };

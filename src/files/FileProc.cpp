@@ -9,6 +9,7 @@
 #include "common/ClassicText.h"
 #include "common/FileHandle.h"
 #include "common/PathUtil.h"
+#include "common/StagedFile.h"
 #include "files/BatchInputs.h"
 #include "files/BatchReport.h"
 #include "files/FileBase.h"
@@ -78,9 +79,13 @@ CFileProc::FileOutcome CFileProc::TransformFile(const std::string& path, const C
   const auto start = std::chrono::steady_clock::now();
   int result = kFileOutputError;
   // Both outputs are created (and an existing file of the name replaced) before the
-  // first record is read, so a clash with an input is refused before the handler runs.
-  if (!inputs.IsInput(handler->GetOutputPath(m_outputRef, path)) &&
-      !inputs.IsInput(handler->GetOutputPath(m_inputRef, path))) {
+  // first record is read, so a clash with an input is refused before the handler runs;
+  // so is an input at an output's temporary name, which the handler would remove as
+  // what a killed run left.
+  const auto clashes = [&inputs](const std::string& output) {
+    return inputs.IsInput(output) || (!output.empty() && inputs.IsInput(CStagedFile::PartialPath(output)));
+  };
+  if (!clashes(handler->GetOutputPath(m_outputRef, path)) && !clashes(handler->GetOutputPath(m_inputRef, path))) {
     handler->SetSign(m_sign);
     result =
         handler->Process(path, m_grid, m_inputRef, m_outputRef, process, m_zone, outcome.outside, outcome.transformed);

@@ -8,8 +8,11 @@
 #include <cmath>
 #include <vector>
 
+#include "common/PathUtil.h"
+#include "common/StagedFile.h"
 #include "gdal/GdalSession.h"
 #include "gdal/RasterCells.h"
+#include "gdal/RasterCheck.h"
 #include "gdal/RasterOutput.h"
 #include "gdal/RasterPositions.h"
 #include "gdal/RasterRun.h"
@@ -59,9 +62,9 @@ std::string Unsuitable(GDALDataset& input) {
   return "";
 }
 
-// How band 1 stores its values; a band without a usable no-data value gets one, which
-// the notes name.
-CBandCoding ReadCoding(GDALRasterBand& band, std::vector<std::string>& notes) {
+// How band 1 stores its values. A band without a usable no-data value gets one; `note`
+// then begins to say so (NoDataNote ends it), else it is "".
+CBandCoding ReadCoding(GDALRasterBand& band, std::string& note) {
   CBandCoding coding;
   coding.type = band.GetRasterDataType();
   int hasScale = 0, hasOffset = 0, hasNoData = 0;
@@ -69,15 +72,32 @@ CBandCoding ReadCoding(GDALRasterBand& band, std::vector<std::string>& notes) {
   if (hasScale && scale != 0.0) coding.scale = scale;
   if (hasOffset) coding.offset = offset;
   const double noData = band.GetNoDataValue(&hasNoData);
+  note.clear();
   if (hasNoData && CBandCoding::Holds(coding.type, noData)) {
     coding.noData = noData;
     return coding;
   }
   coding.noData = CBandCoding::ChooseNoData(coding.type);
-  notes.push_back((hasNoData ? "Band 1's no-data value " + NumberText(noData) + " is no value of its type: "
-                             : std::string("Band 1 has no no-data value: ")) +
-                  NumberText(coding.noData) + " marks the cells without a value in the outputs");
+  note = (hasNoData ? "Band 1's no-data value " + NumberText(noData) + " is no value of its type: "
+                    : std::string("Band 1 has no no-data value: ")) +
+         NumberText(coding.noData) + " marks the cells without a value";
   return coding;
+}
+
+// Where the no-data value chosen for band 1 applies: every band of `output` that has it
+// (a GeoTIFF keeps one no-data value for all its bands).
+std::string NoDataNote(const std::string& start, GDALDataset& output, double noData) {
+  std::vector<int> bands;
+  for (int i = 1; i <= output.GetRasterCount(); ++i) {
+    int has = 0;
+    const double value = output.GetRasterBand(i)->GetNoDataValue(&has);
+    if (has && (value == noData || (std::isnan(value) && std::isnan(noData)))) bands.push_back(i);
+  }
+  if (bands.size() <= 1) return start + " in the outputs";
+  std::string list = "bands";
+  for (std::size_t i = 0; i < bands.size(); ++i)
+    list += (i == 0 ? " " : i + 1 == bands.size() ? " and " : ", ") + std::to_string(bands[i]);
+  return start + " in " + list + " of the outputs";
 }
 
 }  // namespace
@@ -99,7 +119,8 @@ std::string CFileRaster::GetOutputPath(const CTransBase* ref, const std::string&
   CGdalErrorCapture quiet;
   const GDALDatasetUniquePtr input = OpenRaster(path, false);
   if (!input || !Unsuitable(*input).empty()) return name;
-  GDALDriver* driver = ChooseOutputDriver(*input);
+  std::string note;
+  GDALDriver* driver = ChooseOutputDriver(*input, DescribeVertical(input->GetSpatialRef(), ref, GetSign()), note);
   return driver ? OutputPathFor(name, *driver, *input) : name;
 }
 
@@ -123,45 +144,52 @@ FileResult CFileRaster::Transform(const std::string& path, const Task& task) {
     m_notes.push_back("The raster has no georeferencing (no geotransform)");
     return kFileInputError;
   }
+  PrepareTransform(task.inRef, task.outRef);
+  // A block shift reads no position: the CRS is only carried over.
+  const OGRSpatialReference* crs = input->GetSpatialRef();
   CRasterPositions positions;
   std::string error;
-  if (!positions.Prepare(input->GetSpatialRef(), geoTransform, task.zone, error)) {
+  if (!positions.Prepare(m_useGrid ? crs : nullptr, geoTransform, task.zone, error)) {
     m_notes.push_back(error);
     return kFileInputError;
   }
-  if (positions.GetKind() == CRasterPositions::Kind::kNoCrs)
+  if (m_useGrid && positions.GetKind() == CRasterPositions::Kind::kNoCrs)
     m_notes.push_back("No CRS in the file: positions read by the batch's rule (zone " + std::to_string(task.zone) +
                       ")");
 
-  const CBandCoding coding = ReadCoding(*input->GetRasterBand(1), m_notes);
-  GDALDriver* driver = ChooseOutputDriver(*input);
+  std::string noDataNote;
+  const CBandCoding coding = ReadCoding(*input->GetRasterBand(1), noDataNote);
+  const std::size_t noDataNoteAt = m_notes.size();
+  CRasterVertical says[2] = {DescribeVertical(crs, task.outRef, GetSign()),
+                             DescribeVertical(crs, task.inRef, GetSign())};
+  std::string driverNote;
+  GDALDriver* driver = ChooseOutputDriver(*input, says[0], driverNote);
   if (driver == nullptr) return kFileOutputError;
-  if (driver != input->GetDriver())
-    m_notes.push_back(std::string("GDAL cannot create ") + input->GetDriver()->GetDescription() +
-                      " files: outputs written as GeoTIFF");
-  const std::string transformedPath = OutputPathFor(MakeOutputName(task.outRef, path), *driver, *input);
-  const std::string excludedPath = OutputPathFor(MakeOutputName(task.inRef, path), *driver, *input);
-  if (transformedPath.empty() || excludedPath.empty()) return kFileOutputError;
-  const OGRSpatialReference* crs = input->GetSpatialRef();
-  CRasterOutput transformedFile, excludedFile;
-  if (!transformedFile.Create(*driver, transformedPath, *input, coding, DescribeVertical(crs, task.outRef, GetSign()),
-                              error)) {
-    m_notes.push_back(error);
-    return kFileOutputError;
+  if (!driverNote.empty()) m_notes.push_back(driverNote);
+  const std::string names[2] = {OutputPathFor(MakeOutputName(task.outRef, path), *driver, *input),
+                                OutputPathFor(MakeOutputName(task.inRef, path), *driver, *input)};
+  if (names[0].empty() || names[1].empty()) return kFileOutputError;
+  CRasterOutput outputs[2];  // the transformed raster, the excluded raster
+  for (int i = 0; i < 2; ++i) {
+    // A raster a killed run left goes with its side files, which GDAL knows.
+    GDALDriver::QuietDelete(CStagedFile::PartialPath(names[i]).c_str());
+    std::string why;
+    const std::string staged = StageOutput(names[i], &why);
+    if (staged.empty() || !outputs[i].Create(*driver, staged, names[i], *input, coding, says[i], error)) {
+      m_notes.push_back(staged.empty() ? "Cannot create " + names[i] + ": " + why : error);
+      if (i == 1) outputs[0].Close(false);
+      return kFileOutputError;
+    }
   }
-  if (!excludedFile.Create(*driver, excludedPath, *input, coding, DescribeVertical(crs, task.inRef, GetSign()),
-                           error)) {
-    m_notes.push_back(error);
-    transformedFile.Close(false);
-    return kFileOutputError;
-  }
+  if (!noDataNote.empty())
+    m_notes.insert(m_notes.begin() + static_cast<std::ptrdiff_t>(noDataNoteAt),
+                   NoDataNote(noDataNote, *outputs[0].Get(), coding.noData));
 
-  PrepareTransform(task.inRef, task.outRef);
   CProgressThrottle throttle;
   CRasterRunSetup setup;
   setup.input = input.get();
-  setup.transformed = transformedFile.Get();
-  setup.excluded = excludedFile.Get();
+  setup.transformed = outputs[0].Get();
+  setup.excluded = outputs[1].Get();
   setup.coding = coding;
   setup.positions = &positions;
   setup.how = {this, task.grid, task.inRef, task.outRef, &positions};
@@ -170,7 +198,24 @@ FileResult CFileRaster::Transform(const std::string& path, const Task& task) {
   FileResult result = RunRaster(setup, task.transformed, task.outside, m_separation);
 
   // Whatever the result, an output without a cell goes.
-  const bool closed = transformedFile.Close(task.transformed != 0) & excludedFile.Close(task.outside != 0);
+  const bool keep[2] = {task.transformed != 0, task.outside != 0};
+  const bool closed = outputs[0].Close(keep[0]) & outputs[1].Close(keep[1]);
   if (!closed && result == kFileDone) result = kFileException;
+  if (result == kFileDone && !keep[0] && !keep[1])
+    m_notes.push_back("No cell of band 1 holds a value: nothing was transformed, and no output is left");
+  // What was written must be what GDAL reads back.
+  for (int i = 0; i < 2; ++i) {
+    if (!keep[i]) continue;
+    std::vector<std::string> files;
+    const std::string written = CStagedFile::PartialPath(names[i]);
+    const std::string difference = CompareWritten(written, *input, says[i], files);
+    for (const std::string& file : files)
+      if (const std::string name = CStagedFile::SiblingFinalPath(names[i], file); file != written && !name.empty())
+        StageSideFile(name, file);
+    if (!difference.empty()) {
+      m_notes.push_back("The output " + GetFileNamePart(names[i]) + " does not hold what was written: " + difference);
+      if (result == kFileDone) result = kFileException;
+    }
+  }
   return result;
 }

@@ -6,7 +6,8 @@
 // (RasterPositions.h). Further bands (a BAG's uncertainty) are copied unchanged.
 //
 // Both outputs are rasters of the input's shape, named as every handler names them and
-// written in the input's format where GDAL can create it, GeoTIFF (".tif") otherwise:
+// written in the input's format where GDAL can create it and it can carry the input's
+// georeferencing, GeoTIFF (".tif") otherwise (a BAG without a CRS, of three bands):
 //
 //   cell                 transformed raster                excluded raster
 //   no-data (or NaN)     no-data                           no-data
@@ -16,11 +17,15 @@
 //     not fit the type
 //
 // A band 1 without a no-data value gets one in the outputs (RasterCells.h). An output
-// that receives no cell is deleted, after a complete run as after a cancel or an error.
-// Results: 2 the file cannot be opened or read as a raster (no band, a complex band 1,
-// no georeferencing, a CRS that cannot be converted); 3 an output cannot be created;
-// 4 cancelled; 5 GDAL failed to read or write part way. Notes say what GDAL reported,
-// and when the raster has no CRS or is written as GeoTIFF.
+// that receives no cell is deleted, after a complete run as after a cancel or an error;
+// one that is kept is opened again and must hold the input's size, geotransform and the
+// CRS it was given (RasterCheck.h). Results: 2 the file cannot be opened or read as a
+// raster (no band, a complex band 1, no georeferencing, a CRS that cannot be converted
+// where positions are read); 3 an output cannot be created; 4 cancelled; 5 GDAL failed
+// to read or write part way, or an output does not hold what was written. Notes say
+// what GDAL reported, when the raster's positions are read without a CRS, when it is
+// written as GeoTIFF and why, which bands a chosen no-data value marks, and when no
+// cell holds a value.
 
 #include <string>
 

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "gdal/Hdf5Silence.h"
+
 // Registers GDAL's drivers the first time any thread calls it.
 void EnsureGdalRegistered();
 
 // Collects every message GDAL raises on the constructing thread while the object
-// lives (GDAL keeps its error handlers per thread); nothing reaches standard error.
-// Scopes nest: the innermost capture receives the messages.
+// lives (GDAL keeps its error handlers per thread); nothing reaches standard error,
+// neither GDAL's messages nor the error stacks of the HDF5 library under its drivers
+// (CHdf5Silence). Scopes nest: the innermost capture receives the messages.
 class CGdalErrorCapture {
  public:
   CGdalErrorCapture();
@@ -30,5 +33,6 @@ class CGdalErrorCapture {
   std::string GetErrorText() const;
 
  private:
+  CHdf5Silence m_hdf5;
   Messages m_messages;
 };

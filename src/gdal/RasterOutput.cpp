@@ -36,20 +36,44 @@ GDALDataType CommonType(GDALDataset& input) {
   return type;
 }
 
-bool CanCreate(GDALDriver& driver, GDALDataset& input) {
+// Why a BAG cannot carry what the outputs of the BAG `input` must say; "" when it can.
+// GDAL's BAG writer keeps the georeferencing in the file's metadata, which it writes
+// only once it has the geotransform and a CRS whose extent it can give in WGS84 (without
+// a CRS it writes a file without any georeferencing, and says nothing); the vertical CRS
+// goes there too, an "unknown" one when none is given. (The geotransform of a BAG is
+// always north-up.)
+std::string WhyNoBag(GDALDataset& input, const CRasterVertical& vertical) {
+  // An elevation and an uncertainty band (GDAL reads a third, a nominal elevation, from
+  // BAG 1.5 files).
+  if (input.GetRasterCount() > 2)
+    return "BAG holds one or two bands, the input has " + std::to_string(input.GetRasterCount());
+  if (!vertical.crs) return "The input has no CRS, which a BAG must carry";
+  if (!vertical.vertical) return "The input's CRS has no vertical part, which a BAG must name";
+  OGRSpatialReference horizontal(*vertical.crs), wgs84;
+  if (horizontal.IsCompound()) horizontal.StripVertical();
+  horizontal.DemoteTo2D(nullptr);
+  wgs84.SetWellKnownGeogCS("WGS84");
+  OGRCoordinateTransformation* toWgs84 = OGRCreateCoordinateTransformation(&horizontal, &wgs84);
+  if (toWgs84 == nullptr) return "GDAL cannot give the extent of the input's CRS in WGS84, as a BAG must";
+  OGRCoordinateTransformation::DestroyCT(toWgs84);
+  return "";
+}
+
+// Why `driver` cannot write the outputs of `input`; "" when it can.
+std::string WhyNot(GDALDriver& driver, GDALDataset& input, const CRasterVertical& vertical) {
+  const std::string cannot = std::string("GDAL cannot create ") + driver.GetDescription() + " files";
   for (const char* name : kNoOutputDrivers)
-    if (Is(driver, name)) return false;
-  if (!CPLFetchBool(driver.GetMetadata(), GDAL_DCAP_CREATE, false)) return false;
-  if (!CPLFetchBool(driver.GetMetadata(), GDAL_DCAP_RASTER, false)) return false;
-  // A BAG holds an elevation and an uncertainty band.
-  if (Is(driver, "BAG") && input.GetRasterCount() > 2) return false;
-  const char* types = driver.GetMetadataItem(GDAL_DMD_CREATIONDATATYPES);
-  if (types == nullptr) return true;
-  const CPLStringList list(CSLTokenizeString(types));
-  for (int i = 1; i <= input.GetRasterCount(); ++i) {
-    if (list.FindString(GDALGetDataTypeName(input.GetRasterBand(i)->GetRasterDataType())) < 0) return false;
+    if (Is(driver, name)) return cannot;
+  if (!CPLFetchBool(driver.GetMetadata(), GDAL_DCAP_CREATE, false)) return cannot;
+  if (!CPLFetchBool(driver.GetMetadata(), GDAL_DCAP_RASTER, false)) return cannot;
+  if (const char* types = driver.GetMetadataItem(GDAL_DMD_CREATIONDATATYPES)) {
+    const CPLStringList list(CSLTokenizeString(types));
+    for (int i = 1; i <= input.GetRasterCount(); ++i) {
+      const char* type = GDALGetDataTypeName(input.GetRasterBand(i)->GetRasterDataType());
+      if (list.FindString(type) < 0) return cannot + " with " + type + " bands";
+    }
   }
-  return true;
+  return Is(driver, "BAG") ? WhyNoBag(input, vertical) : "";
 }
 
 // GeoTIFF: the input's compression (if lossless), predictor, interleaving and tiling.
@@ -140,11 +164,13 @@ void SetItem(GDALMajorObject& to, const char* key, const char* value) {
   if (!now || std::strcmp(now, value) != 0) to.SetMetadataItem(key, value);
 }
 
-void CopyMetadata(GDALMajorObject& from, GDALMajorObject& to, const GDALDriver& driver, bool band) {
+// `skip`: a further key not to copy.
+void CopyMetadata(GDALMajorObject& from, GDALMajorObject& to, const GDALDriver& driver, bool band,
+                  const char* skip = nullptr) {
   for (char** item = from.GetMetadata(); item && *item; ++item) {
     char* key = nullptr;
     const char* value = CPLParseNameValue(*item, &key);
-    if (key && value && !IsDriverOwnKey(driver, key, band)) SetItem(to, key, value);
+    if (key && value && !IsDriverOwnKey(driver, key, band) && !(skip && EQUAL(key, skip))) SetItem(to, key, value);
     CPLFree(key);
   }
 }
@@ -165,9 +191,13 @@ void CopyBand(GDALRasterBand& from, GDALRasterBand& to, const GDALDriver& driver
 
 }  // namespace
 
-GDALDriver* ChooseOutputDriver(GDALDataset& input) {
+GDALDriver* ChooseOutputDriver(GDALDataset& input, const CRasterVertical& vertical, std::string& note) {
+  note.clear();
   GDALDriver* own = input.GetDriver();
-  if (own && CanCreate(*own, input)) return own;
+  if (own == nullptr) return GetGDALDriverManager()->GetDriverByName("GTiff");
+  const std::string why = WhyNot(*own, input, vertical);
+  if (why.empty()) return own;
+  note = why + ": outputs written as GeoTIFF";
   return GetGDALDriverManager()->GetDriverByName("GTiff");
 }
 
@@ -179,17 +209,21 @@ std::string OutputPathFor(const std::string& name, const GDALDriver& driver, GDA
   return name.substr(0, dot) + ".tif";
 }
 
-bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, GDALDataset& input, const CBandCoding& coding,
-                           const CRasterVertical& vertical, std::string& error) {
+bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, const std::string& name, GDALDataset& input,
+                           const CBandCoding& coding, const CRasterVertical& vertical, std::string& error) {
   m_driver = &driver;
   m_path = path;
   const CPLStringList options = CreationOptions(driver, input, vertical);
   m_dataset.reset(driver.Create(path.c_str(), input.GetRasterXSize(), input.GetRasterYSize(), input.GetRasterCount(),
                                 CommonType(input), options.List()));
   if (!m_dataset) {
-    error = "Cannot create " + path;
+    error = "Cannot create " + name;
     return false;
   }
+  // As creating the output under its own name would have: an earlier output goes, with
+  // the side files GDAL knows of.
+  GDALDriver::QuietDelete(name.c_str());
+  VSIUnlink(name.c_str());
   double geoTransform[6];
   bool ok = input.GetGeoTransform(geoTransform) == CE_None && m_dataset->SetGeoTransform(geoTransform) == CE_None;
   if (ok && vertical.crs) {
@@ -202,11 +236,14 @@ bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, GDALData
     ok = m_dataset->SetSpatialRef(&crs) == CE_None;
   }
   if (!ok) {
-    error = "Cannot write the georeferencing of " + path;
+    error = "Cannot write the georeferencing of " + name;
     Close(false);
     return false;
   }
-  CopyMetadata(input, *m_dataset, driver, false);
+  // A GeoTIFF without a CRS whose cells are points (a BAG's are) would hold a GeoKey
+  // directory of that key alone, which GDAL reads back as an engineering CRS "unnamed";
+  // the geotransform places the cells the same either way.
+  CopyMetadata(input, *m_dataset, driver, false, Is(driver, "GTiff") && !vertical.crs ? "AREA_OR_POINT" : nullptr);
   // A BAG says it in its vertical CRS, and has no place for other metadata.
   if (!Is(driver, "BAG"))
     for (const auto& [key, value] : vertical.metadata) SetItem(*m_dataset, key.c_str(), value.c_str());
@@ -214,7 +251,7 @@ bool CRasterOutput::Create(GDALDriver& driver, const std::string& path, GDALData
     CopyBand(*input.GetRasterBand(i), *m_dataset->GetRasterBand(i), driver);
   // Band 1's no-data value: the input's, or the one chosen for a band without.
   if (m_dataset->GetRasterBand(1)->SetNoDataValue(coding.noData) != CE_None) {
-    error = "Cannot set the no-data value of " + path;
+    error = "Cannot set the no-data value of " + name;
     Close(false);
     return false;
   }

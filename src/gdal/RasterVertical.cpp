@@ -39,6 +39,18 @@ std::unique_ptr<OGRSpatialReference> VerticalCrs(const std::string& name, bool e
 
 }  // namespace
 
+std::unique_ptr<OGRSpatialReference> VerticalPartOf(const OGRSpatialReference& crs) {
+  // The third node of a compound CRS's WKT 1 form, as GDAL's BAG driver takes it.
+  const OGR_SRSNode* root = crs.GetRoot();
+  if (!crs.IsCompound() || root == nullptr || root->GetChildCount() != 3) return nullptr;
+  char* wkt = nullptr;
+  if (root->GetChild(2)->exportToWkt(&wkt) != OGRERR_NONE) return nullptr;
+  auto vertical = std::make_unique<OGRSpatialReference>();
+  const bool read = vertical->importFromWkt(wkt) == OGRERR_NONE;
+  CPLFree(wkt);
+  return read ? std::move(vertical) : nullptr;
+}
+
 CRasterVertical::CRasterVertical() = default;
 CRasterVertical::~CRasterVertical() = default;
 CRasterVertical::CRasterVertical(CRasterVertical&&) noexcept = default;
@@ -52,6 +64,9 @@ CRasterVertical DescribeVertical(const OGRSpatialReference* inputCrs, const CTra
   const std::string name = ref ? ref->GetName() : "NULL";
   if (name == "NULL" || name == "Block Shift") {
     if (hasCrs) statement.crs = std::make_unique<OGRSpatialReference>(*inputCrs);
+    // A BAG takes the vertical part apart; without it GDAL's BAG writer would name an
+    // "unknown" one.
+    if (hasCrs) statement.vertical = VerticalPartOf(*inputCrs);
     if (name != "NULL")
       statement.metadata = {{"VERTICAL_REFERENCE", ref->GetShortName()}, {"VERTICAL_DIRECTION", direction}};
     return statement;

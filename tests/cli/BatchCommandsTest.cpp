@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -227,9 +230,9 @@ TEST_F(BatchCommandsTest, CtrlCCancelsEveryRunningFileAndKeepsTheSummaryAndLogs)
   const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
-  // Both files are under way once both have their outputs.
+  // Both files are under way once both have their outputs (under their temporary names).
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!(fs::exists(Work("a_AHD.xyz")) && fs::exists(Work("b_AHD.xyz"))) &&
+  while (!(fs::exists(Work("a_AHD.marevert-partial.xyz")) && fs::exists(Work("b_AHD.marevert-partial.xyz"))) &&
          std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   kill(pid, SIGINT);
@@ -250,6 +253,92 @@ TEST_F(BatchCommandsTest, CtrlCCancelsEveryRunningFileAndKeepsTheSummaryAndLogs)
   EXPECT_FALSE(fs::exists(Work("c_AHD.xyz")));
   EXPECT_TRUE(fs::exists(Work("Log.txt")));
   EXPECT_EQ(AppLogLines().size(), 1u);
+}
+
+// A LAS 1.2 file of `points` records of format 0, all at one position inside the demo
+// grid (longitude and latitude in units of 1e-7 degrees, heights in centimetres).
+void WriteLongLas(const std::string& path, std::uint32_t points) {
+  constexpr std::uint16_t kHeaderSize = 227, kRecordLength = 20;
+  std::string header(kHeaderSize, '\0');
+  const auto put = [&header](std::size_t at, auto value) { std::memcpy(&header[at], &value, sizeof value); };
+  header.replace(0, 4, "LASF");
+  header[24] = 1;  // version 1.2
+  header[25] = 2;
+  put(94, kHeaderSize);
+  put(96, std::uint32_t{kHeaderSize});  // the points follow the header
+  put(105, kRecordLength);
+  put(107, points);
+  put(111, points);  // all first returns
+  for (const std::size_t at : {131, 139}) put(at, 1e-7);
+  put(147, 0.01);
+  for (const auto& [at, value] :
+       {std::pair{179, 151.79}, {187, 151.79}, {195, -33.26}, {203, -33.26}, {211, 10.25}, {219, 10.25}})
+    put(static_cast<std::size_t>(at), value);
+  std::string record(kRecordLength, '\0');
+  const std::int32_t xyz[3] = {1517900000, -332600000, 1025};
+  std::memcpy(&record[0], xyz, sizeof xyz);
+  std::ofstream out(path, std::ios::binary);
+  out << header;
+  for (std::uint32_t i = 0; i < points; ++i) out << record;
+}
+
+// A run killed part way through a file (SIGKILL: an out-of-memory kill, a cluster's time
+// limit) leaves no file under an output's final name, only the temporary beside it; the
+// next run removes that and writes what an uninterrupted run writes. A text file, a LAS
+// file and (where GDAL's tools are) a raster, each big enough to be under way a while.
+TEST_F(BatchCommandsTest, KilledRunLeavesOnlyTemporariesAndTheNextRunWritesTheWholeFile) {
+  std::vector<std::string> inputs = {"a.xyz", "b.las"};
+  WriteLongSurvey(Work("a.xyz"), 600000);
+  WriteLongLas(Work("b.las"), 600000);
+#ifdef MAREVERT_WITH_GDAL
+  const std::string raster =
+      "gdal_create -q -of GTiff -outsize 2400 2400 -ot Float32 -burn 2.5 -a_srs EPSG:4283 "
+      "-a_ullr 151.7 -33.2 151.9 -33.4 '" +
+      Work("c.tif") + "' 2>/dev/null";
+  if (std::system(raster.c_str()) == 0) inputs.push_back("c.tif");
+#endif
+  constexpr std::uintmax_t kUnderWay = 1 << 20;  // bytes of an output written
+  for (const std::string& input : inputs) {
+    const std::size_t dot = input.find('.');
+    const auto output = [&](const std::string& ref, const char* partial = "") {
+      return Work(input.substr(0, dot) + "_" + ref + partial + input.substr(dot));
+    };
+    ASSERT_EQ(Transform(kLatToAhd + input).exitCode, 0) << input;
+    const std::string complete = ReadFileBytes(output("AHD"));
+    ASSERT_GT(complete.size(), 4 * kUnderWay) << input;
+    fs::remove(output("AHD"));
+
+    const std::string command =
+        "cd '" + Work("") + "' && exec '" + Program() + "' transform " + kLatToAhd + input + " >/dev/null 2>&1";
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    bool killed = false;
+    // A run that finishes before it can be killed (a loaded machine) is tried again.
+    for (int attempt = 0; attempt < 3 && !killed; ++attempt) {
+      fs::remove(output("AHD"));
+      pid_t pid = 0;
+      ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+      int status = 0;
+      std::error_code ec;
+      while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (fs::file_size(output("AHD", ".marevert-partial"), ec) >= kUnderWay && !ec) {
+          kill(pid, SIGKILL);
+          waitpid(pid, &status, 0);
+          break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      killed = WIFSIGNALED(status);
+    }
+    ASSERT_TRUE(killed) << input;
+    EXPECT_FALSE(fs::exists(output("AHD"))) << input;
+    EXPECT_FALSE(fs::exists(output("LAT"))) << input;
+    EXPECT_TRUE(fs::exists(output("AHD", ".marevert-partial"))) << input;
+
+    EXPECT_EQ(Transform(kLatToAhd + input).exitCode, 0) << input;
+    EXPECT_FALSE(fs::exists(output("AHD", ".marevert-partial"))) << input;
+    EXPECT_FALSE(fs::exists(output("LAT", ".marevert-partial"))) << input;
+    EXPECT_EQ(ReadFileBytes(output("AHD")) == complete, true) << input;
+  }
 }
 
 }  // namespace

@@ -153,8 +153,10 @@ TEST_F(FileProcTest, CancelDuringSecondFileSkipsTheRest) {
   WriteFileBytes(c, InsideLines(2));
   Run({a, b, c}, CFilesTestGrid::Lat(), CFilesTestGrid::Msl(), "Processing file 2 of 3 (Generic text format)");
 
-  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + b, "Processing cancelled by user", "",
-                                                 "WARNING processing interrupted, not all files processed",
+  EXPECT_EQ(Summary(), (std::vector<std::string>{"", "Error with file: " + b, "Processing cancelled by user",
+                                                 "The outputs left are partial: they hold what was written before "
+                                                 "the cancel",
+                                                 "", "WARNING processing interrupted, not all files processed",
                                                  "Files OK: 1, files with errors: 1", "Processed 2 file(s) of 3", "",
                                                  "Summary log file written to:", m_dir.File("Log.txt")}));
   EXPECT_FALSE(fs::exists(m_dir.File("c_MSL.xyz")));
@@ -289,6 +291,15 @@ TEST_F(FileProcTest, OutputThatWouldReplaceAnotherInputIsRefused) {
   Run({m_dir.Path().string() + "/./a.xyz", m_dir.Path().string() + "/sub/../a_LAT.xyz"});
   EXPECT_EQ(ReadFileBytes(aLat), "140.0 -27.5 9.00\n");
   EXPECT_EQ(m_ok, 1);
+  EXPECT_EQ(m_errors, 1);
+
+  // So does an output's temporary name, where a killed run's leftover would be removed.
+  m_messenger.Clear();
+  fs::remove(aLat);
+  const std::string partial = m_dir.File("a_MSL.marevert-partial.xyz");
+  WriteFileBytes(partial, InsideLines(1));
+  Run({a, partial});
+  EXPECT_EQ(ReadFileBytes(partial), InsideLines(1));
   EXPECT_EQ(m_errors, 1);
 }
 

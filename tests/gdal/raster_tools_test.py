@@ -25,6 +25,7 @@ import tempfile
 
 BIN, SOURCE, CASE = sys.argv[1:4]
 GRID = os.path.join(SOURCE, "data", "Marevert_Demo_Synthetic_NotForNavigation.MRGGrid")
+REAL = os.path.join(SOURCE, "tests", "data", "real")  # third-party rasters, see SOURCES.md there
 CM_STEP = 0.0100001  # one centimetre step, and the float rounding around it
 
 
@@ -66,14 +67,22 @@ class Workspace:
 
     def transform(self, files, frm="LAT", to="AHD", zone=56, depths=False, shift=None):
         """Runs the batch (a block shift instead of the references when `shift` is
-        given); answers (exit status, summary printed)."""
+        given); answers (exit status, summary printed), and keeps what it printed on
+        standard error in `err`."""
         args = [self.cli, "transform", "--grid", GRID, "--zone", str(zone)]
         args += ["--block-shift", shift] if shift else ["--from", frm, "--to", to]
         if depths:
             args.append("--depths-positive")
         result = subprocess.run(args + [os.path.basename(f) for f in files], capture_output=True, text=True,
                                 cwd=self.work)
+        self.err = result.stderr
         return result.returncode, result.stdout
+
+    def real(self, *names):
+        """Copies of third-party rasters of tests/data/real."""
+        for name in names:
+            shutil.copy(os.path.join(REAL, name), self.path(name))
+        return [self.path(name) for name in names]
 
     def app_log(self):
         with open(os.path.join(self.dir, "Application Log.txt")) as f:
@@ -486,6 +495,60 @@ def case_samples(ws):
     log = ws.app_log()
     assert "\tLAT\tAHD\tGDAL raster (GTiff)\t" in log and "\tLAT\tAHD\tGDAL raster (BAG)\t" in log, log
     assert cells(ws.path("sample_survey_AHD.bag"), 2) == cells(samples[1], 2)
+
+
+def case_real_grid(ws):
+    """Rasters that others wrote (tests/data/real). A BAG without a CRS, which GDAL's BAG
+    writer would write without any georeferencing, and one of three bands become
+    GeoTIFFs that say why and keep the georeferencing and cells; a netCDF-4 file keeps
+    its format; a raster without a value says so; a cut BAG fails. GDAL's and HDF5's
+    messages reach the notes, never standard error."""
+    inputs = ws.real("nominal_only.bag", "sample-1.5.0.bag", "nonstandard_dim.nc", "all-nodata.tif")
+    with open(os.path.join(REAL, "test_vr.bag"), "rb") as f:
+        data = f.read()
+    cut = ws.path("cut.bag")
+    with open(cut, "wb") as f:
+        f.write(data[:len(data) // 2])
+    before = snapshot(inputs)
+    status, out = ws.transform(inputs + [cut], "LAT", "AHD", zone=56)
+    assert status == 1, out
+    assert ws.err == "", ws.err
+    assert_unchanged(before)
+    expect = [
+        ("nominal_only.bag", "Note for file", "No CRS in the file: positions read by the batch's rule (zone 56)\n"
+                                     "The input has no CRS, which a BAG must carry: outputs written as GeoTIFF\n"),
+        ("sample-1.5.0.bag", "Note for file", "BAG holds one or two bands, the input has 3: outputs written as GeoTIFF\n"),
+        ("all-nodata.tif", "Note for file", "No cell of band 1 holds a value: nothing was transformed, and no output is left\n"),
+        ("cut.bag", "Error with file", "Input file error: cannot open file, or file format error\nGDAL: "),
+    ]
+    for name, heading, text in expect:
+        assert "%s: %s\n%s" % (heading, ws.path(name), text) in out, (name, out)
+    outputs = ["nominal_only_LAT.tif", "sample-1.5.0_LAT.tif", "nonstandard_dim_LAT.nc"]
+    assert files_in(ws) == sorted([os.path.basename(p) for p in inputs] + ["cut.bag", "Log.txt"] + outputs), files_in(ws)
+    # Every cell lies outside the demo grid: the excluded rasters hold the inputs' bands.
+    for source, output, reference in zip(inputs, outputs, ("LAT", "LAT", None)):
+        _, kept = check_kept(source, ws.path(output), None, reference)
+        for band in range(1, len(kept["bands"]) + 1):
+            new, old = cells(ws.path(output), band), cells(source, band)
+            assert len(new) == len(old) and all(same(a, b) for a, b in zip(new, old)), (output, band)
+    assert not crs_wkt(info(ws.path("nominal_only_LAT.tif")))
+
+
+def case_real_block_shift(ws):
+    """A block shift keeps each real raster's CRS exactly (a BAG's vertical CRS too, where
+    GDAL's BAG writer would name an "unknown" one) and reads no position, so a raster
+    without a CRS gets no word of it."""
+    inputs = ws.real("test_vr.bag", "ak-compdcs.tif", "nonstandard_dim.nc", "nominal_only.bag")
+    status, out = ws.transform(inputs, shift="0.5")
+    assert status == 0, out
+    assert ws.err == "", ws.err
+    assert "No CRS in the file" not in out, out
+    for source, extension in zip(inputs, (".bag", ".tif", ".nc", ".tif")):
+        output = os.path.splitext(source)[0] + "_Block Shift_0.50m" + extension
+        # The CRS as GDAL gives it in WKT 1 (its WKT 2 spells the BAG's axes two ways).
+        a, b = (tool("gdalsrsinfo", "-o", "wkt1", path, check=False).stdout for path in (source, output))
+        assert a == b, (output, a, b)
+        assert info(output)["geoTransform"] == info(source)["geoTransform"], output
 
 
 CASES = {name[5:]: f for name, f in globals().items() if name.startswith("case_")}
