@@ -1,6 +1,7 @@
 # The two commands of the README, and the builds CI and developers use.
-#   make run        set up, build (Release) and start the desktop program on the bundled data
-#   make demo       build, then transform the sample survey files with marevert-cli
+#   make run        set up, build the programs (Release) and start the desktop program on the bundled data
+#   make demo       set up, build the programs, then transform the sample survey files with marevert-cli
+#   make build      set up and build everything (Release): programs, library, Python module, tests
 #   make test       set up, build and run the whole test suite
 #   make test-locale the whole test suite again under a comma-decimal locale
 #   make test-asan  the test suite again with AddressSanitizer and UndefinedBehaviorSanitizer
@@ -15,7 +16,13 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup build run demo test test-locale test-asan test-tsan test-cluster fuzz bench clean
+# Make's own "Entering directory" lines would only interleave with what the programs print.
+MAKEFLAGS += --no-print-directory
+
+# What make run and make demo need: the two programs and the data files beside them.
+PROGRAMS ?= marevert marevert-cli marevert_data
+
+.PHONY: setup programs build run demo test test-locale test-asan test-tsan test-cluster fuzz bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -24,10 +31,14 @@ build: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the programs, quietly: what follows on the terminal is what the programs print.
+programs: setup
+	@bash scripts/build.sh $(BUILD) $(JOBS) $(PROGRAMS) -- $(CMAKE_FLAGS)
+
+run: programs
 	@bash scripts/run.sh $(BUILD)
 
-demo: build
+demo: programs
 	@bash scripts/demo.sh $(BUILD)
 
 # Every test but those of a Slurm cluster (label "cluster", make test-cluster).

@@ -18,6 +18,10 @@ struct CBenchLattice {
   double south, west;
 };
 
+// The grid export benchmarks' lattice: 1800 x 900 nodes at one minute of arc
+// (30 x 15 degrees) from (-45, 120).
+constexpr CBenchLattice kExportBenchLattice{1800, 900, 1.0 / 60, -45, 120};
+
 inline CDataPt BenchNodeValues(int r, int c) {
   std::array<double, CDataPt::kSurfaceCount> values;
   const double geoid = 20 * std::sin(r * 0.004) + 15 * std::cos(c * 0.003);

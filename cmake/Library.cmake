@@ -36,7 +36,10 @@ install(FILES ${CMAKE_BINARY_DIR}/generated/MarevertConfig.cmake
         DESTINATION ${MAREVERT_CMAKE_DIR})
 
 # The pkg-config file finds the prefix from its own place, so that the installed tree
-# may be moved or installed under another prefix than the configured one.
+# may be moved or installed under another prefix than the configured one. Its link
+# flags carry the library folder as the program's run path too: a program linked
+# with them finds libmarevert_core.so.0 under any prefix, without LD_LIBRARY_PATH
+# (CMake's find_package consumers get the same from CMake).
 file(RELATIVE_PATH MAREVERT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/marevert.pc.in ${CMAKE_BINARY_DIR}/generated/marevert.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/generated/marevert.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,9 +40,23 @@ void RegisterFileHandlers() {
 #endif
 }
 
+// Positions go longitude first, as x and y do (pyproj's always_xy). A latitude beyond
+// ±90 is no position at all: most likely the two were given the other way round, which
+// would otherwise only read as "outside the grid".
+// `hint` ends the message.
+void CheckLatitudes(const CArrayArgs& args, std::size_t latitude, const char* hint = "") {
+  const double* values = args.Data(latitude);
+  for (std::size_t i = 0; i < args.Size(); ++i) {
+    if (std::isfinite(values[i]) && std::fabs(values[i]) > 90)
+      throw py::value_error("latitude " + py::str(py::float_(values[i])).cast<std::string>() +
+                            " is beyond ±90 degrees: positions go longitude first (lon, lat)" + hint);
+  }
+}
+
 py::tuple PyTransform(const CGrid& grid, py::handle x, py::handle y, py::handle z, const std::string& from,
                       const std::string& to, std::optional<int> zone, bool depthsPositive) {
   const CArrayArgs args({x, y, z}, "x, y and z");
+  if (!zone) CheckLatitudes(args, 1, "; eastings and northings need zone=");
   py::array_t<double> zOut = args.MakeResult<double>();
   py::array_t<bool> inside = args.MakeResult<bool>();
   CTransformOptions options;
@@ -55,23 +70,25 @@ py::tuple PyTransform(const CGrid& grid, py::handle x, py::handle y, py::handle 
   return py::make_tuple(args.Give(zOut), args.Give(inside));
 }
 
-py::object Inside(const CGrid& grid, py::handle latitude, py::handle longitude) {
-  const CArrayArgs args({latitude, longitude}, "lat and lon");
+py::object Inside(const CGrid& grid, py::handle longitude, py::handle latitude) {
+  const CArrayArgs args({longitude, latitude}, "lon and lat");
+  CheckLatitudes(args, 1);
   py::array_t<bool> inside = args.MakeResult<bool>();
   {
     py::gil_scoped_release release;
-    grid.IsInside(args.Size(), args.Data(0), args.Data(1), inside.mutable_data());
+    grid.IsInside(args.Size(), args.Data(1), args.Data(0), inside.mutable_data());
   }
   return args.Give(inside);
 }
 
-py::object Separation(const CGrid& grid, py::handle latitude, py::handle longitude, const std::string& from,
+py::object Separation(const CGrid& grid, py::handle longitude, py::handle latitude, const std::string& from,
                       const std::string& to, bool depthsPositive) {
-  const CArrayArgs args({latitude, longitude}, "lat and lon");
+  const CArrayArgs args({longitude, latitude}, "lon and lat");
+  CheckLatitudes(args, 1);
   py::array_t<double> separation = args.MakeResult<double>();
   {
     py::gil_scoped_release release;
-    grid.GetSeparation(args.Size(), args.Data(0), args.Data(1), from, to, separation.mutable_data(),
+    grid.GetSeparation(args.Size(), args.Data(1), args.Data(0), from, to, separation.mutable_data(),
                        ToSign(depthsPositive));
   }
   return args.Give(separation);
@@ -168,12 +185,13 @@ PYBIND11_MODULE(marevert, m) {
       .def_property_readonly(
           "version", [](const CGrid& g) { return py::make_tuple(g.GetMajorVersion(), g.GetMinorVersion()); },
           "(major, minor) version of the grid.")
-      .def("inside", &Inside, py::arg("lat"), py::arg("lon"),
-           "Whether the grid answers each position (decimal degrees); arrays of one shape, or numbers.")
-      .def("separation", &Separation, py::arg("lat"), py::arg("lon"), py::arg("from_"), py::arg("to"), py::kw_only(),
+      .def("inside", &Inside, py::arg("lon"), py::arg("lat"),
+           "Whether the grid answers each position (longitude, latitude: decimal degrees); arrays of one shape,\n"
+           "or numbers. A latitude beyond ±90 raises ValueError.")
+      .def("separation", &Separation, py::arg("lon"), py::arg("lat"), py::arg("from_"), py::arg("to"), py::kw_only(),
            py::arg("depths_positive") = false,
-           "What carrying a value from `from_` to `to` adds to it at each position, in metres; NaN where the\n"
-           "grid does not answer.")
+           "What carrying a value from `from_` to `to` adds to it at each position (longitude, latitude: decimal\n"
+           "degrees), in metres; NaN where the grid does not answer. A latitude beyond ±90 raises ValueError.")
       .def("__repr__", [](const CGrid& g) { return py::str("marevert.Grid({!r})").format(g.GetPath()); });
 
   m.def("transform", &PyTransform, py::arg("grid"), py::arg("x"), py::arg("y"), py::arg("z"), py::arg("from_"),
@@ -182,8 +200,17 @@ PYBIND11_MODULE(marevert, m) {
         "x is the longitude and y the latitude (decimal degrees), or with `zone` (49 to 56) the MGA easting and\n"
         "northing (metres). z are heights (positive up), or depths (positive down) with depths_positive=True.\n"
         "Returns (z_out, inside): the carried values, not rounded (the files get two decimals), NaN where\n"
-        "inside is False (outside the grid, or a non-finite input). Works in C++ with the interpreter lock\n"
-        "released.");
+        "inside is False (outside the grid, or a non-finite input). A latitude beyond ±90 raises ValueError.\n"
+        "Works in C++ with the interpreter lock released.");
+  // The same with the positions named as the grid's methods name them; degrees only.
+  m.def(
+      "transform",
+      [](const CGrid& grid, py::handle lon, py::handle lat, py::handle z, const std::string& from,
+         const std::string& to,
+         bool depthsPositive) { return PyTransform(grid, lon, lat, z, from, to, std::nullopt, depthsPositive); },
+      py::arg("grid"), py::arg("lon"), py::arg("lat"), py::arg("z"), py::arg("from_"), py::arg("to"), py::kw_only(),
+      py::arg("depths_positive") = false,
+      "As above with the longitude and latitude (decimal degrees) named lon and lat.");
 
   py::class_<CFileResult>(m, "FileResult", "What became of one file of a batch.")
       .def_readonly("path", &CFileResult::path)
@@ -210,8 +237,9 @@ PYBIND11_MODULE(marevert, m) {
         py::arg("block_shift") = py::none(), py::arg("progress") = py::none(),
         "Transforms survey files (xyz text, ESRI ASCII grid, LAS, HTF) as marevert-cli transform does: each\n"
         "file gets FILE_<to>.ext and FILE_<from>.ext beside it and Log.txt goes into the folder of the last.\n"
-        "block_shift (metres) replaces from_/to and needs no grid. progress(percent) is called as the file in\n"
-        "hand advances; Ctrl-C cancels the batch as the Cancel button does, then raises KeyboardInterrupt.\n"
+        "block_shift (metres) replaces from_/to and needs no grid. progress(percent) is called with the batch's\n"
+        "percentage (each file an equal share) as it rises: at every file's start and end at least, 100 last;\n"
+        "Ctrl-C cancels the batch as the Cancel button does, then raises KeyboardInterrupt.\n"
         "Returns a BatchResult.");
 
   m.def("build_grid", &PyBuildGrid, py::arg("input"), py::arg("output"), py::kw_only(), py::arg("date") = py::none(),

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Marevert need.
-# Run as root on Debian 12; as another user it prints the command to run instead.
+# Installs the Debian packages that building, testing and running Marevert need, and
+# the npm packages the tests use (scripts/npm-packages.sh). Run as root on Debian 12;
+# as another user it prints the apt-get command to run instead.
 set -euo pipefail
 
 PACKAGES=(
@@ -32,27 +33,28 @@ fi
 
 have_locale() { locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
 
-if [ ${#missing[@]} -eq 0 ] && have_locale; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ] || ! have_locale; then
+  if [ "$(id -u)" -ne 0 ]; then
+    [ ${#missing[@]} -eq 0 ] || echo "Missing packages: ${missing[*]}" >&2
+    have_locale || echo "Missing locale $TEST_LOCALE: as root, enable it in /etc/locale.gen and run locale-gen" >&2
+    echo "Install them as root with:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+  if ! have_locale; then
+    echo "Generating locale $TEST_LOCALE"
+    sed -i "s/^# *\($TEST_LOCALE UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$TEST_LOCALE UTF-8" /etc/locale.gen || echo "$TEST_LOCALE UTF-8" >>/etc/locale.gen
+    locale-gen >/dev/null
+  fi
 fi
 
-if [ "$(id -u)" -ne 0 ]; then
-  [ ${#missing[@]} -eq 0 ] || echo "Missing packages: ${missing[*]}" >&2
-  have_locale || echo "Missing locale $TEST_LOCALE: as root, enable it in /etc/locale.gen and run locale-gen" >&2
-  echo "Install them as root with:" >&2
-  echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
-  exit 1
-fi
-
-export DEBIAN_FRONTEND=noninteractive
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-if ! have_locale; then
-  echo "Generating locale $TEST_LOCALE"
-  sed -i "s/^# *\($TEST_LOCALE UTF-8\)/\1/" /etc/locale.gen
-  grep -q "^$TEST_LOCALE UTF-8" /etc/locale.gen || echo "$TEST_LOCALE UTF-8" >>/etc/locale.gen
-  locale-gen >/dev/null
-fi
+# The npm packages of the tests, now rather than while the tests run, so that the
+# tests need no network.
+bash "$(dirname "$0")/npm-packages.sh"

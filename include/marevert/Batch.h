@@ -21,7 +21,9 @@ struct CBatchOptions {
   std::optional<double> blockShift;
   int zone = 56;  // MGA zone (49 to 56) of files in eastings and northings
   Sign sign = Sign::HeightsPositive;
-  // Called on the calling thread with each new percentage of the file in hand.
+  // Called on the calling thread with each new percentage of the batch (each file an
+  // equal share): rising, at least at every file's start and end, 100 at the end of a
+  // batch that was not cancelled.
   std::function<void(unsigned percent)> progress;
   // Asked on the calling thread about every 50 ms; true cancels the batch as the
   // programs' Cancel button does (the file in hand stops, Log.txt is still written).

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "cli/CliCommands.h"
 #include "cli/Version.h"
@@ -32,6 +33,25 @@ const CTransBase* LookUpReference(const std::string& name) {
   return ref;
 }
 
+namespace {
+
+// A first argument that is neither an option nor a command: CLI11 would only say that
+// a command is required, so the name and the commands are given instead.
+bool IsUnknownCommand(const CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return false;
+  for (const CLI::App* command : app.get_subcommands({}))
+    if (command->check_name(argv[1])) return false;
+  return true;
+}
+
+void PrintCommands(const CLI::App& app) {
+  std::string names;
+  for (const CLI::App* command : app.get_subcommands({})) names += (names.empty() ? "" : ", ") + command->get_name();
+  std::fprintf(stderr, "Commands: %s\nRun marevert-cli --help for what each does.\n", names.c_str());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   CLI::App app{
       "Marevert command line: vertical datum transformation for hydrographic survey data.\n"
@@ -53,6 +73,11 @@ int main(int argc, char** argv) {
 #ifdef MAREVERT_WITH_GDAL
   RegisterGdalFileHandlers();  // after the survey handlers, which keep their files
 #endif
+  if (IsUnknownCommand(app, argc, argv)) {
+    std::fprintf(stderr, "unknown command: %s\n", argv[1]);
+    PrintCommands(app);
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

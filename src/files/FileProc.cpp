@@ -106,14 +106,17 @@ void CFileProc::RunInOrder(const CBatchInputs& inputs) {
     ++handled;
     SetText("Processing file " + std::to_string(handled) + " of " + fileCount + " (" + format + " format)");
   };
+  const std::size_t count = inputs.Files().size();
   for (const std::string& path : inputs.Files()) {
+    if (m_fileStep) m_fileStep(m_outcomes.size(), count);
     m_outcomes.push_back(TransformFile(path, handlers, inputs, this, starting));
     // The flag is looked at after each file that reached a handler (and by the handlers).
     if (m_outcomes.back().result != kNoHandler && IsCancelled()) {
       m_interrupted = true;
-      break;
+      return;
     }
   }
+  if (m_fileStep) m_fileStep(count, count);
 }
 
 void CFileProc::RunAtOnce(const CBatchInputs& inputs, int workers) {

@@ -55,6 +55,12 @@ class CFileProc : public CProcessBase {
   void SetJobs(int jobs) { m_jobs = jobs; }
   // Where Run writes the batch log; "" (the default): Log.txt in the last file's folder.
   void SetLogPath(std::string path) { m_logPath = std::move(path); }
+  // Called on the worker thread of a batch run one file after another, with the number
+  // of files finished and the file count: before each file and after the last (not
+  // after a cancel). A library caller makes the batch's percentage from it and the
+  // handlers' percentage of the file in hand.
+  using FileStep = std::function<void(std::size_t done, std::size_t count)>;
+  void SetFileStep(FileStep step) { m_fileStep = std::move(step); }
 
   // Appends "date<TAB>from<TAB>to<TAB>formats<TAB>points<TAB>grid file<TAB>sign" to
   // "Application Log.txt" in the program folder or, when it cannot be opened there, in
@@ -105,6 +111,7 @@ class CFileProc : public CProcessBase {
   bool m_writeApplicationLog = true;
   int m_jobs = 1;
   std::string m_logPath;
+  FileStep m_fileStep;
   bool m_interrupted = false;
   std::vector<FileOutcome> m_outcomes;
   CBatchReport m_report;  // of the last Run

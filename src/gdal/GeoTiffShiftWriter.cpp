@@ -35,6 +35,12 @@ CGeoTiffShiftWriter::~CGeoTiffShiftWriter() {
   CPLSetThreadLocalConfigOption(kPointGeoIgnore, m_hadPointGeoIgnore ? m_savedPointGeoIgnore.c_str() : nullptr);
 }
 
+CGeoTiffShiftWriter::Layout CGeoTiffShiftWriter::ChooseLayout(const CShiftLattice::Geometry& geometry) {
+  const std::int64_t rowBytes = static_cast<std::int64_t>(geometry.columns) * sizeof(float);
+  if (rowBytes * geometry.rows > kWholeGridBytes) return Layout{true, kTileSize};
+  return Layout{false, (geometry.rows + kMaxStrips - 1) / kMaxStrips};
+}
+
 bool CGeoTiffShiftWriter::Create(const std::string& path, const CShiftLattice::Geometry& geometry,
                                  const Metadata& metadata) {
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
@@ -42,13 +48,13 @@ bool CGeoTiffShiftWriter::Create(const std::string& path, const CShiftLattice::G
     CPLError(CE_Failure, CPLE_AppDefined, "GDAL has no GeoTIFF driver");
     return false;
   }
-  const std::string block = std::to_string(kBlockSize);
+  m_layout = ChooseLayout(geometry);
+  const std::string block = std::to_string(m_layout.blockRows);
   CPLStringList options;
-  options.SetNameValue("TILED", "YES");
-  options.SetNameValue("BLOCKXSIZE", block.c_str());
-  options.SetNameValue("BLOCKYSIZE", block.c_str());
+  options.SetNameValue("TILED", m_layout.tiled ? "YES" : "NO");
+  if (m_layout.tiled) options.SetNameValue("BLOCKXSIZE", block.c_str());
+  options.SetNameValue("BLOCKYSIZE", block.c_str());  // the rows of a strip without tiles
   options.SetNameValue("COMPRESS", "DEFLATE");
-  options.SetNameValue("PREDICTOR", "3");  // floating-point predictor
   options.SetNameValue("BIGTIFF", "IF_SAFER");
   m_dataset.reset(driver->Create(path.c_str(), geometry.columns, geometry.rows, 1, GDT_Float32, options.List()));
   if (!m_dataset) return false;

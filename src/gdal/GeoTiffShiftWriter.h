@@ -1,10 +1,20 @@
 #pragma once
-// Writes a vertical-shift grid as a GeoTIFF made the way PROJ's own grid files are: one
-// Float32 band, deflate with the floating-point predictor, 256 x 256 tiles, GDA94
-// geographic coordinates (EPSG:4283), pixel-is-point registration with the tie point
-// on the north-west node (so the sample positions are exactly the lattice nodes),
-// no-data -88.8888, and the metadata PROJ reads: TYPE, the band's description and its
-// unit, "metre". GDAL's messages are collected for ErrorReport, never printed.
+// Writes a vertical-shift grid as a GeoTIFF that PROJ reads as its own grid files: one
+// Float32 band, deflate, GDA94 geographic coordinates (EPSG:4283), pixel-is-point
+// registration with the tie point on the north-west node (so the sample positions are
+// exactly the lattice nodes), no-data -88.8888, and the metadata PROJ reads: TYPE, the
+// band's description and its unit, "metre". GDAL's messages are collected for
+// ErrorReport, never printed.
+//
+// The block layout is chosen for PROJ's reader, which keeps only the last 12 blocks it
+// decoded of a file (its GeoTIFF block cache, 4 blocks for each of up to 3 samples). A
+// grid of 256 x 256 tiles with more tiles than that is decoded again for nearly every
+// point of a batch in random order: PROJ's cct was 50 to 150 times slower on such a
+// file than on the same grid as GTX. So a grid of up to kWholeGridBytes (decoded) is
+// written as at most kMaxStrips strips of whole rows, all of which stay in that cache
+// after their first use; a larger grid, which no layout keeps there, as 256 x 256
+// tiles, each cheap to decode. No predictor: on these centimetre-stepped values the
+// floating-point predictor made the files larger, and every decode slower.
 
 #include <gdal_priv.h>
 
@@ -16,8 +26,15 @@
 
 class CGeoTiffShiftWriter {
  public:
-  // Rows per block: write whole blocks of rows at a time.
-  static constexpr std::int32_t kBlockSize = 256;
+  static constexpr std::int64_t kWholeGridBytes = 64 << 20;
+  static constexpr std::int32_t kMaxStrips = 8;  // of PROJ's 12 cached blocks
+  static constexpr std::int32_t kTileSize = 256;
+
+  struct Layout {
+    bool tiled = false;
+    std::int32_t blockRows = 0;  // rows of a strip, or of a tile (kTileSize)
+  };
+  static Layout ChooseLayout(const CShiftLattice::Geometry& geometry);
 
   struct Metadata {
     std::string type;               // PROJ's TYPE item
@@ -35,6 +52,8 @@ class CGeoTiffShiftWriter {
 
   // Creates (or replaces) the file. False when GDAL cannot (see ErrorReport).
   bool Create(const std::string& path, const CShiftLattice::Geometry& geometry, const Metadata& metadata);
+  // Rows per block of the file created: WriteRows is fastest given whole blocks.
+  std::int32_t BlockRows() const { return m_layout.blockRows; }
   // `count` rows from `firstRow`, counted from the north edge (GeoTIFF order), each of
   // geometry.columns values.
   bool WriteRows(std::int32_t firstRow, std::int32_t count, const float* values);
@@ -50,4 +69,5 @@ class CGeoTiffShiftWriter {
   bool m_hadPointGeoIgnore = false;
   GDALDatasetUniquePtr m_dataset;
   std::int32_t m_columns = 0;
+  Layout m_layout;
 };

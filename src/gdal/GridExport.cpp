@@ -161,9 +161,10 @@ bool CGridExport::WriteGeoTiff(const CShiftLattice& lattice, const std::string& 
   if (!writer.Create(path, geometry, metadata)) return fail();
   // Whole blocks of rows from the north edge down, GeoTIFF's order.
   const std::int32_t columns = geometry.columns;
-  std::vector<float> block(static_cast<std::size_t>(CGeoTiffShiftWriter::kBlockSize) * columns);
-  for (std::int32_t first = 0; first < geometry.rows; first += CGeoTiffShiftWriter::kBlockSize) {
-    const std::int32_t count = std::min(CGeoTiffShiftWriter::kBlockSize, geometry.rows - first);
+  const std::int32_t blockRows = writer.BlockRows();
+  std::vector<float> block(static_cast<std::size_t>(blockRows) * columns);
+  for (std::int32_t first = 0; first < geometry.rows; first += blockRows) {
+    const std::int32_t count = std::min(blockRows, geometry.rows - first);
     for (std::int32_t k = 0; k < count; ++k) {
       if (!FillRow(lattice, geometry.rows - 1 - (first + k), block.data() + static_cast<std::size_t>(k) * columns))
         return false;

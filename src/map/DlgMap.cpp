@@ -1,17 +1,24 @@
 #include "map/DlgMap.h"
 
+#include <QCursor>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "common/DialogUnits.h"
 #include "common/MessageBox.h"
+#include "common/Profile.h"
 #include "common/WindowPlacement.h"
 #include "grid/DataPt.h"
 #include "grid/GridInt.h"
@@ -51,6 +58,7 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
       m_stGridSwatch(new QLabel(this)),
       m_stGridState(new QLabel(this)),
       m_stHint(new QLabel(tr("Double right click to transform a point"), this)),
+      m_stSeparation(new QLabel(this)),
       m_btnLayers(new QToolButton(this)),
       m_layersMenu(new CMapLayersMenu(m_layers, this)) {
   setWindowTitle(tr("Coast Map"));
@@ -68,6 +76,8 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
   m_stGridSwatch->setGeometry(units.Rect(208, 6, 16, 9));
   m_stGridState->setGeometry(units.Rect(227, 6, 63, 9));
   m_stHint->setGeometry(units.Rect(98, 26, 164, 8));
+  m_stSeparation->setGeometry(m_stHint->geometry());
+  m_stSeparation->hide();
   // The layers button sits right of Fit, clear of the status texts.
   m_btnLayers->setGeometry(units.Rect(70, 22, 26, 12));
   m_btnLayers->setText(tr("Layers"));
@@ -75,7 +85,10 @@ CDlgMap::CDlgMap(CMapOwner* page, const CGridInt* grid, QWidget* parent)
   m_btnLayers->setPopupMode(QToolButton::InstantPopup);
   m_btnLayers->setToolButtonStyle(Qt::ToolButtonTextOnly);
   m_btnLayers->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-  connect(m_layersMenu, &CMapLayersMenu::LayersChanged, this, [this] { update(DrawRect()); });
+  connect(m_layersMenu, &CMapLayersMenu::LayersChanged, this, [this] {
+    update(DrawRect());
+    RefreshStatus();  // the separation line follows the layer and its references
+  });
   connect(m_layersMenu, &CMapLayersMenu::SaveRequested, this, &CDlgMap::SaveMapAs);
   LayoutPosition();
   for (QPushButton* button : {m_btnFit, m_btnZoomIn, m_btnZoomOut}) {
@@ -145,17 +158,22 @@ void CDlgMap::PrepareTowns() {
   m_townAscent = metrics.ascent();
 }
 
-void CDlgMap::LayoutDrawRect() {
-  if (!m_btnFit) return;
+CPixelRect CDlgMap::MeasureDrawRect() const {
   const QRect fit = m_btnFit->geometry();
   const int top = fit.y() + fit.height() + kDrawMargin;
   // A window smaller than its margins gets an empty drawing area rather than a reversed one.
-  m_view.SetDrawRect(CPixelRect{kDrawMargin, top, std::max(kDrawMargin, width() - kDrawMargin),
-                                std::max(top, height() - kDrawMargin)});
+  return CPixelRect{kDrawMargin, top, std::max(kDrawMargin, width() - kDrawMargin),
+                    std::max(top, height() - kDrawMargin)};
+}
+
+void CDlgMap::LayoutDrawRect() {
+  if (m_btnFit) m_view.SetDrawRect(MeasureDrawRect());
 }
 
 void CDlgMap::Apply(EViewChange change) {
-  if (change != EViewChange::kNone && change != EViewChange::kZoomLimit) update(DrawRect());
+  if (change == EViewChange::kNone || change == EViewChange::kZoomLimit) return;
+  update(DrawRect());
+  RefreshStatus();
 }
 
 QRect CDlgMap::DrawRect() const { return ToQRect(m_view.GetDrawRect()); }
@@ -170,6 +188,7 @@ void CDlgMap::ZoomOut() { Apply(m_view.ZoomOut()); }
 void CDlgMap::ShowMarker(bool inside, double latitude, double longitude) {
   m_view.ShowMarker(inside, latitude, longitude);  // may re-centre the view
   update(DrawRect());
+  RefreshStatus();
 }
 
 void CDlgMap::HideMarker() {
@@ -179,9 +198,8 @@ void CDlgMap::HideMarker() {
 
 void CDlgMap::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  LayoutDrawRect();
   LayoutPosition();
-  Fit();  // zoom and pan are not kept across a size change
+  if (m_btnFit) Apply(m_view.Resize(MeasureDrawRect()));
 }
 
 void CDlgMap::paintEvent(QPaintEvent*) {
@@ -272,7 +290,7 @@ void CDlgMap::PaintScene(QPainter& painter) {
     const CPixelPt dot = m_view.MapToClient(m_view.GetMarker());
     if (draw.Contains(dot)) DrawDot(painter, dot, m_view.IsMarkerInside() ? kInsideColour : kOutsideColour);
   }
-  if (m_layers.IsAnyOn()) m_layers.PaintLegend(painter, m_view, font());
+  m_legendBox = m_layers.IsAnyOn() ? m_layers.PaintLegend(painter, m_view, font()) : QRect();
   painter.restore();
 }
 
@@ -285,16 +303,41 @@ bool CDlgMap::SaveMapImage(const QString& path) {
   return image.copy(DrawRect()).save(path, "PNG");
 }
 
+QString CDlgMap::ProposedImagePath() const {
+  QString folder;
+  if (CProfile* profile = GetProfile())
+    folder = QString::fromStdString(profile->GetString(kPlacementSection, kSaveFolderKey, ""));
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  }
+  QString name = QStringLiteral("Coast map");
+  if (m_layers.IsSeparationOn()) name += QStringLiteral(" ") + m_layers.SeparationTitle(true);
+  return QDir(folder).filePath(name + QStringLiteral(".png"));
+}
+
 void CDlgMap::SaveMapAs() {
-  QString path = QFileDialog::getSaveFileName(this, tr("Save map as PNG"), QString(), tr("PNG images (*.png)"));
+  const QString proposed = ProposedImagePath();
+  QString path = m_saveName
+                     ? m_saveName(proposed)
+                     : QFileDialog::getSaveFileName(this, tr("Save map as PNG"), proposed, tr("PNG images (*.png)"));
   if (path.isEmpty()) return;
   if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
-  if (!SaveMapImage(path)) ShowMessage(tr("Cannot write file:\n") + path);
+  if (!SaveMapImage(path)) {
+    ShowMessage(tr("Cannot write file:\n") + path);
+    return;
+  }
+  const QFileInfo saved(path);
+  if (CProfile* profile = GetProfile())
+    profile->WriteString(kPlacementSection, kSaveFolderKey, saved.absolutePath().toStdString());
+  ShowMessage(tr("The map was saved as:\n") + QDir::toNativeSeparators(saved.absoluteFilePath()));
 }
 
 void CDlgMap::LayoutPosition() {
-  const QRect position = m_stPosition->geometry();
-  m_stPosition->resize(std::max(position.width(), width() - kDrawMargin - position.x()), position.height());
+  for (QLabel* label : {m_stPosition, m_stSeparation}) {
+    const QRect line = label->geometry();
+    label->resize(std::max(line.width(), width() - kDrawMargin - line.x()), line.height());
+  }
 }
 
 void CDlgMap::DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& colour) const {
@@ -306,19 +349,43 @@ void CDlgMap::DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& c
   painter.drawEllipse(QRect(box.left, box.top, box.Width() - 1, box.Height() - 1));
 }
 
-void CDlgMap::UpdateStatus(const CPixelPt& pt) {
+QString CDlgMap::SeparationStatusText() const {
+  return m_stSeparation->isHidden() ? QString() : m_stSeparation->text();
+}
+QString CDlgMap::SeparationStatusToolTip() const { return m_stSeparation->toolTip(); }
+
+void CDlgMap::ShowSeparationStatus(const QString& shortText, const QString& fullText) {
+  if (shortText.isEmpty()) {
+    m_stSeparation->hide();
+    m_stSeparation->clear();
+    m_stSeparation->setToolTip(QString());
+    m_stHint->show();
+    return;
+  }
+  // The value stays whole at the end; a window narrower than the names cuts them.
+  m_stSeparation->setText(
+      m_stSeparation->fontMetrics().elidedText(shortText, Qt::ElideMiddle, m_stSeparation->width()));
+  m_stSeparation->setToolTip(fullText);
+  m_stHint->hide();
+  m_stSeparation->show();
+}
+
+void CDlgMap::UpdateStatus(const CPixelPt& pt, bool takeFocus) {
   CMapPt p;
   if (!m_view.ClientToMap(pt, p)) {
     m_stPosition->clear();  // the grid state and swatch keep their last look
+    ShowSeparationStatus(QString(), QString());
     return;
   }
-  setFocus(Qt::MouseFocusReason);
-  QString position = QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x));
+  if (takeFocus) setFocus(Qt::MouseFocusReason);
+  m_stPosition->setText(
+      QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
   CDataPt scratch;
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
   if (inside && m_layers.IsSeparationOn())
-    position += QStringLiteral("   ") + m_layers.SeparationText(*m_pGrid, scratch);
-  m_stPosition->setText(position);
+    ShowSeparationStatus(m_layers.SeparationText(*m_pGrid, scratch, true), m_layers.SeparationText(*m_pGrid, scratch));
+  else
+    ShowSeparationStatus(QString(), QString());
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));
   QPalette palette = m_stGridSwatch->palette();
   palette.setColor(QPalette::Window, inside ? kInsideColour : kOutsideColour);
@@ -326,9 +393,15 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt) {
   m_stGridSwatch->setAutoFillBackground(true);
 }
 
+void CDlgMap::RefreshStatus() {
+  // A cursor away from the window (the page moved the view) reads as outside the map.
+  const QPoint at = mapFromGlobal(QCursor::pos());
+  UpdateStatus(rect().contains(at) ? ToPixel(at) : CPixelPt{-1, -1}, false);
+}
+
 void CDlgMap::mouseMoveEvent(QMouseEvent* event) {
   const CPixelPt pt = ToPixel(event->position().toPoint());
-  UpdateStatus(pt);
+  UpdateStatus(pt, true);
   if (!m_view.IsDragging()) return;
   const EViewChange change = m_view.DragTo(pt);
   if (change == EViewChange::kPanLimit) unsetCursor();
@@ -372,4 +445,14 @@ void CDlgMap::wheelEvent(QWheelEvent* event) {
     Apply(change);
     if (change != EViewChange::kChanged) break;  // at a zoom limit, one message is enough
   }
+}
+
+bool CDlgMap::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QDialog::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  if (m_legendBox.contains(help->pos()))
+    QToolTip::showText(help->globalPos(), m_layers.LegendToolTip(), this, m_legendBox);
+  else
+    QToolTip::hideText();
+  return true;
 }

@@ -4,7 +4,12 @@
 // cursor and whether the grid covers it, hands a position to its owner on a double right
 // click and shows the owner's last transformed position as a green or red dot. Under
 // the coastlines it can draw the loaded grid's coverage and separation (CMapLayers),
-// switched in its "Layers" menu, which also saves the map as a picture.
+// switched in its "Layers" menu, which also saves the map as a picture. With the
+// separation on, the line below the position gives the separation under the cursor
+// (where the hint is otherwise), so that both fit the window at its first size.
+//
+// Resizing the window keeps the view's centre and scale; every change of the view
+// brings the status up to date for where the cursor is now.
 //
 // The window is modeless and owned by the point transformation page, which creates it,
 // calls ShowCoastMap and deletes it with itself; the user cannot close it. The geometry
@@ -39,6 +44,9 @@ class CDlgMap : public QDialog {
 
   // Shows one message and returns when the user has read it.
   using MessageHook = std::function<void(const QString&)>;
+  // Asks where to save the map, proposing a path; "" cancels.
+  using SaveNameHook = std::function<QString(const QString& proposed)>;
+  static constexpr const char* kSaveFolderKey = "Map folder";
 
   // `page` receives SetPosition; `grid` answers whether it covers a position. Neither
   // is owned; both must outlive the window. The map is always a window of its own;
@@ -50,6 +58,8 @@ class CDlgMap : public QDialog {
 
   // Replaces the standard message box (tests record the messages instead).
   void SetMessageHook(MessageHook hook) { m_message = std::move(hook); }
+  // Replaces the file dialog of "Save map as PNG..." (tests answer it themselves).
+  void SetSaveNameHook(SaveNameHook hook) { m_saveName = std::move(hook); }
 
   // Makes sure the coast data are loaded, then sets the window up and shows it. False
   // (after "Cannot load coast map data") when there is no coast data with a line; the
@@ -69,6 +79,9 @@ class CDlgMap : public QDialog {
   // Writes the drawing area as it is painted now, legend included, as a PNG file; false
   // when the file cannot be written.
   bool SaveMapImage(const QString& path);
+  // Asks for a file name, proposing one in the folder last saved to, saves the map there
+  // and says where it went.
+  void SaveMapAs();
 
   const CMapView& View() const { return m_view; }
   CMapLayers& Layers() { return m_layers; }
@@ -77,6 +90,12 @@ class CDlgMap : public QDialog {
   QString PositionText() const;
   QString GridStateText() const;
   QString SpanText() const;
+  // The separation under the cursor as the line below the position shows it, and in
+  // full (its tooltip); "" when the hint is shown instead.
+  QString SeparationStatusText() const;
+  QString SeparationStatusToolTip() const;
+  // Where the legend was painted last (empty when no layer is on).
+  QRect LegendBox() const { return m_legendBox; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -86,6 +105,7 @@ class CDlgMap : public QDialog {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  bool event(QEvent* event) override;  // the legend's tooltip
 
  public slots:
   // Enter and Escape (and closing from the window frame) do nothing: the page decides
@@ -94,16 +114,19 @@ class CDlgMap : public QDialog {
   void reject() override {}
 
  private:
+  CPixelRect MeasureDrawRect() const;
   void LayoutDrawRect();
   void Apply(EViewChange change);
-  void UpdateStatus(const CPixelPt& pt);
+  // The status for the cursor at `pt`; the map takes the focus only from a mouse move.
+  void UpdateStatus(const CPixelPt& pt, bool takeFocus);
+  // The status for where the cursor is now, after the view changed under it.
+  void RefreshStatus();
+  void ShowSeparationStatus(const QString& shortText, const QString& fullText);
   void PrepareTowns();
   void DrawDot(QPainter& painter, const CPixelPt& centre, const QColor& colour) const;
   void ShowMessage(const QString& text);
-  // Asks for a file name and saves the map there.
-  void SaveMapAs();
-  // The position line's room reaches the window's right edge (the separation under the
-  // cursor makes it longer).
+  QString ProposedImagePath() const;
+  // The position line and the separation line reach the window's right edge.
   void LayoutPosition();
 
   CMapOwner* m_pPtPage;
@@ -113,7 +136,9 @@ class CDlgMap : public QDialog {
   QFont m_font;
   bool m_created = false;
   MessageHook m_message;
+  SaveNameHook m_saveName;
   CMapLayers m_layers;
+  QRect m_legendBox;
 
   // Town names, their measured widths and outlines in m_font, in file order, made once
   // per window.
@@ -133,6 +158,7 @@ class CDlgMap : public QDialog {
   QLabel* m_stGridSwatch;
   QLabel* m_stGridState;
   QLabel* m_stHint;
+  QLabel* m_stSeparation;
   QToolButton* m_btnLayers;
   CMapLayersMenu* m_layersMenu;
 };

@@ -1,10 +1,12 @@
 #include "map/MapLayers.h"
 
 #include <QPainter>
+#include <QStringList>
 #include <array>
 #include <cmath>
 
 #include "common/Profile.h"
+#include "grid/DataPt.h"
 #include "grid/GridInt.h"
 #include "map/ColourScale.h"
 #include "map/MapLegend.h"
@@ -26,6 +28,16 @@ std::string ListedName(const std::string& name) {
 }
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
+
+// A reference's name in the map's labels; the ellipsoid's display name, which says its
+// datums, is too long for them.
+QString LabelName(const std::string& name, bool shortName) {
+  if (shortName && SurfaceOf(name) == CGridLayerRaster::kEllipsoid) return QStringLiteral("Ellipsoid");
+  return FromStd(name);
+}
+
+// One step of the grid's coding in metres (the loaded grid's scale), 0 without one.
+double CodeStep() { return CDataPt::s_scale > 0 ? 1.0 / CDataPt::s_scale : 0.0; }
 
 }  // namespace
 
@@ -62,7 +74,9 @@ void CMapLayers::SetTo(const std::string& name) {
   if (!listed.empty()) m_to = listed;
 }
 
-QString CMapLayers::SeparationTitle() const { return FromStd(m_from) + QStringLiteral(" \u2192 ") + FromStd(m_to); }
+QString CMapLayers::SeparationTitle(bool shortNames) const {
+  return LabelName(m_to, shortNames) + QStringLiteral(" above ") + LabelName(m_from, shortNames);
+}
 
 QString CMapLayers::FormatMetres(double metres) {
   // Values that round to zero show without a sign.
@@ -70,9 +84,9 @@ QString CMapLayers::FormatMetres(double metres) {
   return QString::asprintf("%.2f", metres);
 }
 
-QString CMapLayers::SeparationText(const CGridInt& grid, const CDataPt& point) const {
+QString CMapLayers::SeparationText(const CGridInt& grid, const CDataPt& point, bool shortNames) const {
   const double separation = CGridLayerRaster::SeparationAt(grid, point, SurfaceOf(m_from), SurfaceOf(m_to));
-  return SeparationTitle() + QStringLiteral(": ") + FormatMetres(separation) + QStringLiteral(" m");
+  return SeparationTitle(shortNames) + QStringLiteral(": ") + FormatMetres(separation) + QStringLiteral(" m");
 }
 
 bool CMapLayers::Key::operator==(const Key& other) const {
@@ -118,6 +132,14 @@ void CMapLayers::Render(const CGridInt& grid, const CMapView& view) {
   if (m_image.size() != QSize(w, h)) m_image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
   m_image.fill(Qt::transparent);
   if (!m_raster.HasRange()) return;
+  m_rangeMin = m_raster.Min();
+  m_rangeMax = m_raster.Max();
+  const double step = CodeStep();
+  if (m_rangeMax - m_rangeMin < step) {
+    const double middle = 0.5 * (m_rangeMin + m_rangeMax);
+    m_rangeMin = middle - 0.5 * step;
+    m_rangeMax = middle + 0.5 * step;
+  }
 
   std::array<QRgb, CColourScale::kSteps> colours;
   for (std::size_t i = 0; i < colours.size(); ++i) {
@@ -126,8 +148,8 @@ void CMapLayers::Render(const CGridInt& grid, const CMapView& view) {
   }
   const QRgb fill = qPremultiply(kCoverageFill.rgba());
   const QRgb edge = kCoverageEdge.rgba();
-  const double low = m_raster.Min();
-  const double span = static_cast<double>(m_raster.Max()) - low;
+  const double low = m_rangeMin;
+  const double span = m_rangeMax - low;
   for (int y = 0; y < h; ++y) {
     const float* row = m_raster.Row(y);
     const float* above = y > 0 ? m_raster.Row(y - 1) : nullptr;
@@ -153,10 +175,10 @@ void CMapLayers::Render(const CGridInt& grid, const CMapView& view) {
   }
 }
 
-void CMapLayers::PaintLegend(QPainter& painter, const CMapView& view, const QFont& font) const {
+QRect CMapLayers::PaintLegend(QPainter& painter, const CMapView& view, const QFont& font) const {
   CMapLegend legend;
   legend.separation = m_separation;
-  legend.title = SeparationTitle() + QStringLiteral(" (m)");
+  legend.title = {LabelName(m_to, true), QStringLiteral("above ") + LabelName(m_from, true) + QStringLiteral(" (m)")};
   legend.hasRange = HasRange() && m_haveImage;
   legend.minText = FormatMetres(RangeMin());
   legend.maxText = FormatMetres(RangeMax());
@@ -164,5 +186,16 @@ void CMapLayers::PaintLegend(QPainter& painter, const CMapView& view, const QFon
   legend.coverageFill = kCoverageFill;
   legend.coverageEdge = kCoverageEdge;
   const CPixelRect& draw = view.GetDrawRect();
-  PaintMapLegend(painter, QRect(draw.left, draw.top, draw.Width(), draw.Height()), legend, font);
+  return PaintMapLegend(painter, QRect(draw.left, draw.top, draw.Width(), draw.Height()), legend, font);
+}
+
+QString CMapLayers::LegendToolTip() const {
+  QStringList lines;
+  if (m_separation) {
+    lines << SeparationTitle() + QStringLiteral(" (m)");
+    if (HasRange() && m_haveImage)
+      lines << QStringLiteral("On screen from %1 to %2 m").arg(FormatMetres(m_rangeMin), FormatMetres(m_rangeMax));
+  }
+  if (m_coverage) lines << QStringLiteral("Grid coverage: where a transformation is possible");
+  return lines.join(QLatin1Char('\n'));
 }

@@ -2,9 +2,10 @@
 // The grid layers of the coast map, drawn under the coastlines:
 // - coverage: every pixel where the loaded grid allows a transformation, tinted
 //   translucent green, outlined solid by the uncovered pixels next to them;
-// - separation: the height of one reference surface above another (LAT and AHD at
+// - separation: the height of one reference surface above another (AHD above LAT at
 //   first), in metres and without the sign convention, as a colour map whose range is
-//   that of the values on screen, with a legend.
+//   that of the values on screen, at least one code step of the grid wide (values that
+//   differ by less are the grid's rounding, not a difference to show), with a legend.
 // With both on, the colour map already marks every covered pixel and the coverage adds
 // its outline alone. The layer image is made for one view at a time (see CGridLayerRaster)
 // and kept until the view, the grid or a setting changes.
@@ -15,6 +16,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <string>
 
@@ -57,10 +59,11 @@ class CMapLayers {
   void SetFrom(const std::string& name);
   void SetTo(const std::string& name);
 
-  // "LAT → AHD".
-  QString SeparationTitle() const;
-  // "LAT → AHD: 1.23 m", the separation at a data point interpolated from `grid`.
-  QString SeparationText(const CGridInt& grid, const CDataPt& point) const;
+  // "AHD above LAT": the `to` surface's height above the `from` one. Short names call
+  // the ellipsoid "Ellipsoid", for labels that must fit the window.
+  QString SeparationTitle(bool shortNames = false) const;
+  // "AHD above LAT: 1.23 m", the separation at a data point interpolated from `grid`.
+  QString SeparationText(const CGridInt& grid, const CDataPt& point, bool shortNames = false) const;
   // Metres as the map shows them: two decimals, never "-0.00".
   static QString FormatMetres(double metres);
 
@@ -68,13 +71,16 @@ class CMapLayers {
   // when nothing has changed since the last call. Nothing without a loaded grid.
   void Paint(QPainter& painter, const CGridInt* grid, const CMapView& view);
   // Draws the legend of the layers that are on, with the range of the last Paint, into
-  // the drawing area's lower-left corner.
-  void PaintLegend(QPainter& painter, const CMapView& view, const QFont& font) const;
+  // the drawing area's lower-left corner; returns the box it took (empty without one).
+  QRect PaintLegend(QPainter& painter, const CMapView& view, const QFont& font) const;
+  // The legend's text in full (its labels may be cut to its width).
+  QString LegendToolTip() const;
 
-  // The separation's range on screen at the last Paint (the legend's).
+  // The colour scale's range at the last Paint (the legend's): the separation's range
+  // on screen, widened about its middle to at least one code step of the grid.
   bool HasRange() const { return m_raster.HasRange() && m_separation; }
-  float RangeMin() const { return m_raster.Min(); }
-  float RangeMax() const { return m_raster.Max(); }
+  double RangeMin() const { return m_rangeMin; }
+  double RangeMax() const { return m_rangeMax; }
   // Forgets the kept image, so that the next Paint computes it again.
   void ClearCache() { m_haveImage = false; }
 
@@ -100,6 +106,7 @@ class CMapLayers {
   std::string m_from, m_to;
 
   CGridLayerRaster m_raster;
+  double m_rangeMin = 0, m_rangeMax = 0;
   QImage m_image;  // drawing-area sized, premultiplied alpha
   Key m_key;
   bool m_haveImage = false;

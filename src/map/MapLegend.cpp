@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <algorithm>
 
 #include "map/ColourScale.h"
 
@@ -25,24 +24,19 @@ QRect PaintMapLegend(QPainter& painter, const QRect& area, const CMapLegend& leg
   if (!legend.separation && !legend.coverage) return QRect();
   const QFontMetrics metrics(font);
   const int line = metrics.height();
+  const int width = CMapLegend::kTextChars * metrics.averageCharWidth();
+  const auto fit = [&](const QString& text, int room) { return metrics.elidedText(text, Qt::ElideRight, room); };
 
-  // Measure first: the box grows to its widest row.
-  int width = 0, height = 0;
+  // The title on one line when it fits, else a line for each part.
+  const QString whole = legend.title.join(QLatin1Char(' '));
+  const QStringList title = metrics.horizontalAdvance(whole) <= width ? QStringList{whole} : legend.title;
+  int height = 0;
   if (legend.separation) {
-    width = metrics.horizontalAdvance(legend.title);
-    height += line + kGap;
-    if (legend.hasRange) {
-      const int labels = std::max(metrics.horizontalAdvance(legend.maxText), metrics.horizontalAdvance(legend.minText));
-      width = std::max(width, kBarWidth + kGap + labels);
-      height += kBarHeight;
-    } else {
-      width = std::max(width, metrics.horizontalAdvance(NoGridText()));
-      height += line;
-    }
+    height += static_cast<int>(title.size()) * line + kGap;
+    height += legend.hasRange ? kBarHeight : line;
   }
   if (legend.coverage) {
     if (legend.separation) height += kGap;
-    width = std::max(width, kBarWidth + kGap + metrics.horizontalAdvance(CoverageText()));
     height += line;
   }
   const QRect box(area.left() + kMargin, area.bottom() - kMargin - height - 2 * kPadding, width + 2 * kPadding,
@@ -57,21 +51,24 @@ QRect PaintMapLegend(QPainter& painter, const QRect& area, const CMapLegend& leg
   int top = box.top() + kPadding;
   painter.setPen(Qt::black);
   if (legend.separation) {
-    painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, legend.title);
-    top += line + kGap;
+    for (const QString& part : title) {
+      painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, fit(part, width));
+      top += line;
+    }
+    top += kGap;
     if (legend.hasRange) {
       // The high end at the top, one pixel row per step of the scale's height.
       for (int y = 0; y < kBarHeight; ++y) {
         const CRgb c = CColourScale::At(1.0 - static_cast<double>(y) / (kBarHeight - 1));
         painter.fillRect(left, top + y, kBarWidth, 1, QColor(c.r, c.g, c.b));
       }
-      const int text = left + kBarWidth + kGap;
-      painter.drawText(QRect(text, top, width, line), Qt::AlignLeft | Qt::AlignTop, legend.maxText);
-      painter.drawText(QRect(text, top + kBarHeight - line, width, line), Qt::AlignLeft | Qt::AlignBottom,
-                       legend.minText);
+      const int text = left + kBarWidth + kGap, room = width - kBarWidth - kGap;
+      painter.drawText(QRect(text, top, room, line), Qt::AlignLeft | Qt::AlignTop, fit(legend.maxText, room));
+      painter.drawText(QRect(text, top + kBarHeight - line, room, line), Qt::AlignLeft | Qt::AlignBottom,
+                       fit(legend.minText, room));
       top += kBarHeight;
     } else {
-      painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, NoGridText());
+      painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, fit(NoGridText(), width));
       top += line;
     }
   }
@@ -83,8 +80,9 @@ QRect PaintMapLegend(QPainter& painter, const QRect& area, const CMapLegend& leg
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
     painter.setPen(Qt::black);
-    painter.drawText(QRect(left + kBarWidth + kGap, top, width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                     CoverageText());
+    const int room = width - kBarWidth - kGap;
+    painter.drawText(QRect(left + kBarWidth + kGap, top, room, line), Qt::AlignLeft | Qt::AlignVCenter,
+                     fit(CoverageText(), room));
   }
   painter.restore();
   return box;

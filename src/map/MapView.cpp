@@ -71,6 +71,31 @@ double CMapView::SpanKm(const CMapPt& origin, double scale) const {
   return std::fabs(std::cos(phi * kDegToRad) * m_semiMajorAxis * w * kDegToRad / 1000.0);
 }
 
+CMapPt CMapView::Centre() const {
+  return CMapPt(static_cast<float>(m_origin.m_x + 0.5 * m_rcDraw.Width() / m_scale),
+                static_cast<float>(m_origin.m_y + 0.5 * m_rcDraw.Height() / m_scale));
+}
+
+bool CMapView::WithinZoomLimits(const CMapPt& origin, double scale) const {
+  const double span = m_rcData.m_max.m_x - m_rcData.m_min.m_x;
+  const double w = m_rcDraw.Width() / scale, h = m_rcDraw.Height() / scale;
+  return SpanKm(origin, scale) >= kMinSpanKm && !(kZoomOutLimit * span < w && kZoomOutLimit * span < h);
+}
+
+EViewChange CMapView::Resize(const CPixelRect& rect) {
+  if (m_scale == 0.0 || m_rcDraw.IsEmpty() || rect.IsEmpty()) {
+    m_rcDraw = rect;
+    return Fit();
+  }
+  const CMapPt centre = Centre();
+  m_rcDraw = rect;
+  const CMapPt origin(static_cast<float>(centre.m_x - 0.5 * rect.Width() / m_scale),
+                      static_cast<float>(centre.m_y - 0.5 * rect.Height() / m_scale));
+  if (!WithinZoomLimits(origin, m_scale)) return Fit();
+  m_origin = origin;
+  return EViewChange::kChanged;
+}
+
 EViewChange CMapView::SetView(double scale, const CMapPt& centre) {
   if (scale == 0.0) return EViewChange::kNone;
   const double w = m_rcDraw.Width() / scale;
@@ -102,16 +127,12 @@ EViewChange CMapView::Fit() {
 
 EViewChange CMapView::ZoomIn() {
   if (m_scale == 0.0) return EViewChange::kNone;
-  const CMapPt centre(static_cast<float>(m_origin.m_x + 0.5 * m_rcDraw.Width() / m_scale),
-                      static_cast<float>(m_origin.m_y + 0.5 * m_rcDraw.Height() / m_scale));
-  return SetView(m_scale * kZoomStep, centre);
+  return SetView(m_scale * kZoomStep, Centre());
 }
 
 EViewChange CMapView::ZoomOut() {
   if (m_scale == 0.0) return EViewChange::kNone;
-  const CMapPt centre(static_cast<float>(m_origin.m_x + 0.5 * m_rcDraw.Width() / m_scale),
-                      static_cast<float>(m_origin.m_y + 0.5 * m_rcDraw.Height() / m_scale));
-  return SetView(m_scale / kZoomStep, centre);
+  return SetView(m_scale / kZoomStep, Centre());
 }
 
 EViewChange CMapView::WheelZoom(const CPixelPt& cursor, int delta) {

@@ -68,6 +68,11 @@ class CMapView {
                                   double maxLat, double maxLon);
 
   void SetDrawRect(const CPixelRect& rect) { m_rcDraw = rect; }
+  // A new drawing rectangle for a view that keeps its centre and scale, so that
+  // resizing the window neither zooms nor pans. Without a view, or when the kept view
+  // would pass a zoom limit at the new size, the extent is fitted instead (and the kept
+  // view's limit raises no message).
+  EViewChange Resize(const CPixelRect& rect);
   const CPixelRect& GetDrawRect() const { return m_rcDraw; }
   void SetDataRect(const CMapRect& rect) { m_rcData = rect; }
   const CMapRect& GetDataRect() const { return m_rcData; }
@@ -113,6 +118,10 @@ class CMapView {
 
  private:
   void Message(const char* text) const;
+  // The map position at the centre of the drawing rectangle.
+  CMapPt Centre() const;
+  // Whether a view of `scale` with this origin passes both zoom limits.
+  bool WithinZoomLimits(const CMapPt& origin, double scale) const;
 
   CPixelRect m_rcDraw;
   CMapRect m_rcData;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/DialogUnits.h"
+#include "common/MessageBox.h"
 #include "common/PathUtil.h"
 
 #ifndef MAREVERT_VERSION
@@ -49,7 +50,9 @@ void DrawLogo(QPainter& painter, const QImage& image, const QRect& target) {
 }  // namespace
 
 CDlgAbout::CDlgAbout(QWidget* parent)
-    : CPageBase(parent), m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    : CPageBase(parent),
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      m_messageBox([](QWidget* parent, const QString& text) { ShowMessageBox(parent, text); }) {
   const CDialogUnits du(font());
   resize(du.X(305), du.Y(252));
 
@@ -74,8 +77,7 @@ CDlgAbout::CDlgAbout(QWidget* parent)
   };
   QPushButton* help = button(QStringLiteral("help"), QStringLiteral("Help"), 176);
   QPushButton* download = button(QStringLiteral("download"), QStringLiteral("Download or create a grid file"), 196);
-  QPushButton* extent =
-      button(QStringLiteral("extent"), QStringLiteral("Link to supplied grid extent shapefile"), 216);
+  QPushButton* extent = button(QStringLiteral("extent"), QStringLiteral("Link to supplied grid extent shapefile"), 216);
   m_btnFeedback->setAutoDefault(false);
 
   connect(m_btnFeedback, &QPushButton::clicked, this, &CDlgAbout::OnFeedback);
@@ -118,7 +120,8 @@ void CDlgAbout::paintEvent(QPaintEvent* event) {
   // shows at once. Each image is released before the next one is read.
   {
     const QImage logo(QString::fromStdString(folder + kMakerLogo));
-    if (!logo.isNull()) DrawLogo(painter, logo, FirstLogoRect(version.left(), version.top(), version.width(), logo.size()));
+    if (!logo.isNull())
+      DrawLogo(painter, logo, FirstLogoRect(version.left(), version.top(), version.width(), logo.size()));
   }
   {
     const QImage logo(QString::fromStdString(folder + kSponsorLogo));
@@ -127,16 +130,28 @@ void CDlgAbout::paintEvent(QPaintEvent* event) {
   }
 }
 
-void CDlgAbout::OnFeedback() { m_openUrl(FeedbackMailUrl()); }
+void CDlgAbout::Open(const QUrl& url, const QString& what) {
+  if (m_openUrl(url)) return;
+  // A mail address without its mailto: scheme, a file as a plain path.
+  const QString target = url.isLocalFile()          ? url.toLocalFile()
+                         : url.scheme() == "mailto" ? url.path(QUrl::FullyDecoded)
+                                                    : url.toString();
+  m_messageBox(this, QStringLiteral("No program could be started to open %1. Open it by hand:\n%2").arg(what, target));
+}
+
+void CDlgAbout::OnFeedback() { Open(FeedbackMailUrl(), QStringLiteral("an email to the feedback address")); }
 
 void CDlgAbout::OnHelp() {
   std::string folder;
-  if (GetProgramFolder(folder)) m_openUrl(QUrl::fromLocalFile(QString::fromStdString(folder + kManual)));
+  if (GetProgramFolder(folder))
+    Open(QUrl::fromLocalFile(QString::fromStdString(folder + kManual)), QStringLiteral("the user manual"));
 }
 
-void CDlgAbout::OnGridDownload() { m_openUrl(ProjectWebPage()); }
+void CDlgAbout::OnGridDownload() { Open(ProjectWebPage(), QStringLiteral("the project's web page")); }
 
 void CDlgAbout::OnGridExtent() {
   std::string folder;
-  if (GetProgramFolder(folder)) m_openUrl(QUrl::fromLocalFile(QString::fromStdString(folder + kGridExtentFolder)));
+  if (GetProgramFolder(folder))
+    Open(QUrl::fromLocalFile(QString::fromStdString(folder + kGridExtentFolder)),
+         QStringLiteral("the grid extent shapefile's folder"));
 }

@@ -16,6 +16,7 @@
 #include "common/ProgramIdentity.h"
 #include "map/DlgMap.h"
 #include "map/MapData.h"
+#include "map/MapLayersMenu.h"
 #include "process/MessageDlg.h"
 #include "process/ProgressDlg.h"
 #include "support/ClassWideValues.h"
@@ -67,6 +68,20 @@ TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
       map->repaint();                       // the span
       EXPECT_EQ(Faults(map), "") << "coast map";
     }
+    // The separation under the cursor between the longest names, at the map's first size.
+    map->LayersMenu()->SeparationAction()->trigger();
+    map->LayersMenu()->FromAction("MHWS")->trigger();
+    map->LayersMenu()->ToAction("Ellipsoid (GDA94/WGS84)")->trigger();
+    for (int step = 0; step < 5; ++step) map->ZoomIn();
+    map->ShowMarker(true, -33.85, 151.35);  // centres the view on a position in the grid
+    const CPixelPt sydney = map->View().MapToClient(CMapPt(151.35f, -33.85f));
+    QMouseEvent move(QEvent::MouseMove, QPointF(sydney.x, sydney.y), map->mapToGlobal(QPointF(sydney.x, sydney.y)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(map, &move);
+    EXPECT_TRUE(map->SeparationStatusText().startsWith("Ellipsoid above MHWS: "))
+        << map->SeparationStatusText().toStdString();
+    EXPECT_FALSE(map->SeparationStatusText().contains(QChar(0x2026)));  // not cut short
+    EXPECT_EQ(Faults(map), "") << "coast map, separation";
     for (int tab : {2, 3}) {
       dlg.TabBar()->setCurrentIndex(tab);
       EXPECT_EQ(Faults(&dlg), "") << "tab " << tab;
@@ -80,7 +95,8 @@ TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
   const std::vector<std::string> lines{"Processing summary"};
   CMessageDlg list("Processing summary", &lines);
   auto box = MakeMessageBox(nullptr, "Limit of zoom reached");
-  for (QWidget* window : std::initializer_list<QWidget*>{&settings, &disclaimer, &document, &progress, &list, box.get()}) {
+  for (QWidget* window :
+       std::initializer_list<QWidget*>{&settings, &disclaimer, &document, &progress, &list, box.get()}) {
     window->show();
     EXPECT_EQ(Faults(window), "") << window->windowTitle().toStdString();
   }

@@ -54,4 +54,14 @@ TEST(InfoCommand, FailuresGoToStandardErrorWithExitStatus1) {
   EXPECT_EQ(RunCli(dir, "info").exitCode, 2);  // usage error
 }
 
+// A mistyped command is named, with the commands there are, as a usage error.
+TEST(CliCommands, AnUnknownCommandIsNamedWithTheCommandList) {
+  CScratchDir dir;
+  const CCliRun run = RunCli(dir, "bogus demo.MRGGrid");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "unknown command: bogus");
+  EXPECT_NE(run.err.find("Commands: info, point, build-grid, transform, summarize"), std::string::npos) << run.err;
+}
+
 }  // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a worked example of the README exactly as written (from a folder whose "build"
-# is the build folder and whose "scripts" is the repository's, as in the repository) and
-# compares what it prints with the output the README shows below it. The example is the
-# first sh block after the marker <!-- NAME -->, its output the text block after that;
-# the example's own folder (its first command makes and enters one) reads as $PWD.
+# is the build folder and whose "scripts" and "examples" are the repository's, as in
+# the repository's root) and compares what it prints with the output the README shows
+# below it. The example is the first sh block after the marker <!-- NAME -->, its
+# output the text block after that; the example's own folder (when its first command
+# makes and enters one), or else that root, reads as $PWD.
 # Usage: readme_example.sh README.md BUILD_FOLDER NAME [TOOL...]; exit 77 (skipped)
 # when a TOOL the example needs is not installed.
 set -euo pipefail
@@ -33,9 +34,11 @@ if [ ! -s "$work/example.sh" ] || [ ! -s "$work/expected.txt" ]; then
 fi
 
 ln -s "$(cd "$build" && pwd)" "$work/build"
-ln -s "$(cd "$(dirname "$readme")" && pwd)/scripts" "$work/scripts"
+for folder in scripts examples; do
+  ln -s "$(cd "$(dirname "$readme")" && pwd)/$folder" "$work/$folder"
+done
 (cd "$work" && bash -e example.sh) >"$work/actual.txt"
 folder=$(head -n 1 "$work/example.sh" | sed -n 's/^mkdir -p \([^ ]*\) && cd .*/\1/p')
-sed -i "s|$work/$folder|\$PWD|g" "$work/actual.txt"
+sed -i "s|$work${folder:+/$folder}|\$PWD|g" "$work/actual.txt"
 diff -u "$work/expected.txt" "$work/actual.txt"
 echo "The README example $name printed what the README shows."

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "gdal/GdalSession.h"
+#include "gdal/GeoTiffShiftWriter.h"
 #include "gdal/GridExport.h"
 #include "grid/ShiftLattice.h"
 #include "process/Messenger.h"
@@ -100,7 +101,10 @@ TEST_F(GridExportTest, GdalinfoReadsTheGeoTiffAsPixelIsPointOnTheLattice) {
     EXPECT_NE(description.find(part), std::string::npos) << part << " in " << description;
   EXPECT_NE(metadata["area_of_use"].get<std::string>().find("-43.900000 to -10.433333"), std::string::npos);
   EXPECT_EQ(info["metadata"]["IMAGE_STRUCTURE"]["COMPRESSION"], "DEFLATE");
+  EXPECT_FALSE(info["metadata"]["IMAGE_STRUCTURE"].contains("PREDICTOR"));
   const auto& band = info["bands"][0];
+  // Eight strips of whole rows, which PROJ's cache of 12 decoded blocks holds at once.
+  EXPECT_EQ(band["block"], nlohmann::json::array({1221, 126}));
   EXPECT_EQ(band["type"], "Float32");
   EXPECT_EQ(band["description"], "vertical_offset");
   EXPECT_EQ(band["unit"], "metre");
@@ -169,6 +173,20 @@ TEST_F(GridExportTest, RefusesToReplaceTheGridOrWriteWhereItCannot) {
   EXPECT_NE(std::find(messages.begin(), messages.end(), "Cannot create file: \n" + m_dir.File("missing/out.tif")),
             messages.end());
   EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"cell.MRGGrid"});
+}
+
+// A grid too large for PROJ's block cache in any layout goes in small tiles, each cheap to
+// decode again; up to that, strips of whole rows, at most eight.
+TEST(GridExportLayout, StripsUpToTheWholeGridLimitThenTiles) {
+  CShiftLattice::Geometry geometry;
+  geometry.columns = 4096, geometry.rows = 4096;  // 64 MiB of Float32: the limit itself
+  EXPECT_FALSE(CGeoTiffShiftWriter::ChooseLayout(geometry).tiled);
+  EXPECT_EQ(CGeoTiffShiftWriter::ChooseLayout(geometry).blockRows, 512);
+  geometry.rows = 4097;
+  EXPECT_TRUE(CGeoTiffShiftWriter::ChooseLayout(geometry).tiled);
+  EXPECT_EQ(CGeoTiffShiftWriter::ChooseLayout(geometry).blockRows, 256);
+  geometry.columns = 3, geometry.rows = 2;
+  EXPECT_EQ(CGeoTiffShiftWriter::ChooseLayout(geometry).blockRows, 1);
 }
 
 TEST(GridExportFormat, FromTheNameOrTheExtension) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,8 +16,8 @@
 #include "map/DlgMap.h"
 #include "map/MapData.h"
 #include "map/MapOwner.h"
-#include "support/TestSupport.h"
 #include "support/TestLattice.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ class DlgMapTest : public ::testing::Test {
     const bool shown = m_map->ShowCoastMap();
     if (shown) m_map->resize(600, 400);
     QApplication::processEvents();
+    if (shown) m_map->Fit();  // resizing keeps the view of the first size
     return shown;
   }
   void Mouse(QEvent::Type type, QPoint pt, Qt::MouseButton button, Qt::MouseButtons buttons) {
@@ -92,7 +94,7 @@ class DlgMapTest : public ::testing::Test {
   std::vector<QString> m_messages;
 };
 
-TEST_F(DlgMapTest, OpensFittedBelowTheButtonsAndResizingFitsAgain) {
+TEST_F(DlgMapTest, OpensFittedBelowTheButtonsAndResizingKeepsTheView) {
   ASSERT_TRUE(Open());
   EXPECT_EQ(m_map->windowTitle(), "Coast Map");
   EXPECT_FALSE(m_map->windowFlags() & Qt::WindowCloseButtonHint);
@@ -107,11 +109,36 @@ TEST_F(DlgMapTest, OpensFittedBelowTheButtonsAndResizingFitsAgain) {
   EXPECT_FLOAT_EQ(m_map->View().GetDataRect().m_max.m_y, -29.5f);
 
   m_map->ZoomIn();
-  EXPECT_GT(m_map->View().GetScale(), FittedScale());
+  const double scale = m_map->View().GetScale();
+  const CMapPt centre = m_map->View().ViewRect().Centre();
   m_map->resize(700, 500);
+  QApplication::processEvents();
+  EXPECT_DOUBLE_EQ(m_map->View().GetScale(), scale);
+  EXPECT_NEAR(m_map->View().ViewRect().Centre().m_x, centre.m_x, 1e-4);
+  EXPECT_NEAR(m_map->View().ViewRect().Centre().m_y, centre.m_y, 1e-4);
+  // Where the kept view would pass the zoom-out limit, the extent is fitted, quietly.
+  m_map->Fit();
+  m_map->resize(1400, 1000);
   QApplication::processEvents();
   EXPECT_DOUBLE_EQ(m_map->View().GetScale(), FittedScale());
   EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(DlgMapTest, ZoomButtonsBringThePositionUnderTheCursorUpToDate) {
+  ASSERT_TRUE(Open());
+  const QPoint at = DrawCentre() + QPoint(60, 40);
+  QCursor::setPos(m_map->mapToGlobal(at));
+  Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+  const QString before = m_map->PositionText();
+  m_map->ZoomIn();  // as its button does, the cursor staying where it was
+  CMapPt p;
+  ASSERT_TRUE(m_map->View().ClientToMap(CPixelPt{at.x(), at.y()}, p));
+  EXPECT_EQ(m_map->PositionText(), QString::asprintf("Lat, Lon: %.6f, %.6f", p.m_y, p.m_x));
+  EXPECT_NE(m_map->PositionText(), before);
+  // With the cursor on a button, outside the drawing area, there is no position.
+  QCursor::setPos(m_map->mapToGlobal(QPoint(2, 2)));
+  m_map->ZoomOut();
+  EXPECT_TRUE(m_map->PositionText().isEmpty());
 }
 
 TEST_F(DlgMapTest, FirstOpeningGoesBesideTheMainWindowThenThePlacementComesBack) {

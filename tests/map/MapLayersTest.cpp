@@ -77,6 +77,7 @@ class MapLayersTest : public ::testing::Test {
     ASSERT_TRUE(m_map->ShowCoastMap());
     m_map->resize(600, 400);
     QApplication::processEvents();
+    m_map->Fit();
   }
   QImage Render() {
     QImage image(m_map->size(), QImage::Format_RGB32);
@@ -182,14 +183,14 @@ TEST_F(MapLayersTest, SeparationColoursSpanTheScaleOverTheRangeOnScreen) {
   EXPECT_EQ(image.pixelColor(m_map->DrawRect().left(), Pixel(142, -35).y()), kScaleLow);
 }
 
-TEST_F(MapLayersTest, StatusLineAddsTheSeparationUnderTheCursorWhileItsLayerIsOn) {
+TEST_F(MapLayersTest, TheLineBelowThePositionGivesTheSeparationUnderTheCursorWhileItsLayerIsOn) {
   Open();
   const QPoint node = Pixel(142, -35);
   MoveTo(node);
   CMapPt p;
   ASSERT_TRUE(m_map->View().ClientToMap(CPixelPt{node.x(), node.y()}, p));
-  const QString position = QString::asprintf("Lat, Lon: %.6f, %.6f", p.m_y, p.m_x);
-  EXPECT_EQ(m_map->PositionText(), position);
+  EXPECT_EQ(m_map->PositionText(), QString::asprintf("Lat, Lon: %.6f, %.6f", p.m_y, p.m_x));
+  EXPECT_EQ(m_map->SeparationStatusText(), "");  // the hint is there instead
 
   m_map->LayersMenu()->SeparationAction()->trigger();
   MoveTo(node);
@@ -197,9 +198,50 @@ TEST_F(MapLayersTest, StatusLineAddsTheSeparationUnderTheCursorWhileItsLayerIsOn
   CDataPt point;
   ASSERT_TRUE(m_grid.Interpolate(p.m_y, p.m_x, point));
   const double separation = point.GetValue(CLayerTestGrid::kAHD) - point.GetValue(CLayerTestGrid::kLAT);
-  EXPECT_EQ(m_map->PositionText(), position + QString::asprintf("   LAT \u2192 AHD: %.2f m", separation));
-  MoveTo(Pixel(148, -35));  // outside the grid: the position alone
-  EXPECT_FALSE(m_map->PositionText().contains(QStringLiteral("AHD")));
+  EXPECT_EQ(m_map->SeparationStatusText(), QString::asprintf("AHD above LAT: %.2f m", separation));
+  EXPECT_EQ(m_map->PositionText(), QString::asprintf("Lat, Lon: %.6f, %.6f", p.m_y, p.m_x));
+  // The ellipsoid's long name is cut short on the line, in full in its tooltip.
+  m_map->LayersMenu()->ToAction("Ellipsoid (GDA94/WGS84)")->trigger();
+  MoveTo(node);
+  EXPECT_EQ(m_map->SeparationStatusText(), "Ellipsoid above LAT: 20.00 m");
+  EXPECT_EQ(m_map->SeparationStatusToolTip(), "Ellipsoid (GDA94/WGS84) above LAT: 20.00 m");
+  MoveTo(Pixel(148, -35));  // outside the grid: the hint again
+  EXPECT_EQ(m_map->SeparationStatusText(), "");
+}
+
+// At the window's first size the legend keeps its width whatever the references, and
+// its tooltip names them in full.
+TEST_F(MapLayersTest, TheLegendHasAFixedWidthAndATooltipInFull) {
+  m_profile.WriteInt(kSection, "Separation", 1);
+  m_profile.WriteInt(kSection, "Grid coverage", 1);
+  Open();
+  Render();
+  const int width = m_map->LegendBox().width();
+  EXPECT_GT(width, 0);
+  EXPECT_LT(width, 160);
+  m_map->LayersMenu()->FromAction("MHWS")->trigger();
+  m_map->LayersMenu()->ToAction("Ellipsoid (GDA94/WGS84)")->trigger();
+  Render();
+  EXPECT_EQ(m_map->LegendBox().width(), width);
+  EXPECT_TRUE(m_map->Layers().LegendToolTip().startsWith("Ellipsoid (GDA94/WGS84) above MHWS (m)\nOn screen from "));
+  EXPECT_TRUE(m_map->Layers().LegendToolTip().endsWith("\nGrid coverage: where a transformation is possible"));
+}
+
+// Separations on screen that differ by less than the grid's code step (1 cm) would
+// otherwise stretch over the whole colour scale; the range is widened about its middle.
+TEST_F(MapLayersTest, TheColourRangeIsAtLeastOneCodeStepWide) {
+  CLayerTestGrid{-38, 138, 1, 7, 9, 0.01}.Build(m_grid);  // 1 cm per degree eastward
+  m_profile.WriteInt(kSection, "Separation", 1);
+  Open();
+  for (int step = 0; step < 8; ++step) m_map->ZoomIn();  // less than a degree wide
+  const QImage image = Render();
+  EXPECT_NEAR(m_map->Layers().RangeMax() - m_map->Layers().RangeMin(), 0.01, 1e-6);
+  const double middle = 0.01 * (m_map->View().ViewRect().Centre().m_x - 138);
+  EXPECT_NEAR(m_map->Layers().RangeMin() + m_map->Layers().RangeMax(), 2 * middle, 1e-4);
+  // Neither end of the row on screen reaches an end of the scale.
+  const int y = m_map->DrawRect().center().y();
+  EXPECT_NE(image.pixelColor(m_map->DrawRect().left(), y), kScaleLow);
+  EXPECT_NE(image.pixelColor(m_map->DrawRect().right(), y), kScaleHigh);
 }
 
 TEST_F(MapLayersTest, SaveMapAsPngWritesTheDrawingAreaWithItsLegend) {
@@ -216,6 +258,26 @@ TEST_F(MapLayersTest, SaveMapAsPngWritesTheDrawingAreaWithItsLegend) {
     for (int x = 0; x < 150; ++x) framed = framed || saved.pixelColor(x, y) == QColor(96, 96, 96);
   EXPECT_TRUE(framed);
   EXPECT_FALSE(m_map->SaveMapImage(QString::fromStdString(m_dir.File("no such folder/map.png"))));
+}
+
+TEST_F(MapLayersTest, SaveMapAsProposesANameAndSaysWhereItWrote) {
+  m_profile.WriteInt(kSection, "Separation", 1);
+  Open();
+  std::vector<QString> messages, proposed;
+  m_map->SetMessageHook([&](const QString& text) { messages.push_back(text); });
+  const QString chosen = QString::fromStdString(m_dir.File("chart"));
+  m_map->SetSaveNameHook([&](const QString& name) {
+    proposed.push_back(name);
+    return chosen;
+  });
+  m_map->SaveMapAs();
+  ASSERT_EQ(proposed.size(), 1u);
+  EXPECT_TRUE(proposed[0].endsWith("/Coast map AHD above LAT.png")) << qPrintable(proposed[0]);
+  EXPECT_EQ(messages, std::vector<QString>{"The map was saved as:\n" + chosen + ".png"});
+  EXPECT_FALSE(QImage(chosen + ".png").isNull());
+  // The next proposal is in the folder saved to.
+  m_map->SaveMapAs();
+  EXPECT_EQ(proposed[1], QString::fromStdString(m_dir.File("Coast map AHD above LAT.png")));
 }
 
 }  // namespace

@@ -36,11 +36,11 @@ def test_values_equal_the_command_line_exactly(grid, depths_positive):
     lat = np.array([p[1] for p in POSITIONS])
     z = np.linspace(-12.5, 30.25, len(POSITIONS))
     ellipsoid = "Ellipsoid (GDA94/WGS84)"
-    from_lat = grid.separation(lat, lon, "LAT", ellipsoid, depths_positive=depths_positive)
+    from_lat = grid.separation(lon, lat, "LAT", ellipsoid, depths_positive=depths_positive)
     for to in ["AHD", "HAT", ellipsoid]:
         out, inside = marevert.transform(grid, lon, lat, z, "LAT", to, depths_positive=depths_positive)
-        separation = grid.separation(lat, lon, "LAT", to, depths_positive=depths_positive)
-        from_to = grid.separation(lat, lon, to, ellipsoid, depths_positive=depths_positive)
+        separation = grid.separation(lon, lat, "LAT", to, depths_positive=depths_positive)
+        from_to = grid.separation(lon, lat, to, ellipsoid, depths_positive=depths_positive)
         for i in range(len(POSITIONS)):
             rows = cli_point(lon[i], lat[i], z[i], "LAT", depths_positive)
             assert inside[i] == (rows is not None)
@@ -51,7 +51,12 @@ def test_values_equal_the_command_line_exactly(grid, depths_positive):
                 assert cm(out[i]) == rows[to]["height"]
                 assert cm(from_lat[i]) == rows["LAT"]["separation"] and cm(from_to[i]) == rows[to]["separation"]
                 assert separation[i] == from_lat[i] - from_to[i]
-    assert list(grid.inside(lat, lon)) == list(inside)
+    assert list(grid.inside(lon, lat)) == list(inside)
+    # The degrees by name, in either order, give the same.
+    assert np.array_equal(marevert.transform(grid, lat=lat, lon=lon, z=z, from_="LAT", to="AHD")[0],
+                          marevert.transform(grid, lon, lat, z, "LAT", "AHD")[0], equal_nan=True)
+    assert np.array_equal(grid.separation(lat=lat, lon=lon, from_="LAT", to="AHD"),
+                          grid.separation(lon, lat, "LAT", "AHD"), equal_nan=True)
 
 
 def read_values(path):
@@ -68,8 +73,9 @@ def test_map_grid_positions_equal_the_command_line(samples, grid):
                                      depths_positive=True)
     assert [f"{v:.2f}" for v in out[inside]] == [f"{v:.2f}" for v in read_values(samples / "sample_mga56_MSL.xyz")]
     assert (~inside).sum() == len(open(samples / "sample_mga56_LAT.xyz").readlines())
-    # Read as latitude and longitude, map-grid numbers are outside, as the programs see them.
-    assert not marevert.transform(grid, rows[:, 0], rows[:, 1], rows[:, 2], "LAT", "MSL")[1].any()
+    # Without the zone, northings are no latitudes.
+    with pytest.raises(ValueError, match="eastings and northings need zone="):
+        marevert.transform(grid, rows[:, 0], rows[:, 1], rows[:, 2], "LAT", "MSL")
 
 
 def bag_content(path):
@@ -127,7 +133,9 @@ def test_transform_files_writes_the_command_lines_bytes(tmp_path, samples, grid,
     assert [r.path for r in result.files] == [str(module_folder / name) for name in names]
     assert sum(r.transformed for r in result.files) > 0
     assert any(r.outside for r in result.files) == ("--block-shift" not in arguments)
-    assert percents and all(isinstance(p, int) and 0 <= p <= 100 for p in percents)
+    # The batch's percentage: rising from 0 to 100, through every file's start and end.
+    assert percents[0] == 0 and percents[-1] == 100 and percents == sorted(set(percents))
+    assert {k * 100 // len(names) for k in range(len(names) + 1)} <= set(percents)
 
 
 def test_ctrl_c_cancels_the_batch_as_the_cancel_button_does(tmp_path, grid):
@@ -159,6 +167,16 @@ def test_errors_raise_with_the_programs_messages(tmp_path, grid):
         marevert.transform(grid, [0.0], [0.0], [0.0], "LAT", "AHD", zone=48)
     with pytest.raises(ValueError, match="same shape"):
         marevert.transform(grid, [151.0, 151.1], [-33.0], [0.0], "LAT", "AHD")
+    # Latitude first, as the grid's methods once took it, is refused rather than read as
+    # outside the grid; map-grid northings are no latitudes.
+    with pytest.raises(ValueError, match="latitude 151.35 is beyond ±90 degrees: positions go longitude first"):
+        grid.separation(-33.85, 151.35, "LAT", "AHD")
+    with pytest.raises(ValueError, match="longitude first"):
+        grid.inside([-33.85, -33.0], [151.35, 151.0])
+    with pytest.raises(ValueError, match="longitude first"):
+        marevert.transform(grid, -33.85, 151.35, 0.0, "LAT", "AHD")
+    with pytest.raises(TypeError):
+        marevert.transform(grid, lon=387614.92, lat=6319755.58, z=0.0, from_="LAT", to="AHD", zone=56)
     with pytest.raises(marevert.Error, match="There are < 4 valid data points"):
         (tmp_path / "empty.txt").write_text("no data\n")
         marevert.build_grid(tmp_path / "empty.txt", tmp_path / "empty.MRGGrid")

@@ -92,13 +92,29 @@ TEST(DlgAboutPage, ButtonsHandTheirTargetsToTheDesktop) {
   CProgramFolder folder;
   CDlgAbout page;
   std::vector<QUrl> opened;
+  bool started = true;
   page.SetUrlOpener([&](const QUrl& url) {
     opened.push_back(url);
-    return false;  // a failure is ignored
+    return started;
   });
-  for (const char* name : {"feedback", "help", "download", "extent"})
-    QTest::mouseClick(page.findChild<QPushButton*>(QString::fromUtf8(name)), Qt::LeftButton);
-  ASSERT_EQ(opened.size(), 4u);
+  std::vector<QString> messages;
+  page.SetMessageBox([&](QWidget*, const QString& text) { messages.push_back(text); });
+  const auto clickAll = [&] {
+    for (const char* name : {"feedback", "help", "download", "extent"})
+      QTest::mouseClick(page.findChild<QPushButton*>(QString::fromUtf8(name)), Qt::LeftButton);
+  };
+  clickAll();
+  EXPECT_TRUE(messages.empty());
+  // Without a program to start, each says where to go by hand.
+  started = false;
+  clickAll();
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_TRUE(messages[0].endsWith("by hand:\nfeedback@marevert.example.org; support@marevert.example.org"));
+  EXPECT_EQ(messages[1], "No program could be started to open the user manual. Open it by hand:\n" +
+                             QString::fromStdString(folder.Path() + "Marevert_userManual.pdf"));
+  EXPECT_TRUE(messages[2].endsWith("by hand:\nhttps://marevert.example.org/"));
+  EXPECT_TRUE(messages[3].endsWith("by hand:\n" + QString::fromStdString(folder.Path() + "GridExtent")));
+  ASSERT_EQ(opened.size(), 8u);
   EXPECT_EQ(opened[0].scheme(), "mailto");
   EXPECT_EQ(opened[0].path(QUrl::FullyDecoded), "feedback@marevert.example.org; support@marevert.example.org");
   EXPECT_EQ(opened[0].query(QUrl::FullyDecoded), "subject=Marevert enquiry");

@@ -29,8 +29,8 @@ bool Save(QWidget* widget, const QDir& folder, const char* name) {
   return true;
 }
 
-// The coast map that accompanies the point page, with both grid layers on, fitted and
-// then zoomed in on the page's position with the cursor over it.
+// The coast map that accompanies the point page at its first size, with both grid
+// layers on, fitted and then zoomed in on the page's position with the cursor over it.
 bool SaveMap(const QDir& folder) {
   CDlgMap* map = nullptr;
   for (QWidget* widget : QApplication::topLevelWidgets())
@@ -39,7 +39,7 @@ bool SaveMap(const QDir& folder) {
     std::fprintf(stderr, "no coast map window\n");
     return false;
   }
-  map->resize(640, 480);
+  // At the size the map first opens with: its status lines and legend fit there.
   bool ok = Save(map, folder, "coast-map-layers.png");
   // Zoomed in on the middle of the map, the page's position lies outside the view, and
   // showing it again centres the view on it.
