@@ -4,14 +4,14 @@
 #include <cstdlib>
 
 #include "app/MarevertDlg.h"
-#include "common/Profile.h"
 #include "common/ProgramIdentity.h"
 #include "common/SettingsProfile.h"
-#include "grid/GridProc.h"
+#include "core/common/Profile.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "process/GuiJobRunner.h"
 #include "process/GuiMessenger.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
 #include "ui/GridGenDlg.h"
 
 CMarevertApp::CMarevertApp(int& argc, char** argv) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
 
 class CPageBase;
 class QComboBox;

@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <string>
 
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 
 QIcon ProgramIcon() {
   std::string folder;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "common/Profile.h"
+#include "core/common/Profile.h"
 
 class CSettingsProfile : public CProfile {
  public:

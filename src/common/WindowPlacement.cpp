@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "common/Profile.h"
+#include "core/common/Profile.h"
 
 namespace {
 

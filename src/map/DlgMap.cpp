@@ -18,15 +18,15 @@
 
 #include "common/DialogUnits.h"
 #include "common/MessageBox.h"
-#include "common/Profile.h"
 #include "common/WindowPlacement.h"
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
-#include "map/MapData.h"
-#include "map/MapLabels.h"
+#include "core/common/Profile.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
+#include "core/map/MapData.h"
+#include "core/map/MapLabels.h"
+#include "core/map/MapOwner.h"
+#include "core/trans/CoordConv.h"
 #include "map/MapLayersMenu.h"
-#include "map/MapOwner.h"
-#include "trans/CoordConv.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 #include <functional>
 #include <vector>
 
+#include "core/map/MapView.h"
+#include "core/map/WheelSteps.h"
 #include "map/MapLayers.h"
-#include "map/MapView.h"
-#include "map/WheelSteps.h"
 
 class CGridInt;
 class CMapLayersMenu;

@@ -5,12 +5,12 @@
 #include <array>
 #include <cmath>
 
-#include "common/Profile.h"
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
-#include "map/ColourScale.h"
+#include "core/common/Profile.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
+#include "core/map/ColourScale.h"
+#include "core/trans/TransFactory.h"
 #include "map/MapLegend.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

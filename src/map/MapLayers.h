@@ -20,8 +20,8 @@
 #include <QString>
 #include <string>
 
-#include "map/GridLayerRaster.h"
-#include "map/MapView.h"
+#include "core/map/GridLayerRaster.h"
+#include "core/map/MapView.h"
 
 class CDataPt;
 class CGridInt;

@@ -3,8 +3,8 @@
 #include <QActionGroup>
 #include <QSignalBlocker>
 
+#include "core/trans/TransFactory.h"
 #include "map/MapLayers.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

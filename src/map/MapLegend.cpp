@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "map/ColourScale.h"
+#include "core/map/ColourScale.h"
 
 namespace {
 

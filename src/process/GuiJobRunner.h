@@ -2,7 +2,7 @@
 // The job runner of the desktop program: runs each job under a modal CProgressDlg.
 // Install it on the UI thread with SetJobRunner once the QApplication exists.
 
-#include "process/JobRunner.h"
+#include "core/jobs/JobRunner.h"
 
 class CGuiJobRunner : public CJobRunner {
  public:

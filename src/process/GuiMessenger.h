@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "process/Messenger.h"
+#include "core/jobs/Messenger.h"
 
 class CGuiMessenger : public CMessenger {
  public:

@@ -8,8 +8,8 @@
 
 #include "common/DialogUnits.h"
 #include "common/WindowPlacement.h"
-#include "process/Messenger.h"
-#include "process/ProcessBase.h"
+#include "core/jobs/Messenger.h"
+#include "core/jobs/ProcessBase.h"
 
 // Receives the job's notifications on the worker thread and queues them on the UI
 // thread. The window is the context of each queued call, so calls still pending when

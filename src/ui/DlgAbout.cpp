@@ -10,7 +10,7 @@
 
 #include "common/DialogUnits.h"
 #include "common/MessageBox.h"
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 
 #ifndef MAREVERT_VERSION
 #define MAREVERT_VERSION "0.0.0"

@@ -9,7 +9,7 @@
 #include <QUrl>
 
 #include "common/DialogUnits.h"
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 #include "ui/RtfReader.h"
 
 namespace {

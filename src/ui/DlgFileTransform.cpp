@@ -11,19 +11,19 @@
 #include <memory>
 #include <set>
 
-#include "common/ClassicText.h"
 #include "common/DialogUnits.h"
 #include "common/FitText.h"
 #include "common/ListBoxExtent.h"
 #include "common/MessageBox.h"
-#include "common/PathUtil.h"
-#include "common/Profile.h"
-#include "files/FileProc.h"
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "trans/CoordConv.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/batch/FileProc.h"
+#include "core/common/ClassicText.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/trans/CoordConv.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "trans/ShiftGridDefinition.h"
+#include "core/trans/ShiftGridDefinition.h"
 
 class QComboBox;
 class QRadioButton;

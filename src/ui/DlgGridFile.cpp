@@ -10,10 +10,10 @@
 
 #include "common/DialogUnits.h"
 #include "common/ListBoxExtent.h"
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
-#include "trans/TransBase.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
+#include "core/trans/TransBase.h"
 #include "ui/DlgGridExport.h"
 #ifdef MAREVERT_WITH_GDAL
 #include "gdal/GridExport.h"

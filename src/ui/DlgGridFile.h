@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "trans/ShiftGridDefinition.h"
+#include "core/trans/ShiftGridDefinition.h"
 #include "ui/PageBase.h"
 
 class CGridInt;

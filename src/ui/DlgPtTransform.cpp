@@ -13,10 +13,10 @@
 #include "common/DialogUnits.h"
 #include "common/FitText.h"
 #include "common/MessageBox.h"
-#include "common/PathUtil.h"
-#include "common/Profile.h"
-#include "grid/GridInt.h"
-#include "trans/TransFactory.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/TransFactory.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <array>
 #include <memory>
 
+#include "core/map/MapOwner.h"
+#include "core/trans/PointTransform.h"
 #include "map/DlgMap.h"
-#include "map/MapOwner.h"
-#include "trans/PointTransform.h"
 #include "ui/PageBase.h"
 
 class CGridInt;

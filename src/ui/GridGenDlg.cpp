@@ -10,7 +10,7 @@
 #include "common/DialogUnits.h"
 #include "common/FitText.h"
 #include "common/MessageBox.h"
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 
 namespace {
 // Bounds of the checked fields.

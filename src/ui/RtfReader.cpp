@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "ui/RtfDocument.h"
+#include "core/doc/RtfDocument.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QTest>
 
 #include "app/MarevertApp.h"
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
-#include "process/ProcessBase.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
+#include "core/jobs/ProcessBase.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 #include "ui/GridGenDlg.h"

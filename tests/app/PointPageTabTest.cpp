@@ -11,17 +11,17 @@
 #include <QTableWidget>
 
 #include "app/MarevertDlg.h"
-#include "common/PathUtil.h"
-#include "common/Profile.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
+#include "core/map/MapData.h"
+#include "core/trans/TransBase.h"
 #include "map/CoastFileWriter.h"
 #include "map/DlgMap.h"
-#include "map/MapData.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
-#include "trans/TransBase.h"
 #include "ui/DlgPtTransform.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/ClassicText.h"
+#include "core/common/ClassicText.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "common/FileHandle.h"
+#include "core/common/FileHandle.h"
 #include "support/TestSupport.h"
 
 TEST(FileHandle, CloseReportsTheWriteItCouldNotFinish) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 #include "support/TestSupport.h"
 
 TEST(PathParts, BackslashWinsOverSlash) {

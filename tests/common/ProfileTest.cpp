@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/DeferredProfile.h"
-#include "common/Profile.h"
+#include "core/common/DeferredProfile.h"
+#include "core/common/Profile.h"
 
 TEST(Profile, NoStoreInstalledMeansNoProfile) {
   CScopedProfile none(nullptr);

@@ -5,8 +5,8 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "common/Profile.h"
 #include "common/WindowPlacement.h"
+#include "core/common/Profile.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "common/PathUtil.h"
-#include "files/FileProc.h"
-#include "grid/GridInt.h"
-#include "process/Messenger.h"
+#include "core/batch/FileProc.h"
+#include "core/common/PathUtil.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/Messenger.h"
+#include "core/trans/TransFactory.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
-#include "trans/TransFactory.h"
 
 namespace fs = std::filesystem;
 

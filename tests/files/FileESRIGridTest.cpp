@@ -12,7 +12,7 @@
 #include <regex>
 
 #include "HandlerTest.h"
-#include "files/FileESRIGrid.h"
+#include "core/files/FileESRIGrid.h"
 #include "support/TestSupport.h"
 
 namespace {

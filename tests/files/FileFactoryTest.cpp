@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "FilesTestSupport.h"
-#include "files/FileFactory.h"
-#include "files/FileText.h"
+#include "core/files/FileFactory.h"
+#include "core/files/FileText.h"
 #include "support/TestSupport.h"
 
 namespace {

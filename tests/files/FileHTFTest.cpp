@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "HandlerTest.h"
-#include "files/FileHTF.h"
+#include "core/files/FileHTF.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FilesTestSupport.h"
-#include "files/FileLAS.h"
+#include "core/files/FileLAS.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "common/PathUtil.h"
-#include "files/FileFactory.h"
-#include "files/FileProc.h"
+#include "core/batch/FileProc.h"
+#include "core/common/PathUtil.h"
+#include "core/files/FileFactory.h"
+#include "core/jobs/Messenger.h"
 #include "files/FilesTestSupport.h"
-#include "process/Messenger.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

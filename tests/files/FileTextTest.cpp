@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "HandlerTest.h"
-#include "files/FileText.h"
+#include "core/files/FileText.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "files/FileBase.h"
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
-#include "process/ProcessBase.h"
-#include "process/SharedJob.h"
+#include "core/files/FileBase.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/ProcessBase.h"
+#include "core/jobs/SharedJob.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 #include "support/ClassWideValues.h"
 #include "support/TestLattice.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
 
 // The grid covers latitudes -30 to -25 and longitudes 150 to 155 on a 1-degree lattice,
 // every node with LAT at -1.20 m and MSL at 0.30 m above the ellipsoid (other surfaces

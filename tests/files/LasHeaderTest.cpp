@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "common/ByteOrder.h"
-#include "files/InputStream.h"
-#include "files/LasHeader.h"
+#include "core/common/ByteOrder.h"
+#include "core/common/InputStream.h"
+#include "core/files/LasHeader.h"
 #include "support/TestSupport.h"
 
 namespace {

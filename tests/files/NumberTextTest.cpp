@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "files/NumberText.h"
+#include "core/common/NumberText.h"
 #include "support/TestSupport.h"
 
 namespace {

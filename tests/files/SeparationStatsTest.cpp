@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FilesTestSupport.h"
-#include "files/FileText.h"
-#include "files/SeparationStats.h"
+#include "core/files/FileText.h"
+#include "core/files/SeparationStats.h"
 #include "support/TestSupport.h"
 
 namespace {

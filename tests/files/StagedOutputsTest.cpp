@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "HandlerTest.h"
-#include "common/StagedFile.h"
-#include "files/FileText.h"
+#include "core/common/StagedFile.h"
+#include "core/files/FileText.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "files/InputStream.h"
-#include "files/OutputStream.h"
+#include "core/common/InputStream.h"
+#include "core/common/OutputStream.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FilesTestSupport.h"
-#include "files/FileText.h"
+#include "core/files/FileText.h"
 
 namespace {
 

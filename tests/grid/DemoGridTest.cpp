@@ -7,9 +7,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridProc.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/TestSupport.h"
 
 namespace gridgen_test {

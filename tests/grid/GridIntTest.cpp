@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "grid/GridInt.h"
-#include "process/Messenger.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

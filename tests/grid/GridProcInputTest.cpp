@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridProc.h"
+#include "core/grid/GridProc.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "GridGenTestUtil.h"
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

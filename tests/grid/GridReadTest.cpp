@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <new>
 
-#include "grid/GridFileHeader.h"
-#include "grid/GridInt.h"
-#include "grid/GridRead.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridFileHeader.h"
+#include "core/grid/GridInt.h"
+#include "core/grid/GridRead.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "grid/GridWriter.h"
+#include "core/grid/GridWriter.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
 

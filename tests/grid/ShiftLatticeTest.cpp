@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "grid/GtxWriter.h"
-#include "grid/ShiftLattice.h"
+#include "core/grid/GtxWriter.h"
+#include "core/grid/ShiftLattice.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

@@ -2,8 +2,8 @@
 #include <limits>
 
 #include "BadInput.h"
+#include "core/map/MapData.h"
 #include "map/CoastFileWriter.h"
-#include "map/MapData.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <set>
 
 #include "BadInput.h"
-#include "files/FileESRIGrid.h"
-#include "files/FileHTF.h"
-#include "files/FileLAS.h"
-#include "files/FileText.h"
+#include "core/files/FileESRIGrid.h"
+#include "core/files/FileHTF.h"
+#include "core/files/FileLAS.h"
+#include "core/files/FileText.h"
 #include "files/FilesTestSupport.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "CoastFileWriter.h"
-#include "common/PathUtil.h"
-#include "common/Profile.h"
-#include "grid/GridInt.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/grid/GridInt.h"
+#include "core/map/MapData.h"
+#include "core/map/MapOwner.h"
 #include "map/DlgMap.h"
-#include "map/MapData.h"
-#include "map/MapOwner.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
 

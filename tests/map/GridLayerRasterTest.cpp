@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "LayerTestGrid.h"
-#include "map/GridLayerRaster.h"
+#include "core/map/GridLayerRaster.h"
 #include "support/ClassWideValues.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <array>
 #include <functional>
 
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
 #include "support/TestLattice.h"
 
 struct CLayerTestGrid {

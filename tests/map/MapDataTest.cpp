@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "CoastFileWriter.h"
-#include "common/PathUtil.h"
-#include "map/MapData.h"
+#include "core/common/PathUtil.h"
+#include "core/map/MapData.h"
 #include "support/TestSupport.h"
 
 namespace {

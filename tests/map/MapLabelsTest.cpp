@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "map/MapLabels.h"
+#include "core/map/MapLabels.h"
 
 namespace {
 

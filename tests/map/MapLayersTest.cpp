@@ -9,12 +9,12 @@
 
 #include "CoastFileWriter.h"
 #include "LayerTestGrid.h"
-#include "common/PathUtil.h"
-#include "common/Profile.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/map/MapData.h"
+#include "core/map/MapOwner.h"
 #include "map/DlgMap.h"
-#include "map/MapData.h"
 #include "map/MapLayersMenu.h"
-#include "map/MapOwner.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

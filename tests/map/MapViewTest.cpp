@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "map/MapView.h"
+#include "core/map/MapView.h"
 
 namespace {
 

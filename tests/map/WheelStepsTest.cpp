@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "map/WheelSteps.h"
+#include "core/map/WheelSteps.h"
 
 TEST(WheelSteps, NotchesMakeStepsAndPartsAddUpToThem) {
   CWheelSteps wheel;

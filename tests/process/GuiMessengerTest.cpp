@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "QtTestUtil.h"
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 #include "process/GuiMessenger.h"
 #include "process/MessageDlg.h"
 #include "support/TestSupport.h"

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 
 #include "QtTestUtil.h"
-#include "common/Profile.h"
+#include "core/common/Profile.h"
 #include "process/MessageDlg.h"
 
 namespace {

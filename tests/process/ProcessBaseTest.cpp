@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "process/ConsoleProgress.h"
-#include "process/JobRunner.h"
-#include "process/ProcessBase.h"
+#include "core/jobs/ConsoleProgress.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/ProcessBase.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "QtTestUtil.h"
-#include "common/Profile.h"
+#include "core/common/Profile.h"
+#include "core/jobs/Messenger.h"
+#include "core/jobs/ProcessBase.h"
 #include "process/GuiJobRunner.h"
-#include "process/Messenger.h"
-#include "process/ProcessBase.h"
 #include "process/ProgressDlg.h"
 
 namespace {

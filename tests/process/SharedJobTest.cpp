@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "process/SharedJob.h"
+#include "core/jobs/SharedJob.h"
 
 TEST(SharedJobTest, DoesEveryPieceOnceOverManyJobs) {
   for (const bool useHelper : {true, false}) {

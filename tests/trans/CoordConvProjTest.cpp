@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/trans/CoordConv.h"
 #include "support/TestSupport.h"
-#include "trans/CoordConv.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "trans/CoordConv.h"
+#include "core/trans/CoordConv.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "TransTestSupport.h"
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/PointTransform.h"
+#include "core/trans/TransFactory.h"
 #include "support/TestLattice.h"
-#include "trans/PointTransform.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

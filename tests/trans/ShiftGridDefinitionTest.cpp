@@ -6,9 +6,9 @@
 
 #include <array>
 
-#include "trans/ShiftGridDefinition.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/trans/ShiftGridDefinition.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TransTestSupport.h"
+#include "core/trans/TransFactory.h"
+#include "core/trans/TransSurface.h"
 #include "support/TestSupport.h"
-#include "trans/TransFactory.h"
-#include "trans/TransSurface.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include "grid/DataPt.h"
+#include "core/grid/DataPt.h"
+#include "core/trans/TransBase.h"
 #include "support/ClassWideValues.h"
-#include "trans/TransBase.h"
 
 // Codes of 1 cm from -100 m: values between -100 and 555 m are exact to 5 mm.
 class CCodingGuard {

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
 #include "support/TestSupport.h"
 #include "ui/DlgAbout.h"
 

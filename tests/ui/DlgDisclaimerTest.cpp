@@ -9,10 +9,10 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "common/PathUtil.h"
+#include "core/common/PathUtil.h"
+#include "core/doc/RtfDocument.h"
 #include "support/TestSupport.h"
 #include "ui/DlgDisclaimer.h"
-#include "ui/RtfDocument.h"
 #include "ui/RtfReader.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "common/PathUtil.h"
-#include "common/Profile.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "files/FilesTestSupport.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
 #include "support/TestSupport.h"
 #include "ui/DlgFileTransform.h"
 

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <filesystem>
 
+#include "core/trans/TransFactory.h"
 #include "support/GridFileWriter.h"
 #include "support/GridPageFixture.h"
-#include "trans/TransFactory.h"
 #include "ui/DlgGridExport.h"
 #include "ui/DlgGridFile.h"
 

@@ -17,15 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "common/PathUtil.h"
-#include "common/Profile.h"
-#include "grid/GridInt.h"
+#include "core/common/PathUtil.h"
+#include "core/common/Profile.h"
+#include "core/grid/GridInt.h"
+#include "core/map/MapData.h"
+#include "core/trans/TransBase.h"
 #include "map/CoastFileWriter.h"
 #include "map/DlgMap.h"
-#include "map/MapData.h"
-#include "support/TestSupport.h"
 #include "support/TestLattice.h"
-#include "trans/TransBase.h"
+#include "support/TestSupport.h"
 #include "trans/TransTestSupport.h"
 #include "ui/DlgPtTransform.h"
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
+#include "core/doc/RtfDocument.h"
 #include "support/TestSupport.h"
-#include "ui/RtfDocument.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 
 #include "app/MarevertDlg.h"
-#include "common/Profile.h"
+#include "core/common/Profile.h"
+#include "core/jobs/JobRunner.h"
 #include "map/DlgMap.h"
-#include "process/JobRunner.h"
 #include "ui/DlgDisclaimer.h"
 #include "ui/GridGenDlg.h"
 
