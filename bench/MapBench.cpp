@@ -19,7 +19,7 @@
 #include "core/grid/GridInt.h"
 #include "core/map/MapData.h"
 #include "core/map/MapOwner.h"
-#include "map/DlgMap.h"
+#include "gui/map/DlgMap.h"
 
 namespace {
 

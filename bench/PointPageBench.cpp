@@ -19,7 +19,7 @@
 #include "core/grid/GridInt.h"
 #include "core/trans/PointTransform.h"
 #include "core/trans/TransFactory.h"
-#include "ui/DlgPtTransform.h"
+#include "gui/pages/DlgPtTransform.h"
 
 namespace {
 

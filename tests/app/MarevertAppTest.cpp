@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/MarevertApp.h"
 #include "core/grid/GridInt.h"
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
 #include "core/jobs/ProcessBase.h"
+#include "gui/app/MarevertApp.h"
+#include "gui/pages/GridGenDlg.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
-#include "ui/GridGenDlg.h"
 
 namespace {
 

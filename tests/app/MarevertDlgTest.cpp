@@ -14,20 +14,20 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/MarevertDlg.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
 #include "core/trans/TransBase.h"
-#include "process/GuiJobRunner.h"
+#include "gui/app/MarevertDlg.h"
+#include "gui/pages/DlgAbout.h"
+#include "gui/pages/DlgGridFile.h"
+#include "gui/pages/PageBase.h"
+#include "gui/windows/DlgDisclaimer.h"
+#include "gui/windows/GuiJobRunner.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
-#include "ui/DlgAbout.h"
-#include "ui/DlgDisclaimer.h"
-#include "ui/DlgGridFile.h"
-#include "ui/PageBase.h"
 
 namespace {
 

@@ -10,19 +10,19 @@
 #include <QTabBar>
 #include <QTableWidget>
 
-#include "app/MarevertDlg.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
 #include "core/map/MapData.h"
 #include "core/trans/TransBase.h"
+#include "gui/app/MarevertDlg.h"
+#include "gui/map/DlgMap.h"
+#include "gui/pages/DlgPtTransform.h"
 #include "map/CoastFileWriter.h"
-#include "map/DlgMap.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
-#include "ui/DlgPtTransform.h"
 
 namespace {
 

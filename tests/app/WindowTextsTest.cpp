@@ -9,22 +9,22 @@
 #include <QMouseEvent>
 #include <QTabBar>
 
-#include "app/MarevertDlg.h"
-#include "common/MessageBox.h"
-#include "common/ProgramIdentity.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/map/MapData.h"
-#include "map/DlgMap.h"
-#include "map/MapLayersMenu.h"
-#include "process/MessageDlg.h"
-#include "process/ProgressDlg.h"
+#include "gui/app/MarevertDlg.h"
+#include "gui/map/DlgMap.h"
+#include "gui/map/MapLayersMenu.h"
+#include "gui/pages/DlgFileTransform.h"
+#include "gui/pages/DlgPtTransform.h"
+#include "gui/pages/GridGenDlg.h"
+#include "gui/qt/MessageBox.h"
+#include "gui/qt/ProgramIdentity.h"
+#include "gui/windows/DlgDisclaimer.h"
+#include "gui/windows/MessageDlg.h"
+#include "gui/windows/ProgressDlg.h"
 #include "support/ClassWideValues.h"
 #include "support/CutTexts.h"
-#include "ui/DlgDisclaimer.h"
-#include "ui/DlgFileTransform.h"
-#include "ui/DlgPtTransform.h"
-#include "ui/GridGenDlg.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 
-#include "common/ListBoxExtent.h"
+#include "gui/qt/ListBoxExtent.h"
 
 TEST(ListBoxExtent, IsTheWidestLinePlusAnAverageCharacter) {
   QListWidget list;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/SettingsProfile.h"
+#include "gui/qt/SettingsProfile.h"
 #include "support/TestSupport.h"
 
 TEST(SettingsProfile, KeepsStringsAndIntegersPerSectionAcrossInstances) {

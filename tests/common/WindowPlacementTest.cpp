@@ -5,8 +5,8 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "common/WindowPlacement.h"
 #include "core/common/Profile.h"
+#include "gui/qt/WindowPlacement.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "core/grid/GridInt.h"
 #include "core/map/MapData.h"
 #include "core/map/MapOwner.h"
-#include "map/DlgMap.h"
+#include "gui/map/DlgMap.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
 

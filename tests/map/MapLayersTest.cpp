@@ -13,8 +13,8 @@
 #include "core/common/Profile.h"
 #include "core/map/MapData.h"
 #include "core/map/MapOwner.h"
-#include "map/DlgMap.h"
-#include "map/MapLayersMenu.h"
+#include "gui/map/DlgMap.h"
+#include "gui/map/MapLayersMenu.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

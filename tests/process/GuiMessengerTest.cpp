@@ -10,10 +10,10 @@
 
 #include "QtTestUtil.h"
 #include "core/common/PathUtil.h"
-#include "process/GuiMessenger.h"
-#include "process/MessageDlg.h"
+#include "gui/windows/DlgDisclaimer.h"
+#include "gui/windows/GuiMessenger.h"
+#include "gui/windows/MessageDlg.h"
 #include "support/TestSupport.h"
-#include "ui/DlgDisclaimer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "QtTestUtil.h"
 #include "core/common/Profile.h"
-#include "process/MessageDlg.h"
+#include "gui/windows/MessageDlg.h"
 
 namespace {
 

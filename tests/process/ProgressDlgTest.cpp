@@ -14,8 +14,8 @@
 #include "core/common/Profile.h"
 #include "core/jobs/Messenger.h"
 #include "core/jobs/ProcessBase.h"
-#include "process/GuiJobRunner.h"
-#include "process/ProgressDlg.h"
+#include "gui/windows/GuiJobRunner.h"
+#include "gui/windows/ProgressDlg.h"
 
 namespace {
 

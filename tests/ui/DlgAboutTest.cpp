@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "core/common/PathUtil.h"
+#include "gui/pages/DlgAbout.h"
 #include "support/TestSupport.h"
-#include "ui/DlgAbout.h"
 
 namespace {
 

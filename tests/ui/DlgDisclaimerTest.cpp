@@ -11,9 +11,9 @@
 
 #include "core/common/PathUtil.h"
 #include "core/doc/RtfDocument.h"
+#include "gui/windows/DlgDisclaimer.h"
+#include "gui/windows/RtfReader.h"
 #include "support/TestSupport.h"
-#include "ui/DlgDisclaimer.h"
-#include "ui/RtfReader.h"
 
 namespace {
 

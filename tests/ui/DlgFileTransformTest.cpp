@@ -18,8 +18,8 @@
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
 #include "files/FilesTestSupport.h"
+#include "gui/pages/DlgFileTransform.h"
 #include "support/TestSupport.h"
-#include "ui/DlgFileTransform.h"
 
 namespace fs = std::filesystem;
 

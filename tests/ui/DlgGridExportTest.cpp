@@ -11,10 +11,10 @@
 #include <filesystem>
 
 #include "core/trans/TransFactory.h"
+#include "gui/pages/DlgGridExport.h"
+#include "gui/pages/DlgGridFile.h"
 #include "support/GridFileWriter.h"
 #include "support/GridPageFixture.h"
-#include "ui/DlgGridExport.h"
-#include "ui/DlgGridFile.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "gui/pages/DlgGridFile.h"
 #include "support/GridFileWriter.h"
 #include "support/GridPageFixture.h"
-#include "ui/DlgGridFile.h"
 
 namespace {
 

@@ -22,12 +22,12 @@
 #include "core/grid/GridInt.h"
 #include "core/map/MapData.h"
 #include "core/trans/TransBase.h"
+#include "gui/map/DlgMap.h"
+#include "gui/pages/DlgPtTransform.h"
 #include "map/CoastFileWriter.h"
-#include "map/DlgMap.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
 #include "trans/TransTestSupport.h"
-#include "ui/DlgPtTransform.h"
 
 namespace {
 

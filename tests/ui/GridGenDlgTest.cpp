@@ -7,7 +7,7 @@
 #include <QTest>
 #include <ctime>
 
-#include "ui/GridGenDlg.h"
+#include "gui/pages/GridGenDlg.h"
 
 namespace {
 
