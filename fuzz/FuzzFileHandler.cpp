@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "FuzzSupport.h"
-#include "files/FilesTestSupport.h"
+#include "core/files/FilesTestSupport.h"
 #if defined(MAREVERT_FUZZ_HANDLER_HTF)
 #include "core/files/FileHTF.h"
 using CHandler = CFileHTF;

@@ -9,7 +9,7 @@
 #include "core/files/FileHTF.h"
 #include "core/files/FileLAS.h"
 #include "core/files/FileText.h"
-#include "files/FilesTestSupport.h"
+#include "core/files/FilesTestSupport.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "CoastFileWriter.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
+#include "core/map/CoastFileWriter.h"
 #include "core/map/MapData.h"
 #include "core/map/MapOwner.h"
 #include "gui/map/DlgMap.h"

@@ -20,14 +20,14 @@
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
+#include "core/map/CoastFileWriter.h"
 #include "core/map/MapData.h"
 #include "core/trans/TransBase.h"
+#include "core/trans/TransTestSupport.h"
 #include "gui/map/DlgMap.h"
 #include "gui/pages/DlgPtTransform.h"
-#include "map/CoastFileWriter.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
-#include "trans/TransTestSupport.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "core/batch/FileProc.h"
 #include "core/common/PathUtil.h"
 #include "core/files/FileFactory.h"
+#include "core/files/FilesTestSupport.h"
 #include "core/jobs/Messenger.h"
-#include "files/FilesTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -15,9 +15,9 @@
 
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
+#include "core/files/FilesTestSupport.h"
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
-#include "files/FilesTestSupport.h"
 #include "gui/pages/DlgFileTransform.h"
 #include "support/TestSupport.h"
 

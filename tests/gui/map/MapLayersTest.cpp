@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <cstdlib>
 
-#include "CoastFileWriter.h"
-#include "LayerTestGrid.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
+#include "core/map/CoastFileWriter.h"
+#include "core/map/LayerTestGrid.h"
 #include "core/map/MapData.h"
 #include "core/map/MapOwner.h"
 #include "gui/map/DlgMap.h"
