@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
-#include "grid/GridWriter.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
+#include "core/grid/GridWriter.h"
 
 struct CBenchLattice {
   int columns, rows;

@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "BenchGridFile.h"
+#include "core/grid/GridInt.h"
+#include "core/grid/ShiftLattice.h"
+#include "core/jobs/Messenger.h"
+#include "core/trans/ShiftGridDefinition.h"
+#include "core/trans/TransFactory.h"
 #include "gdal/GeoTiffShiftWriter.h"
 #include "gdal/GridExport.h"
-#include "grid/GridInt.h"
-#include "grid/ShiftLattice.h"
-#include "process/Messenger.h"
-#include "trans/ShiftGridDefinition.h"
-#include "trans/TransFactory.h"
 
 namespace fs = std::filesystem;
 

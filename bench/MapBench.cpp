@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "MedianTime.h"
-#include "common/PathUtil.h"
-#include "grid/GridInt.h"
-#include "map/DlgMap.h"
-#include "map/MapData.h"
-#include "map/MapOwner.h"
+#include "core/common/PathUtil.h"
+#include "core/grid/GridInt.h"
+#include "core/map/MapData.h"
+#include "core/map/MapOwner.h"
+#include "gui/map/DlgMap.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "PointBenchGrid.h"
-#include "grid/GridInt.h"
-#include "trans/PointTransform.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/PointTransform.h"
 
 namespace {
 

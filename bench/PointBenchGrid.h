@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
 
 constexpr int kSide = 600;  // nodes per row and column of a one-minute lattice
 constexpr double kGridSize = 1.0 / 60;

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "PointBenchGrid.h"
-#include "common/PathUtil.h"
-#include "grid/GridInt.h"
-#include "trans/PointTransform.h"
-#include "trans/TransFactory.h"
-#include "ui/DlgPtTransform.h"
+#include "core/common/PathUtil.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/PointTransform.h"
+#include "core/trans/TransFactory.h"
+#include "gui/pages/DlgPtTransform.h"
 
 namespace {
 

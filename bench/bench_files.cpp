@@ -30,14 +30,14 @@
 #include <vector>
 
 #include "PeakMemory.h"
-#include "files/FileESRIGrid.h"
-#include "files/FileLAS.h"
-#include "files/FileText.h"
-#include "grid/DataPt.h"
-#include "grid/GridInt.h"
-#include "process/SharedJob.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/files/FileESRIGrid.h"
+#include "core/files/FileLAS.h"
+#include "core/files/FileText.h"
+#include "core/grid/DataPt.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/SharedJob.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 
 namespace fs = std::filesystem;
 

@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "grid/GridProc.h"
-#include "process/Messenger.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/Messenger.h"
 
 namespace {
 

@@ -25,10 +25,10 @@
 #include <vector>
 
 #include "PeakMemory.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/TransFactory.h"
 #include "gdal/FileRaster.h"
 #include "gdal/GdalSession.h"
-#include "grid/GridInt.h"
-#include "trans/TransFactory.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // The coast data reader on arbitrary file contents.
 #include "FuzzSupport.h"
-#include "map/MapData.h"
+#include "core/map/MapData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::WriteInput(CMapData::kFileName, data, size);

@@ -4,18 +4,18 @@
 #include <memory>
 
 #include "FuzzSupport.h"
-#include "files/FilesTestSupport.h"
+#include "core/files/FilesTestSupport.h"
 #if defined(MAREVERT_FUZZ_HANDLER_HTF)
-#include "files/FileHTF.h"
+#include "core/files/FileHTF.h"
 using CHandler = CFileHTF;
 #elif defined(MAREVERT_FUZZ_HANDLER_ESRI)
-#include "files/FileESRIGrid.h"
+#include "core/files/FileESRIGrid.h"
 using CHandler = CFileESRIGrid;
 #elif defined(MAREVERT_FUZZ_HANDLER_LAS)
-#include "files/FileLAS.h"
+#include "core/files/FileLAS.h"
 using CHandler = CFileLAS;
 #else
-#include "files/FileText.h"
+#include "core/files/FileText.h"
 using CHandler = CFileText;
 #endif
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "files/FilesTestSupport.h"
+#include "core/files/FilesTestSupport.h"
 #include "gdal/FileRaster.h"
 #include "gdal/GdalSession.h"
 

@@ -1,6 +1,6 @@
 // The binary grid reader on arbitrary file contents.
 #include "FuzzSupport.h"
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::InstallQuietJobs();

@@ -1,6 +1,6 @@
 // Grid generation on an arbitrary text grid file.
 #include "FuzzSupport.h"
-#include "grid/GridProc.h"
+#include "core/grid/GridProc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::InstallQuietJobs();

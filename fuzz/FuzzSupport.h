@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
-#include "process/ProcessBase.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
+#include "core/jobs/ProcessBase.h"
 
 namespace fuzz {
 

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <mutex>
 
-#include "trans/CoordConv.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/trans/CoordConv.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 
 namespace marevert {
 

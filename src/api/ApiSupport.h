@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/Messenger.h"
 #include "marevert/Grid.h"
-#include "process/Messenger.h"
 
 class CTransBase;
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "api/ApiSupport.h"
-#include "files/FileBase.h"
-#include "files/FileProc.h"
-#include "trans/TransBase.h"
+#include "core/batch/FileProc.h"
+#include "core/files/FileBase.h"
+#include "core/trans/TransBase.h"
 
 namespace marevert {
 

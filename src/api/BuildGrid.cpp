@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "api/ApiSupport.h"
-#include "common/ClassicText.h"
-#include "grid/GridProc.h"
+#include "core/common/ClassicText.h"
+#include "core/grid/GridProc.h"
 
 namespace marevert {
 

@@ -1,5 +1,5 @@
 #include "api/ApiSupport.h"
-#include "grid/GridRead.h"
+#include "core/grid/GridRead.h"
 #include "marevert/Transform.h"
 
 namespace marevert {

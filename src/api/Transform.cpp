@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "api/ApiSupport.h"
-#include "files/FileBase.h"
-#include "process/SharedJob.h"
-#include "trans/TransBase.h"
+#include "core/files/FileBase.h"
+#include "core/jobs/SharedJob.h"
+#include "core/trans/TransBase.h"
 
 namespace marevert {
 

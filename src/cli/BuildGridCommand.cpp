@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
-#include "common/ClassicText.h"
-#include "files/NumberText.h"
-#include "files/TextLine.h"
-#include "grid/GridProc.h"
-#include "process/JobRunner.h"
+#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
+#include "core/common/TextLine.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/JobRunner.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "process/ProcessBase.h"
+#include "core/jobs/ProcessBase.h"
 
 namespace {
 

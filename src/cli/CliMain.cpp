@@ -8,8 +8,8 @@
 
 #include "cli/CliCommands.h"
 #include "cli/Version.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 #ifdef MAREVERT_WITH_GDAL
 #include "gdal/GdalHandlers.h"
 #endif

@@ -12,11 +12,11 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/trans/ShiftGridDefinition.h"
+#include "core/trans/TransBase.h"
 #include "gdal/GridExport.h"
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "trans/ShiftGridDefinition.h"
-#include "trans/TransBase.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/CliCommands.h"
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
 
 void AddInfoCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand("info",

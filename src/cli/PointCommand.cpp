@@ -10,10 +10,10 @@
 #include <string>
 
 #include "cli/CliCommands.h"
-#include "files/NumberText.h"
-#include "grid/GridInt.h"
-#include "trans/PointTransform.h"
-#include "trans/TransBase.h"
+#include "core/common/NumberText.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/PointTransform.h"
+#include "core/trans/TransBase.h"
 
 namespace {
 

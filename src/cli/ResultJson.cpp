@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "common/StagedFile.h"
-#include "files/NumberText.h"
+#include "core/common/NumberText.h"
+#include "core/common/StagedFile.h"
 
 using nlohmann::json;
 using nlohmann::ordered_json;

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "files/FileOutcome.h"
+#include "core/batch/FileOutcome.h"
 
 struct CTransformResult {
   std::string from, to;  // reference display names ("NULL" and "Block Shift" for a shift)

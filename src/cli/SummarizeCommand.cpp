@@ -14,10 +14,10 @@
 
 #include "cli/CliCommands.h"
 #include "cli/ResultJson.h"
-#include "common/PathUtil.h"
-#include "files/BatchInputs.h"
-#include "files/BatchReport.h"
-#include "process/Messenger.h"
+#include "core/batch/BatchInputs.h"
+#include "core/batch/BatchReport.h"
+#include "core/common/PathUtil.h"
+#include "core/jobs/Messenger.h"
 
 namespace {
 

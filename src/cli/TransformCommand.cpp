@@ -20,12 +20,12 @@
 #include "cli/CancelOnInterrupt.h"
 #include "cli/CliCommands.h"
 #include "cli/ResultJson.h"
-#include "common/PathUtil.h"
-#include "files/FileProc.h"
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "trans/CoordConv.h"
-#include "trans/TransBase.h"
+#include "core/batch/FileProc.h"
+#include "core/common/PathUtil.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/trans/CoordConv.h"
+#include "core/trans/TransBase.h"
 
 namespace {
 

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <vector>
 
-#include "common/PathUtil.h"
-#include "common/StagedFile.h"
+#include "core/common/PathUtil.h"
+#include "core/common/StagedFile.h"
+#include "core/jobs/ProcessBase.h"
+#include "core/trans/TransBase.h"
 #include "gdal/GdalSession.h"
 #include "gdal/RasterCells.h"
 #include "gdal/RasterCheck.h"
@@ -17,8 +19,6 @@
 #include "gdal/RasterPositions.h"
 #include "gdal/RasterRun.h"
 #include "gdal/RasterVertical.h"
-#include "process/ProcessBase.h"
-#include "trans/TransBase.h"
 
 namespace {
 

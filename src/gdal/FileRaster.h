@@ -29,7 +29,7 @@
 
 #include <string>
 
-#include "files/FileBase.h"
+#include "core/files/FileBase.h"
 
 class CFileRaster : public CFileBase {
  public:

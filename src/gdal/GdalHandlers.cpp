@@ -1,6 +1,6 @@
 #include "gdal/GdalHandlers.h"
 
-#include "files/FileFactory.h"
+#include "core/files/FileFactory.h"
 #include "gdal/FileRaster.h"
 #include "gdal/GdalSession.h"
 

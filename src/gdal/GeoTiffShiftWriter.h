@@ -21,8 +21,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/grid/ShiftLattice.h"
 #include "gdal/GdalSession.h"
-#include "grid/ShiftLattice.h"
 
 class CGeoTiffShiftWriter {
  public:

@@ -7,13 +7,13 @@
 #include <new>
 #include <stdexcept>
 
-#include "common/ClassicText.h"
-#include "common/PathUtil.h"
-#include "common/StagedFile.h"
+#include "core/common/ClassicText.h"
+#include "core/common/PathUtil.h"
+#include "core/common/StagedFile.h"
+#include "core/grid/GtxWriter.h"
+#include "core/grid/ShiftLattice.h"
+#include "core/jobs/Messenger.h"
 #include "gdal/GeoTiffShiftWriter.h"
-#include "grid/GtxWriter.h"
-#include "grid/ShiftLattice.h"
-#include "process/Messenger.h"
 
 namespace {
 

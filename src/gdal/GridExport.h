@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/GridInt.h"
-#include "process/ProcessBase.h"
-#include "trans/ShiftGridDefinition.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/ProcessBase.h"
+#include "core/trans/ShiftGridDefinition.h"
 
 class CShiftLattice;
 

@@ -4,10 +4,10 @@
 #include <limits>
 #include <type_traits>
 
-#include "files/FileBase.h"
-#include "files/NumberText.h"
+#include "core/common/NumberText.h"
+#include "core/files/FileBase.h"
+#include "core/grid/DataPt.h"
 #include "gdal/RasterPositions.h"
-#include "grid/DataPt.h"
 
 namespace {
 

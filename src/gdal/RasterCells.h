@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "files/SeparationStats.h"
+#include "core/files/SeparationStats.h"
+#include "core/grid/DataPt.h"
 #include "gdal/RasterPositions.h"
-#include "grid/DataPt.h"
 
 class CFileBase;
 class CGridInt;

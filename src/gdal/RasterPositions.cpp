@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "files/FileBase.h"
+#include "core/files/FileBase.h"
 #include "gdal/GdalSession.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "trans/CoordConv.h"
+#include "core/trans/CoordConv.h"
 
 class OGRCoordinateTransformation;
 class OGRSpatialReference;

@@ -3,10 +3,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/grid/DataPt.h"
+#include "core/jobs/SharedJob.h"
 #include "gdal/RasterBlocks.h"
 #include "gdal/RasterPositions.h"
-#include "grid/DataPt.h"
-#include "process/SharedJob.h"
 
 namespace {
 

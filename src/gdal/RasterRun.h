@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "files/FileBase.h"
+#include "core/files/FileBase.h"
 #include "gdal/RasterCells.h"
 
 class CRasterPositions;

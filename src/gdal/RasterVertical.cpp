@@ -2,8 +2,8 @@
 
 #include <ogr_spatialref.h>
 
-#include "trans/TransBase.h"
-#include "trans/TransSurface.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransSurface.h"
 
 namespace {
 

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "common/ClassicText.h"
-#include "grid/GridInt.h"
+#include "core/common/ClassicText.h"
+#include "core/grid/GridInt.h"
+#include "core/trans/PointTransform.h"
+#include "core/trans/TransFactory.h"
 #include "support/ClassWideValues.h"
 #include "support/TestLattice.h"
-#include "trans/PointTransform.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "files/NumberText.h"
+#include "core/common/NumberText.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "files/FilesTestSupport.h"
+#include "core/files/FilesTestSupport.h"
 #include "gdal/FileRaster.h"
 #include "gdal/GdalSession.h"
 #include "gdal/RasterCheck.h"

@@ -27,14 +27,14 @@
 #include <string>
 #include <vector>
 
+#include "core/grid/GridInt.h"
+#include "core/grid/ShiftLattice.h"
+#include "core/jobs/Messenger.h"
+#include "core/trans/ShiftGridDefinition.h"
+#include "core/trans/TransBase.h"
+#include "core/trans/TransFactory.h"
 #include "gdal/GridExport.h"
-#include "grid/GridInt.h"
-#include "grid/ShiftLattice.h"
-#include "process/Messenger.h"
 #include "support/TestSupport.h"
-#include "trans/ShiftGridDefinition.h"
-#include "trans/TransBase.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

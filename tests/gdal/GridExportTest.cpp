@@ -8,16 +8,16 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "core/grid/ShiftLattice.h"
+#include "core/jobs/Messenger.h"
+#include "core/trans/ShiftGridDefinition.h"
+#include "core/trans/TransFactory.h"
 #include "gdal/GdalSession.h"
 #include "gdal/GeoTiffShiftWriter.h"
 #include "gdal/GridExport.h"
-#include "grid/ShiftLattice.h"
-#include "process/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 #include "support/TestSupport.h"
-#include "trans/ShiftGridDefinition.h"
-#include "trans/TransFactory.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <limits>
 
 #include "BadInput.h"
-#include "map/CoastFileWriter.h"
-#include "map/MapData.h"
+#include "core/map/CoastFileWriter.h"
+#include "core/map/MapData.h"
 
 namespace {
 

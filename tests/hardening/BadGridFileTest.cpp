@@ -2,10 +2,10 @@
 #include <limits>
 
 #include "BadInput.h"
-#include "grid/GridInt.h"
-#include "grid/GridProc.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridInt.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
 

@@ -1,7 +1,7 @@
 // Damaged RTF documents: the reader returns whatever text it could read, in bounded
 // time, and what it returns is well-formed UTF-8 taken from the input.
 #include "BadInput.h"
-#include "ui/RtfDocument.h"
+#include "core/doc/RtfDocument.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <set>
 
 #include "BadInput.h"
-#include "files/FileESRIGrid.h"
-#include "files/FileHTF.h"
-#include "files/FileLAS.h"
-#include "files/FileText.h"
-#include "files/FilesTestSupport.h"
+#include "core/files/FileESRIGrid.h"
+#include "core/files/FileHTF.h"
+#include "core/files/FileLAS.h"
+#include "core/files/FileText.h"
+#include "core/files/FilesTestSupport.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <filesystem>
 
 #include "BadInput.h"
-#include "grid/GridProc.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridProc.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 
 namespace {

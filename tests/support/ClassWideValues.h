@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "grid/DataPt.h"
-#include "trans/TransBase.h"
+#include "core/grid/DataPt.h"
+#include "core/trans/TransBase.h"
 
 class CClassWideValues {
  public:

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "grid/GridInt.h"
-#include "process/JobRunner.h"
-#include "process/Messenger.h"
+#include "core/grid/GridInt.h"
+#include "core/jobs/JobRunner.h"
+#include "core/jobs/Messenger.h"
 #include "support/ClassWideValues.h"
 #include "support/TestSupport.h"
 

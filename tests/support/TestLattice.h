@@ -2,7 +2,7 @@
 // Grids made in memory for tests: a lattice's header and rows, and a lattice whose
 // nodes all hold the same data point (any position inside answers exactly its values).
 
-#include "grid/GridInt.h"
+#include "core/grid/GridInt.h"
 
 // Gives `grid` a lattice of rows x columns nodes every `spacing` degrees from the
 // south-west node (south, west), with its rows empty.

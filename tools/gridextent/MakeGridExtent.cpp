@@ -5,7 +5,7 @@
 //   make_grid_extent GRID_FILE OUTPUT_FOLDER
 //   make_grid_extent --extent MIN_LAT MAX_LAT MIN_LON MAX_LON OUTPUT_FOLDER
 //
-// The grid file is read directly in its binary layout (grid/GridFileHeader.h): the
+// The grid file is read directly in its binary layout (core/grid/GridFileHeader.h): the
 // header, then one block per row (point count, then records starting with the column).
 #include <algorithm>
 #include <cstdint>
@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "Shapefile.h"
-#include "grid/GridFileHeader.h"
+#include "core/grid/GridFileHeader.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <QTabBar>
 #include <cstdio>
 
-#include "app/MarevertDlg.h"
-#include "common/Profile.h"
-#include "map/DlgMap.h"
-#include "process/JobRunner.h"
-#include "ui/DlgDisclaimer.h"
-#include "ui/GridGenDlg.h"
+#include "core/common/Profile.h"
+#include "core/jobs/JobRunner.h"
+#include "gui/app/MarevertDlg.h"
+#include "gui/map/DlgMap.h"
+#include "gui/pages/GridGenDlg.h"
+#include "gui/windows/DlgDisclaimer.h"
 
 namespace {
 

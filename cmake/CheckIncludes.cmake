@@ -1,0 +1,41 @@
+# Checks that every file of one folder includes only what its library may include
+# (cmake/Walls.cmake runs it whenever one of the files changes).
+#   cmake -DFOLDER=src/core -DFILE_LIST=file -DALLOWED=prefixes -DFORBIDDEN_SYSTEM=regex -DSTAMP=file -P CheckIncludes.cmake
+# A quoted include must start with one of ALLOWED (folders under src/ or include/); an
+# angle include must not match FORBIDDEN_SYSTEM (toolkits the library must not use:
+# GDAL's headers are on the system's include path, so the compiler alone would accept
+# <gdal/gdal.h>).
+file(STRINGS ${FILE_LIST} files)
+set(faults "")
+foreach(file IN LISTS files)
+  file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      set(included ${CMAKE_MATCH_1})
+      set(ok FALSE)
+      foreach(prefix IN LISTS ALLOWED)
+        string(FIND "${included}" "${prefix}" at)
+        if(at EQUAL 0)
+          set(ok TRUE)
+        endif()
+      endforeach()
+      if(NOT ok)
+        string(APPEND faults "\n  ${file}: \"${included}\"")
+      endif()
+    elseif(FORBIDDEN_SYSTEM AND line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
+      set(included ${CMAKE_MATCH_1})
+      if(included MATCHES "${FORBIDDEN_SYSTEM}")
+        string(APPEND faults "\n  ${file}: <${included}>")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  string(REPLACE ";" ", " allowed "${ALLOWED}")
+  set(rule "quoted includes from ${allowed} only")
+  if(FORBIDDEN_SYSTEM)
+    string(APPEND rule "; no system header matching ${FORBIDDEN_SYSTEM}")
+  endif()
+  message(FATAL_ERROR "These includes of ${FOLDER} break its library's rule (${rule}):${faults}")
+endif()
+file(TOUCH ${STAMP})

@@ -1,0 +1,24 @@
+#include "core/files/BlockPipeline.h"
+
+#include "core/jobs/SharedJob.h"
+
+FileResult CBlockPipeline::Run(const Stages& stages) {
+  int current = 0;  // the buffer being transformed
+  const auto transform = [&](std::size_t piece, int part) { stages.transform(current, piece, part); };
+  // Declared after everything its pieces use, so that on an early return it stops
+  // (skipping the pieces not yet taken) before any of that goes away.
+  CSharedJob job;
+  bool more = stages.read(current);
+  for (bool first = true;; first = false) {
+    const int previous = 1 - current;  // holds the block before, not yet written
+    job.Start(stages.pieces(current), transform);
+    const FileResult stop = first ? kFileDone : stages.write(previous);
+    bool moreAfterNext = false;
+    if (stop == kFileDone && more) moreAfterNext = stages.read(previous);
+    job.Finish();
+    if (stop != kFileDone) return stop;
+    if (!more) return stages.write(current);
+    current = previous;
+    more = moreAfterNext;
+  }
+}
