@@ -1,0 +1,127 @@
+#include "core/laz/LazArithmeticCoder.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+using namespace LazCoder;
+
+void CLazBitModel::Update() {
+  // Halve the counts when they reach the limit, keeping a 1 the possible outcome.
+  if ((m_bitCount += m_updateCycle) > kBitMaxCount) {
+    m_bitCount = (m_bitCount + 1) >> 1;
+    m_bit0Count = (m_bit0Count + 1) >> 1;
+    if (m_bit0Count == m_bitCount) ++m_bitCount;
+  }
+  const std::uint32_t scale = 0x80000000u / m_bitCount;
+  m_bit0Prob = (m_bit0Count * scale) >> (31 - kBitLengthShift);
+  // Updates grow rarer by a quarter each time, to every 64 bits.
+  m_updateCycle = std::min<std::uint32_t>((5 * m_updateCycle) >> 2, 64);
+  m_bitsUntilUpdate = m_updateCycle;
+}
+
+CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
+  if (symbols < 2 || symbols > (1u << 11)) throw std::invalid_argument("LAZ symbol model of an unsupported size");
+  m_lastSymbol = symbols - 1;
+  if (symbols > 16) {
+    std::uint32_t tableBits = 3;
+    while (symbols > (1u << (tableBits + 2))) ++tableBits;
+    m_tableSize = 1u << tableBits;
+    m_tableShift = kSymbolLengthShift - tableBits;
+  }
+  const std::size_t size = 2 * static_cast<std::size_t>(symbols) + (m_tableSize ? m_tableSize + 2 : 0);
+  m_storage = std::make_unique<std::uint32_t[]>(size);
+  m_distribution = m_storage.get();
+  m_counts = m_distribution + symbols;
+  if (m_tableSize) m_table = m_counts + symbols;
+  Reset();
+}
+
+void CLazSymbolModel::Reset() {
+  m_totalCount = 0;
+  m_updateCycle = m_symbols;
+  std::fill(m_counts, m_counts + m_symbols, 1u);
+  Update();
+  m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
+}
+
+void CLazSymbolModel::Update() {
+  if ((m_totalCount += m_updateCycle) > kSymbolMaxCount) {
+    m_totalCount = 0;
+    for (std::uint32_t n = 0; n < m_symbols; ++n) m_totalCount += (m_counts[n] = (m_counts[n] + 1) >> 1);
+  }
+  // The cumulative distribution scaled to 2^15 and, when there is a table, for each of
+  // its entries the last symbol whose distribution lies below the entry's value.
+  const std::uint32_t scale = 0x80000000u / m_totalCount;
+  std::uint32_t sum = 0;
+  if (m_tableSize == 0) {
+    for (std::uint32_t k = 0; k < m_symbols; ++k) {
+      m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
+      sum += m_counts[k];
+    }
+  } else {
+    std::uint32_t s = 0;
+    for (std::uint32_t k = 0; k < m_symbols; ++k) {
+      m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
+      sum += m_counts[k];
+      const std::uint32_t w = m_distribution[k] >> m_tableShift;
+      while (s < w) m_table[++s] = k - 1;
+    }
+    m_table[0] = 0;
+    while (s <= m_tableSize) m_table[++s] = m_symbols - 1;
+  }
+  m_updateCycle = std::min((5 * m_updateCycle) >> 2, (m_symbols + 6) << 3);
+  m_symbolsUntilUpdate = m_updateCycle;
+}
+
+void CLazArithmeticDecoder::Init(const std::uint8_t* data, std::size_t size) {
+  m_begin = m_next = data;
+  m_end = data + size;
+  m_pastEnd = 0;
+  m_overran = m_corrupt = false;
+  m_length = kMaxLength;
+  m_value = 0;
+  for (int i = 0; i < 4; ++i) m_value = (m_value << 8) | NextByte();
+  if (m_value >= m_length) {
+    m_corrupt = true;
+    m_value = m_length - 1;
+  }
+}
+
+void CLazArithmeticEncoder::Init(std::vector<std::uint8_t>& out) {
+  m_out = &out;
+  const std::size_t used = out.size();
+  if (out.capacity() < used + 4096) out.reserve(used + 4096);
+  out.resize(out.capacity());
+  m_next = out.data() + used;
+  m_end = out.data() + out.size();
+  m_base = 0;
+  m_length = kMaxLength;
+}
+
+void CLazArithmeticEncoder::Grow() {
+  const std::size_t used = static_cast<std::size_t>(m_next - m_out->data());
+  m_out->resize(std::max<std::size_t>(2 * used, used + 4096));
+  m_next = m_out->data() + used;
+  m_end = m_out->data() + m_out->size();
+}
+
+void CLazArithmeticEncoder::Done() {
+  const std::uint32_t start = m_base;
+  bool anotherByte = true;
+  if (m_length > 2 * kMinLength) {
+    m_base += kMinLength;  // one more byte pins the interval
+    m_length = kMinLength >> 1;
+  } else {
+    m_base += kMinLength >> 1;  // two more bytes
+    m_length = kMinLength >> 9;
+    anotherByte = false;
+  }
+  if (start > m_base) PropagateCarry();
+  Renormalise();
+  for (int i = 0; i < (anotherByte ? 3 : 2); ++i) {
+    if (m_next == m_end) Grow();
+    *m_next++ = 0;
+  }
+  m_out->resize(static_cast<std::size_t>(m_next - m_out->data()));
+  m_out = nullptr;
+}
