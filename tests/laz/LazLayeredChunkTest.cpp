@@ -165,23 +165,23 @@ TEST(LazLayeredChunk, BitFlippedChunksThrowOrDecodeButNeverCrash) {
 TEST(LazLayeredChunk, ItemListsOtherThanFormats6To8AreRefused) {
   const std::vector<std::vector<CLazItem>> refused = {
       {},
-      {{kLazItemPoint14, 30, 3}, {kLazItemWavePacket14, 29, 3}},  // format 9
-      {{kLazItemPoint14, 30, 2}},
-      {{kLazItemPoint14, 30, 4}},
-      {{kLazItemPoint14, 28, 3}},
-      {{kLazItemPoint14, 30, 3}, {kLazItemRgb14, 8, 3}},
-      {{kLazItemPoint14, 30, 3}, {kLazItemByte14, 0, 3}},
-      {{kLazItemPoint14, 30, 3}, {kLazItemByte14, 5000, 3}},
-      {{kLazItemPoint14, 30, 3}, {kLazItemByte14, 2, 3}, {kLazItemRgb14, 6, 3}},
-      {{kLazItemRgb14, 6, 3}, {kLazItemPoint14, 30, 3}},
-      {{kLazItemPoint10, 20, 2}},
+      {{CLazItem::kPoint14, 30, 3}, {CLazItem::kWavePacket14, 29, 3}},  // format 9
+      {{CLazItem::kPoint14, 30, 2}},
+      {{CLazItem::kPoint14, 30, 4}},
+      {{CLazItem::kPoint14, 28, 3}},
+      {{CLazItem::kPoint14, 30, 3}, {CLazItem::kRgb14, 8, 3}},
+      {{CLazItem::kPoint14, 30, 3}, {CLazItem::kByte14, 0, 3}},
+      {{CLazItem::kPoint14, 30, 3}, {CLazItem::kByte14, 5000, 3}},
+      {{CLazItem::kPoint14, 30, 3}, {CLazItem::kByte14, 2, 3}, {CLazItem::kRgb14, 6, 3}},
+      {{CLazItem::kRgb14, 6, 3}, {CLazItem::kPoint14, 30, 3}},
+      {{CLazItem::kPoint10, 20, 2}},
   };
   for (const std::vector<CLazItem>& items : refused) {
     EXPECT_THROW(CLazLayeredDecoder{items}, CLazError) << items.size() << " items";
     EXPECT_THROW(CLazLayeredEncoder{items}, CLazError) << items.size() << " items";
   }
   try {
-    CLazLayeredDecoder decoder({{kLazItemPoint14, 30, 3}, {kLazItemWavePacket14, 29, 3}});
+    CLazLayeredDecoder decoder({{CLazItem::kPoint14, 30, 3}, {CLazItem::kWavePacket14, 29, 3}});
   } catch (const CLazError& e) {
     EXPECT_NE(std::string(e.what()).find("waveform"), std::string::npos) << e.what();
   }

@@ -176,9 +176,9 @@ CRecords14 MakeRecords14(int format, std::size_t extraBytes, std::size_t count,
 }
 
 std::vector<CLazItem> Items14(int format, std::size_t extraBytes) {
-  std::vector<CLazItem> items = {{kLazItemPoint14, 30, 3}};
-  if (format == 7) items.push_back({kLazItemRgb14, 6, 3});
-  if (format == 8) items.push_back({kLazItemRgbNir14, 8, 3});
-  if (extraBytes) items.push_back({kLazItemByte14, static_cast<std::uint16_t>(extraBytes), 3});
+  std::vector<CLazItem> items = {{CLazItem::kPoint14, 30, 3}};
+  if (format == 7) items.push_back({CLazItem::kRgb14, 6, 3});
+  if (format == 8) items.push_back({CLazItem::kRgbNir14, 8, 3});
+  if (extraBytes) items.push_back({CLazItem::kByte14, static_cast<std::uint16_t>(extraBytes), 3});
   return items;
 }

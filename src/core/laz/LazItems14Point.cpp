@@ -270,7 +270,7 @@ void CLazPoint14Decoder::DecodeGpsTime(CLazPoint14Channel& c) {
     }
     return;
   }
-  throw CLazError("LAZ GPS time: the chunk switches time sequence endlessly");
+  throw CLazError("LAZ chunk: its GPS times switch time sequence endlessly");
 }
 
 // ---- Encoder ------------------------------------------------------------------------------

@@ -9,6 +9,9 @@
 
 namespace {
 
+// A message about a chunk, which the caller that knows its index names.
+std::string Chunk(const std::string& what) { return "LAZ chunk: " + what; }
+
 // Where the items lie in a record, from the LASzip record's item list.
 struct CLayout {
   bool rgb = false, nir = false;
@@ -28,23 +31,23 @@ CLayout LayoutOf(const std::vector<CLazItem>& items) {
   auto refuse = [&](const std::string& why) {
     throw CLazError("LAZ item " + std::to_string(i + 1) + " (" + ItemText(items[i]) + "): " + why);
   };
-  if (items.empty() || items[0].type != kLazItemPoint14) {
+  if (items.empty() || items[0].type != CLazItem::kPoint14) {
     throw CLazError("LAZ layered chunks: the items must start with POINT14");
   }
   for (; i < items.size(); ++i) {
     const CLazItem& item = items[i];
-    if (item.type == kLazItemWavePacket14) refuse("waveform packets (point formats 9 and 10) are not supported");
+    if (item.type == CLazItem::kWavePacket14) refuse("waveform packets (point formats 9 and 10) are not supported");
     if (item.version != kVersion) refuse("only version 3 of the LAS 1.4 items is supported");
-    if (item.type == kLazItemPoint14 && i == 0) {
+    if (item.type == CLazItem::kPoint14 && i == 0) {
       if (item.size != CLazPoint14Fields::s_size) refuse("POINT14 has 30 bytes");
       layout.recordLength = item.size;
-    } else if ((item.type == kLazItemRgb14 || item.type == kLazItemRgbNir14) && i == 1) {
+    } else if ((item.type == CLazItem::kRgb14 || item.type == CLazItem::kRgbNir14) && i == 1) {
       layout.rgb = true;
-      layout.nir = item.type == kLazItemRgbNir14;
+      layout.nir = item.type == CLazItem::kRgbNir14;
       if (item.size != (layout.nir ? 8 : 6)) refuse("the colour item has the wrong size");
       layout.rgbOffset = layout.recordLength;
       layout.recordLength += item.size;
-    } else if (item.type == kLazItemByte14 && i + 1 == items.size()) {
+    } else if (item.type == CLazItem::kByte14 && i + 1 == items.size()) {
       if (item.size == 0 || item.size > kLazMaxExtraBytes14) {
         refuse("1 to " + std::to_string(kLazMaxExtraBytes14) + " extra bytes are supported");
       }
@@ -73,23 +76,23 @@ CLazLayeredDecoder::CLazLayeredDecoder(const std::vector<CLazItem>& items) {
                   (m_bytes ? m_bytes->LayerCount() : 0));
 }
 
-void CLazLayeredDecoder::DecodeChunk(const std::uint8_t* chunk, std::size_t size, std::uint64_t pointCount,
-                                     std::uint8_t* records) {
-  if (pointCount == 0) return;
-  const std::string where = "LAZ chunk of " + std::to_string(pointCount) + " points: ";
+std::size_t CLazLayeredDecoder::DecodeChunk(const std::uint8_t* chunk, std::size_t size, std::uint64_t pointCount,
+                                            std::uint8_t* records) {
+  if (pointCount == 0) return 0;
+  const std::string points = std::to_string(pointCount) + " points";
   // The first record, the count and the layer sizes.
   const std::size_t head = m_recordLength + 4 + 4 * m_layers.size();
-  if (size < head) throw CLazError(where + "its " + std::to_string(size) + " bytes end before its layers");
+  if (size < head) throw CLazError(Chunk("ends before the layers of its " + points));
   std::memcpy(records, chunk, m_recordLength);
   const auto stored = ReadLittleEndian<std::uint32_t>(chunk + m_recordLength);
-  if (stored != pointCount) throw CLazError(where + "it says it holds " + std::to_string(stored));
+  if (stored != pointCount) throw CLazError(Chunk("holds " + std::to_string(stored) + " points, not " + points));
 
   std::size_t offset = head;
   for (std::size_t i = 0; i < m_layers.size(); ++i) {
     const auto layerSize = ReadLittleEndian<std::uint32_t>(chunk + m_recordLength + 4 + 4 * i);
     if (layerSize > size - offset) {
-      throw CLazError(where + "layer " + std::to_string(i + 1) + " of " + std::to_string(layerSize) +
-                      " bytes runs past its end");
+      throw CLazError(
+          Chunk("layer " + std::to_string(i + 1) + " of " + std::to_string(layerSize) + " bytes runs past its end"));
     }
     m_layers[i] = {chunk + offset, layerSize};
     offset += layerSize;
@@ -110,11 +113,12 @@ void CLazLayeredDecoder::DecodeChunk(const std::uint8_t* chunk, std::size_t size
     if (m_rgb) m_rgb->Decode(record + m_rgbOffset, context);
     if (m_bytes) m_bytes->Decode(record + m_bytesOffset, context);
     // The first layer carries every point: a hostile chunk stops as soon as it runs dry.
-    if (m_point.XyOverran()) throw CLazError(where + "it ends before its points");
+    if (m_point.XyOverran()) throw CLazError(Chunk("ends before its " + points));
   }
   if (m_point.Overran() || (m_rgb && m_rgb->Overran()) || (m_bytes && m_bytes->Overran())) {
-    throw CLazError(where + "a layer ends before its points");
+    throw CLazError(Chunk("a layer ends before its " + points));
   }
+  return offset;
 }
 
 // ---- Encoder ------------------------------------------------------------------------------
@@ -131,7 +135,7 @@ CLazLayeredEncoder::CLazLayeredEncoder(const std::vector<CLazItem>& items) {
 void CLazLayeredEncoder::EncodeChunk(const std::uint8_t* records, std::size_t count, std::vector<std::uint8_t>& out) {
   if (count == 0) return;
   if (count > std::numeric_limits<std::uint32_t>::max()) {
-    throw CLazError("LAZ chunk of " + std::to_string(count) + " points: a chunk holds at most 2^32 - 1");
+    throw CLazError(Chunk(std::to_string(count) + " points; a chunk holds at most 2^32 - 1"));
   }
   out.insert(out.end(), records, records + m_recordLength);
   std::uint32_t context = m_point.Start(records);

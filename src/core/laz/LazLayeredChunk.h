@@ -30,10 +30,10 @@ class CLazLayeredDecoder {
   // BYTE14 or nothing, all of version 3. Anything else throws CLazError.
   explicit CLazLayeredDecoder(const std::vector<CLazItem>& items);
 
-  // Decodes the chunk of `size` bytes at `chunk`, which holds `pointCount` records, into
-  // `records` (pointCount times the record length). Throws CLazError when the chunk is not a
-  // layered chunk of that many records.
-  void DecodeChunk(const std::uint8_t* chunk, std::size_t size, std::uint64_t pointCount, std::uint8_t* records);
+  // Decodes the chunk of `pointCount` records in the `size` bytes at `chunk` into `records`
+  // (pointCount times the record length) and answers how many of the bytes the chunk used.
+  // Throws CLazError when the chunk is not a layered chunk of that many records.
+  std::size_t DecodeChunk(const std::uint8_t* chunk, std::size_t size, std::uint64_t pointCount, std::uint8_t* records);
 
   std::size_t RecordLength() const { return m_recordLength; }
 
