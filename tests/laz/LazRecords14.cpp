@@ -20,14 +20,15 @@ constexpr std::uint8_t kFlagBitsNotChannel = 0xCF;
 
 class CGenerator {
  public:
-  CGenerator(const CRecords14& r, std::uint64_t seed) : m_r(r), m_random(seed) {
+  CGenerator(const CRecords14& r, std::uint64_t seed, bool surveyOnly)
+      : m_r(r), m_random(seed), m_surveyOnly(surveyOnly) {
     for (double& base : m_timeBases) base = 1e5 + Uniform(0, 4e8);
     m_x = static_cast<std::int32_t>(Uniform(-1e6, 1e6));
     m_y = static_cast<std::int32_t>(Uniform(-1e6, 1e6));
   }
 
   void Chunk(std::uint8_t* records, std::size_t count) {
-    const int character = static_cast<int>(m_random() % 3);
+    const int character = m_surveyOnly ? 0 : static_cast<int>(m_random() % 3);
     m_alternate = m_random() % 3 == 0;
     for (std::size_t i = 0; i < count; ++i) {
       std::uint8_t* record = records + i * m_r.recordLength;
@@ -37,7 +38,7 @@ class CGenerator {
         Survey(record, character == 2);
       }
     }
-    Freeze(records, count);
+    if (!m_surveyOnly) Freeze(records, count);
   }
 
  private:
@@ -144,6 +145,7 @@ class CGenerator {
 
   const CRecords14& m_r;
   std::mt19937_64 m_random;
+  bool m_surveyOnly;
   std::int32_t m_x = 0, m_y = 0, m_z = 0;
   int m_return = 0, m_returns = 0, m_channel = 0, m_base = 0;
   bool m_alternate = false, m_grey = false;
@@ -159,13 +161,13 @@ class CGenerator {
 }  // namespace
 
 CRecords14 MakeRecords14(int format, std::size_t extraBytes, std::size_t count,
-                         const std::vector<std::size_t>& chunkPattern, std::uint64_t seed) {
+                         const std::vector<std::size_t>& chunkPattern, std::uint64_t seed, bool surveyOnly) {
   CRecords14 r;
   r.format = format;
   r.extraBytes = extraBytes;
   r.recordLength = 30 + (format == 7 ? 6 : format == 8 ? 8 : 0) + extraBytes;
   r.bytes.resize(count * r.recordLength);
-  CGenerator generator(r, seed);
+  CGenerator generator(r, seed, surveyOnly);
   for (std::size_t done = 0, i = 0; done < count; ++i) {
     const std::size_t size = std::min(chunkPattern[i % chunkPattern.size()], count - done);
     generator.Chunk(r.bytes.data() + done * r.recordLength, size);

@@ -20,9 +20,10 @@ struct CRecords14 {
   std::vector<std::uint8_t> bytes;      // every record, chunk after chunk
 };
 
-// `count` records in chunks of the sizes `chunkPattern` repeats, from `seed`.
+// `count` records in chunks of the sizes `chunkPattern` repeats, from `seed`; with
+// `surveyOnly`, every chunk a survey-like pulse train and no field held (as a benchmark wants).
 CRecords14 MakeRecords14(int format, std::size_t extraBytes, std::size_t count,
-                         const std::vector<std::size_t>& chunkPattern, std::uint64_t seed);
+                         const std::vector<std::size_t>& chunkPattern, std::uint64_t seed, bool surveyOnly = false);
 
 // The LASzip item list of a format 6, 7 or 8 record with `extraBytes` extra bytes.
 std::vector<CLazItem> Items14(int format, std::size_t extraBytes);

@@ -1,0 +1,105 @@
+// The layered LAZ codec (LAS 1.4 point formats 6, 7 and 8): points per second of our decoder
+// and encoder on 1,000,000 survey-like records in chunks of 50,000, one thread, beside
+// laz-perf's decoder (npm laz-perf, WebAssembly under node) on the same chunks when node and
+// the package are found (NODE_PATH, or the LAS tests' install in BUILD/tests/lasreader).
+//   decode    CLazLayeredDecoder::DecodeChunk over every chunk, records to memory
+//   encode    CLazLayeredEncoder::EncodeChunk over every chunk
+//   laz-perf  ChunkDecoder.getPoint over every chunk (lazperf_chunk_decode.js)
+// Target: our decoder at least twice laz-perf's points per second, so that decoding and
+// encoding on two cores keeps ahead of laz-perf's decoding alone.
+//
+// Usage: bench_laz_layered [POINTS]
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "LazRecords14.h"
+#include "MedianTime.h"
+#include "core/laz/LazLayeredChunk.h"
+
+namespace {
+
+constexpr std::size_t kChunkPoints = 50000;
+constexpr int kRuns = 7;
+
+// laz-perf's decoding of the chunks in `folder`, points per second, or a negative value when
+// node or laz-perf is not there.
+double LazPerfRate(const std::filesystem::path& folder, int format, std::size_t recordLength,
+                   const std::vector<std::size_t>& sizes, std::size_t points) {
+  std::string nodePath = std::getenv("NODE_PATH") ? std::getenv("NODE_PATH") : "";
+  if (nodePath.empty()) nodePath = std::string(MAREVERT_BIN_DIR) + "/../tests/lasreader/node_modules";
+  if (!std::filesystem::exists(std::filesystem::path(nodePath) / "laz-perf")) return -1;
+  std::string sizeList;
+  for (std::size_t s : sizes) sizeList += (sizeList.empty() ? "" : ",") + std::to_string(s);
+  const std::string command =
+      "NODE_PATH='" + nodePath + "' node '" + MAREVERT_SOURCE_DIR + "/bench/lazperf_chunk_decode.js' '" +
+      (folder / "chunks").string() + "' " + std::to_string(format) + " " + std::to_string(recordLength) + " " +
+      std::to_string(kChunkPoints) + " " + std::to_string(points) + " " + sizeList + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  double rate = -1;
+  if (std::fscanf(pipe, "%lf", &rate) != 1) rate = -1;
+  return pclose(pipe) == 0 ? rate : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::size_t points = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "marevert_bench_laz_layered";
+  std::filesystem::create_directories(folder);
+  std::printf("%-22s %12s %12s %12s %8s %10s\n", "records", "decode Mp/s", "encode Mp/s", "laz-perf Mp/s", "ratio",
+              "bytes/pt");
+  struct CCase {
+    int format;
+    std::size_t extraBytes;
+  };
+  for (const CCase c : {CCase{6, 0}, CCase{7, 0}, CCase{8, 0}, CCase{8, 4}}) {
+    const CRecords14 r = MakeRecords14(c.format, c.extraBytes, points, {kChunkPoints}, 2024, true);
+    const std::vector<CLazItem> items = Items14(c.format, c.extraBytes);
+    CLazLayeredEncoder encoder(items);
+    CLazLayeredDecoder decoder(items);
+    std::vector<std::uint8_t> chunks, decoded(r.bytes.size());
+    std::vector<std::size_t> sizes;
+    const double encodeMs = MedianMs(kRuns, [&] {
+      chunks.clear();
+      sizes.clear();
+      for (std::size_t first = 0; first < points; first += kChunkPoints) {
+        const std::size_t before = chunks.size();
+        encoder.EncodeChunk(r.bytes.data() + first * r.recordLength, std::min(kChunkPoints, points - first), chunks);
+        sizes.push_back(chunks.size() - before);
+      }
+    });
+    const double decodeMs = MedianMs(kRuns, [&] {
+      std::size_t offset = 0;
+      for (std::size_t first = 0, i = 0; first < points; first += kChunkPoints, ++i) {
+        decoder.DecodeChunk(chunks.data() + offset, sizes[i], std::min(kChunkPoints, points - first),
+                            decoded.data() + first * r.recordLength);
+        offset += sizes[i];
+      }
+    });
+    if (decoded != r.bytes) {
+      std::fprintf(stderr, "format %d: the decoded records differ\n", c.format);
+      return 1;
+    }
+    std::ofstream(folder / "chunks", std::ios::binary)
+        .write(reinterpret_cast<const char*>(chunks.data()), static_cast<std::streamsize>(chunks.size()));
+    const double lazPerf = LazPerfRate(folder, c.format, r.recordLength, sizes, points);
+    const double decodeRate = static_cast<double>(points) / decodeMs / 1000.0;
+    const double encodeRate = static_cast<double>(points) / encodeMs / 1000.0;
+    const std::string name = "format " + std::to_string(c.format) + " + " + std::to_string(c.extraBytes) + " extra";
+    if (lazPerf > 0) {
+      std::printf("%-22s %12.2f %12.2f %12.2f %8.2f %10.2f\n", name.c_str(), decodeRate, encodeRate, lazPerf / 1e6,
+                  decodeRate / (lazPerf / 1e6), static_cast<double>(chunks.size()) / static_cast<double>(points));
+    } else {
+      std::printf("%-22s %12.2f %12.2f %12s %8s %10.2f\n", name.c_str(), decodeRate, encodeRate, "n/a", "",
+                  static_cast<double>(chunks.size()) / static_cast<double>(points));
+    }
+  }
+  std::filesystem::remove_all(folder);
+  return 0;
+}
