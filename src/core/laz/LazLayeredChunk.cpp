@@ -79,13 +79,14 @@ CLazLayeredDecoder::CLazLayeredDecoder(const std::vector<CLazItem>& items) {
 std::size_t CLazLayeredDecoder::DecodeChunk(const std::uint8_t* chunk, std::size_t size, std::uint64_t pointCount,
                                             std::uint8_t* records) {
   if (pointCount == 0) return 0;
-  const std::string points = std::to_string(pointCount) + " points";
+  // Messages are made only when thrown: nothing is allocated for a good chunk.
+  const auto points = [pointCount] { return std::to_string(pointCount) + " points"; };
   // The first record, the count and the layer sizes.
   const std::size_t head = m_recordLength + 4 + 4 * m_layers.size();
-  if (size < head) throw CLazError(Chunk("ends before the layers of its " + points));
+  if (size < head) throw CLazError(Chunk("ends before the layers of its " + points()));
   std::memcpy(records, chunk, m_recordLength);
   const auto stored = ReadLittleEndian<std::uint32_t>(chunk + m_recordLength);
-  if (stored != pointCount) throw CLazError(Chunk("holds " + std::to_string(stored) + " points, not " + points));
+  if (stored != pointCount) throw CLazError(Chunk("holds " + std::to_string(stored) + " points, not " + points()));
 
   std::size_t offset = head;
   for (std::size_t i = 0; i < m_layers.size(); ++i) {
@@ -113,10 +114,10 @@ std::size_t CLazLayeredDecoder::DecodeChunk(const std::uint8_t* chunk, std::size
     if (m_rgb) m_rgb->Decode(record + m_rgbOffset, context);
     if (m_bytes) m_bytes->Decode(record + m_bytesOffset, context);
     // The first layer carries every point: a hostile chunk stops as soon as it runs dry.
-    if (m_point.XyOverran()) throw CLazError(Chunk("ends before its " + points));
+    if (m_point.XyOverran()) throw CLazError(Chunk("ends before its " + points()));
   }
   if (m_point.Overran() || (m_rgb && m_rgb->Overran()) || (m_bytes && m_bytes->Overran())) {
-    throw CLazError(Chunk("a layer ends before its " + points));
+    throw CLazError(Chunk("a layer ends before its " + points()));
   }
   return offset;
 }
