@@ -89,18 +89,19 @@ void CLazArithmeticDecoder::Init(const std::uint8_t* data, std::size_t size) {
 
 void CLazArithmeticEncoder::Init(std::vector<std::uint8_t>& out) {
   m_out = &out;
-  const std::size_t used = out.size();
-  if (out.capacity() < used + 4096) out.reserve(used + 4096);
-  out.resize(out.capacity());
-  m_next = out.data() + used;
+  m_start = out.size();
+  out.resize(m_start + kFirstBytes);
+  m_next = out.data() + m_start;
   m_end = out.data() + out.size();
   m_base = 0;
   m_length = kMaxLength;
 }
 
 void CLazArithmeticEncoder::Grow() {
+  // By as much as this stream holds: its bytes are made (and zeroed) once, or twice at
+  // most, whatever the vector held before it.
   const std::size_t used = static_cast<std::size_t>(m_next - m_out->data());
-  m_out->resize(std::max<std::size_t>(2 * used, used + 4096));
+  m_out->resize(used + std::max(used - m_start, kFirstBytes));
   m_next = m_out->data() + used;
   m_end = m_out->data() + m_out->size();
 }

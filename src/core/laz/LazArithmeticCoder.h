@@ -134,7 +134,8 @@ class CLazArithmeticDecoder {
 // Appends coded bytes to a vector; Done() writes the closing bytes.
 class CLazArithmeticEncoder {
  public:
-  // Starts a new stream at the end of `out`, which must outlive the encoder's use.
+  // Starts a new stream at the end of `out`, which must outlive the encoder's use. Until
+  // Done() the vector holds room beyond the bytes written.
   void Init(std::vector<std::uint8_t>& out);
 
   void EncodeBit(CLazBitModel& model, std::uint32_t bit);
@@ -180,7 +181,10 @@ class CLazArithmeticEncoder {
   }
   void Grow();
 
+  static constexpr std::size_t kFirstBytes = 4096;
+
   std::vector<std::uint8_t>* m_out = nullptr;
+  std::size_t m_start = 0;         // this stream's first byte in m_out
   std::uint8_t* m_next = nullptr;  // into m_out's bytes, grown ahead of the writes
   std::uint8_t* m_end = nullptr;
   std::uint32_t m_base = 0;

@@ -24,14 +24,17 @@ CLazIntegerCompressor::CLazIntegerCompressor(std::uint32_t bits, std::uint32_t c
     m_correctorMin = std::numeric_limits<std::int32_t>::min();
     m_correctorMax = std::numeric_limits<std::int32_t>::max();
   }
-  m_kModels.reserve(contexts);
-  for (std::uint32_t i = 0; i < contexts; ++i) m_kModels.emplace_back(m_correctorBits + 1);
-  m_correctorModels.reserve(m_correctorBits);
-  for (std::uint32_t k = 1; k <= m_correctorBits; ++k) m_correctorModels.emplace_back(1u << std::min(k, bitsHigh));
+  m_contexts = contexts;
+  m_models.reserve(contexts + m_correctorBits);
+  for (std::uint32_t i = 0; i < contexts; ++i) m_models.emplace_back(m_correctorBits + 1);
+  for (std::uint32_t k = 1; k <= m_correctorBits; ++k) m_models.emplace_back(1u << std::min(k, bitsHigh));
+  m_resetAt.assign(m_models.size(), 0);
 }
 
 void CLazIntegerCompressor::Reset() {
-  for (CLazSymbolModel& model : m_kModels) model.Reset();
-  m_zeroOrOne.Reset();
-  for (CLazSymbolModel& model : m_correctorModels) model.Reset();
+  if (++m_resets == 0) {  // after 2^32 resets: start the count again
+    m_resets = 1;
+    std::fill(m_resetAt.begin(), m_resetAt.end(), 0u);
+    m_zeroOrOneResetAt = 0;
+  }
 }

@@ -25,6 +25,8 @@ class CLazIntegerCompressor {
                                  std::uint32_t range = 0);
 
   // Every model back to its start, as at the start of a chunk (the two are the same).
+  // A model is reset when first used after this, which codes the same as resetting it
+  // here, and a chunk that uses few of the models pays for those alone.
   void InitDecompressor() { Reset(); }
   void InitCompressor() { Reset(); }
   void Reset();
@@ -38,6 +40,21 @@ class CLazIntegerCompressor {
  private:
   std::int32_t ReadCorrector(CLazArithmeticDecoder& decoder, CLazSymbolModel& kModel);
   void WriteCorrector(CLazArithmeticEncoder& encoder, std::int32_t corrector, CLazSymbolModel& kModel);
+  // A model of m_models, reset first when this is its first use since Reset().
+  CLazSymbolModel& Model(std::size_t index) {
+    if (m_resetAt[index] != m_resets) {
+      m_models[index].Reset();
+      m_resetAt[index] = m_resets;
+    }
+    return m_models[index];
+  }
+  CLazBitModel& ZeroOrOne() {
+    if (m_zeroOrOneResetAt != m_resets) {
+      m_zeroOrOne.Reset();
+      m_zeroOrOneResetAt = m_resets;
+    }
+    return m_zeroOrOne;
+  }
 
   std::uint32_t m_k = 0;
   std::uint32_t m_bitsHigh;
@@ -45,23 +62,30 @@ class CLazIntegerCompressor {
   std::uint32_t m_correctorRange;  // 2^bits or range; 0 for 32 bits
   std::int32_t m_correctorMin;     // folded correctors lie in [min, max]
   std::int32_t m_correctorMax;
-  std::vector<CLazSymbolModel> m_kModels;          // one per context
-  CLazBitModel m_zeroOrOne;                        // k = 0
-  std::vector<CLazSymbolModel> m_correctorModels;  // [k - 1] for k = 1 ... correctorBits
+  // The models of k, one per context, then those of the correctors for k = 1 to
+  // correctorBits: index contexts + k - 1.
+  std::vector<CLazSymbolModel> m_models;
+  std::uint32_t m_contexts;
+  CLazBitModel m_zeroOrOne;  // k = 0
+  // Resets counted from 1; the count at each model's last reset (0: never).
+  std::uint32_t m_resets = 1;
+  std::vector<std::uint32_t> m_resetAt;
+  std::uint32_t m_zeroOrOneResetAt = 0;
 };
 
 // ---- The hot paths, inline ---------------------------------------------------------------
 
 inline std::int32_t CLazIntegerCompressor::ReadCorrector(CLazArithmeticDecoder& decoder, CLazSymbolModel& kModel) {
   m_k = decoder.DecodeSymbol(kModel);
-  if (m_k == 0) return static_cast<std::int32_t>(decoder.DecodeBit(m_zeroOrOne));
+  if (m_k == 0) return static_cast<std::int32_t>(decoder.DecodeBit(ZeroOrOne()));
   if (m_k >= 32) return m_correctorMin;
+  CLazSymbolModel& model = Model(m_contexts + m_k - 1);
   std::uint32_t c;
   if (m_k <= m_bitsHigh) {
-    c = decoder.DecodeSymbol(m_correctorModels[m_k - 1]);
+    c = decoder.DecodeSymbol(model);
   } else {
     const std::uint32_t lowBits = m_k - m_bitsHigh;
-    c = decoder.DecodeSymbol(m_correctorModels[m_k - 1]) << lowBits;
+    c = decoder.DecodeSymbol(model) << lowBits;
     c |= decoder.ReadBits(lowBits);
   }
   // c in [0, 2^k): the upper half stands for [2^(k-1) + 1, 2^k], the lower half for
@@ -73,7 +97,7 @@ inline std::int32_t CLazIntegerCompressor::ReadCorrector(CLazArithmeticDecoder& 
 inline std::int32_t CLazIntegerCompressor::Decompress(CLazArithmeticDecoder& decoder, std::int32_t prediction,
                                                       std::uint32_t context) {
   std::uint32_t real =
-      static_cast<std::uint32_t>(prediction) + static_cast<std::uint32_t>(ReadCorrector(decoder, m_kModels[context]));
+      static_cast<std::uint32_t>(prediction) + static_cast<std::uint32_t>(ReadCorrector(decoder, Model(context)));
   // Back into [0, range) when the values have fewer than 32 bits.
   if (static_cast<std::int32_t>(real) < 0) {
     real += m_correctorRange;
@@ -91,16 +115,17 @@ inline void CLazIntegerCompressor::WriteCorrector(CLazArithmeticEncoder& encoder
   m_k = static_cast<std::uint32_t>(std::bit_width(magnitude));
   encoder.EncodeSymbol(kModel, m_k);
   if (m_k == 0) {
-    encoder.EncodeBit(m_zeroOrOne, c);
+    encoder.EncodeBit(ZeroOrOne(), c);
     return;
   }
   if (m_k >= 32) return;  // the one corrector of k = 32 is the minimum, sent by k alone
   const std::uint32_t place = corrector < 0 ? c + ((1u << m_k) - 1) : c - 1;
+  CLazSymbolModel& model = Model(m_contexts + m_k - 1);
   if (m_k <= m_bitsHigh) {
-    encoder.EncodeSymbol(m_correctorModels[m_k - 1], place);
+    encoder.EncodeSymbol(model, place);
   } else {
     const std::uint32_t lowBits = m_k - m_bitsHigh;
-    encoder.EncodeSymbol(m_correctorModels[m_k - 1], place >> lowBits);
+    encoder.EncodeSymbol(model, place >> lowBits);
     encoder.WriteBits(lowBits, place & ((1u << lowBits) - 1));
   }
 }
@@ -114,5 +139,5 @@ inline void CLazIntegerCompressor::Compress(CLazArithmeticEncoder& encoder, std:
   } else if (static_cast<std::int32_t>(c) > m_correctorMax) {
     c -= m_correctorRange;
   }
-  WriteCorrector(encoder, static_cast<std::int32_t>(c), m_kModels[context]);
+  WriteCorrector(encoder, static_cast<std::int32_t>(c), Model(context));
 }
