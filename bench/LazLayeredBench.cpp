@@ -33,12 +33,23 @@ double LazPerfRate(const std::filesystem::path& folder, int format, std::size_t 
   std::string nodePath = std::getenv("NODE_PATH") ? std::getenv("NODE_PATH") : "";
   if (nodePath.empty()) nodePath = std::string(MAREVERT_BIN_DIR) + "/../tests/lasreader/node_modules";
   if (!std::filesystem::exists(std::filesystem::path(nodePath) / "laz-perf")) return -1;
-  std::string sizeList;
-  for (std::size_t s : sizes) sizeList += (sizeList.empty() ? "" : ",") + std::to_string(s);
-  const std::string command =
-      "NODE_PATH='" + nodePath + "' node '" + MAREVERT_SOURCE_DIR + "/bench/lazperf_chunk_decode.js' '" +
-      (folder / "chunks").string() + "' " + std::to_string(format) + " " + std::to_string(recordLength) + " " +
-      std::to_string(kChunkPoints) + " " + std::to_string(points) + " " + sizeList + " 2>/dev/null";
+  // NODE_PATH='...' node '.../lazperf_chunk_decode.js' 'CHUNKS' FORMAT LENGTH CHUNK POINTS SIZES
+  std::string command = "NODE_PATH='";
+  command += nodePath;
+  command += "' node '";
+  command += MAREVERT_SOURCE_DIR;
+  command += "/bench/lazperf_chunk_decode.js' '";
+  command += (folder / "chunks").string();
+  command += '\'';
+  for (const std::size_t value : {static_cast<std::size_t>(format), recordLength, kChunkPoints, points}) {
+    command += ' ';
+    command += std::to_string(value);
+  }
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    command += i ? ',' : ' ';
+    command += std::to_string(sizes[i]);
+  }
+  command += " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return -1;
   double rate = -1;
@@ -91,7 +102,8 @@ int main(int argc, char** argv) {
     const double lazPerf = LazPerfRate(folder, c.format, r.recordLength, sizes, points);
     const double decodeRate = static_cast<double>(points) / decodeMs / 1000.0;
     const double encodeRate = static_cast<double>(points) / encodeMs / 1000.0;
-    const std::string name = "format " + std::to_string(c.format) + " + " + std::to_string(c.extraBytes) + " extra";
+    std::string name = "format ";
+    name += std::to_string(c.format) + " + " + std::to_string(c.extraBytes) + " extra";
     if (lazPerf > 0) {
       std::printf("%-22s %12.2f %12.2f %12.2f %8.2f %10.2f\n", name.c_str(), decodeRate, encodeRate, lazPerf / 1e6,
                   decodeRate / (lazPerf / 1e6), static_cast<double>(chunks.size()) / static_cast<double>(points));

@@ -1,7 +1,8 @@
 // Writes the layered codec's cases for a reader that is not ours (check_layered_chunks.js,
-// laz-perf under node) into FOLDER: made-up records of formats 6 to 8 with our chunks of them
-// (laz-perf must decode each chunk to exactly those records), and the records we decode from
-// the real LAZ files (laz-perf must decode the files to the same). cases.json lists them.
+// laz-perf under node) into FOLDER: made-up records of formats 6 to 8 (whole layers held,
+// channels hopping, odd GPS times: see LazRecords14.h) and our chunks of them, which laz-perf
+// must decode to exactly those records. cases.json lists them. (Whole files, ours and other
+// encoders', are check_laz_codec.js's.)
 //
 // Usage: laz_layered_cases FOLDER
 
@@ -10,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "LazRealFile.h"
 #include "LazRecords14.h"
 #include "core/laz/LazLayeredChunk.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -68,21 +69,6 @@ int main(int argc, char** argv) {
                 "], \"sizes\": [" + Join(sizes) + "]}";
   }
 
-  manifest += "\n], \"files\": [\n";
-  const char* names[] = {"f6_1_4_w_evlr.laz", "f7_autzen_clip.copc.laz", "f7_simple.copc.laz", "f8_append-bug.laz"};
-  for (const char* name : names) {
-    const CRealLaz laz = ReadRealLaz(name);
-    CLazLayeredDecoder decoder(laz.items);
-    std::vector<std::uint8_t> records(laz.points * laz.recordLength);
-    std::uint64_t done = 0;
-    for (const CRealLazChunk& chunk : laz.chunks) {
-      decoder.DecodeChunk(laz.At(chunk.offset), chunk.size, chunk.points, records.data() + done * laz.recordLength);
-      done += chunk.points;
-    }
-    Write(folder / (std::string(name) + ".records"), records);
-    manifest += std::string(name == names[0] ? "" : ",\n") + "{\"laz\": \"" + std::string(MAREVERT_SOURCE_DIR) +
-                "/tests/data/real/laz/" + name + "\", \"records\": \"" + name + ".records\"}";
-  }
   manifest += "\n]}\n";
   WriteFileBytes((folder / "cases.json").string(), manifest);
   return 0;

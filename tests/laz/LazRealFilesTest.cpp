@@ -49,8 +49,9 @@ TEST(LazRealFiles, DecodeToTheSamePointsUncompressed) {
 }
 
 TEST(LazRealFiles, EncodeAgainToTheSameChunksAndTable) {
-  for (const char* name : {"f0_point10.laz", "f1_point-time.laz", "f2_point-color.laz", "f3_simple.laz",
-                           "f3_extrabytes.laz", "f3_autzen_trim.laz", "f0_no-points.laz"}) {
+  for (const char* name :
+       {"f0_point10.laz", "f1_point-time.laz", "f2_point-color.laz", "f3_simple.laz", "f3_extrabytes.laz",
+        "f3_autzen_trim.laz", "f0_no-points.laz", "f6_1_4_w_evlr.laz", "f8_append-bug.laz"}) {
     SCOPED_TRACE(name);
     const CBytes laz = Real(name);
     const CBytes again = LasToLaz(LazToLas(laz), FindLazVlr(laz).chunkSize);

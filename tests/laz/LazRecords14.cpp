@@ -6,6 +6,7 @@
 #include <random>
 
 #include "common/ByteOrder.h"
+#include "core/laz/LazVlr.h"
 
 namespace {
 
@@ -178,9 +179,6 @@ CRecords14 MakeRecords14(int format, std::size_t extraBytes, std::size_t count,
 }
 
 std::vector<CLazItem> Items14(int format, std::size_t extraBytes) {
-  std::vector<CLazItem> items = {{CLazItem::kPoint14, 30, 3}};
-  if (format == 7) items.push_back({CLazItem::kRgb14, 6, 3});
-  if (format == 8) items.push_back({CLazItem::kRgbNir14, 8, 3});
-  if (extraBytes) items.push_back({CLazItem::kByte14, static_cast<std::uint16_t>(extraBytes), 3});
-  return items;
+  const std::size_t length = 30 + (format == 7 ? 6 : format == 8 ? 8 : 0) + extraBytes;
+  return CLazVlr::ForPointFormat(format, length, CLazVlr::kDefaultChunkSize).items;
 }

@@ -25,5 +25,6 @@ struct CRecords14 {
 CRecords14 MakeRecords14(int format, std::size_t extraBytes, std::size_t count,
                          const std::vector<std::size_t>& chunkPattern, std::uint64_t seed, bool surveyOnly = false);
 
-// The LASzip item list of a format 6, 7 or 8 record with `extraBytes` extra bytes.
+// The LASzip item list of a format 6, 7 or 8 record with `extraBytes` extra bytes (as LASzip
+// writes it).
 std::vector<CLazItem> Items14(int format, std::size_t extraBytes);

@@ -80,7 +80,8 @@ TEST_P(LazRoundTrip, ItemsAreThoseLaszipWritesAndTheRecordReadsBack) {
   EXPECT_EQ(back.Serialize(), bytes);
 }
 
-const CFormatCase kFormats[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 3}, {1, 1}, {3, 27}};
+const CFormatCase kFormats[] = {{0, 0},  {1, 0}, {2, 0}, {3, 0}, {0, 3}, {1, 1},
+                                {3, 27}, {6, 0}, {7, 0}, {8, 0}, {6, 4}, {8, 3}};
 INSTANTIATE_TEST_SUITE_P(Formats, LazRoundTrip, testing::ValuesIn(kFormats), Name);
 
 TEST(LazVlr, ItemsOfEveryPointFormatAsLaszipListsThem) {

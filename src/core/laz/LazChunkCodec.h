@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/laz/LazLayeredChunk.h"
 #include "core/laz/LazPointwiseChunk.h"
 #include "core/laz/LazVlr.h"
 
@@ -28,6 +29,7 @@ class CLazChunkDecoder {
  private:
   std::size_t m_recordLength;
   std::optional<CLazPointwiseDecoder> m_pointwise;
+  std::optional<CLazLayeredDecoder> m_layered;
 };
 
 class CLazChunkEncoder {
@@ -42,4 +44,5 @@ class CLazChunkEncoder {
  private:
   std::size_t m_recordLength;
   std::optional<CLazPointwiseEncoder> m_pointwise;
+  std::optional<CLazLayeredEncoder> m_layered;
 };

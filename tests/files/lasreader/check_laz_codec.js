@@ -34,6 +34,10 @@ const REAL_FILES = [
   'f3_simple.laz',
   'f3_extrabytes.laz',
   'f3_autzen_trim.laz',
+  'f6_1_4_w_evlr.laz',
+  'f7_autzen_clip.copc.laz',
+  'f7_simple.copc.laz',
+  'f8_append-bug.laz',
 ];
 // Random records we compress: point format, extra bytes, points.
 const OUR_FORMATS = [
@@ -43,6 +47,11 @@ const OUR_FORMATS = [
   { format: 3, extra: 0, count: 120000 },
   { format: 1, extra: 5, count: 60000 },
   { format: 3, extra: 27, count: 60000 },
+  { format: 6, extra: 0, count: 120000 },
+  { format: 7, extra: 0, count: 120000 },
+  { format: 8, extra: 0, count: 120000 },
+  { format: 6, extra: 4, count: 60000 },
+  { format: 8, extra: 3, count: 60000 },
 ];
 // Chunk sizes: LASzip's default, small ones, and variable chunks.
 const CHUNKINGS = ['50000', '777', 'variable:1,2,3,40000,5000'];
