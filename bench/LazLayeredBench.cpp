@@ -1,7 +1,7 @@
 // The layered LAZ codec (LAS 1.4 point formats 6, 7 and 8): points per second of our decoder
 // and encoder on 1,000,000 survey-like records in chunks of 50,000, one thread, beside
-// laz-perf's decoder (npm laz-perf, WebAssembly under node) on the same chunks when node and
-// the package are found (NODE_PATH, or the LAS tests' install in BUILD/tests/lasreader).
+// laz-perf's decoder (npm laz-perf, WebAssembly under node) on the same chunks, installed at the
+// version the LAS reader checks pin into the build folder on the first run (as bench_laz does).
 //   decode    CLazLayeredDecoder::DecodeChunk over every chunk, records to memory
 //   encode    CLazLayeredEncoder::EncodeChunk over every chunk
 //   laz-perf  ChunkDecoder.getPoint over every chunk (lazperf_chunk_decode.js)
@@ -30,9 +30,13 @@ constexpr int kRuns = 7;
 // node or laz-perf is not there.
 double LazPerfRate(const std::filesystem::path& folder, int format, std::size_t recordLength,
                    const std::vector<std::size_t>& sizes, std::size_t points) {
-  std::string nodePath = std::getenv("NODE_PATH") ? std::getenv("NODE_PATH") : "";
-  if (nodePath.empty()) nodePath = std::string(MAREVERT_BIN_DIR) + "/../tests/lasreader/node_modules";
-  if (!std::filesystem::exists(std::filesystem::path(nodePath) / "laz-perf")) return -1;
+  // laz-perf as bench_laz installs it (and on the first run of either).
+  const std::string modules = MAREVERT_BENCH_LAZPERF_DIR;
+  if (!std::filesystem::exists(modules + "/node_modules/laz-perf")) {
+    const std::string install = "cd '" + modules + "' && npm ci --no-audit --no-fund --silent >/dev/null 2>&1";
+    if (std::system(install.c_str()) != 0) return -1;
+  }
+  const std::string nodePath = modules + "/node_modules";
   // NODE_PATH='...' node '.../lazperf_chunk_decode.js' 'CHUNKS' FORMAT LENGTH CHUNK POINTS SIZES
   std::string command = "NODE_PATH='";
   command += nodePath;
