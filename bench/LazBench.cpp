@@ -142,7 +142,7 @@ int main() {
   const auto table = CLazChunkTable::Parse(
       &laz[ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset])],
       laz.size() - ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), layout.pointDataOffset + 8,
-      ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), vlr.chunkSize, layout.pointCount);
+      ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), vlr.chunkSize, layout.pointCount, kRecord);
   const bool same = DecodeLazRecords(laz) == records;
   std::printf("LAZ point format 1, %zu points in survey-track order: LAS %.1f MB, LAZ %.1f MB (%zu chunks)%s\n", points,
               las.size() / 1e6, laz.size() / 1e6, table.Chunks().size(), same ? "" : ", NOT READ BACK");

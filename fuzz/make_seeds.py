@@ -119,6 +119,23 @@ for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file
         put(target, name, data)
 
 
+# LAZ: the first 1,500 bytes of the first chunk of real files of point formats 0 to 3 (from
+# tests/data/real/laz), to be decoded until its bytes run out; and their chunk tables.
+for path in sorted(glob.glob(os.path.join(root, "tests", "data", "real", "laz", "f[0-3]_*.laz"))):
+    with open(path, "rb") as f:
+        laz = f.read()
+    offset, = struct.unpack_from("<I", laz, 96)
+    fmt, length, count = laz[104] & 0x3F, *struct.unpack_from("<HI", laz, 105)
+    table, = struct.unpack_from("<q", laz, offset)
+    extra = length - (20, 28, 26, 34)[fmt]
+    if count == 0 or not 0 <= extra < 8 or b"laszip encoded" not in laz[:offset] or not offset < table < len(laz):
+        continue
+    name = os.path.basename(path)
+    chunk = laz[offset + 8:min(table, offset + 8 + 1500)]
+    put("laz", name, bytes([fmt | extra << 2]) + struct.pack("<H", min(count, 50000)) + chunk)
+    put("laz", name + ".table", bytes([0x80]) + struct.pack("<II", table - offset - 8, count) + laz[table:table + 4000])
+
+
 # Rasters: small GeoTIFFs inside the small fixed grid, made with GDAL's own tools (in
 # latitude/longitude, in MGA zone 56, without CRS, scaled Int16, tiled and compressed,
 # two bands), and the sample GeoTIFF.

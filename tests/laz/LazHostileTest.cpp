@@ -146,7 +146,7 @@ TEST(LazHostile, ChunkTablesThatDoNotFitTheirFile) {
   const std::uint32_t kVariable = CLazVlr::kVariableChunks;
   const auto parse = [&](const CBytes& bytes, std::uint32_t chunkSize, std::uint64_t points,
                          std::uint64_t tableAt = 1350) {
-    return CLazChunkTable::Parse(bytes.data(), bytes.size(), f.start, tableAt, chunkSize, points);
+    return CLazChunkTable::Parse(bytes.data(), bytes.size(), f.start, tableAt, chunkSize, points, 20);
   };
   // The good ones, fixed and variable.
   const CLazChunkTable variable = parse(f.Bytes(true), kVariable, 35);

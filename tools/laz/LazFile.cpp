@@ -126,7 +126,7 @@ CBytes DecodeLazRecords(const CBytes& laz) {
     throw CLazError("LAZ chunk table offset " + std::to_string(tableOffset) + " lies outside the point data");
   }
   const auto table = CLazChunkTable::Parse(&laz[tableOffset], end - tableOffset, start + 8, tableOffset, vlr.chunkSize,
-                                           layout.pointCount);
+                                           layout.pointCount, layout.recordLength);
   std::uint8_t* out = records.data();
   for (std::size_t i = 0; i < table.Chunks().size(); ++i) {
     const CLazChunkTable::CChunk& chunk = table.Chunks()[i];

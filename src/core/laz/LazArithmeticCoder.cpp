@@ -1,6 +1,7 @@
 #include "core/laz/LazArithmeticCoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 using namespace LazCoder;
@@ -28,19 +29,25 @@ CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
     m_tableSize = 1u << tableBits;
     m_tableShift = kSymbolLengthShift - tableBits;
   }
-  const std::size_t size = 2 * static_cast<std::size_t>(symbols) + (m_tableSize ? m_tableSize + 2 : 0);
-  m_storage = std::make_unique<std::uint32_t[]>(size);
+  m_blockSize = 2 * static_cast<std::size_t>(symbols) + (m_tableSize ? m_tableSize + 2 : 0);
+  m_storage = std::make_unique<std::uint32_t[]>(2 * m_blockSize);
   m_distribution = m_storage.get();
   m_counts = m_distribution + symbols;
   if (m_tableSize) m_table = m_counts + symbols;
-  Reset();
-}
-
-void CLazSymbolModel::Reset() {
+  // The state of a fresh model (every count 1), kept after the live one for Reset to
+  // copy back: a chunk's many resets then cost a copy each, not a recount.
   m_totalCount = 0;
   m_updateCycle = m_symbols;
   std::fill(m_counts, m_counts + m_symbols, 1u);
   Update();
+  m_freshTotal = m_totalCount;
+  std::copy(m_storage.get(), m_storage.get() + m_blockSize, m_storage.get() + m_blockSize);
+  m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
+}
+
+void CLazSymbolModel::Reset() {
+  std::memcpy(m_storage.get(), m_storage.get() + m_blockSize, m_blockSize * sizeof(std::uint32_t));
+  m_totalCount = m_freshTotal;
   m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
 }
 

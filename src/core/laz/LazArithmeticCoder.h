@@ -71,10 +71,14 @@ class CLazSymbolModel {
   friend class CLazArithmeticEncoder;
   void Update();
 
-  std::unique_ptr<std::uint32_t[]> m_storage;  // distribution, counts, table, in one block
-  std::uint32_t* m_distribution = nullptr;     // [symbols]
-  std::uint32_t* m_counts = nullptr;           // [symbols]
-  std::uint32_t* m_table = nullptr;            // [tableSize + 2], or none
+  // Distribution, counts and table in one block, then the same block as a fresh model
+  // has it.
+  std::unique_ptr<std::uint32_t[]> m_storage;
+  std::size_t m_blockSize = 0;
+  std::uint32_t m_freshTotal = 0;
+  std::uint32_t* m_distribution = nullptr;  // [symbols]
+  std::uint32_t* m_counts = nullptr;        // [symbols]
+  std::uint32_t* m_table = nullptr;         // [tableSize + 2], or none
   std::uint32_t m_symbols = 0;
   std::uint32_t m_lastSymbol = 0;
   std::uint32_t m_tableSize = 0;

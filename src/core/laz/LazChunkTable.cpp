@@ -1,5 +1,6 @@
 #include "core/laz/LazChunkTable.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/ByteOrder.h"
@@ -12,13 +13,15 @@ namespace {
 
 constexpr std::size_t kHeadBytes = 8;  // version, chunk count
 constexpr std::uint32_t kCountContext = 0, kBytesContext = 1;
-// The least bytes of a chunk: a raw record of at least one byte, then the coder's four.
-constexpr std::uint64_t kLeastChunkBytes = 5;
+constexpr std::uint64_t kCoderBytes = 4;  // the least an arithmetic coder writes
 
 }  // namespace
 
 CLazChunkTable CLazChunkTable::Parse(const std::uint8_t* table, std::size_t size, std::uint64_t chunksStart,
-                                     std::uint64_t tableOffset, std::uint32_t chunkSize, std::uint64_t pointCount) {
+                                     std::uint64_t tableOffset, std::uint32_t chunkSize, std::uint64_t pointCount,
+                                     std::size_t recordLength) {
+  // The least bytes of a chunk: its first record raw, then its coded stream.
+  const std::uint64_t leastBytes = std::max<std::uint64_t>(recordLength, 1) + kCoderBytes;
   if (tableOffset + kHeadBytes == chunksStart) {
     throw CLazError("LAZ file without its chunk table (its writer did not finish it)");
   }
@@ -30,7 +33,7 @@ CLazChunkTable CLazChunkTable::Parse(const std::uint8_t* table, std::size_t size
   const std::uint32_t count = ReadLittleEndian<std::uint32_t>(table + 4);
   const std::uint64_t span = tableOffset - chunksStart;
   const bool variable = chunkSize == CLazVlr::kVariableChunks;
-  if (count > span / kLeastChunkBytes) {
+  if (count > span / leastBytes) {
     throw CLazError("LAZ chunk table lists " + std::to_string(count) + " chunks in " + std::to_string(span) + " bytes");
   }
   if (!variable) {
@@ -43,7 +46,6 @@ CLazChunkTable CLazChunkTable::Parse(const std::uint8_t* table, std::size_t size
   }
 
   CLazChunkTable result(chunksStart);
-  result.m_chunks.reserve(count);
   CLazArithmeticDecoder decoder;
   CLazIntegerCompressor integers(32, 2);
   decoder.Init(table + kHeadBytes, size - kHeadBytes);
@@ -64,7 +66,7 @@ CLazChunkTable CLazChunkTable::Parse(const std::uint8_t* table, std::size_t size
     chunk.offset = offset;
     const std::string where = "LAZ chunk table: chunk " + std::to_string(i) + " ";
     if (decoder.Failed()) throw CLazError(where + "is cut short or corrupt");
-    if (chunk.bytes < kLeastChunkBytes || chunk.bytes > tableOffset - offset) {
+    if (chunk.bytes < leastBytes || chunk.bytes > tableOffset - offset) {
       throw CLazError(where + "of " + std::to_string(chunk.bytes) + " bytes does not fit before the table");
     }
     if (chunk.points == 0 || chunk.points > MaxPoints(chunk.bytes)) {

@@ -33,11 +33,14 @@ class CLazChunkTable {
   // The table of a file's point data: `table` holds the file's bytes from the table's
   // offset (`size` of them, to the end of the file or of the point data) and
   // `chunksStart` is where the first chunk starts (the point data offset + 8).
-  // `chunkSize` is the LASzip record's, `pointCount` the header's. Throws CLazError when
-  // the table does not describe exactly the bytes from chunksStart to tableOffset and the
-  // file's points.
+  // `chunkSize` is the LASzip record's, `pointCount` the header's, `recordLength` the
+  // bytes of a record (a chunk holds its first record raw, then at least four bytes).
+  // Throws CLazError when the table does not describe exactly the bytes from chunksStart
+  // to tableOffset and the file's points; the chunks it lists are at most the bytes
+  // before the table / (recordLength + 4).
   static CLazChunkTable Parse(const std::uint8_t* table, std::size_t size, std::uint64_t chunksStart,
-                              std::uint64_t tableOffset, std::uint32_t chunkSize, std::uint64_t pointCount);
+                              std::uint64_t tableOffset, std::uint32_t chunkSize, std::uint64_t pointCount,
+                              std::size_t recordLength);
 
   // Writing: a chunk of `points` points and `bytes` bytes, appended after the others
   // (the first starting at `chunksStart`).
