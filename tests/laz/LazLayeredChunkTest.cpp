@@ -105,7 +105,7 @@ TEST(LazLayeredChunk, ChunksOfOtherEncodersDecodeAndReencodeByteForByte) {
     const auto tableAt = ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]);
     const CLazChunkTable table =
         CLazChunkTable::Parse(&laz[tableAt], layout.pointDataEnd - tableAt, layout.pointDataOffset + 8, tableAt,
-                              vlr.chunkSize, layout.pointCount);
+                              vlr.chunkSize, layout.pointCount, layout.recordLength);
     CLazLayeredDecoder decoder(vlr.items);
     CLazLayeredEncoder encoder(vlr.items);
     ASSERT_EQ(decoder.RecordLength(), layout.recordLength);
