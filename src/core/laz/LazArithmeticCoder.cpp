@@ -23,9 +23,15 @@ void CLazBitModel::Update() {
 CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
   if (symbols < 2 || symbols > (1u << 11)) throw std::invalid_argument("LAZ symbol model of an unsupported size");
   m_lastSymbol = symbols - 1;
-  if (symbols > 16) {
-    std::uint32_t tableBits = 3;
-    while (symbols > (1u << (tableBits + 2))) ++tableBits;
+  if (symbols > 2) {
+    // The decoding table only speeds the search, so its size is ours to choose (LASzip
+    // has one for more than 16 symbols, of a quarter to half an entry per symbol): one
+    // to two entries per symbol, at least 32 and at most 512, so that the search mostly
+    // lands on its symbol at once (a hard-to-predict bisection costs more than the
+    // division). At most 512 keeps the shift at 6 or more, which keeps the index within
+    // the table whatever the bytes (see DecodeSymbol).
+    std::uint32_t tableBits = 5;
+    while (symbols > (1u << tableBits) && tableBits < 9) ++tableBits;
     m_tableSize = 1u << tableBits;
     m_tableShift = kSymbolLengthShift - tableBits;
   }
@@ -40,6 +46,7 @@ CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
   m_updateCycle = m_symbols;
   std::fill(m_counts, m_counts + m_symbols, 1u);
   Update();
+  if (m_tableSize) BuildTable();
   m_freshTotal = m_totalCount;
   std::copy(m_storage.get(), m_storage.get() + m_blockSize, m_storage.get() + m_blockSize);
   m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
@@ -48,7 +55,20 @@ CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
 void CLazSymbolModel::Reset() {
   std::memcpy(m_storage.get(), m_storage.get() + m_blockSize, m_blockSize * sizeof(std::uint32_t));
   m_totalCount = m_freshTotal;
+  m_tableStale = false;
   m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
+}
+
+void CLazSymbolModel::BuildTable() {
+  // For each entry, the last symbol whose distribution lies below the entry's value.
+  std::uint32_t s = 0;
+  for (std::uint32_t k = 0; k < m_symbols; ++k) {
+    const std::uint32_t w = m_distribution[k] >> m_tableShift;
+    while (s < w) m_table[++s] = k - 1;
+  }
+  m_table[0] = 0;
+  while (s <= m_tableSize) m_table[++s] = m_symbols - 1;
+  m_tableStale = false;
 }
 
 void CLazSymbolModel::Update() {
@@ -56,26 +76,15 @@ void CLazSymbolModel::Update() {
     m_totalCount = 0;
     for (std::uint32_t n = 0; n < m_symbols; ++n) m_totalCount += (m_counts[n] = (m_counts[n] + 1) >> 1);
   }
-  // The cumulative distribution scaled to 2^15 and, when there is a table, for each of
-  // its entries the last symbol whose distribution lies below the entry's value.
+  // The cumulative distribution scaled to 2^15; the decoding table follows it when a
+  // decoder next needs it (an encoder never does).
   const std::uint32_t scale = 0x80000000u / m_totalCount;
   std::uint32_t sum = 0;
-  if (m_tableSize == 0) {
-    for (std::uint32_t k = 0; k < m_symbols; ++k) {
-      m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
-      sum += m_counts[k];
-    }
-  } else {
-    std::uint32_t s = 0;
-    for (std::uint32_t k = 0; k < m_symbols; ++k) {
-      m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
-      sum += m_counts[k];
-      const std::uint32_t w = m_distribution[k] >> m_tableShift;
-      while (s < w) m_table[++s] = k - 1;
-    }
-    m_table[0] = 0;
-    while (s <= m_tableSize) m_table[++s] = m_symbols - 1;
+  for (std::uint32_t k = 0; k < m_symbols; ++k) {
+    m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
+    sum += m_counts[k];
   }
+  m_tableStale = m_tableSize != 0;
   m_updateCycle = std::min((5 * m_updateCycle) >> 2, (m_symbols + 6) << 3);
   m_symbolsUntilUpdate = m_updateCycle;
 }

@@ -57,8 +57,8 @@ class CLazBitModel {
 };
 
 // A model of `symbols` symbols (2 to 2048): their counts, the cumulative distribution
-// scaled to 2^15, and for more than 16 symbols a table from the top bits of a scaled
-// code value to the first symbol it may be, which the decoder searches from.
+// scaled to 2^15, and for more than 2 symbols a table from the top bits of a scaled code
+// value to the first symbol it may be, which the decoder searches from.
 class CLazSymbolModel {
  public:
   explicit CLazSymbolModel(std::uint32_t symbols);
@@ -70,6 +70,7 @@ class CLazSymbolModel {
   friend class CLazArithmeticDecoder;
   friend class CLazArithmeticEncoder;
   void Update();
+  void BuildTable();
 
   // Distribution, counts and table in one block, then the same block as a fresh model
   // has it.
@@ -86,6 +87,7 @@ class CLazSymbolModel {
   std::uint32_t m_totalCount = 0;
   std::uint32_t m_updateCycle = 0;
   std::uint32_t m_symbolsUntilUpdate = 0;
+  bool m_tableStale = false;  // the distribution changed since the table was built
 };
 
 // Reads what CLazArithmeticEncoder wrote, from a buffer the caller keeps alive.
@@ -218,8 +220,10 @@ inline std::uint32_t CLazArithmeticDecoder::DecodeSymbol(CLazSymbolModel& model)
   std::uint32_t x;
   std::uint32_t y = m_length;
   if (model.m_table) {
+    if (model.m_tableStale) model.BuildTable();
     // The table gives the range of symbols whose interval may hold the scaled value;
-    // bisection finishes. value < L keeps the index within tableSize.
+    // bisection finishes. With L >= 2^24 and value < L, scaled < 2^15 + 64, so a shift
+    // of 6 or more keeps the index within tableSize.
     m_length >>= LazCoder::kSymbolLengthShift;
     const std::uint32_t scaled = m_value / m_length;
     const std::uint32_t t = scaled >> model.m_tableShift;
@@ -236,7 +240,7 @@ inline std::uint32_t CLazArithmeticDecoder::DecodeSymbol(CLazSymbolModel& model)
     x = distribution[symbol] * m_length;
     if (symbol != model.m_lastSymbol) y = distribution[symbol + 1] * m_length;
   } else {
-    // Few symbols: bisection on the products themselves.
+    // Two symbols: bisection on the products, a single comparison.
     x = symbol = 0;
     m_length >>= LazCoder::kSymbolLengthShift;
     std::uint32_t n = model.m_symbols;

@@ -90,8 +90,8 @@ inline std::int32_t CLazIntegerCompressor::ReadCorrector(CLazArithmeticDecoder& 
   }
   // c in [0, 2^k): the upper half stands for [2^(k-1) + 1, 2^k], the lower half for
   // [-(2^k - 1), -2^(k-1)].
-  if (c >= (1u << (m_k - 1))) return static_cast<std::int32_t>(c + 1);
-  return static_cast<std::int32_t>(c - ((1u << m_k) - 1));
+  const std::uint32_t half = 1u << (m_k - 1);
+  return static_cast<std::int32_t>(c >= half ? c + 1 : c - (2 * half - 1));
 }
 
 inline std::int32_t CLazIntegerCompressor::Decompress(CLazArithmeticDecoder& decoder, std::int32_t prediction,
