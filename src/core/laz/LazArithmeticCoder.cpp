@@ -47,16 +47,21 @@ CLazSymbolModel::CLazSymbolModel(std::uint32_t symbols) : m_symbols(symbols) {
   std::fill(m_counts, m_counts + m_symbols, 1u);
   Update();
   if (m_tableSize) BuildTable();
+  m_pending = 0;
   m_freshTotal = m_totalCount;
   std::copy(m_storage.get(), m_storage.get() + m_blockSize, m_storage.get() + m_blockSize);
   m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
 }
 
-void CLazSymbolModel::Reset() {
-  std::memcpy(m_storage.get(), m_storage.get() + m_blockSize, m_blockSize * sizeof(std::uint32_t));
-  m_totalCount = m_freshTotal;
-  m_tableStale = false;
-  m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
+void CLazSymbolModel::Prepare() {
+  if (m_pending & kResetPending) {
+    std::memcpy(m_storage.get(), m_storage.get() + m_blockSize, m_blockSize * sizeof(std::uint32_t));
+    m_totalCount = m_freshTotal;
+    m_symbolsUntilUpdate = m_updateCycle = (m_symbols + 6) >> 1;
+  } else if (m_pending & kTablePending) {
+    BuildTable();
+  }
+  m_pending = 0;
 }
 
 void CLazSymbolModel::BuildTable() {
@@ -68,7 +73,6 @@ void CLazSymbolModel::BuildTable() {
   }
   m_table[0] = 0;
   while (s <= m_tableSize) m_table[++s] = m_symbols - 1;
-  m_tableStale = false;
 }
 
 void CLazSymbolModel::Update() {
@@ -84,7 +88,7 @@ void CLazSymbolModel::Update() {
     m_distribution[k] = (scale * sum) >> (31 - kSymbolLengthShift);
     sum += m_counts[k];
   }
-  m_tableStale = m_tableSize != 0;
+  if (m_tableSize) m_pending |= kTablePending;
   m_updateCycle = std::min((5 * m_updateCycle) >> 2, (m_symbols + 6) << 3);
   m_symbolsUntilUpdate = m_updateCycle;
 }

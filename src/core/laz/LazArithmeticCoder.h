@@ -62,8 +62,10 @@ class CLazBitModel {
 class CLazSymbolModel {
  public:
   explicit CLazSymbolModel(std::uint32_t symbols);
-  // Every count back to 1, as at the start of a chunk; nothing is reallocated.
-  void Reset();
+  // Every count back to 1, as at the start of a chunk; nothing is reallocated. The
+  // model is reset when next used, which codes the same: a chunk pays only for the
+  // models it uses.
+  void Reset() { m_pending = kResetPending; }
   std::uint32_t Symbols() const { return m_symbols; }
 
  private:
@@ -71,6 +73,8 @@ class CLazSymbolModel {
   friend class CLazArithmeticEncoder;
   void Update();
   void BuildTable();
+  // Does what is pending: the reset (a copy of the fresh block), or the table's rebuild.
+  void Prepare();
 
   // Distribution, counts and table in one block, then the same block as a fresh model
   // has it.
@@ -87,7 +91,10 @@ class CLazSymbolModel {
   std::uint32_t m_totalCount = 0;
   std::uint32_t m_updateCycle = 0;
   std::uint32_t m_symbolsUntilUpdate = 0;
-  bool m_tableStale = false;  // the distribution changed since the table was built
+  // Work left for the next use: a reset, or the table's rebuild after an update (only a
+  // decoder needs the table).
+  static constexpr std::uint8_t kResetPending = 1, kTablePending = 2;
+  std::uint8_t m_pending = 0;
 };
 
 // Reads what CLazArithmeticEncoder wrote, from a buffer the caller keeps alive.
@@ -215,12 +222,12 @@ inline std::uint32_t CLazArithmeticDecoder::DecodeBit(CLazBitModel& model) {
 }
 
 inline std::uint32_t CLazArithmeticDecoder::DecodeSymbol(CLazSymbolModel& model) {
+  if (model.m_pending) model.Prepare();
   const std::uint32_t* distribution = model.m_distribution;
   std::uint32_t symbol;
   std::uint32_t x;
   std::uint32_t y = m_length;
   if (model.m_table) {
-    if (model.m_tableStale) model.BuildTable();
     // The table gives the range of symbols whose interval may hold the scaled value;
     // bisection finishes. With L >= 2^24 and value < L, scaled < 2^15 + 64, so a shift
     // of 6 or more keeps the index within tableSize.
@@ -316,6 +323,7 @@ inline void CLazArithmeticEncoder::EncodeBit(CLazBitModel& model, std::uint32_t 
 
 inline void CLazArithmeticEncoder::EncodeSymbol(CLazSymbolModel& model, std::uint32_t symbol) {
   assert(symbol <= model.m_lastSymbol);
+  if (model.m_pending & CLazSymbolModel::kResetPending) model.Prepare();
   const std::uint32_t start = m_base;
   if (symbol == model.m_lastSymbol) {
     const std::uint32_t x = model.m_distribution[symbol] * (m_length >> LazCoder::kSymbolLengthShift);
