@@ -64,10 +64,11 @@ test-asan: setup
 # Only the tests that run jobs on threads: the job base and runner, the shared job, the
 # progress window and messenger, the text, stream and profile helpers the handlers and jobs
 # share, the file handlers (every survey handler and the raster handler share their work with a
-# helper thread), the batch driver (several files at once), and the command line's batches (a ThreadSanitizer marevert-cli with its file workers and its
-# Ctrl-C watcher). Only these are built; ctest skips the others (registered as
-# <name>_NOT_BUILT).
-TSAN_TESTS ?= test_process test_process_qt test_common test_files test_file_proc test_raster test_cli_batch
+# helper thread), the batch driver (several files at once), the command line's batches (a
+# ThreadSanitizer marevert-cli with its file workers and its Ctrl-C watcher), and the LAZ
+# codec (chunks of one file on several threads). Only these are built; ctest skips the others
+# (registered as <name>_NOT_BUILT).
+TSAN_TESTS ?= test_process test_process_qt test_common test_files test_file_proc test_raster test_cli_batch test_laz
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAREVERT_TSAN=ON $(CMAKE_FLAGS)

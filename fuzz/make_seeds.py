@@ -131,6 +131,50 @@ for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file
         put(target, name, data)
 
 
+# LAZ: the first 1,500 bytes of the first chunk of real files of point formats 0 to 3 (from
+# tests/data/real/laz), to be decoded until its bytes run out; and their chunk tables.
+for path in sorted(glob.glob(os.path.join(root, "tests", "data", "real", "laz", "f[0-3]_*.laz"))):
+    with open(path, "rb") as f:
+        laz = f.read()
+    offset, = struct.unpack_from("<I", laz, 96)
+    fmt, length, count = laz[104] & 0x3F, *struct.unpack_from("<HI", laz, 105)
+    table, = struct.unpack_from("<q", laz, offset)
+    extra = length - (20, 28, 26, 34)[fmt]
+    if count == 0 or not 0 <= extra < 8 or b"laszip encoded" not in laz[:offset] or not offset < table < len(laz):
+        continue
+    name = os.path.basename(path)
+    chunk = laz[offset + 8:min(table, offset + 8 + 1500)]
+    put("laz", name, bytes([fmt | extra << 2]) + struct.pack("<H", min(count, 50000)) + chunk)
+    put("laz", name + ".table", bytes([0x80]) + struct.pack("<II", table - offset - 8, count) + laz[table:table + 4000])
+
+
+# LAZ, layered chunks (point formats 6 to 8, from tests/data/real/laz): the first chunk cut
+# down to at most 200 points with each layer cut to its first 160 bytes (the chunk's own
+# point count set to match), so that every layer is decoded until it runs out.
+LAYERS = {6: 9, 7: 10, 8: 11}
+for path in sorted(glob.glob(os.path.join(root, "tests", "data", "real", "laz", "f[6-8]_*.laz"))):
+    with open(path, "rb") as f:
+        laz = f.read()
+    offset, = struct.unpack_from("<I", laz, 96)
+    fmt, length = laz[104] & 0x3F, struct.unpack_from("<H", laz, 105)[0]
+    extra = length - {6: 30, 7: 36, 8: 38}[fmt]
+    if not 0 <= extra < 8:
+        continue
+    start = offset + 8
+    count, = struct.unpack_from("<I", laz, start + length)
+    layers = LAYERS[fmt] + extra
+    sizes = struct.unpack_from("<%dI" % layers, laz, start + length + 4)
+    at = start + length + 4 + 4 * layers
+    cut = []
+    for size in sizes:
+        cut.append(laz[at:at + min(size, 160)])
+        at += size
+    points = min(count, 200)
+    chunk = laz[start:start + length] + struct.pack("<I", points)
+    chunk += struct.pack("<%dI" % layers, *[len(c) for c in cut]) + b"".join(cut)
+    put("laz", os.path.basename(path), bytes([0x20 | (fmt - 6) | extra << 2]) + struct.pack("<H", points) + chunk)
+
+
 # Rasters: small GeoTIFFs inside the small fixed grid, made with GDAL's own tools (in
 # latitude/longitude, in MGA zone 56, without CRS, scaled Int16, tiled and compressed,
 # two bands), and the sample GeoTIFF.

@@ -13,7 +13,7 @@ shift 2 || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_grid_read fuzz_grid_text fuzz_coast_data fuzz_rtf fuzz_file_htf fuzz_file_esri fuzz_file_las fuzz_file_text
-    fuzz_file_raster)
+    fuzz_file_raster fuzz_laz)
 fi
 
 python3 "$here/make_seeds.py" "$root" "$build/seeds"
