@@ -70,14 +70,10 @@ CLazRecordPipeline::CLazRecordPipeline(const CLasHeader& header, const CLazFrami
       m_chunks(framing.Chunks()),
       m_chunkSize(framing.Vlr().chunkSize),
       m_variable(framing.Vlr().VariableChunks()),
+      m_vlr(framing.Vlr()),
       m_blocks(std::make_unique<Block[]>(2)),
       m_step(header),
-      m_tables{CLazChunkTable(framing.OutputChunksStart()), CLazChunkTable(framing.OutputChunksStart())} {
-  for (int part = 0; part < CSharedJob::kParts; ++part) {
-    m_decoders[part] = std::make_unique<CLazChunkDecoder>(framing.Vlr());
-    m_encoders[part] = std::make_unique<CLazChunkEncoder>(framing.Vlr());
-  }
-}
+      m_tables{CLazChunkTable(framing.OutputChunksStart()), CLazChunkTable(framing.OutputChunksStart())} {}
 
 CLazRecordPipeline::~CLazRecordPipeline() = default;
 
@@ -104,6 +100,7 @@ void CLazRecordPipeline::DoPiece(Block& block, std::size_t piece, int part, cons
   if (piece < block.chunks.size()) {
     Block::Chunk& chunk = block.chunks[piece];
     std::uint8_t* records = block.records.Data() + chunk.first * m_recordLength;
+    if (!m_decoders[part]) m_decoders[part] = std::make_unique<CLazChunkDecoder>(m_vlr);
     try {
       m_decoders[part]->DecodeChunk(block.coded.Data() + chunk.at, chunk.bytes, chunk.points, records);
     } catch (const CLazError& error) {
@@ -116,6 +113,7 @@ void CLazRecordPipeline::DoPiece(Block& block, std::size_t piece, int part, cons
   } else {
     Block::Task& task = block.tasks[piece - block.chunks.size()];
     task.coded.clear();
+    if (!m_encoders[part]) m_encoders[part] = std::make_unique<CLazChunkEncoder>(m_vlr);
     m_encoders[part]->EncodeChunk(task.records.data(), task.count, task.coded);
   }
 }

@@ -86,7 +86,9 @@ class CLazRecordPipeline {
   const CLazChunkTable& m_chunks;
   std::uint64_t m_chunkSize;  // of the outputs' chunks; 0: one per input chunk
   bool m_variable;
+  const CLazVlr& m_vlr;
   std::unique_ptr<Block[]> m_blocks;
+  // Each thread's coders (CSharedJob's parts), made when the thread first needs one.
   std::unique_ptr<CLazChunkDecoder> m_decoders[2];
   std::unique_ptr<CLazChunkEncoder> m_encoders[2];
   CLasPointStep m_step;
