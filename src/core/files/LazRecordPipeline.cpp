@@ -14,9 +14,9 @@
 
 namespace {
 
-// A block holds up to this many input chunks, and no more records than this many bytes
-// (but always one chunk): enough pieces to keep both threads busy to the end of a block
-// with LASzip's chunks of 50,000 points.
+// A block holds up to this many input chunks, whose coded bytes and whose records each
+// take no more than this many bytes (but always one chunk): enough pieces to keep both
+// threads busy to the end of a block with LASzip's chunks of 50,000 points.
 constexpr std::size_t kBlockChunks = 8;
 constexpr std::size_t kBlockBytes = 12 << 20;
 // The blocks that follow the last chunk: the records gathered from the last block are
@@ -83,7 +83,9 @@ bool CLazRecordPipeline::ReadBlock(CInputStream& input, Block& block) {
   const std::vector<CLazChunkTable::CChunk>& all = m_chunks.Chunks();
   while (m_nextChunk < all.size() && block.chunks.size() < kBlockChunks) {
     const CLazChunkTable::CChunk& chunk = all[m_nextChunk];
-    if (!block.chunks.empty() && (records + chunk.points) * m_recordLength > kBlockBytes) break;
+    if (!block.chunks.empty() &&
+        ((records + chunk.points) * m_recordLength > kBlockBytes || bytes + chunk.bytes > kBlockBytes))
+      break;
     block.chunks.push_back({m_nextChunk, chunk.points, bytes, static_cast<std::size_t>(chunk.bytes), records, {}});
     bytes += static_cast<std::size_t>(chunk.bytes);
     records += static_cast<std::size_t>(chunk.points);
