@@ -33,6 +33,8 @@ class CLasPointStep {
   // tally of its own for the separation applied.
   using Transform = std::function<void(std::size_t count, double* a, double* b, double* z, bool* transformed,
                                        double* given, CDataPt& point, CSeparationStats& separation)>;
+  // Sends the percentage of a pass's records done; true when the user asked to cancel.
+  using Progress = std::function<bool(long long percent)>;
 
   // The records the header describes (their length, scales and offsets).
   explicit CLasPointStep(const CLasHeader& header);

@@ -22,8 +22,7 @@ class COutputStream;
 class CLasRecordPipeline {
  public:
   using Transform = CLasPointStep::Transform;
-  // Sends the percentage of records done; true when the user asked to cancel.
-  using Progress = std::function<bool(long long percent)>;
+  using Progress = CLasPointStep::Progress;
 
   // What went to one output: its records and (after a complete pass) what they hold.
   struct Output {

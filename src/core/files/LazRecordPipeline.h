@@ -15,13 +15,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "core/files/FileBase.h"
 #include "core/files/LasPointStep.h"
-#include "core/files/LasRecordSummary.h"
+#include "core/files/LasRecordPipeline.h"
 #include "core/files/SeparationStats.h"
 #include "core/laz/LazChunkCodec.h"
 #include "core/laz/LazChunkTable.h"
@@ -34,14 +33,11 @@ class COutputStream;
 class CLazRecordPipeline {
  public:
   using Transform = CLasPointStep::Transform;
-  // Sends the percentage of records done; true when the user asked to cancel.
-  using Progress = std::function<bool(long long percent)>;
+  using Progress = CLasPointStep::Progress;
 
-  // What went to one output: its records, and after a complete pass what they hold,
+  // What went to one output (as from uncompressed records), and after a complete pass
   // where its chunk table starts and where the bytes after the table start.
-  struct Output {
-    std::uint64_t records = 0;
-    CLasRecordSummary summary;
+  struct Output : CLasRecordPipeline::Output {
     std::uint64_t tableOffset = 0, tableEnd = 0;
   };
 
