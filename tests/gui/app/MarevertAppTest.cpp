@@ -8,12 +8,10 @@
 #include <QTest>
 
 #include "core/grid/GridInt.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "core/jobs/ProcessBase.h"
 #include "gui/app/MarevertApp.h"
 #include "gui/pages/GridGenDlg.h"
-#include "support/ClassWideValues.h"
+#include "support/GuiFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -70,9 +68,8 @@ class CRecordingRunner : public CJobRunner {
   bool m_cancelledAtStart = true;
 };
 
-class GridBuildingTest : public ::testing::Test {
+class GridBuildingTest : public CGuiFixture {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
   void Fill(CGridGenDlg& dlg, const std::string& input, const std::string& output) {
     dlg.SetOpenFileChooser([&](QWidget*, const QString&, const QString&) { return QString::fromStdString(input); });
     dlg.SetSaveFileChooser([&](QWidget*, const QString&, const QString&) { return QString::fromStdString(output); });
@@ -97,10 +94,8 @@ class GridBuildingTest : public ::testing::Test {
   }
 
   CScratchDir m_dir;
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CRecordingRunner m_runner;
-  CScopedJobRunner m_scopedRunner{&m_runner};
+  CRecordingRunner m_recorder;  // in place of the fixture's runner
+  CScopedJobRunner m_scopedRecorder{&m_recorder};
 };
 
 TEST_F(GridBuildingTest, DialogSettingsBuildTheGridUnderTheProgressCaption) {
@@ -111,9 +106,9 @@ TEST_F(GridBuildingTest, DialogSettingsBuildTheGridUnderTheProgressCaption) {
   Fill(dlg, input, output);
   CMarevertApp::BuildGrid(dlg);
 
-  EXPECT_EQ(m_runner.m_caption, "Building grid file");
-  EXPECT_TRUE(m_runner.m_allowCancel);
-  EXPECT_FALSE(m_runner.m_cancelledAtStart);
+  EXPECT_EQ(m_recorder.m_caption, "Building grid file");
+  EXPECT_TRUE(m_recorder.m_allowCancel);
+  EXPECT_FALSE(m_recorder.m_cancelledAtStart);
   const auto entries = m_messenger.Entries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].text, "Grid summary");

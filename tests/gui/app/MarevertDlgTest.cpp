@@ -14,10 +14,6 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "core/trans/TransBase.h"
 #include "gui/app/MarevertDlg.h"
 #include "gui/pages/DlgAbout.h"
@@ -25,8 +21,8 @@
 #include "gui/pages/PageBase.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/GuiJobRunner.h"
-#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
+#include "support/GuiFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -63,18 +59,8 @@ class CCountingProfile : public CMemoryProfile {
   int m_writes = 0;
 };
 
-class MarevertDlgTest : public ::testing::Test {
+class MarevertDlgTest : public CGuiFixture {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  void SetUp() override {
-    SetProgramFolderOverride(m_folder.Path().string());
-    CTransBase::s_sign = 1.0;
-  }
-  void TearDown() override {
-    SetProgramFolderOverride("");
-    CTransBase::s_sign = 1.0;
-  }
-
   // A main window whose disclaimer answers `accept` and whose exit is recorded.
   std::unique_ptr<CMarevertDlg> MakeWindow(bool accept) {
     auto dlg = std::make_unique<CMarevertDlg>();
@@ -97,14 +83,8 @@ class MarevertDlgTest : public ::testing::Test {
     return false;
   }
 
-  CScratchDir m_folder;  // beside the program
+  CProgramFolder m_folder;
   CScratchDir m_elsewhere;
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
   std::vector<std::string> m_disclaimers;
   std::vector<int> m_exits;
 };
@@ -147,12 +127,12 @@ TEST_F(MarevertDlgTest, OnlyTheFirstGridOfTheFolderIsTried) {
 }
 
 TEST_F(MarevertDlgTest, FirstGridFileIsChosenInNameOrderWithAnyCaseOfExtension) {
-  EXPECT_EQ(CMarevertDlg::FindFirstGridFile(m_folder.Path().string() + "/"), "");
+  const std::string folder = m_folder.Folder();
+  EXPECT_EQ(CMarevertDlg::FindFirstGridFile(folder), "");
   std::filesystem::create_directory(m_folder.Path() / "0_folder.MRGGrid");
   WriteFileBytes(m_folder.File("notes.txt"), "x");
   WriteFileBytes(m_folder.File("z.MRGGrid"), "x");
   WriteFileBytes(m_folder.File("m.mrggrid"), "x");
-  const std::string folder = m_folder.Path().string() + "/";
   EXPECT_EQ(CMarevertDlg::FindFirstGridFile(folder), folder + "m.mrggrid");
   EXPECT_EQ(CMarevertDlg::FindFirstGridFile(m_elsewhere.Path().string() + "/missing/"), "");
 }

@@ -10,18 +10,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <filesystem>
 #include <memory>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
 #include "core/files/FilesTestSupport.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "gui/pages/DlgFileTransform.h"
+#include "support/GuiFixture.h"
 #include "support/TestSupport.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,11 +25,8 @@ std::vector<std::string> Lines(QListWidget* list) {
   return lines;
 }
 
-class DlgFileTransformTest : public ::testing::Test {
+class DlgFileTransformTest : public CGuiFixture {
  protected:
-  DlgFileTransformTest() { SetProgramFolderOverride(m_program.Path().string()); }
-  ~DlgFileTransformTest() override { SetProgramFolderOverride(""); }
-
   std::unique_ptr<CDlgFileTransform> MakePage(CGridInt* grid = nullptr) {
     auto page = std::make_unique<CDlgFileTransform>(grid ? grid : &m_noGrid);
     page->SetMessageBox([this](QWidget*, const QString& text) { m_messages.push_back(text.toStdString()); });
@@ -52,13 +43,8 @@ class DlgFileTransformTest : public ::testing::Test {
     page.OnAddFiles();
   }
 
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
-  CScratchDir m_dir, m_program;
+  CProgramFolder m_program;
+  CScratchDir m_dir;
   CGridInt m_noGrid;
   QStringList m_nextChoice;
   std::vector<std::string> m_messages, m_startFolders;

@@ -1,15 +1,17 @@
-#include <QApplication>
 // The grid file page: details of the shared grid model, loading and cancelling.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
+#include "core/grid/GridInt.h"
 #include "gui/pages/DlgGridFile.h"
 #include "support/GridFileWriter.h"
-#include "support/GridPageFixture.h"
+#include "support/GuiFixture.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -31,7 +33,11 @@ void WriteGrid(const std::string& path, int major) {
   WriteFileBytes(path, file.Bytes());
 }
 
-class DlgGridFileTest : public CGridPageFixture {};
+class DlgGridFileTest : public CGuiFixture {
+ protected:
+  CScratchDir m_dir;
+  CGridInt m_grid;
+};
 
 TEST_F(DlgGridFileTest, WithoutGridShowsTheNoGridDetails) {
   CDlgGridFile page(&m_grid);

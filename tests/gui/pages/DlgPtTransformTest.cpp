@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
 #include "core/map/CoastFileWriter.h"
 #include "core/map/MapData.h"
@@ -26,6 +24,7 @@
 #include "core/trans/TransTestSupport.h"
 #include "gui/map/DlgMap.h"
 #include "gui/pages/DlgPtTransform.h"
+#include "support/GuiFixture.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
 
@@ -57,11 +56,9 @@ std::string SmallCoast() {
       .Bytes();
 }
 
-class DlgPtTransformTest : public ::testing::Test {
+class DlgPtTransformTest : public CGuiFixture {
  protected:
   void SetUp() override {
-    CMapData::Release();
-    SetProgramFolderOverride(m_dir.Path().string());
     WriteFileBytes(m_dir.File(CMapData::kFileName), SmallCoast());
 
     // A 0.5-degree grid over 40 S..30 S, 140 E..150 E with the same values at every
@@ -69,12 +66,6 @@ class DlgPtTransformTest : public ::testing::Test {
     FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(DistinctSurfaces()));
     m_grid.SetFilePath(m_dir.File("demo.MRGGrid"));
   }
-  void TearDown() override {
-    m_page.reset();
-    SetProgramFolderOverride("");
-    CMapData::Release();
-  }
-
   CDlgPtTransform& Open(CGridInt* grid = nullptr) {
     m_page = std::make_unique<CDlgPtTransform>(grid ? grid : &m_grid, nullptr,
                                                [this](const QString& text) { m_mapMessages.push_back(text); });
@@ -112,9 +103,7 @@ class DlgPtTransformTest : public ::testing::Test {
   const CMapView& View() const { return m_page->Map()->View(); }
 
   CCodingGuard m_guard;  // coding values and the sign factor
-  CScratchDir m_dir;
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
+  CProgramFolder m_dir;
   CGridInt m_grid;
   std::vector<QString> m_mapMessages;
   std::unique_ptr<CDlgPtTransform> m_page;

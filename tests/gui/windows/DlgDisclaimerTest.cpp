@@ -9,24 +9,12 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "core/common/PathUtil.h"
 #include "core/doc/RtfDocument.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/RtfReader.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-// A program folder holding the given documents, for the life of the object.
-class CProgramFolder {
- public:
-  CProgramFolder() { SetProgramFolderOverride(m_dir.Path().string()); }
-  ~CProgramFolder() { SetProgramFolderOverride(""); }
-  void Add(const std::string& name, const std::string& bytes) { WriteFileBytes(m_dir.File(name), bytes); }
-
- private:
-  CScratchDir m_dir;
-};
 
 // Records the links the dialog opens instead of starting a browser.
 class CLinkRecorder {
@@ -96,7 +84,7 @@ TEST(RtfReader, FillsParagraphsFormatsAndAnchors) {
 
 TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Licence.rtf"));
+  WriteFileBytes(folder.File("Licence.rtf"), ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Licence.rtf"));
   for (const bool accept : {true, false}) {
     CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
     dialog.show();
@@ -118,8 +106,8 @@ TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
 
 TEST(DlgDisclaimer, SingleButtonModeShowsOneOkButton) {
   CProgramFolder folder;
-  folder.Add("Grid_Expiry_Warning.rtf",
-             ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
+  WriteFileBytes(folder.File("Grid_Expiry_Warning.rtf"),
+                 ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
   CDlgDisclaimer dialog("Marevert Grid file expired", "Grid_Expiry_Warning.rtf", true);
   dialog.show();
   EXPECT_TRUE(dialog.AcceptButton()->isHidden());
@@ -147,7 +135,7 @@ TEST(DlgDisclaimer, MissingDocumentShowsTheFailureTextAndOnlyDeclineWorks) {
 
 TEST(DlgDisclaimer, EscapeAndOtherClosesAreIgnored) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", R"({\rtf1 Terms\par})");
+  WriteFileBytes(folder.File("Licence.rtf"), R"({\rtf1 Terms\par})");
   CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
   dialog.show();
   Key(&dialog, Qt::Key_Escape);
@@ -165,7 +153,7 @@ TEST(DlgDisclaimer, EscapeAndOtherClosesAreIgnored) {
 
 TEST(DlgDisclaimer, LinksOpenOnceOnALeftPressWithoutLeadingBlanks) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", kLinkDocument);
+  WriteFileBytes(folder.File("Licence.rtf"), kLinkDocument);
   CLinkRecorder recorder;
   CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
   dialog.show();

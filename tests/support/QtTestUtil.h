@@ -1,9 +1,10 @@
 #pragma once
-// Small helpers for the Qt tests of jobs and windows.
+// Small helpers for the Qt tests of jobs, windows and pages.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -26,6 +27,12 @@ inline void PressKey(QWidget* target, int key) {
   QApplication::sendEvent(target, &press);
   QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
   QApplication::sendEvent(target, &release);
+}
+
+// Where a window of `size` (its frame) stands when centred on the screen's free area.
+inline QPoint ScreenCentreFor(const QSize& size) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  return QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 // Calls `handle` for every visible top-level window of type T, a few times a second,
