@@ -27,12 +27,6 @@
 
 namespace {
 
-void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file = CTestGridFile::OneCell();
-  file.major = major;
-  WriteFileBytes(path, file.Bytes());
-}
-
 // Counts the refresh events a page receives.
 class CRefreshCounter : public QObject {
  public:
@@ -91,7 +85,7 @@ class MarevertDlgTest : public CGuiFixture {
 
 TEST_F(MarevertDlgTest, RememberedGridIsLoadedAndTheFolderNotSearched) {
   const std::string remembered = m_elsewhere.File("remembered.MRGGrid");
-  WriteGrid(remembered, 4);
+  WriteOneCellGrid(remembered, 4);
   WriteFileBytes(m_folder.File("a.MRGGrid"), "broken");  // a search would report it
   m_profile.WriteString("Grid file", "Current", remembered);
 
@@ -106,8 +100,8 @@ TEST_F(MarevertDlgTest, RememberedGridIsLoadedAndTheFolderNotSearched) {
 TEST_F(MarevertDlgTest, FailingRememberedGridFallsBackToTheFirstGridBesideTheProgram) {
   const std::string missing = m_elsewhere.File("gone.MRGGrid");
   m_profile.WriteString("Grid file", "Current", missing);
-  WriteGrid(m_folder.File("b_second.MRGGrid"), 2);
-  WriteGrid(m_folder.File("a_first.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("b_second.MRGGrid"), 2);
+  WriteOneCellGrid(m_folder.File("a_first.MRGGrid"), 1);
 
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());
@@ -118,7 +112,7 @@ TEST_F(MarevertDlgTest, FailingRememberedGridFallsBackToTheFirstGridBesideThePro
 
 TEST_F(MarevertDlgTest, OnlyTheFirstGridOfTheFolderIsTried) {
   WriteFileBytes(m_folder.File("a.MRGGrid"), "not a grid");
-  WriteGrid(m_folder.File("b.MRGGrid"), 2);
+  WriteOneCellGrid(m_folder.File("b.MRGGrid"), 2);
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());  // starts without a grid
   EXPECT_FALSE(dlg->Grid().IsLoaded());
@@ -177,7 +171,7 @@ TEST_F(MarevertDlgTest, PlacementOnScreenMovesOffScreenCentres) {
 }
 
 TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
-  WriteGrid(m_folder.File("demo.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("demo.MRGGrid"), 1);
   {
     auto dlg = MakeWindow(false);
     EXPECT_FALSE(dlg->Initialise());
@@ -194,7 +188,7 @@ TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
 }
 
 TEST_F(MarevertDlgTest, DeclineWritesNoSettingOnTheWholeStartUpPath) {
-  WriteGrid(m_folder.File("demo.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("demo.MRGGrid"), 1);
   CCountingProfile profile;
   profile.WriteString("File Transform", "Zone", "99");
   profile.m_writes = 0;
@@ -284,7 +278,7 @@ TEST_F(MarevertDlgTest, SignChangeSetsTheFactorAndRefreshesThePage) {
 
 TEST_F(MarevertDlgTest, ClosingWritesTheSettingsAndDestroysThePage) {
   const std::string grid = m_folder.File("demo.MRGGrid");
-  WriteGrid(grid, 1);
+  WriteOneCellGrid(grid, 1);
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());
   dlg->show();

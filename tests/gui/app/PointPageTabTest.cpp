@@ -25,7 +25,7 @@ class PointPageTabTest : public CGuiFixture {
  protected:
   void SetUp() override {
     // Beside the program: a grid of one cell and coast data around it.
-    WriteFileBytes(m_folder.File("demo.MRGGrid"), CTestGridFile::OneCell().Bytes());
+    WriteOneCellGrid(m_folder.File("demo.MRGGrid"));
     WriteFileBytes(
         m_folder.File(CMapData::kFileName),
         CCoastFileWriter().Header().Int32(1).Line({{130, -13}, {131, -13}, {131, -12}, {130, -12}}).Int32(0).Bytes());

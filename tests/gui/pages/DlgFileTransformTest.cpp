@@ -15,15 +15,10 @@
 #include "core/files/FilesTestSupport.h"
 #include "gui/pages/DlgFileTransform.h"
 #include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-std::vector<std::string> Lines(QListWidget* list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text().toStdString());
-  return lines;
-}
 
 class DlgFileTransformTest : public CGuiFixture {
  protected:
@@ -124,7 +119,7 @@ TEST_F(DlgFileTransformTest, AddingKeepsOneLinePerPathSortedByName) {
   Add(*page, {b, a});
   Add(*page, {a, c, b, otherB});
   EXPECT_EQ(m_startFolders, (std::vector<std::string>{"/start/here/", m_dir.Path().string() + "/"}));
-  EXPECT_EQ(Lines(page->FileList()), (std::vector<std::string>{"A.xyz", "b.xyz", "b.xyz", "c.asc"}));
+  EXPECT_EQ(ListTexts(page->FileList()), (std::vector<QString>{"A.xyz", "b.xyz", "b.xyz", "c.asc"}));
   const std::vector<std::string> paths = page->GetFilePaths();
   ASSERT_EQ(paths.size(), 4u);
   EXPECT_EQ(paths[0], a);
@@ -148,7 +143,7 @@ TEST_F(DlgFileTransformTest, RemoveTakesExactlyTheSelectedLines) {
   for (int row : {0, 2, 4}) page->FileList()->item(row)->setSelected(true);
   EXPECT_TRUE(page->RemoveButton()->isEnabled());
   page->OnRemove();
-  EXPECT_EQ(Lines(page->FileList()), (std::vector<std::string>{"2.xyz", "4.xyz"}));
+  EXPECT_EQ(ListTexts(page->FileList()), (std::vector<QString>{"2.xyz", "4.xyz"}));
   EXPECT_EQ(page->GetFilePaths(), (std::vector<std::string>{m_dir.File("2.xyz"), m_dir.File("4.xyz")}));
   EXPECT_FALSE(page->RemoveButton()->isEnabled());
   page->OnRemoveAll();

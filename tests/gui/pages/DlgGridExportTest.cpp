@@ -46,7 +46,7 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
 
 class GridFilePageExportTest : public CGuiFixture {
  protected:
-  void SetUp() override { WriteFileBytes(m_dir.File("cell.MRGGrid"), CTestGridFile::OneCell().Bytes()); }
+  void SetUp() override { WriteOneCellGrid(m_dir.File("cell.MRGGrid")); }
   CScratchDir m_dir;
   CGridInt m_grid;
 };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -12,6 +11,7 @@
 #include "core/doc/RtfDocument.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/RtfReader.h"
+#include "support/QtTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -29,9 +29,13 @@ class CLinkRecorder {
   CDlgDisclaimer::CLinkOpener m_previous;
 };
 
-void Key(QWidget* target, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
+// Enter presses no button; Decline (or OK) closes the dialog unaccepted.
+void ExpectOnlyDeclineCloses(CDlgDisclaimer& dialog) {
+  PressKey(&dialog, Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  dialog.DeclineButton()->click();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(dialog.IsAccepted());
 }
 
 void Mouse(QTextBrowser* view, QEvent::Type type, QPoint at, Qt::MouseButton button) {
@@ -113,11 +117,7 @@ TEST(DlgDisclaimer, SingleButtonModeShowsOneOkButton) {
   EXPECT_TRUE(dialog.AcceptButton()->isHidden());
   EXPECT_EQ(dialog.DeclineButton()->text(), "OK");
   EXPECT_TRUE(dialog.View()->toPlainText().contains("six months"));
-  Key(&dialog, Qt::Key_Return);  // the hidden default button is not pressed
-  EXPECT_TRUE(dialog.isVisible());
-  dialog.DeclineButton()->click();
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.IsAccepted());
+  ExpectOnlyDeclineCloses(dialog);  // the hidden default button is not pressed
 }
 
 TEST(DlgDisclaimer, MissingDocumentShowsTheFailureTextAndOnlyDeclineWorks) {
@@ -126,11 +126,7 @@ TEST(DlgDisclaimer, MissingDocumentShowsTheFailureTextAndOnlyDeclineWorks) {
   dialog.show();
   EXPECT_EQ(dialog.View()->toPlainText(), "Cannot load message text, please re-install software");
   EXPECT_FALSE(dialog.AcceptButton()->isEnabled());
-  Key(&dialog, Qt::Key_Return);
-  EXPECT_TRUE(dialog.isVisible());
-  dialog.DeclineButton()->click();
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.IsAccepted());
+  ExpectOnlyDeclineCloses(dialog);
 }
 
 TEST(DlgDisclaimer, EscapeAndOtherClosesAreIgnored) {
@@ -138,15 +134,15 @@ TEST(DlgDisclaimer, EscapeAndOtherClosesAreIgnored) {
   WriteFileBytes(folder.File("Licence.rtf"), R"({\rtf1 Terms\par})");
   CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
   dialog.show();
-  Key(&dialog, Qt::Key_Escape);
-  Key(dialog.View(), Qt::Key_Escape);
+  PressKey(&dialog, Qt::Key_Escape);
+  PressKey(dialog.View(), Qt::Key_Escape);
   dialog.reject();
   dialog.accept();
   dialog.close();
   QApplication::processEvents();
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_FALSE(dialog.IsAccepted());
-  Key(&dialog, Qt::Key_Return);  // Enter presses the default button, Accept
+  PressKey(&dialog, Qt::Key_Return);  // Enter presses the default button, Accept
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_TRUE(dialog.IsAccepted());
 }
