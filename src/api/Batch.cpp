@@ -10,6 +10,7 @@
 
 #include "api/ApiSupport.h"
 #include "core/batch/FileProc.h"
+#include "core/common/PathUtil.h"
 #include "core/files/FileBase.h"
 #include "core/trans/TransBase.h"
 

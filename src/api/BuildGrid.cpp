@@ -6,7 +6,8 @@
 #include <mutex>
 
 #include "api/ApiSupport.h"
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridProc.h"
 
 namespace marevert {

@@ -2,22 +2,16 @@
 // desktop program's grid generation settings dialog. Exit status 0 when the grid file
 // was written, 1 when the job stopped or was not completed, 2 for a usage error.
 
-#include <cerrno>
 #include <cfloat>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/CliCommands.h"
-#include "core/common/ClassicText.h"
 #include "core/common/NumberText.h"
-#include "core/common/TextLine.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridProc.h"
 #include "core/jobs/JobRunner.h"
 
@@ -27,29 +21,9 @@ struct CBuildGridOptions {
   std::string input, output, date, major = "0", minor = "0", gridSize = "60";
 };
 
-// An argument's whole text as a 32-bit integer, white space around it allowed.
-std::optional<int> ToInteger(std::string_view text) {
-  const std::string t(Trim(text));
-  if (t.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long long value = ClassicStrtoll(t.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-// An argument's whole text as a finite number, white space around it allowed.
-std::optional<double> ToNumber(std::string_view text) {
-  const std::string_view t = Trim(text);
-  double value = 0;
-  if (t.empty() || ParseNumber(t.data(), t.data() + t.size(), value) != t.data() + t.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 // The dialog's messages: "Enter an integer." or the range message with its bounds.
 bool CheckInteger(const std::string& text, int low, int high, bool ranged, int& value) {
-  const auto parsed = ToInteger(text);
+  const auto parsed = ParseWholeInteger(text);
   if (!parsed) {
     std::fprintf(stderr, "Enter an integer.\n");
     return false;
@@ -63,7 +37,7 @@ bool CheckInteger(const std::string& text, int low, int high, bool ranged, int& 
 }
 
 bool CheckNumber(const std::string& text, double low, double high, double& value) {
-  const auto parsed = ToNumber(text);
+  const auto parsed = ParseWholeNumber(text);
   if (!parsed) {
     std::fprintf(stderr, "Enter a number.\n");
     return false;

@@ -21,6 +21,7 @@
 #include "cli/CliCommands.h"
 #include "cli/ResultJson.h"
 #include "core/batch/FileProc.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/grid/GridInt.h"
 #include "core/jobs/JobRunner.h"

@@ -12,7 +12,7 @@
 #include <set>
 
 #include "core/batch/FileProc.h"
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
