@@ -96,9 +96,9 @@ TEST_F(ShiftLatticeTest, OnlyCornersOfCompleteCellsCarryValues) {
   EXPECT_EQ(Row(lattice, 3), (std::vector<float>(4, kNoData)));  // beyond the lattice
 
   // One surface against the ellipsoid: its decoded height, exactly as the model decodes it.
-  CShiftLattice surface(m_grid, 6, CShiftLattice::kEllipsoid);
+  CShiftLattice surface(m_grid, 6, CDataPt::kEllipsoid);
   EXPECT_EQ(Row(surface, 1)[1], m_grid.DecodeValue(1110 + 6));
-  CShiftLattice negated(m_grid, CShiftLattice::kEllipsoid, 6);
+  CShiftLattice negated(m_grid, CDataPt::kEllipsoid, 6);
   EXPECT_EQ(Row(negated, 1)[1], -m_grid.DecodeValue(1110 + 6));
 }
 
