@@ -87,12 +87,7 @@ void CGridInt::LoadFile(const std::string& path) {
 }
 
 void CGridInt::Reset() {
-  m_rows.clear();
-  m_rows.shrink_to_fit();
-  m_refs.clear();
-  m_refs.shrink_to_fit();
-  m_moreRuns.clear();
-  m_moreRuns.shrink_to_fit();
+  SetRowCount(0);
   m_decoded.reset();
   m_filePath.clear();
   SetHeader(Header{});
