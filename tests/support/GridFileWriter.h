@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
+
 struct CTestGridFile {
   struct Point {
     std::int32_t column;
@@ -71,3 +73,10 @@ struct CTestGridFile {
     out.append(reinterpret_cast<const char*>(b), sizeof(T));
   }
 };
+
+// Writes the one-cell grid to `path`, with a major version that tells files apart.
+inline void WriteOneCellGrid(const std::string& path, int major = 3) {
+  CTestGridFile file = CTestGridFile::OneCell();
+  file.major = major;
+  WriteFileBytes(path, file.Bytes());
+}

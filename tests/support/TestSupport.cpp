@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include "core/common/PathUtil.h"
+#include "core/map/MapData.h"
 #include "support/ClassWideValues.h"
 
 CScratchDir::CScratchDir() {
@@ -31,6 +33,16 @@ std::vector<std::string> CScratchDir::Names() const {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+CProgramFolder::CProgramFolder() {
+  CMapData::Release();
+  SetProgramFolderOverride(Path().string());
+}
+
+CProgramFolder::~CProgramFolder() {
+  SetProgramFolderOverride("");
+  CMapData::Release();
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -26,6 +26,17 @@ class CScratchDir {
   std::filesystem::path m_path;
 };
 
+// A fresh folder that stands in for the program's folder (where the program finds its
+// data files and writes its log) for the object's life. The coast data read from the
+// folder before is dropped on the way in and out.
+class CProgramFolder : public CScratchDir {
+ public:
+  CProgramFolder();
+  ~CProgramFolder();
+  // The folder with a trailing "/", as the program names it.
+  std::string Folder() const { return Path().string() + "/"; }
+};
+
 // Reads a whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
 // Writes `bytes` to a file, replacing it.

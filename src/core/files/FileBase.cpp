@@ -117,10 +117,10 @@ void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outR
   m_surfaceCount = 0;
   m_allSurfaces = false;
   for (const CTransBase* ref : {inRef, outRef}) {
-    const int surface = ref ? ref->GetSurfaceRead() : CTransBase::kNoSurface;
+    const int surface = ref ? ref->GetSurfaceRead() : CDataPt::kEllipsoid;
     if (surface >= 0 && surface < CDataPt::kSurfaceCount)
       m_surfaces[m_surfaceCount++] = surface;
-    else if (surface != CTransBase::kNoSurface)
+    else if (surface != CDataPt::kEllipsoid)
       m_allSurfaces = true;
   }
 }

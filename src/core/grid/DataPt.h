@@ -11,6 +11,9 @@
 class CDataPt {
  public:
   static constexpr int kSurfaceCount = 14;
+  // The ellipsoid as a surface index: every height is measured from it, so it has no
+  // code and lies at height 0 everywhere.
+  static constexpr int kEllipsoid = -1;
 
   // Class-wide coding values, set by the grid reader from the file header and by the
   // grid generator before it creates data points.

@@ -6,7 +6,7 @@
 // row 0 at the south edge and column 0 at the west edge: exactly the model's lattice
 // nodes (CGridInt). Its value is S_add - S_subtract in metres, the heights of two of
 // the fourteen surfaces above the ellipsoid as the model decodes them (a surface given
-// as kEllipsoid is the ellipsoid itself, height 0), rounded to float.
+// as CDataPt::kEllipsoid is the ellipsoid itself, height 0), rounded to float.
 //
 // A node carries a value only where the model answers: it is stored and is a corner of
 // at least one complete cell (all four corners stored), the cells the model
@@ -22,7 +22,6 @@ class CShiftLattice {
  public:
   // The no-data value of GTX files, used for GeoTIFF too.
   static constexpr float kNoData = -88.8888f;
-  static constexpr int kEllipsoid = -1;
 
   struct Geometry {
     std::int32_t columns = 0, rows = 0;
@@ -31,7 +30,7 @@ class CShiftLattice {
   };
 
   // `grid` must stay unchanged while this object is used. Surfaces are 0..13 or
-  // kEllipsoid.
+  // CDataPt::kEllipsoid.
   CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface);
 
   // False when the model holds no grid or its extents do not span at least one cell
@@ -44,9 +43,6 @@ class CShiftLattice {
   std::int64_t FillRow(std::int32_t row, float* values) const;
 
  private:
-  // Where row `row` holds a node at column c and at c + 1, for c = -1 .. columns - 1:
-  // pairs[c + 1] (pairs has columns + 2 entries; the last stays 0).
-  void MarkPairs(std::int32_t row, unsigned char* pairs) const;
   float Value(const CDataPt& point) const;
 
   const CGridInt& m_grid;

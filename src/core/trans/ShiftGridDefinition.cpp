@@ -43,13 +43,13 @@ CShiftGridDefinition CShiftGridDefinition::Between(const CTransBase& from, const
   const double direction = definition.m_depths ? -1.0 : 1.0;
   const int fromSurface = from.GetSurfaceRead();
   const int toSurface = to.GetSurfaceRead();
-  const bool fromEllipsoid = fromSurface == CTransBase::kNoSurface;
-  const bool toEllipsoid = toSurface == CTransBase::kNoSurface;
+  const bool fromEllipsoid = fromSurface == CDataPt::kEllipsoid;
+  const bool toEllipsoid = toSurface == CDataPt::kEllipsoid;
   if (fromEllipsoid != toEllipsoid) {
     // One surface and the ellipsoid: store the surface's height, as geoid models do.
     definition.m_kind = Kind::GeographicToVertical;
     definition.m_add = fromEllipsoid ? toSurface : fromSurface;
-    definition.m_subtract = CTransBase::kNoSurface;
+    definition.m_subtract = CDataPt::kEllipsoid;
     definition.m_multiplier = fromEllipsoid ? -direction : direction;
     definition.m_surface = fromEllipsoid ? definition.m_to : definition.m_from;
   } else {

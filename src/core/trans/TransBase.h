@@ -5,7 +5,7 @@
 
 #include <string>
 
-class CDataPt;
+#include "core/grid/DataPt.h"
 
 class CTransBase {
  public:
@@ -20,11 +20,13 @@ class CTransBase {
   // Used where the name becomes part of an output file name.
   virtual std::string GetShortName() const = 0;
 
-  // Which surface of a data point GetSeparation reads: 0..13, kNoSurface when it reads
-  // none, kAllSurfaces when the reference does not say (callers then provide all
-  // fourteen). Lets a caller interpolate only what the separation needs.
-  static constexpr int kNoSurface = -1;
+  // Which surface of a data point GetSeparation reads: 0..13, CDataPt::kEllipsoid when
+  // it reads none (the ellipsoid, and the block shift's two references), kAllSurfaces
+  // when the reference does not say (callers then provide all fourteen). Lets a caller
+  // interpolate only what the separation needs.
   static constexpr int kAllSurfaces = -2;
+  // CDataPt::kEllipsoid under the name the map's layers use.
+  static constexpr int kNoSurface = CDataPt::kEllipsoid;
   virtual int GetSurfaceRead() const { return kAllSurfaces; }
 
   // +1.0 "Depths negative/Heights positive", -1.0 "Depths positive/Heights negative".
@@ -38,7 +40,7 @@ class CTrans_NULL : public CTransBase {
   double GetSeparation(const CDataPt& point, double sign) const override;
   std::string GetName() const override;       // "NULL"
   std::string GetShortName() const override;  // "NULL"
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
 };
 
 // Output reference of block-shift mode: every value changes by shift times the sign factor.
@@ -49,7 +51,7 @@ class CTrans_BlockShift : public CTransBase {
   double GetSeparation(const CDataPt& point, double sign) const override;  // -(shift * sign)
   std::string GetName() const override;                                    // "Block Shift"
   std::string GetShortName() const override;                               // "Block Shift_%.2fm"
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
   double GetShift() const { return m_shift; }
 
  private:

@@ -98,5 +98,5 @@ class CTrans_Ellipsoid_GDA94 final : public CTransBase {
   double GetSeparation(const CDataPt& point, double sign) const override;
   std::string GetName() const override { return "Ellipsoid (GDA94/WGS84)"; }
   std::string GetShortName() const override { return "Ellipsoid (GDA94)"; }
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
 };

@@ -312,7 +312,7 @@ QString CDlgMap::ProposedImagePath() const {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
   }
   QString name = QStringLiteral("Coast map");
-  if (m_layers.IsSeparationOn()) name += QStringLiteral(" ") + m_layers.SeparationTitle(true);
+  if (m_layers.IsSeparationOn()) name += QStringLiteral(" ") + m_layers.Separation().Title(true);
   return QDir(folder).filePath(name + QStringLiteral(".png"));
 }
 
@@ -382,8 +382,9 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt, bool takeFocus) {
       QString::asprintf("Lat, Lon: %.6f, %.6f", static_cast<double>(p.m_y), static_cast<double>(p.m_x)));
   CDataPt scratch;
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
-  if (inside && m_layers.IsSeparationOn())
-    ShowSeparationStatus(m_layers.SeparationText(*m_pGrid, scratch, true), m_layers.SeparationText(*m_pGrid, scratch));
+  const CSeparationLayer& separation = m_layers.Separation();
+  if (inside && separation.IsOn())
+    ShowSeparationStatus(separation.Text(*m_pGrid, scratch, true), separation.Text(*m_pGrid, scratch));
   else
     ShowSeparationStatus(QString(), QString());
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));

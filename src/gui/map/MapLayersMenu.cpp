@@ -3,7 +3,6 @@
 #include <QActionGroup>
 #include <QSignalBlocker>
 
-#include "core/trans/TransFactory.h"
 #include "gui/map/MapLayers.h"
 
 namespace {
@@ -16,11 +15,11 @@ QAction* FindAction(const QActionGroup* group, const QString& name) {
 
 }  // namespace
 
-CMapLayersMenu::CMapLayersMenu(CMapLayers& layers, QWidget* parent) : QMenu(parent), m_layers(layers) {
-  m_coverage = AddLayerToggle(tr("Grid coverage"), [this](bool on) { m_layers.SetCoverage(on); });
-  m_separation = AddLayerToggle(tr("Separation"), [this](bool on) { m_layers.SetSeparation(on); });
-  m_from = AddReferenceMenu(tr("Separation from"), [this](const std::string& name) { m_layers.SetFrom(name); });
-  m_to = AddReferenceMenu(tr("Separation to"), [this](const std::string& name) { m_layers.SetTo(name); });
+CMapLayersMenu::CMapLayersMenu(CMapLayers& layers, QWidget* parent) : QMenu(parent) {
+  for (const auto& layer : layers.All()) m_toggles.push_back({layer.get(), AddLayerToggle(*layer)});
+  for (const auto& layer : layers.All()) {
+    for (CMapLayerChoice& choice : layer->Choices()) AddChoiceMenu(std::move(choice));
+  }
   addSeparator();
   m_save = addAction(tr("Save map as PNG..."));
   connect(m_save, &QAction::triggered, this, &CMapLayersMenu::SaveRequested);
@@ -28,40 +27,57 @@ CMapLayersMenu::CMapLayersMenu(CMapLayers& layers, QWidget* parent) : QMenu(pare
   ShowSettings();
 }
 
-QAction* CMapLayersMenu::AddLayerToggle(const QString& text, std::function<void(bool)> set) {
-  QAction* action = addAction(text);
+QAction* CMapLayersMenu::AddLayerToggle(CMapLayer& layer) {
+  QAction* action = addAction(QString::fromUtf8(layer.Name()));
   action->setCheckable(true);
-  connect(action, &QAction::toggled, this, [this, set = std::move(set)](bool on) {
-    set(on);
+  connect(action, &QAction::toggled, this, [this, &layer](bool on) {
+    layer.SetOn(on);
     emit LayersChanged();
   });
   return action;
 }
 
-QActionGroup* CMapLayersMenu::AddReferenceMenu(const QString& title, std::function<void(const std::string&)> set) {
-  QMenu* menu = addMenu(title);
+void CMapLayersMenu::AddChoiceMenu(CMapLayerChoice choice) {
+  QMenu* menu = addMenu(QString::fromUtf8(choice.name));
   auto* group = new QActionGroup(menu);
   group->setExclusive(true);
-  for (const std::string& name : CTransFactory::Instance().GetNames()) {
-    QAction* action = menu->addAction(QString::fromStdString(name));
+  for (const std::string& option : choice.options) {
+    QAction* action = menu->addAction(QString::fromStdString(option));
     action->setCheckable(true);
     group->addAction(action);
   }
-  connect(group, &QActionGroup::triggered, this, [this, set = std::move(set)](QAction* action) {
-    set(action->text().toStdString());
+  connect(group, &QActionGroup::triggered, this, [this, choose = std::move(choice.choose)](QAction* action) {
+    choose(action->text().toStdString());
     emit LayersChanged();
   });
-  return group;
+  m_choices.push_back({menu->title(), group, std::move(choice.current)});
 }
 
-QAction* CMapLayersMenu::FromAction(const QString& name) const { return FindAction(m_from, name); }
-QAction* CMapLayersMenu::ToAction(const QString& name) const { return FindAction(m_to, name); }
+QAction* CMapLayersMenu::LayerAction(const QString& name) const {
+  for (const Toggle& toggle : m_toggles)
+    if (toggle.action->text() == name) return toggle.action;
+  return nullptr;
+}
+
+QAction* CMapLayersMenu::ChoiceAction(const QString& choice, const QString& option) const {
+  for (const Choice& entry : m_choices)
+    if (entry.name == choice) return FindAction(entry.group, option);
+  return nullptr;
+}
+
+QAction* CMapLayersMenu::CoverageAction() const { return LayerAction(CCoverageLayer::kName); }
+QAction* CMapLayersMenu::SeparationAction() const { return LayerAction(CSeparationLayer::kName); }
+QAction* CMapLayersMenu::FromAction(const QString& name) const {
+  return ChoiceAction(CSeparationLayer::kFromKey, name);
+}
+QAction* CMapLayersMenu::ToAction(const QString& name) const { return ChoiceAction(CSeparationLayer::kToKey, name); }
 
 void CMapLayersMenu::ShowSettings() {
   // Showing the settings changes none of them.
-  const QSignalBlocker coverage(m_coverage), separation(m_separation);
-  m_coverage->setChecked(m_layers.IsCoverageOn());
-  m_separation->setChecked(m_layers.IsSeparationOn());
-  if (QAction* from = FromAction(QString::fromStdString(m_layers.GetFrom()))) from->setChecked(true);
-  if (QAction* to = ToAction(QString::fromStdString(m_layers.GetTo()))) to->setChecked(true);
+  for (const Toggle& toggle : m_toggles) {
+    const QSignalBlocker blocker(toggle.action);
+    toggle.action->setChecked(toggle.layer->IsOn());
+  }
+  for (const Choice& choice : m_choices)
+    if (QAction* action = FindAction(choice.group, QString::fromStdString(choice.current()))) action->setChecked(true);
 }

@@ -1,11 +1,15 @@
 #pragma once
-// The coast map's "Layers" menu: the two grid layers on and off, the two references of
-// the separation, and saving the map as a picture. It changes the settings of a
-// CMapLayers and tells its window through signals.
+// The coast map's "Layers" menu: an entry for each layer of a CMapLayers, to switch it
+// on and off, then a submenu for each of the layers' choices (the two references of the
+// separation), and saving the map as a picture. It changes the layers' settings and
+// tells its window through signals.
 
 #include <QMenu>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "gui/map/MapLayer.h"
 
 class CMapLayers;
 class QAction;
@@ -15,11 +19,15 @@ class CMapLayersMenu : public QMenu {
   Q_OBJECT
 
  public:
-  // `layers` is not owned and must outlive the menu.
+  // `layers` is not owned and must outlive the menu; the menu lists the layers it holds now.
   CMapLayersMenu(CMapLayers& layers, QWidget* parent);
 
-  QAction* CoverageAction() const { return m_coverage; }
-  QAction* SeparationAction() const { return m_separation; }
+  // The entry that switches the layer called `name`, or that of option `option` in the
+  // submenu of the choice called `choice`; null when there is none.
+  QAction* LayerAction(const QString& name) const;
+  QAction* ChoiceAction(const QString& choice, const QString& option) const;
+  QAction* CoverageAction() const;
+  QAction* SeparationAction() const;
   QAction* SaveAction() const { return m_save; }
   // The entry of reference `name` in the "Separation from" or "Separation to" submenu.
   QAction* FromAction(const QString& name) const;
@@ -29,20 +37,25 @@ class CMapLayersMenu : public QMenu {
   void ShowSettings();
 
  signals:
-  // A layer was switched or a reference chosen: the map needs drawing again.
+  // A layer was switched or a choice made: the map needs drawing again.
   void LayersChanged();
   void SaveRequested();
 
  private:
-  // A checkable entry that calls `set` with its new state.
-  QAction* AddLayerToggle(const QString& text, std::function<void(bool)> set);
-  // A submenu listing the references, calling `set` with the name chosen.
-  QActionGroup* AddReferenceMenu(const QString& title, std::function<void(const std::string&)> set);
+  struct Toggle {
+    CMapLayer* layer;
+    QAction* action;
+  };
+  struct Choice {
+    QString name;
+    QActionGroup* group;
+    std::function<std::string()> current;
+  };
 
-  CMapLayers& m_layers;
-  QAction* m_coverage;
-  QAction* m_separation;
-  QActionGroup* m_from;
-  QActionGroup* m_to;
+  QAction* AddLayerToggle(CMapLayer& layer);
+  void AddChoiceMenu(CMapLayerChoice choice);
+
+  std::vector<Toggle> m_toggles;
+  std::vector<Choice> m_choices;
   QAction* m_save;
 };

@@ -3,42 +3,50 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "core/map/ColourScale.h"
+#include "gui/map/MapLayer.h"
 
 namespace {
 
-constexpr int kMargin = 8;     // pixels between the legend and the drawing area's edges
-constexpr int kPadding = 6;    // pixels inside the legend's frame
-constexpr int kBarWidth = 14;  // the colour bar and the coverage swatch
-constexpr int kBarHeight = 100;
-constexpr int kGap = 4;  // between a bar or swatch and its text, and between rows
+constexpr int kMargin = 8;   // pixels between the legend and the drawing area's edges
+constexpr int kPadding = 6;  // pixels inside the legend's frame
+constexpr int kSwatchHeight = 10;
 const QColor kBackground(255, 255, 255, 230);
 const QColor kFrame(96, 96, 96);
 
-QString NoGridText() { return QStringLiteral("No grid in view"); }
-QString CoverageText() { return QStringLiteral("Grid coverage"); }
-
 }  // namespace
 
-QRect PaintMapLegend(QPainter& painter, const QRect& area, const CMapLegend& legend, const QFont& font) {
-  if (!legend.separation && !legend.coverage) return QRect();
-  const QFontMetrics metrics(font);
-  const int line = metrics.height();
-  const int width = CMapLegend::kTextChars * metrics.averageCharWidth();
-  const auto fit = [&](const QString& text, int room) { return metrics.elidedText(text, Qt::ElideRight, room); };
+QString FitLegendText(const QFontMetrics& metrics, const QString& text, int room) {
+  return metrics.elidedText(text, Qt::ElideRight, room);
+}
 
-  // The title on one line when it fits, else a line for each part.
-  const QString whole = legend.title.join(QLatin1Char(' '));
-  const QStringList title = metrics.horizontalAdvance(whole) <= width ? QStringList{whole} : legend.title;
+void PaintLegendSwatch(QPainter& painter, const QRect& box, const QFontMetrics& metrics, const QColor& fill,
+                       const QColor& edge, const QString& text) {
+  const int line = metrics.height();
+  const QRect swatch(box.left(), box.top() + (line - kSwatchHeight) / 2, CMapLegend::kSwatchWidth, kSwatchHeight);
+  painter.fillRect(swatch, fill);
+  painter.setPen(edge);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+  painter.setPen(Qt::black);
+  const int room = box.width() - CMapLegend::kSwatchWidth - CMapLegend::kGap;
+  painter.drawText(QRect(box.left() + CMapLegend::kSwatchWidth + CMapLegend::kGap, box.top(), room, line),
+                   Qt::AlignLeft | Qt::AlignVCenter, FitLegendText(metrics, text, room));
+}
+
+QRect PaintMapLegend(QPainter& painter, const QRect& area, const std::vector<const CMapLayer*>& layers,
+                     const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int width = CMapLegend::kTextChars * metrics.averageCharWidth();
+  std::vector<std::pair<const CMapLayer*, int>> entries;
   int height = 0;
-  if (legend.separation) {
-    height += static_cast<int>(title.size()) * line + kGap;
-    height += legend.hasRange ? kBarHeight : line;
+  for (const CMapLayer* layer : layers) {
+    const int entry = layer->LegendHeight(metrics, width);
+    if (entry <= 0) continue;
+    if (!entries.empty()) height += CMapLegend::kGap;
+    height += entry;
+    entries.emplace_back(layer, entry);
   }
-  if (legend.coverage) {
-    if (legend.separation) height += kGap;
-    height += line;
-  }
+  if (entries.empty()) return QRect();
   const QRect box(area.left() + kMargin, area.bottom() - kMargin - height - 2 * kPadding, width + 2 * kPadding,
                   height + 2 * kPadding);
 
@@ -47,42 +55,13 @@ QRect PaintMapLegend(QPainter& painter, const QRect& area, const CMapLegend& leg
   painter.setPen(kFrame);
   painter.setBrush(kBackground);
   painter.drawRect(box.adjusted(0, 0, -1, -1));
-  const int left = box.left() + kPadding;
   int top = box.top() + kPadding;
-  painter.setPen(Qt::black);
-  if (legend.separation) {
-    for (const QString& part : title) {
-      painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, fit(part, width));
-      top += line;
-    }
-    top += kGap;
-    if (legend.hasRange) {
-      // The high end at the top, one pixel row per step of the scale's height.
-      for (int y = 0; y < kBarHeight; ++y) {
-        const CRgb c = CColourScale::At(1.0 - static_cast<double>(y) / (kBarHeight - 1));
-        painter.fillRect(left, top + y, kBarWidth, 1, QColor(c.r, c.g, c.b));
-      }
-      const int text = left + kBarWidth + kGap, room = width - kBarWidth - kGap;
-      painter.drawText(QRect(text, top, room, line), Qt::AlignLeft | Qt::AlignTop, fit(legend.maxText, room));
-      painter.drawText(QRect(text, top + kBarHeight - line, room, line), Qt::AlignLeft | Qt::AlignBottom,
-                       fit(legend.minText, room));
-      top += kBarHeight;
-    } else {
-      painter.drawText(QRect(left, top, width, line), Qt::AlignLeft | Qt::AlignVCenter, fit(NoGridText(), width));
-      top += line;
-    }
-  }
-  if (legend.coverage) {
-    if (legend.separation) top += kGap;
-    const QRect swatch(left, top + (line - 10) / 2, kBarWidth, 10);
-    painter.fillRect(swatch, legend.coverageFill);
-    painter.setPen(legend.coverageEdge);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+  for (const auto& [layer, entry] : entries) {
+    painter.save();
     painter.setPen(Qt::black);
-    const int room = width - kBarWidth - kGap;
-    painter.drawText(QRect(left + kBarWidth + kGap, top, room, line), Qt::AlignLeft | Qt::AlignVCenter,
-                     fit(CoverageText(), room));
+    layer->PaintLegend(painter, QRect(box.left() + kPadding, top, width, entry), metrics);
+    painter.restore();
+    top += entry + CMapLegend::kGap;
   }
   painter.restore();
   return box;

@@ -33,7 +33,7 @@ TEST(ShiftGridDefinition, PipelineCarriesEveryPairAsMarevertDoes) {
         const bool oneEllipsoid = (from.GetSurfaceRead() < 0) != (to.GetSurfaceRead() < 0);
         EXPECT_EQ(definition.GetKind() == CShiftGridDefinition::Kind::GeographicToVertical, oneEllipsoid);
         if (oneEllipsoid) {
-          EXPECT_EQ(definition.GetSubtractSurface(), CTransBase::kNoSurface);
+          EXPECT_EQ(definition.GetSubtractSurface(), CDataPt::kEllipsoid);
         }
       }
     }

@@ -14,10 +14,6 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "core/trans/TransBase.h"
 #include "gui/app/MarevertDlg.h"
 #include "gui/pages/DlgAbout.h"
@@ -25,17 +21,11 @@
 #include "gui/pages/PageBase.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/GuiJobRunner.h"
-#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
+#include "support/GuiFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file = CTestGridFile::OneCell();
-  file.major = major;
-  WriteFileBytes(path, file.Bytes());
-}
 
 // Counts the refresh events a page receives.
 class CRefreshCounter : public QObject {
@@ -63,18 +53,8 @@ class CCountingProfile : public CMemoryProfile {
   int m_writes = 0;
 };
 
-class MarevertDlgTest : public ::testing::Test {
+class MarevertDlgTest : public CGuiFixture {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
-  void SetUp() override {
-    SetProgramFolderOverride(m_folder.Path().string());
-    CTransBase::s_sign = 1.0;
-  }
-  void TearDown() override {
-    SetProgramFolderOverride("");
-    CTransBase::s_sign = 1.0;
-  }
-
   // A main window whose disclaimer answers `accept` and whose exit is recorded.
   std::unique_ptr<CMarevertDlg> MakeWindow(bool accept) {
     auto dlg = std::make_unique<CMarevertDlg>();
@@ -97,21 +77,15 @@ class MarevertDlgTest : public ::testing::Test {
     return false;
   }
 
-  CScratchDir m_folder;  // beside the program
+  CProgramFolder m_folder;
   CScratchDir m_elsewhere;
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
   std::vector<std::string> m_disclaimers;
   std::vector<int> m_exits;
 };
 
 TEST_F(MarevertDlgTest, RememberedGridIsLoadedAndTheFolderNotSearched) {
   const std::string remembered = m_elsewhere.File("remembered.MRGGrid");
-  WriteGrid(remembered, 4);
+  WriteOneCellGrid(remembered, 4);
   WriteFileBytes(m_folder.File("a.MRGGrid"), "broken");  // a search would report it
   m_profile.WriteString("Grid file", "Current", remembered);
 
@@ -126,8 +100,8 @@ TEST_F(MarevertDlgTest, RememberedGridIsLoadedAndTheFolderNotSearched) {
 TEST_F(MarevertDlgTest, FailingRememberedGridFallsBackToTheFirstGridBesideTheProgram) {
   const std::string missing = m_elsewhere.File("gone.MRGGrid");
   m_profile.WriteString("Grid file", "Current", missing);
-  WriteGrid(m_folder.File("b_second.MRGGrid"), 2);
-  WriteGrid(m_folder.File("a_first.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("b_second.MRGGrid"), 2);
+  WriteOneCellGrid(m_folder.File("a_first.MRGGrid"), 1);
 
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());
@@ -138,7 +112,7 @@ TEST_F(MarevertDlgTest, FailingRememberedGridFallsBackToTheFirstGridBesideThePro
 
 TEST_F(MarevertDlgTest, OnlyTheFirstGridOfTheFolderIsTried) {
   WriteFileBytes(m_folder.File("a.MRGGrid"), "not a grid");
-  WriteGrid(m_folder.File("b.MRGGrid"), 2);
+  WriteOneCellGrid(m_folder.File("b.MRGGrid"), 2);
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());  // starts without a grid
   EXPECT_FALSE(dlg->Grid().IsLoaded());
@@ -147,12 +121,12 @@ TEST_F(MarevertDlgTest, OnlyTheFirstGridOfTheFolderIsTried) {
 }
 
 TEST_F(MarevertDlgTest, FirstGridFileIsChosenInNameOrderWithAnyCaseOfExtension) {
-  EXPECT_EQ(CMarevertDlg::FindFirstGridFile(m_folder.Path().string() + "/"), "");
+  const std::string folder = m_folder.Folder();
+  EXPECT_EQ(CMarevertDlg::FindFirstGridFile(folder), "");
   std::filesystem::create_directory(m_folder.Path() / "0_folder.MRGGrid");
   WriteFileBytes(m_folder.File("notes.txt"), "x");
   WriteFileBytes(m_folder.File("z.MRGGrid"), "x");
   WriteFileBytes(m_folder.File("m.mrggrid"), "x");
-  const std::string folder = m_folder.Path().string() + "/";
   EXPECT_EQ(CMarevertDlg::FindFirstGridFile(folder), folder + "m.mrggrid");
   EXPECT_EQ(CMarevertDlg::FindFirstGridFile(m_elsewhere.Path().string() + "/missing/"), "");
 }
@@ -197,7 +171,7 @@ TEST_F(MarevertDlgTest, PlacementOnScreenMovesOffScreenCentres) {
 }
 
 TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
-  WriteGrid(m_folder.File("demo.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("demo.MRGGrid"), 1);
   {
     auto dlg = MakeWindow(false);
     EXPECT_FALSE(dlg->Initialise());
@@ -214,7 +188,7 @@ TEST_F(MarevertDlgTest, DeclineExitsWithOneAndWritesNothing) {
 }
 
 TEST_F(MarevertDlgTest, DeclineWritesNoSettingOnTheWholeStartUpPath) {
-  WriteGrid(m_folder.File("demo.MRGGrid"), 1);
+  WriteOneCellGrid(m_folder.File("demo.MRGGrid"), 1);
   CCountingProfile profile;
   profile.WriteString("File Transform", "Zone", "99");
   profile.m_writes = 0;
@@ -304,7 +278,7 @@ TEST_F(MarevertDlgTest, SignChangeSetsTheFactorAndRefreshesThePage) {
 
 TEST_F(MarevertDlgTest, ClosingWritesTheSettingsAndDestroysThePage) {
   const std::string grid = m_folder.File("demo.MRGGrid");
-  WriteGrid(grid, 1);
+  WriteOneCellGrid(grid, 1);
   auto dlg = MakeWindow(true);
   ASSERT_TRUE(dlg->Initialise());
   dlg->show();

@@ -10,31 +10,22 @@
 #include <QTabBar>
 #include <QTableWidget>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "core/map/CoastFileWriter.h"
 #include "core/map/MapData.h"
-#include "core/trans/TransBase.h"
 #include "gui/app/MarevertDlg.h"
 #include "gui/map/DlgMap.h"
 #include "gui/pages/DlgPtTransform.h"
-#include "support/ClassWideValues.h"
 #include "support/GridFileWriter.h"
+#include "support/GuiFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-class PointPageTabTest : public ::testing::Test {
+class PointPageTabTest : public CGuiFixture {
  protected:
-  const CClassWideValues m_classWide;  // put back after the test
   void SetUp() override {
-    CTransBase::s_sign = 1.0;
-    CMapData::Release();
-    SetProgramFolderOverride(m_folder.Path().string());
     // Beside the program: a grid of one cell and coast data around it.
-    WriteFileBytes(m_folder.File("demo.MRGGrid"), CTestGridFile::OneCell().Bytes());
+    WriteOneCellGrid(m_folder.File("demo.MRGGrid"));
     WriteFileBytes(
         m_folder.File(CMapData::kFileName),
         CCoastFileWriter().Header().Int32(1).Line({{130, -13}, {131, -13}, {131, -12}, {130, -12}}).Int32(0).Bytes());
@@ -47,13 +38,6 @@ class PointPageTabTest : public ::testing::Test {
     m_dlg->SetDisclaimerRunner([](QWidget*, const std::string&, const std::string&, bool) { return true; });
     m_dlg->SetExitHook([](int) {});
   }
-  void TearDown() override {
-    m_dlg.reset();
-    SetProgramFolderOverride("");
-    CMapData::Release();
-    CTransBase::s_sign = 1.0;
-  }
-
   CDlgPtTransform* PointPage() const { return qobject_cast<CDlgPtTransform*>(m_dlg->CurrentPage()); }
   std::vector<QString> Column(int column) const {
     std::vector<QString> texts;
@@ -62,13 +46,7 @@ class PointPageTabTest : public ::testing::Test {
     return texts;
   }
 
-  CScratchDir m_folder;
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
+  CProgramFolder m_folder;
   std::unique_ptr<CMarevertDlg> m_dlg;
 };
 

@@ -10,7 +10,6 @@
 #include <QTabBar>
 
 #include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
 #include "core/map/MapData.h"
 #include "gui/app/MarevertDlg.h"
 #include "gui/map/DlgMap.h"
@@ -23,8 +22,8 @@
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/MessageDlg.h"
 #include "gui/windows/ProgressDlg.h"
-#include "support/ClassWideValues.h"
 #include "support/CutTexts.h"
+#include "support/GuiFixture.h"
 
 namespace {
 
@@ -33,13 +32,12 @@ std::string Faults(const QWidget* window) {
   return CutTexts(window) + (window->windowIcon().isNull() ? "no icon" : "");
 }
 
-TEST(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
-  const CClassWideValues restore;  // loading a grid sets the coding values
+using WindowTexts = CGuiFixture;
+
+TEST_F(WindowTexts, EveryPageAndDialogShowsItsTextsWhole) {
   CMapData::Release();
   SetProgramFolderOverride(MAREVERT_BIN_DIR);
   QApplication::setWindowIcon(ProgramIcon());  // as the program does at start-up
-  CMemoryProfile profile;
-  CScopedProfile scopedProfile(&profile);
   {
     CMarevertDlg dlg;
     dlg.SetDisclaimerRunner([](QWidget*, const std::string&, const std::string&, bool) { return true; });

@@ -6,22 +6,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "core/common/PathUtil.h"
 #include "gui/pages/DlgAbout.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-class CProgramFolder {
- public:
-  CProgramFolder() { SetProgramFolderOverride(m_dir.Path().string()); }
-  ~CProgramFolder() { SetProgramFolderOverride(""); }
-  std::string File(const std::string& name) const { return m_dir.File(name); }
-  std::string Path() const { return m_dir.Path().string() + "/"; }
-
- private:
-  CScratchDir m_dir;
-};
 
 void WriteImage(const std::string& path, QSize size, QColor colour) {
   QImage image(size, QImage::Format_ARGB32);
@@ -111,16 +99,16 @@ TEST(DlgAboutPage, ButtonsHandTheirTargetsToTheDesktop) {
   ASSERT_EQ(messages.size(), 4u);
   EXPECT_TRUE(messages[0].endsWith("by hand:\nfeedback@marevert.example.org; support@marevert.example.org"));
   EXPECT_EQ(messages[1], "No program could be started to open the user manual. Open it by hand:\n" +
-                             QString::fromStdString(folder.Path() + "Marevert_userManual.pdf"));
+                             QString::fromStdString(folder.Folder() + "Marevert_userManual.pdf"));
   EXPECT_TRUE(messages[2].endsWith("by hand:\nhttps://marevert.example.org/"));
-  EXPECT_TRUE(messages[3].endsWith("by hand:\n" + QString::fromStdString(folder.Path() + "GridExtent")));
+  EXPECT_TRUE(messages[3].endsWith("by hand:\n" + QString::fromStdString(folder.Folder() + "GridExtent")));
   ASSERT_EQ(opened.size(), 8u);
   EXPECT_EQ(opened[0].scheme(), "mailto");
   EXPECT_EQ(opened[0].path(QUrl::FullyDecoded), "feedback@marevert.example.org; support@marevert.example.org");
   EXPECT_EQ(opened[0].query(QUrl::FullyDecoded), "subject=Marevert enquiry");
-  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QString::fromStdString(folder.Path() + "Marevert_userManual.pdf")));
+  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QString::fromStdString(folder.Folder() + "Marevert_userManual.pdf")));
   EXPECT_EQ(opened[2], QUrl("https://marevert.example.org/"));
-  EXPECT_EQ(opened[3], QUrl::fromLocalFile(QString::fromStdString(folder.Path() + "GridExtent")));
+  EXPECT_EQ(opened[3], QUrl::fromLocalFile(QString::fromStdString(folder.Folder() + "GridExtent")));
 }
 
 TEST(DlgAboutPage, FeedbackCaptionListsBothAddressesOverSeveralLines) {

@@ -10,32 +10,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <filesystem>
 #include <memory>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
 #include "core/files/FilesTestSupport.h"
-#include "core/jobs/JobRunner.h"
-#include "core/jobs/Messenger.h"
 #include "gui/pages/DlgFileTransform.h"
+#include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
 #include "support/TestSupport.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Lines(QListWidget* list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text().toStdString());
-  return lines;
-}
-
-class DlgFileTransformTest : public ::testing::Test {
+class DlgFileTransformTest : public CGuiFixture {
  protected:
-  DlgFileTransformTest() { SetProgramFolderOverride(m_program.Path().string()); }
-  ~DlgFileTransformTest() override { SetProgramFolderOverride(""); }
-
   std::unique_ptr<CDlgFileTransform> MakePage(CGridInt* grid = nullptr) {
     auto page = std::make_unique<CDlgFileTransform>(grid ? grid : &m_noGrid);
     page->SetMessageBox([this](QWidget*, const QString& text) { m_messages.push_back(text.toStdString()); });
@@ -52,13 +38,8 @@ class DlgFileTransformTest : public ::testing::Test {
     page.OnAddFiles();
   }
 
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
-  CRecordingMessenger m_messenger;
-  CScopedMessenger m_scopedMessenger{&m_messenger};
-  CThreadJobRunner m_runner{false};
-  CScopedJobRunner m_scopedRunner{&m_runner};
-  CScratchDir m_dir, m_program;
+  CProgramFolder m_program;
+  CScratchDir m_dir;
   CGridInt m_noGrid;
   QStringList m_nextChoice;
   std::vector<std::string> m_messages, m_startFolders;
@@ -138,7 +119,7 @@ TEST_F(DlgFileTransformTest, AddingKeepsOneLinePerPathSortedByName) {
   Add(*page, {b, a});
   Add(*page, {a, c, b, otherB});
   EXPECT_EQ(m_startFolders, (std::vector<std::string>{"/start/here/", m_dir.Path().string() + "/"}));
-  EXPECT_EQ(Lines(page->FileList()), (std::vector<std::string>{"A.xyz", "b.xyz", "b.xyz", "c.asc"}));
+  EXPECT_EQ(ListTexts(page->FileList()), (std::vector<QString>{"A.xyz", "b.xyz", "b.xyz", "c.asc"}));
   const std::vector<std::string> paths = page->GetFilePaths();
   ASSERT_EQ(paths.size(), 4u);
   EXPECT_EQ(paths[0], a);
@@ -162,7 +143,7 @@ TEST_F(DlgFileTransformTest, RemoveTakesExactlyTheSelectedLines) {
   for (int row : {0, 2, 4}) page->FileList()->item(row)->setSelected(true);
   EXPECT_TRUE(page->RemoveButton()->isEnabled());
   page->OnRemove();
-  EXPECT_EQ(Lines(page->FileList()), (std::vector<std::string>{"2.xyz", "4.xyz"}));
+  EXPECT_EQ(ListTexts(page->FileList()), (std::vector<QString>{"2.xyz", "4.xyz"}));
   EXPECT_EQ(page->GetFilePaths(), (std::vector<std::string>{m_dir.File("2.xyz"), m_dir.File("4.xyz")}));
   EXPECT_FALSE(page->RemoveButton()->isEnabled());
   page->OnRemoveAll();

@@ -10,11 +10,13 @@
 #include <QTest>
 #include <filesystem>
 
+#include "core/grid/GridInt.h"
 #include "core/trans/TransFactory.h"
 #include "gui/pages/DlgGridExport.h"
 #include "gui/pages/DlgGridFile.h"
 #include "support/GridFileWriter.h"
-#include "support/GridPageFixture.h"
+#include "support/GuiFixture.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -42,9 +44,11 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
   EXPECT_EQ(msl.GetMultiplier(), 1.0);  // ellipsoidal depths to MSL depths
 }
 
-class GridFilePageExportTest : public CGridPageFixture {
+class GridFilePageExportTest : public CGuiFixture {
  protected:
-  void SetUp() override { WriteFileBytes(m_dir.File("cell.MRGGrid"), CTestGridFile::OneCell().Bytes()); }
+  void SetUp() override { WriteOneCellGrid(m_dir.File("cell.MRGGrid")); }
+  CScratchDir m_dir;
+  CGridInt m_grid;
 };
 
 TEST_F(GridFilePageExportTest, WritesTheChosenFileAndShowsThePipeline) {

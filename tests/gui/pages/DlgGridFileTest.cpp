@@ -1,23 +1,20 @@
-#include <QApplication>
 // The grid file page: details of the shared grid model, loading and cancelling.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
+#include "core/grid/GridInt.h"
 #include "gui/pages/DlgGridFile.h"
 #include "support/GridFileWriter.h"
-#include "support/GridPageFixture.h"
+#include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
+#include "support/TestSupport.h"
 
 namespace {
-
-std::vector<QString> ListLines(QListWidget* list) {
-  std::vector<QString> lines;
-  for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text());
-  return lines;
-}
 
 std::vector<QString> Details(const CGridInt& grid) {
   std::vector<QString> lines;
@@ -25,58 +22,43 @@ std::vector<QString> Details(const CGridInt& grid) {
   return lines;
 }
 
-void WriteGrid(const std::string& path, int major) {
-  CTestGridFile file = CTestGridFile::OneCell();
-  file.major = major;
-  WriteFileBytes(path, file.Bytes());
-}
-
-class DlgGridFileTest : public CGridPageFixture {};
+class DlgGridFileTest : public CGuiFixture {
+ protected:
+  CScratchDir m_dir;
+  CGridInt m_grid;
+};
 
 TEST_F(DlgGridFileTest, WithoutGridShowsTheNoGridDetails) {
   CDlgGridFile page(&m_grid);
-  EXPECT_EQ(ListLines(page.DetailsList()), std::vector<QString>{"No grid file loaded"});
+  EXPECT_EQ(ListTexts(page.DetailsList()), std::vector<QString>{"No grid file loaded"});
 }
 
 TEST_F(DlgGridFileTest, LoadReplacesTheSharedModelAndShowsItsDetails) {
   const std::string first = m_dir.File("first.MRGGrid");
   const std::string second = m_dir.File("second.MRGGrid");
-  WriteGrid(first, 1);
-  WriteGrid(second, 2);
+  WriteOneCellGrid(first, 1);
+  WriteOneCellGrid(second, 2);
   m_grid.LoadFile(first);
   ASSERT_TRUE(m_grid.IsLoaded());
 
   CDlgGridFile page(&m_grid);
-  EXPECT_EQ(ListLines(page.DetailsList()), Details(m_grid));
+  EXPECT_EQ(ListTexts(page.DetailsList()), Details(m_grid));
   EXPECT_EQ(page.DetailsList()->item(0)->text(), "File: first.MRGGrid");
 
   page.SetFileChooser([&](QWidget*) { return QString::fromStdString(second); });
   QTest::mouseClick(page.findChild<QPushButton*>("load"), Qt::LeftButton);
   EXPECT_EQ(m_grid.GetFilePath(), second);
   EXPECT_EQ(m_grid.GetMajorVersion(), 2);
-  EXPECT_EQ(ListLines(page.DetailsList()), Details(m_grid));
+  EXPECT_EQ(ListTexts(page.DetailsList()), Details(m_grid));
   EXPECT_TRUE(m_messenger.Messages().empty());
-}
-
-TEST_F(DlgGridFileTest, CommaLocaleDetailsKeepTheirDecimalPoints) {
-  const CScopedLocale comma(kCommaLocale);
-  WriteGrid(m_dir.File("grid.MRGGrid"), 1);
-  m_grid.LoadFile(m_dir.File("grid.MRGGrid"));
-  ASSERT_TRUE(m_grid.IsLoaded());
-  CDlgGridFile page(&m_grid);
-  const std::vector<QString> lines = ListLines(page.DetailsList());
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[4], "Grid size (seconds): 60.00000");
-  EXPECT_EQ(lines[5], "Minimum latitude (decimal degrees): -12.5000000000");
-  EXPECT_EQ(lines[8], "Maximum longitude (decimal degrees): 130.2666666667");
 }
 
 TEST_F(DlgGridFileTest, CancelledChoiceChangesNothing) {
   const std::string first = m_dir.File("first.MRGGrid");
-  WriteGrid(first, 1);
+  WriteOneCellGrid(first, 1);
   m_grid.LoadFile(first);
   CDlgGridFile page(&m_grid);
-  const auto before = ListLines(page.DetailsList());
+  const auto before = ListTexts(page.DetailsList());
   int asked = 0;
   page.SetFileChooser([&](QWidget*) {
     ++asked;
@@ -85,12 +67,12 @@ TEST_F(DlgGridFileTest, CancelledChoiceChangesNothing) {
   page.OnLoad();
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(m_grid.GetFilePath(), first);
-  EXPECT_EQ(ListLines(page.DetailsList()), before);
+  EXPECT_EQ(ListTexts(page.DetailsList()), before);
 }
 
 TEST_F(DlgGridFileTest, FailedLoadShowsWhatTheModelHoldsAfterwards) {
   const std::string good = m_dir.File("good.MRGGrid");
-  WriteGrid(good, 1);
+  WriteOneCellGrid(good, 1);
   m_grid.LoadFile(good);
   CDlgGridFile page(&m_grid);
 
@@ -99,7 +81,7 @@ TEST_F(DlgGridFileTest, FailedLoadShowsWhatTheModelHoldsAfterwards) {
   page.OnLoad();
   ASSERT_EQ(m_messenger.Messages().size(), 1u);
   EXPECT_EQ(m_grid.GetFilePath(), good);
-  EXPECT_EQ(ListLines(page.DetailsList()), Details(m_grid));
+  EXPECT_EQ(ListTexts(page.DetailsList()), Details(m_grid));
 
   // A file that is not a grid ("All Files") leaves no grid.
   const std::string text = m_dir.File("notes.txt");
@@ -109,12 +91,12 @@ TEST_F(DlgGridFileTest, FailedLoadShowsWhatTheModelHoldsAfterwards) {
   ASSERT_GT(m_messenger.Messages().size(), 1u);
   EXPECT_EQ(m_messenger.Messages().back(), "Failed to load grid file:\n" + text);
   EXPECT_FALSE(m_grid.IsLoaded());
-  EXPECT_EQ(ListLines(page.DetailsList()), std::vector<QString>{"No grid file loaded"});
+  EXPECT_EQ(ListTexts(page.DetailsList()), std::vector<QString>{"No grid file loaded"});
 }
 
 TEST_F(DlgGridFileTest, LongDetailsLineCanBeScrolledIntoView) {
   const std::string path = m_dir.File(std::string(120, 'w') + ".MRGGrid");
-  WriteGrid(path, 1);
+  WriteOneCellGrid(path, 1);
   m_grid.LoadFile(path);
   ASSERT_TRUE(m_grid.IsLoaded());
   CDlgGridFile page(&m_grid);

@@ -1,6 +1,7 @@
-// The point transformation page: the checks and their messages beside the inputs, the
-// rows under both sign conventions, the grid status, the map's dot and its double right
-// click, the profile between the page's lives, and the coast map's lifetime.
+// The point transformation page: each check's message beside its input, the rows as
+// shown, the grid status, the map's dot and its double right click, the profile between
+// the page's lives, and the coast map's lifetime. Which texts pass the checks, the rows'
+// order and their values are the computation's, pinned in tests/data/point.cases.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,15 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "core/common/PathUtil.h"
-#include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
 #include "core/map/CoastFileWriter.h"
 #include "core/map/MapData.h"
-#include "core/trans/TransBase.h"
 #include "core/trans/TransTestSupport.h"
 #include "gui/map/DlgMap.h"
 #include "gui/pages/DlgPtTransform.h"
+#include "support/GuiFixture.h"
 #include "support/TestLattice.h"
 #include "support/TestSupport.h"
 
@@ -37,14 +36,9 @@ const QString kEnterNumber = "* Enter a number";
 const QString kOutside = "* The requested position is not within the current grid";
 const char* const kEllipsoid = "Ellipsoid (GDA94/WGS84)";
 
-// With DistinctSurfaces and the sign +1: largest separation first. MHWS lies above MHHW
-// although the factory lists MHHW first; MLHW (0 m) ties with the ellipsoid, which the
-// factory lists last and so comes first.
+// The computation's order with DistinctSurfaces and the sign +1.
 const std::vector<QString> kOrderPlus = {"HAT", "MHWS", "MHHW", "MHW", "MHWN", kEllipsoid, "MLHW", "MSL",
                                          "AHD", "MLWN", "MHLW", "MLW", "MLWS", "MLLW",     "LAT"};
-// With the sign -1 the order turns over, the tied pair aside.
-const std::vector<QString> kOrderMinus = {"LAT",      "MLLW", "MLWS", "MLW", "MHLW", "MLWN", "AHD", "MSL",
-                                          kEllipsoid, "MLHW", "MHWN", "MHW", "MHHW", "MHWS", "HAT"};
 
 // A square island over 40 S..30 S, 140 E..150 E, the same as the grid below.
 std::string SmallCoast() {
@@ -57,11 +51,9 @@ std::string SmallCoast() {
       .Bytes();
 }
 
-class DlgPtTransformTest : public ::testing::Test {
+class DlgPtTransformTest : public CGuiFixture {
  protected:
   void SetUp() override {
-    CMapData::Release();
-    SetProgramFolderOverride(m_dir.Path().string());
     WriteFileBytes(m_dir.File(CMapData::kFileName), SmallCoast());
 
     // A 0.5-degree grid over 40 S..30 S, 140 E..150 E with the same values at every
@@ -69,12 +61,6 @@ class DlgPtTransformTest : public ::testing::Test {
     FillUniform(m_grid, -40, 140, 0.5, 21, 21, CDataPt(DistinctSurfaces()));
     m_grid.SetFilePath(m_dir.File("demo.MRGGrid"));
   }
-  void TearDown() override {
-    m_page.reset();
-    SetProgramFolderOverride("");
-    CMapData::Release();
-  }
-
   CDlgPtTransform& Open(CGridInt* grid = nullptr) {
     m_page = std::make_unique<CDlgPtTransform>(grid ? grid : &m_grid, nullptr,
                                                [this](const QString& text) { m_mapMessages.push_back(text); });
@@ -112,28 +98,22 @@ class DlgPtTransformTest : public ::testing::Test {
   const CMapView& View() const { return m_page->Map()->View(); }
 
   CCodingGuard m_guard;  // coding values and the sign factor
-  CScratchDir m_dir;
-  CMemoryProfile m_profile;
-  CScopedProfile m_scopedProfile{&m_profile};
+  CProgramFolder m_dir;
   CGridInt m_grid;
   std::vector<QString> m_mapMessages;
   std::unique_ptr<CDlgPtTransform> m_page;
 };
 
-TEST_F(DlgPtTransformTest, ChecksStopAtTheFirstFailingInputWithOnlyItsMessage) {
+TEST_F(DlgPtTransformTest, EachFailedCheckShowsItsMessageBesideItsInputOnly) {
   Open();
   struct Case {
     const char *lat, *lon, *height;
     std::vector<QString> messages;
   };
   const std::vector<Case> cases = {
-      {"90.000001", "145", "1", {kLatRange, "", "", ""}}, {"-90.000001", "145", "1", {kLatRange, "", "", ""}},
-      {"91", "999", "", {kLatRange, "", "", ""}},  // both wrong: the latitude only
-      {"12abc", "145", "1", {kLatRange, "", "", ""}},     {"1e1", "145", "1", {kLatRange, "", "", ""}},
-      {"+5", "145", "1", {kLatRange, "", "", ""}},        {"", "145", "1", {kLatRange, "", "", ""}},
-      {"-35", "180.5", "1", {"", kLonRange, "", ""}},     {"-35", "145e0", "1", {"", kLonRange, "", ""}},
-      {"-35", "145", "", {"", "", kEnterNumber, ""}},     {"-35", "145", "1.2.3", {"", "", kEnterNumber, ""}},
-      {"-35", "145", "+2", {"", "", kEnterNumber, ""}},
+      {"91", "999", "", {kLatRange, "", "", ""}},  // all three wrong: the latitude's message only
+      {"-35", "180.5", "1", {"", kLonRange, "", ""}},
+      {"-35", "145", "1.2.3", {"", "", kEnterNumber, ""}},
   };
   for (const Case& c : cases) {
     Type(c.lat, c.lon, c.height);
@@ -148,63 +128,30 @@ TEST_F(DlgPtTransformTest, ChecksStopAtTheFirstFailingInputWithOnlyItsMessage) {
   EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
 }
 
-TEST_F(DlgPtTransformTest, RangeLimitsAreAcceptedAndEndOutsideTheGrid) {
-  Open();
-  for (const auto& [lat, lon] : std::vector<std::pair<const char*, const char*>>{
-           {"-90", "-180"}, {"90", "180"}, {"-90.0", "180.000"}, {" 90 ", "-180"}}) {
-    Type(lat, lon, "1");
-    EXPECT_EQ(Messages(), (std::vector<QString>{"", "", "", kOutside})) << lat << " " << lon;
-    EXPECT_EQ(m_page->ResultsList()->rowCount(), 0);
-    EXPECT_TRUE(View().HasMarker());
-    EXPECT_FALSE(View().IsMarkerInside());
-  }
-}
-
-TEST_F(DlgPtTransformTest, RowsRunFromTheLargestSeparationAndTurnOverWithTheSign) {
+TEST_F(DlgPtTransformTest, RowsShowTheComputationInItsOrderWithTwoDecimals) {
   Open();
   ChooseFrom("MSL");  // MSL lies 0.25 m below the ellipsoid
   Type("-35.2", "145.7", "1.234");
   ASSERT_EQ(m_page->ResultsCaption()->text(), "Transformation results:");
   EXPECT_EQ(Names(), kOrderPlus);
-  // The from row shows the typed height; the ellipsoid row separation 0 and h + s(MSL).
+  // Separation, then height: the typed one in the from row, h + s(MSL) in the ellipsoid's.
   EXPECT_EQ(Cell(RowOf("MSL"), 1), "-0.25");
   EXPECT_EQ(Cell(RowOf("MSL"), 2), "1.23");
   EXPECT_EQ(Cell(RowOf(kEllipsoid), 1), "0.00");
   EXPECT_EQ(Cell(RowOf(kEllipsoid), 2), "0.98");
   EXPECT_EQ(Cell(RowOf("HAT"), 1), "1.25");
   EXPECT_EQ(Cell(RowOf("HAT"), 2), "-0.27");  // 0.984 - 1.25
-  EXPECT_EQ(Cell(RowOf("LAT"), 2), "2.98");
 
-  // The main window's refresh after the sign convention changed: one recomputation.
-  QSignalSpy spy(m_page.get(), &CDlgPtTransform::ResultsUpdated);
-  CTransBase::s_sign = -1.0;
-  QCoreApplication::postEvent(m_page.get(), new QEvent(CPageBase::RefreshEventType()));
-  QApplication::processEvents();
-  EXPECT_EQ(spy.count(), 1);
-  EXPECT_EQ(Names(), kOrderMinus);
-  EXPECT_EQ(Cell(RowOf("MSL"), 1), "0.25");
-  EXPECT_EQ(Cell(RowOf("MSL"), 2), "1.23");  // still the typed height
-  EXPECT_EQ(Cell(RowOf(kEllipsoid), 1), "0.00");
-  EXPECT_EQ(Cell(RowOf(kEllipsoid), 2), "1.48");
-  EXPECT_EQ(Cell(RowOf("HAT"), 1), "-1.25");
-  EXPECT_EQ(Cell(RowOf("HAT"), 2), "2.73");
-}
-
-TEST_F(DlgPtTransformTest, LoneMinusHeightIsZeroAndTheFromRowRoundsToTwoDecimals) {
-  Open();
-  ChooseFrom("AHD");
-  Type("-35", "145", "-");
-  ASSERT_EQ(m_page->ResultsList()->rowCount(), 15);
-  EXPECT_EQ(Cell(RowOf("AHD"), 2), "0.00");
-  EXPECT_EQ(Cell(RowOf(kEllipsoid), 2), "-0.50");
-
+  // A lone minus is a height of 0, shown without a sign.
+  m_page->HeightEdit()->setText("-");
+  EXPECT_EQ(Cell(RowOf("MSL"), 2), "0.00");
   m_page->HeightEdit()->setText("-12.3456");
-  EXPECT_EQ(Cell(RowOf("AHD"), 2), "-12.35");
-  EXPECT_EQ(Cell(RowOf(kEllipsoid), 1), "0.00");
+  EXPECT_EQ(Cell(RowOf("MSL"), 2), "-12.35");
 }
 
-TEST_F(DlgPtTransformTest, ColumnHeadersAndReferencesInFactoryOrder) {
+TEST_F(DlgPtTransformTest, StatusColumnHeadersAndReferencesInFactoryOrder) {
   Open();
+  EXPECT_EQ(m_page->GridStatus()->text(), "Grid file: demo.MRGGrid");  // without its folder
   QTableWidget* list = m_page->ResultsList();
   ASSERT_EQ(list->columnCount(), 3);
   EXPECT_EQ(list->horizontalHeaderItem(0)->text(), "Vertical reference");
@@ -227,11 +174,6 @@ TEST_F(DlgPtTransformTest, WithoutGridTheStatusWarnsAndEveryValidInputIsOutside)
   EXPECT_EQ(m_page->ResultsList()->rowCount(), 0);
   EXPECT_TRUE(View().HasMarker());
   EXPECT_FALSE(View().IsMarkerInside());
-}
-
-TEST_F(DlgPtTransformTest, StatusNamesTheGridFileWithoutItsFolder) {
-  Open();
-  EXPECT_EQ(m_page->GridStatus()->text(), "Grid file: demo.MRGGrid");
 }
 
 TEST_F(DlgPtTransformTest, MapDotFollowsEachRecomputation) {

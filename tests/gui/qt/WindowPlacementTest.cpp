@@ -5,8 +5,9 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "core/common/Profile.h"
 #include "gui/qt/WindowPlacement.h"
+#include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
 
 namespace {
 
@@ -19,23 +20,19 @@ void Store(CMemoryProfile& profile, const std::string& section, int left, int to
   profile.WriteInt(section, "Wnd Bottom", bottom);
 }
 
-QPoint ScreenCentreFor(const QSize& size) {
-  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  return QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
-}
+// Placements are kept in an empty profile unless a test says otherwise.
+using WindowPlacement = CGuiFixture;
 
 }  // namespace
 
-TEST(WindowPlacement, SaveWritesTheRectangleWithRightAndBottomOnePast) {
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
+TEST_F(WindowPlacement, SaveWritesTheRectangleWithRightAndBottomOnePast) {
   QWidget window;
   window.setGeometry(30, 40, 200, 100);
   SaveWindowPlacement("Grid summary", &window);
-  EXPECT_EQ(profile.GetInt("Grid summary", "Wnd Left", -1), 30);
-  EXPECT_EQ(profile.GetInt("Grid summary", "Wnd Top", -1), 40);
-  EXPECT_EQ(profile.GetInt("Grid summary", "Wnd Right", -1), 230);
-  EXPECT_EQ(profile.GetInt("Grid summary", "Wnd Bottom", -1), 140);
+  EXPECT_EQ(m_profile.GetInt("Grid summary", "Wnd Left", -1), 30);
+  EXPECT_EQ(m_profile.GetInt("Grid summary", "Wnd Top", -1), 40);
+  EXPECT_EQ(m_profile.GetInt("Grid summary", "Wnd Right", -1), 230);
+  EXPECT_EQ(m_profile.GetInt("Grid summary", "Wnd Bottom", -1), 140);
 
   // Round trip through a second window.
   QWidget other;
@@ -44,7 +41,7 @@ TEST(WindowPlacement, SaveWritesTheRectangleWithRightAndBottomOnePast) {
   EXPECT_EQ(other.geometry(), QRect(30, 40, 200, 100));
 }
 
-TEST(WindowPlacement, NothingHappensWithoutProfileSectionOrWindow) {
+TEST_F(WindowPlacement, NothingHappensWithoutProfileSectionOrWindow) {
   QWidget window;
   window.setGeometry(30, 40, 200, 100);
   {
@@ -53,21 +50,17 @@ TEST(WindowPlacement, NothingHappensWithoutProfileSectionOrWindow) {
     RestoreWindowPlacement("Section", &window, false);  // would centre if it ran
     EXPECT_EQ(window.geometry(), QRect(30, 40, 200, 100));
   }
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
   SaveWindowPlacement("", &window);
   SaveWindowPlacement("Section", nullptr);
   RestoreWindowPlacement("", &window, false);
   RestoreWindowPlacement("Section", nullptr, true);
-  EXPECT_FALSE(profile.Has("", "Wnd Left"));
-  EXPECT_FALSE(profile.Has("Section", "Wnd Left"));
+  EXPECT_FALSE(m_profile.Has("", "Wnd Left"));
+  EXPECT_FALSE(m_profile.Has("Section", "Wnd Left"));
   EXPECT_EQ(window.geometry(), QRect(30, 40, 200, 100));
 }
 
-TEST(WindowPlacement, RestoreMovesAndOptionallyResizes) {
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
-  Store(profile, "Processing files ...", 10, 20, 110, 220);
+TEST_F(WindowPlacement, RestoreMovesAndOptionallyResizes) {
+  Store(m_profile, "Processing files ...", 10, 20, 110, 220);
   QWidget keep;
   keep.resize(300, 90);
   RestoreWindowPlacement("Processing files ...", &keep, true);
@@ -79,19 +72,17 @@ TEST(WindowPlacement, RestoreMovesAndOptionallyResizes) {
   EXPECT_EQ(sized.geometry(), QRect(10, 20, 100, 200));
 }
 
-TEST(WindowPlacement, UnusableRectanglesCentreTheWindow) {
+TEST_F(WindowPlacement, UnusableRectanglesCentreTheWindow) {
   const QSize screen = ScreenSize();
   const int W = screen.width(), H = screen.height();
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
 
   // The whole screen and a zero-size rectangle at its far corner are still usable.
-  Store(profile, "edge", 0, 0, W, H);
+  Store(m_profile, "edge", 0, 0, W, H);
   QWidget edge;
   edge.resize(50, 50);
   RestoreWindowPlacement("edge", &edge, false);
   EXPECT_EQ(edge.geometry(), QRect(0, 0, W, H));
-  Store(profile, "corner", W, H, W, H);
+  Store(m_profile, "corner", W, H, W, H);
   QWidget corner;
   corner.resize(50, 50);
   RestoreWindowPlacement("corner", &corner, true);
@@ -107,7 +98,7 @@ TEST(WindowPlacement, UnusableRectanglesCentreTheWindow) {
                         {"bottom before top", 10, 200, 100, 100}};
   for (const Case& c : cases) {
     const std::string section = c.what;
-    if (c.left != -1) Store(profile, section, c.left, c.top, c.right, c.bottom);
+    if (c.left != -1) Store(m_profile, section, c.left, c.top, c.right, c.bottom);
     QWidget window;
     window.setGeometry(1, 2, 120, 80);
     RestoreWindowPlacement(section, &window, false);
@@ -115,9 +106,7 @@ TEST(WindowPlacement, UnusableRectanglesCentreTheWindow) {
   }
 }
 
-TEST(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
+TEST_F(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
   QWidget owner;
   owner.setGeometry(100, 100, 400, 300);
   QDialog dialog(&owner);
@@ -126,7 +115,7 @@ TEST(WindowPlacement, CentresOnTheOwnerWhenThereIsOne) {
   EXPECT_EQ(dialog.geometry(), QRect(200, 200, 200, 100));
 }
 
-TEST(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
+TEST_F(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   const int left = area.left(), top = area.top(), right = area.right() + 1, bottom = area.bottom() + 1;
   const int w = (area.width() - 320) / 2 + 20;  // fits beside an owner of 320 on neither side
@@ -144,10 +133,11 @@ TEST(WindowPlacement, PlaceBesideUsesTheSideWithRoomElseCoversTheOwnerLeast) {
     PlaceBeside(&window, &owner);
     EXPECT_EQ(window.frameGeometry().topLeft(), expected);
   }
-  EXPECT_FALSE(HasWindowPlacement("CDlgMap"));  // no profile
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
+  {
+    CScopedProfile none(nullptr);
+    EXPECT_FALSE(HasWindowPlacement("CDlgMap"));
+  }
   EXPECT_FALSE(HasWindowPlacement("CDlgMap"));
-  profile.WriteInt("CDlgMap", "Wnd Bottom", -1);
+  m_profile.WriteInt("CDlgMap", "Wnd Bottom", -1);
   EXPECT_TRUE(HasWindowPlacement("CDlgMap"));
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -9,24 +8,13 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "core/common/PathUtil.h"
 #include "core/doc/RtfDocument.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/RtfReader.h"
+#include "support/QtTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-// A program folder holding the given documents, for the life of the object.
-class CProgramFolder {
- public:
-  CProgramFolder() { SetProgramFolderOverride(m_dir.Path().string()); }
-  ~CProgramFolder() { SetProgramFolderOverride(""); }
-  void Add(const std::string& name, const std::string& bytes) { WriteFileBytes(m_dir.File(name), bytes); }
-
- private:
-  CScratchDir m_dir;
-};
 
 // Records the links the dialog opens instead of starting a browser.
 class CLinkRecorder {
@@ -41,9 +29,13 @@ class CLinkRecorder {
   CDlgDisclaimer::CLinkOpener m_previous;
 };
 
-void Key(QWidget* target, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
+// Enter presses no button; Decline (or OK) closes the dialog unaccepted.
+void ExpectOnlyDeclineCloses(CDlgDisclaimer& dialog) {
+  PressKey(&dialog, Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  dialog.DeclineButton()->click();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(dialog.IsAccepted());
 }
 
 void Mouse(QTextBrowser* view, QEvent::Type type, QPoint at, Qt::MouseButton button) {
@@ -96,7 +88,7 @@ TEST(RtfReader, FillsParagraphsFormatsAndAnchors) {
 
 TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Licence.rtf"));
+  WriteFileBytes(folder.File("Licence.rtf"), ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Licence.rtf"));
   for (const bool accept : {true, false}) {
     CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
     dialog.show();
@@ -118,18 +110,14 @@ TEST(DlgDisclaimer, TwoButtonModeShowsTheDocumentAndAcceptSetsTheFlag) {
 
 TEST(DlgDisclaimer, SingleButtonModeShowsOneOkButton) {
   CProgramFolder folder;
-  folder.Add("Grid_Expiry_Warning.rtf",
-             ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
+  WriteFileBytes(folder.File("Grid_Expiry_Warning.rtf"),
+                 ReadFileBytes(std::string(MAREVERT_SOURCE_DIR) + "/data/Grid_Expiry_Warning.rtf"));
   CDlgDisclaimer dialog("Marevert Grid file expired", "Grid_Expiry_Warning.rtf", true);
   dialog.show();
   EXPECT_TRUE(dialog.AcceptButton()->isHidden());
   EXPECT_EQ(dialog.DeclineButton()->text(), "OK");
   EXPECT_TRUE(dialog.View()->toPlainText().contains("six months"));
-  Key(&dialog, Qt::Key_Return);  // the hidden default button is not pressed
-  EXPECT_TRUE(dialog.isVisible());
-  dialog.DeclineButton()->click();
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.IsAccepted());
+  ExpectOnlyDeclineCloses(dialog);  // the hidden default button is not pressed
 }
 
 TEST(DlgDisclaimer, MissingDocumentShowsTheFailureTextAndOnlyDeclineWorks) {
@@ -138,34 +126,30 @@ TEST(DlgDisclaimer, MissingDocumentShowsTheFailureTextAndOnlyDeclineWorks) {
   dialog.show();
   EXPECT_EQ(dialog.View()->toPlainText(), "Cannot load message text, please re-install software");
   EXPECT_FALSE(dialog.AcceptButton()->isEnabled());
-  Key(&dialog, Qt::Key_Return);
-  EXPECT_TRUE(dialog.isVisible());
-  dialog.DeclineButton()->click();
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.IsAccepted());
+  ExpectOnlyDeclineCloses(dialog);
 }
 
 TEST(DlgDisclaimer, EscapeAndOtherClosesAreIgnored) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", R"({\rtf1 Terms\par})");
+  WriteFileBytes(folder.File("Licence.rtf"), R"({\rtf1 Terms\par})");
   CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
   dialog.show();
-  Key(&dialog, Qt::Key_Escape);
-  Key(dialog.View(), Qt::Key_Escape);
+  PressKey(&dialog, Qt::Key_Escape);
+  PressKey(dialog.View(), Qt::Key_Escape);
   dialog.reject();
   dialog.accept();
   dialog.close();
   QApplication::processEvents();
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_FALSE(dialog.IsAccepted());
-  Key(&dialog, Qt::Key_Return);  // Enter presses the default button, Accept
+  PressKey(&dialog, Qt::Key_Return);  // Enter presses the default button, Accept
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_TRUE(dialog.IsAccepted());
 }
 
 TEST(DlgDisclaimer, LinksOpenOnceOnALeftPressWithoutLeadingBlanks) {
   CProgramFolder folder;
-  folder.Add("Licence.rtf", kLinkDocument);
+  WriteFileBytes(folder.File("Licence.rtf"), kLinkDocument);
   CLinkRecorder recorder;
   CDlgDisclaimer dialog("Marevert Disclaimer", "Licence.rtf", false);
   dialog.show();

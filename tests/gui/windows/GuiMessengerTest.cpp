@@ -8,11 +8,10 @@
 #include <mutex>
 #include <thread>
 
-#include "QtTestUtil.h"
-#include "core/common/PathUtil.h"
 #include "gui/windows/DlgDisclaimer.h"
 #include "gui/windows/GuiMessenger.h"
 #include "gui/windows/MessageDlg.h"
+#include "support/QtTestUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -103,9 +102,8 @@ TEST(GuiMessenger, MessageListFromTheWorker) {
 }
 
 TEST(GuiMessenger, DocumentFromTheWorkerAnswersTheAcceptedFlag) {
-  CScratchDir dir;
-  WriteFileBytes(dir.File("Licence.rtf"), R"({\rtf1 Terms\par})");
-  SetProgramFolderOverride(dir.Path().string());
+  CProgramFolder folder;
+  WriteFileBytes(folder.File("Licence.rtf"), R"({\rtf1 Terms\par})");
   CGuiMessenger messenger;
   bool press = true;  // Accept, else Decline/OK
   bool singleMode = false;
@@ -123,5 +121,4 @@ TEST(GuiMessenger, DocumentFromTheWorkerAnswersTheAcceptedFlag) {
   OnWorker([&] { accepted = messenger.ShowDocument("Marevert Grid file expired", "Licence.rtf", true); });
   EXPECT_FALSE(accepted);
   EXPECT_TRUE(singleMode);
-  SetProgramFolderOverride("");
 }

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
-#include "QtTestUtil.h"
-#include "core/common/Profile.h"
 #include "gui/windows/MessageDlg.h"
+#include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
 
 namespace {
 
@@ -19,9 +17,12 @@ std::vector<std::string> ManyLines(int count) {
   return lines;
 }
 
+// An empty profile keeps the placements.
+using MessageDlg = CGuiFixture;
+
 }  // namespace
 
-TEST(MessageDlg, ListsTheLinesInOrderStartingAtTheTop) {
+TEST_F(MessageDlg, ListsTheLinesInOrderStartingAtTheTop) {
   const std::vector<std::string> lines = ManyLines(300);
   CMessageDlg dialog("Grid summary", &lines);
   dialog.show();
@@ -42,7 +43,7 @@ TEST(MessageDlg, ListsTheLinesInOrderStartingAtTheTop) {
   EXPECT_EQ(empty.Extent(), 0);
 }
 
-TEST(MessageDlg, ResizingCentresCloseAtTheBottomAndFillsTheRestWithTheList) {
+TEST_F(MessageDlg, ResizingCentresCloseAtTheBottomAndFillsTheRestWithTheList) {
   const std::vector<std::string> lines = {"Grid file written", std::string(120, 'W'), "done"};
   CMessageDlg dialog("Grid summary", &lines);
   dialog.show();
@@ -64,9 +65,7 @@ TEST(MessageDlg, ResizingCentresCloseAtTheBottomAndFillsTheRestWithTheList) {
   EXPECT_EQ(dialog.List()->horizontalScrollBar()->maximum(), 0);
 }
 
-TEST(MessageDlg, CloseAndEscapeEndItAndPlacementIsKeptPerTitle) {
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
+TEST_F(MessageDlg, CloseAndEscapeEndItAndPlacementIsKeptPerTitle) {
   const std::vector<std::string> lines = {"one"};
   {
     CMessageDlg dialog("Grid summary", &lines);
@@ -85,19 +84,14 @@ TEST(MessageDlg, CloseAndEscapeEndItAndPlacementIsKeptPerTitle) {
     PressKey(&again, Qt::Key_Escape);
     EXPECT_FALSE(again.isVisible());
   }
-  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  auto centred = [&](const QWidget& w) {
-    const QSize size = w.frameGeometry().size();
-    return QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
-  };
   // Another title keeps its own placement: none yet, so centred with the template size.
   CMessageDlg other("Processing summary", &lines);
-  EXPECT_EQ(other.pos(), centred(other));
+  EXPECT_EQ(other.pos(), ScreenCentreFor(other.frameGeometry().size()));
   EXPECT_NE(other.size(), QSize(500, 300));
 
   // A placement left off the screen centres the window next time.
-  profile.WriteInt("Grid summary", "Wnd Left", 5000);
-  profile.WriteInt("Grid summary", "Wnd Right", 5500);
+  m_profile.WriteInt("Grid summary", "Wnd Left", 5000);
+  m_profile.WriteInt("Grid summary", "Wnd Right", 5500);
   CMessageDlg offScreen("Grid summary", &lines);
-  EXPECT_EQ(offScreen.pos(), centred(offScreen));
+  EXPECT_EQ(offScreen.pos(), ScreenCentreFor(offScreen.frameGeometry().size()));
 }

@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <atomic>
 #include <functional>
 #include <future>
 #include <thread>
 
-#include "QtTestUtil.h"
-#include "core/common/Profile.h"
-#include "core/jobs/Messenger.h"
 #include "core/jobs/ProcessBase.h"
 #include "gui/windows/GuiJobRunner.h"
 #include "gui/windows/ProgressDlg.h"
+#include "support/GuiFixture.h"
+#include "support/QtTestUtil.h"
 
 namespace {
 
@@ -58,9 +55,12 @@ class CNoThreadDlg : public CProgressDlg {
   bool StartWorker() override { return false; }
 };
 
+// An empty profile keeps the placements; messages are recorded.
+using ProgressDlg = CGuiFixture;
+
 }  // namespace
 
-TEST(ProgressDlg, NotificationsArriveInOrderClampedAndDoneClosesLast) {
+TEST_F(ProgressDlg, NotificationsArriveInOrderClampedAndDoneClosesLast) {
   CScriptJob job([](CScriptJob& j) {
     j.SetProgress(10);
     j.SetText("Reading grid file ...");
@@ -85,7 +85,7 @@ TEST(ProgressDlg, NotificationsArriveInOrderClampedAndDoneClosesLast) {
   EXPECT_EQ(job.GetWindow(), nullptr);  // nothing points at the window after it closed
 }
 
-TEST(ProgressDlg, JobNeverWaitsForTheWindow) {
+TEST_F(ProgressDlg, JobNeverWaitsForTheWindow) {
   // The UI thread processes no events while the job runs: the job must still finish.
   std::promise<void> finished;
   CScriptJob job([&](CScriptJob& j) {
@@ -104,7 +104,7 @@ TEST(ProgressDlg, JobNeverWaitsForTheWindow) {
   EXPECT_EQ(dialog.ProgressBar()->value(), 19999 % 101);
 }
 
-TEST(ProgressDlg, CancelAndEscapeOnlyRaiseTheFlagUntilTheJobEnds) {
+TEST_F(ProgressDlg, CancelAndEscapeOnlyRaiseTheFlagUntilTheJobEnds) {
   CHeldJob job;
   CProgressDlg dialog("Building grid file", &job, true);
   dialog.show();
@@ -130,7 +130,7 @@ TEST(ProgressDlg, CancelAndEscapeOnlyRaiseTheFlagUntilTheJobEnds) {
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
-TEST(ProgressDlg, WithoutCancelTheButtonIsHiddenAndEscapeStillOnlyRaisesTheFlag) {
+TEST_F(ProgressDlg, WithoutCancelTheButtonIsHiddenAndEscapeStillOnlyRaisesTheFlag) {
   CHeldJob job;
   CProgressDlg dialog("Marevert - Reading grid file", &job, false);
   dialog.show();
@@ -146,9 +146,7 @@ TEST(ProgressDlg, WithoutCancelTheButtonIsHiddenAndEscapeStillOnlyRaisesTheFlag)
   EXPECT_EQ(dialog.StatusLine()->text(), "");
 }
 
-TEST(ProgressDlg, PlacementIsKeptPerCaptionAndOffScreenCentres) {
-  CMemoryProfile profile;
-  CScopedProfile scope(&profile);
+TEST_F(ProgressDlg, PlacementIsKeptPerCaptionAndOffScreenCentres) {
   QSize templateSize;
   {
     CScriptJob job([](CScriptJob&) {});
@@ -156,15 +154,15 @@ TEST(ProgressDlg, PlacementIsKeptPerCaptionAndOffScreenCentres) {
     templateSize = dialog.size();
     dialog.exec();
     const QRect frame = dialog.frameGeometry();
-    EXPECT_EQ(profile.GetInt("Building grid file", "Wnd Left", -1), frame.left());
-    EXPECT_EQ(profile.GetInt("Building grid file", "Wnd Right", -1), frame.left() + dialog.width());
-    EXPECT_FALSE(profile.Has("Processing files ...", "Wnd Left"));
+    EXPECT_EQ(m_profile.GetInt("Building grid file", "Wnd Left", -1), frame.left());
+    EXPECT_EQ(m_profile.GetInt("Building grid file", "Wnd Right", -1), frame.left() + dialog.width());
+    EXPECT_FALSE(m_profile.Has("Processing files ...", "Wnd Left"));
   }
   // A stored position is reused; the size stays that of the window.
-  profile.WriteInt("Building grid file", "Wnd Left", 40);
-  profile.WriteInt("Building grid file", "Wnd Top", 50);
-  profile.WriteInt("Building grid file", "Wnd Right", 41);
-  profile.WriteInt("Building grid file", "Wnd Bottom", 51);
+  m_profile.WriteInt("Building grid file", "Wnd Left", 40);
+  m_profile.WriteInt("Building grid file", "Wnd Top", 50);
+  m_profile.WriteInt("Building grid file", "Wnd Right", 41);
+  m_profile.WriteInt("Building grid file", "Wnd Bottom", 51);
   {
     CScriptJob job([](CScriptJob&) {});
     CProgressDlg dialog("Building grid file", &job, true);
@@ -173,31 +171,26 @@ TEST(ProgressDlg, PlacementIsKeptPerCaptionAndOffScreenCentres) {
     EXPECT_EQ(dialog.size(), templateSize);
   }
   // Stored off the screen: centred.
-  profile.WriteInt("Building grid file", "Wnd Left", -4000);
-  profile.WriteInt("Building grid file", "Wnd Right", -3000);
+  m_profile.WriteInt("Building grid file", "Wnd Left", -4000);
+  m_profile.WriteInt("Building grid file", "Wnd Right", -3000);
   {
     CScriptJob job([](CScriptJob&) {});
     CProgressDlg dialog("Building grid file", &job, true);
     dialog.exec();
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QSize size = dialog.frameGeometry().size();
-    EXPECT_EQ(dialog.frameGeometry().topLeft(),
-              QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2));
+    EXPECT_EQ(dialog.frameGeometry().topLeft(), ScreenCentreFor(dialog.frameGeometry().size()));
   }
 }
 
-TEST(ProgressDlg, FailedThreadStartReportsAndEndsWithoutRunningTheJob) {
-  CRecordingMessenger messenger;
-  CScopedMessenger scope(&messenger);
+TEST_F(ProgressDlg, FailedThreadStartReportsAndEndsWithoutRunningTheJob) {
   CScriptJob job([](CScriptJob&) {});
   CNoThreadDlg dialog("Processing files ...", &job, true);
   EXPECT_EQ(dialog.exec(), QDialog::Rejected);
   EXPECT_FALSE(job.m_ran);
-  EXPECT_EQ(messenger.Messages(), std::vector<std::string>{"Failed to create processing thread ..."});
+  EXPECT_EQ(m_messenger.Messages(), std::vector<std::string>{"Failed to create processing thread ..."});
   EXPECT_EQ(job.GetWindow(), nullptr);
 }
 
-TEST(ProgressDlg, DestroyedBeforeTheJobEndedCancelsAndWaitsForIt) {
+TEST_F(ProgressDlg, DestroyedBeforeTheJobEndedCancelsAndWaitsForIt) {
   CHeldJob job;
   std::thread releaser;
   {
