@@ -350,7 +350,9 @@ TEST_F(BadSurveyFileTest, LazCutsAndChangedBytes) {
         ReadLittleEndian<std::uint64_t>(whole.data() + ReadLittleEndian<std::uint32_t>(whole.data() + 96));
     for (const std::size_t cut : bad_input::CutOffsets(whole.size())) {
       const FileResult result = Run(las, "c.laz", whole.substr(0, cut), name + " cut").result;
-      if (cut < table) EXPECT_EQ(result, kFileInputError) << name << " cut at " << cut;
+      if (cut < table) {
+        EXPECT_EQ(result, kFileInputError) << name << " cut at " << cut;
+      }
     }
     std::mt19937 random(7);
     for (int change = 0; change < 300; ++change) {

@@ -66,7 +66,7 @@ class FileLAZTest : public ::testing::Test {
   };
   COutputs Run(const std::string& name, const CBytes& input, CProcessBase* job = nullptr) {
     WriteFileBytes(m_dir.File(name), Text(input));
-    COutputs outputs{RunHandler(m_handler, m_dir.File(name), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job)};
+    COutputs outputs{RunHandler(m_handler, m_dir.File(name), m_grid.Grid(), m_grid.Msl(), m_grid.Lat(), job), {}, {}};
     const std::string stem = m_dir.File(name.substr(0, name.find('.'))), extension = name.substr(name.find('.'));
     for (const auto& [ref, bytes] : {std::pair{"_LAT", &outputs.transformed}, std::pair{"_MSL", &outputs.excluded}}) {
       if (std::filesystem::exists(stem + ref + extension)) *bytes = ReadFileBytes(stem + ref + extension);
