@@ -21,12 +21,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "LazFile.h"
+#include "LazPerfDecode.h"
+#include "TrackRecords.h"
 #include "core/common/ByteOrder.h"
 #include "core/laz/LazChunkCodec.h"
 #include "core/laz/LazChunkTable.h"
@@ -34,48 +35,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::size_t kRecord = 28;  // point format 1
-
-// Records of a survey along lines sweeping back and forth (about 1 m apart along a
-// line, 50 m between lines), as a lidar or multibeam survey delivers them: X and Y in
-// 1e-7 degrees, depths in millimetres changing smoothly, GPS times 20 microseconds
-// apart, intensities and returns as a sensor gives them.
-CBytes TrackRecords(std::size_t count) {
-  CBytes records(count * kRecord);
-  std::mt19937_64 random(42);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  double lon = 0.01, lat = 0.01, step = 0.00001, depth = -20.0, time = 302400.0;
-  for (std::size_t i = 0; i < count; ++i) {
-    lon += step;
-    if (lon > 4.99 || lon < 0.01) {
-      step = -step;
-      lat += 0.0005;
-      if (lat > 4.99) lat = 0.01;
-      time += 30.0;
-    }
-    depth += 0.02 * (unit(random) - 0.5);
-    time += 2e-5;
-    std::uint8_t* r = &records[i * kRecord];
-    WriteLittleEndian(r, static_cast<std::int32_t>(lon / 1e-7));
-    WriteLittleEndian(r + 4, static_cast<std::int32_t>((lat + 0.00001 * unit(random)) / 1e-7));
-    WriteLittleEndian(r + 8, static_cast<std::int32_t>(std::lround(depth * 1000)));
-    WriteLittleEndian(r + 12, static_cast<std::uint16_t>(300 + random() % 200));
-    const unsigned returns = random() % 10 == 0 ? 2 : 1;
-    r[14] = static_cast<std::uint8_t>((returns == 2 ? 1 + random() % 2 : 1) | returns << 3 | (step > 0 ? 0x40 : 0));
-    r[15] = random() % 50 == 0 ? 7 : 2;
-    r[16] = static_cast<std::uint8_t>(static_cast<std::int8_t>(std::lround(20 * (lon - std::floor(lon)) - 10)));
-    WriteLittleEndian(r + 18, static_cast<std::uint16_t>(lat / 0.0005));
-    WriteLittleEndian(r + 20, time);
-  }
-  return records;
-}
-
-std::uint32_t Fnv1a(const CBytes& bytes) {
-  std::uint32_t hash = 0x811c9dc5u;
-  for (const std::uint8_t b : bytes) hash = (hash ^ b) * 0x01000193u;
-  return hash;
-}
 
 double MedianSeconds(const std::function<void()>& work) {
   std::vector<double> times;
@@ -99,7 +58,7 @@ void RunChunks(const CBytes& laz, const CLazChunkTable& table, const CLazVlr& vl
       CBytes records, out;
       for (std::size_t i = t; i < table.Chunks().size(); i += threads) {
         const CLazChunkTable::CChunk& chunk = table.Chunks()[i];
-        records.resize(chunk.points * kRecord);
+        records.resize(chunk.points * kTrackRecord);
         decoder.DecodeChunk(&laz[chunk.offset], chunk.bytes, chunk.points, records.data());
         if (encode) {
           out.clear();
@@ -109,17 +68,6 @@ void RunChunks(const CBytes& laz, const CLazChunkTable& table, const CLazVlr& vl
     });
   }
   for (std::thread& worker : workers) worker.join();
-}
-
-// Runs a shell command, answering its standard output.
-std::string Output(const std::string& command) {
-  std::string text;
-  if (std::FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    if (pclose(pipe) != 0) text.clear();
-  }
-  return text;
 }
 
 }  // namespace
@@ -133,7 +81,7 @@ int main() {
   const std::string lazPath = (dir / "cloud.laz").string();
 
   const CBytes records = TrackRecords(points);
-  const CBytes las = MakeLas(1, kRecord, records);
+  const CBytes las = MakeLas(1, kTrackRecord, records);
   CBytes laz;
   const double encodeSeconds = MedianSeconds([&] { laz = LasToLaz(las); });
   std::ofstream(lazPath, std::ios::binary).write(reinterpret_cast<const char*>(laz.data()), laz.size());
@@ -142,7 +90,7 @@ int main() {
   const auto table = CLazChunkTable::Parse(
       &laz[ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset])],
       laz.size() - ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), layout.pointDataOffset + 8,
-      ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), vlr.chunkSize, layout.pointCount, kRecord);
+      ReadLittleEndian<std::uint64_t>(&laz[layout.pointDataOffset]), vlr.chunkSize, layout.pointCount, kTrackRecord);
   const bool same = DecodeLazRecords(laz) == records;
   std::printf("LAZ point format 1, %zu points in survey-track order: LAS %.1f MB, LAZ %.1f MB (%zu chunks)%s\n", points,
               las.size() / 1e6, laz.size() / 1e6, table.Chunks().size(), same ? "" : ", NOT READ BACK");
@@ -158,24 +106,17 @@ int main() {
   std::printf("ours      decode+encode 1 thread %6.2f Mpt/s, %u cores %6.2f Mpt/s\n", rate(both1), cores, rate(bothN));
 
   // laz-perf, as the set-up step installs it for the tests (installed here if missing).
-  const std::string modules = std::string(MAREVERT_BENCH_LAZPERF_DIR);
-  if (!fs::exists(modules + "/node_modules/laz-perf")) {
-    std::system(("bash '" + std::string(MAREVERT_BENCH_SOURCE_DIR) + "/../scripts/npm-packages.sh' >/dev/null").c_str());
-  }
   std::vector<double> seconds;
   std::string answer;
   for (int run = 0; run < 3; ++run) {
-    answer = Output("NODE_PATH='" + modules + "/node_modules' node '" + MAREVERT_BENCH_SOURCE_DIR +
-                    "/lazperf_decode.js' '" + lazPath + "'");
-    unsigned long long count = 0;
-    double s = 0;
-    unsigned long long hash = 0;
-    if (std::sscanf(answer.c_str(), "%llu %lf %llu", &count, &s, &hash) != 3) break;
-    if (count != points || hash != Fnv1a(records)) {
-      std::printf("laz-perf  read %llu points, records hash %llu (ours %u): NOT the same\n", count, hash,
+    const CLazPerfDecode decode = LazPerfDecode(lazPath, MAREVERT_BENCH_LAZPERF_DIR, MAREVERT_BENCH_SOURCE_DIR);
+    answer = decode.answer;
+    if (!decode.ran) break;
+    if (decode.points != points || decode.hash != Fnv1a(records)) {
+      std::printf("laz-perf  read %llu points, records hash %llu (ours %u): NOT the same\n", decode.points, decode.hash,
                   Fnv1a(records));
     }
-    seconds.push_back(s);
+    seconds.push_back(decode.seconds);
   }
   if (seconds.size() != 3) {
     std::printf("laz-perf  could not run (node, npm and laz-perf needed): %s\n", answer.c_str());

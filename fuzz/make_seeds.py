@@ -126,9 +126,16 @@ put("file_las", "v14_wkt", las(4, [(320, 250, 1000)], vlrs=(vlr(b"LASF_Projectio
     b'COMPD_CS["x",PROJCS["GDA94 / MGA zone 56",AUTHORITY["EPSG","28356"]],VERT_CS["AHD",AUTHORITY["EPSG","5711"]]]\0'),)))
 
 # The sample survey files, where present (cut to the fuzzers' length limit).
-for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file_htf"), (".las", "file_las")):
+for ext, target in ((".asc", "file_esri"), (".xyz", "file_text"), (".htf", "file_htf"), (".las", "file_las"),
+                    (".laz", "file_las")):
     for name, data in data_file(os.path.join("samples", "*" + ext), 8192):
         put(target, name, data)
+# LAZ for the LAS handler: the real files of other encoders that fit the length limit
+# whole (a COPC file among them: variable chunks, COPC's records).
+for path in sorted(glob.glob(os.path.join(root, "tests", "data", "real", "laz", "*.laz"))):
+    if os.path.getsize(path) <= 8192:
+        with open(path, "rb") as f:
+            put("file_las", os.path.basename(path), f.read())
 
 
 # LAZ: the first 1,500 bytes of the first chunk of real files of point formats 0 to 3 (from

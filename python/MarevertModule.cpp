@@ -235,8 +235,9 @@ PYBIND11_MODULE(marevert, m) {
   m.def("transform_files", &PyTransformFiles, py::arg("paths"), py::arg("grid"), py::arg("from_") = py::none(),
         py::arg("to") = py::none(), py::kw_only(), py::arg("zone") = 56, py::arg("depths_positive") = false,
         py::arg("block_shift") = py::none(), py::arg("progress") = py::none(),
-        "Transforms survey files (xyz text, ESRI ASCII grid, LAS, HTF) as marevert-cli transform does: each\n"
-        "file gets FILE_<to>.ext and FILE_<from>.ext beside it and Log.txt goes into the folder of the last.\n"
+        "Transforms survey files (xyz text, ESRI ASCII grid, LAS and LAZ, HTF) as marevert-cli transform does:\n"
+        "each file gets FILE_<to>.ext and FILE_<from>.ext beside it, in its own format (LAZ stays LAZ), and\n"
+        "Log.txt goes into the folder of the last.\n"
         "block_shift (metres) replaces from_/to and needs no grid. progress(percent) is called with the batch's\n"
         "percentage (each file an equal share) as it rises: at every file's start and end at least, 100 last;\n"
         "Ctrl-C cancels the batch as the Cancel button does, then raises KeyboardInterrupt.\n"

@@ -110,7 +110,10 @@ def transform_files(
     paths: Sequence[_Path], grid: Optional[Grid], from_: Optional[str] = ..., to: Optional[str] = ..., *,
     zone: int = ..., depths_positive: bool = ..., block_shift: Optional[float] = ...,
     progress: Optional[Callable[[int], object]] = ...
-) -> BatchResult: ...
+) -> BatchResult:
+    """Survey files (xyz text, ESRI ASCII grid, LAS and LAZ, HTF) transformed as marevert-cli transform does:
+    FILE_<to>.ext and FILE_<from>.ext beside each, in its own format (LAZ stays LAZ)."""
+    ...
 
 def build_grid(
     input: _Path, output: _Path, *, date: Optional[datetime.date] = ..., major: int = ..., minor: int = ...,

@@ -27,7 +27,7 @@ status=0
 # Each batch writes its own log (--log): both go into the one folder.
 (cd "$demo" && "$cli" transform --grid "$grid" --from LAT --to AHD --zone 56 --depths-positive \
   --log Log_depths.txt sample_grid.asc sample_latlon.xyz sample_mga56.xyz sample_soundings.htf sample_v12.las \
-  sample_v14.las sample_depths.tif) || status=$?
+  sample_v14.las sample_v14.laz sample_depths.tif) || status=$?
 echo
 echo "The BAG holds elevations (heights positive up):"
 echo "  marevert-cli transform --grid $(basename "$grid") --from LAT --to AHD --log Log_bag.txt sample_survey.bag"

@@ -13,6 +13,7 @@ PACKAGES=(
   proj-bin proj-data gdal-bin libgdal-dev
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
   parallel slurm-wlm munge
+  time
   locales
   xvfb xauth fonts-dejavu-core
 )

@@ -1,7 +1,7 @@
 #pragma once
-// The survey file batch of the programs: each file (xyz text, ESRI ASCII grid, LAS,
-// HTF) gets its transformed and excluded copies beside it, Log.txt is written into the
-// folder of the last file, and the processing summary is returned.
+// The survey file batch of the programs: each file (xyz text, ESRI ASCII grid, LAS and
+// LAZ, HTF) gets its transformed and excluded copies beside it, in its own format, Log.txt
+// is written into the folder of the last file, and the processing summary is returned.
 
 #include <cstdint>
 #include <functional>

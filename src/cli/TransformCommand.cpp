@@ -112,15 +112,17 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
   CLI::App* command = app.add_subcommand(
       "transform",
 #ifdef MAREVERT_WITH_GDAL
-      "Transform survey files (xyz text, ESRI ASCII grid, LAS, HTF) and elevation rasters (GeoTIFF,\n"
-      "BAG, netCDF, Erdas Imagine, virtual rasters and every other raster GDAL reads) between vertical\n"
-      "references. Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records\n"
-      "outside the grid) beside it (a raster GDAL cannot write in its own format: FILE_<to>.tif);\n"
-      "Log.txt is written into the folder of the last file and the summary printed.\n"
+      "Transform survey files (xyz text, ESRI ASCII grid, LAS and LAZ, HTF) and elevation rasters\n"
+      "(GeoTIFF, BAG, netCDF, Erdas Imagine, virtual rasters and every other raster GDAL reads) between\n"
+      "vertical references. Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext\n"
+      "(records outside the grid) beside it, in its own format (LAZ stays LAZ; a raster GDAL cannot\n"
+      "write in its own format: FILE_<to>.tif); Log.txt is written into the folder of the last file\n"
+      "and the summary printed.\n"
 #else
-      "Transform survey files (xyz text, ESRI ASCII grid, LAS, HTF) between vertical references.\n"
+      "Transform survey files (xyz text, ESRI ASCII grid, LAS and LAZ, HTF) between vertical references.\n"
       "Each FILE gets FILE_<to>.ext (transformed records) and FILE_<from>.ext (records outside the grid)\n"
-      "beside it; Log.txt is written into the folder of the last file and the summary printed.\n"
+      "beside it, in its own format (LAZ stays LAZ); Log.txt is written into the folder of the last file\n"
+      "and the summary printed.\n"
 #endif
       "With --jobs several files are transformed at once; the summary and Log.txt are those of\n"
       "one file after another. Ctrl-C cancels the batch: the running files stop, the summary and\n"

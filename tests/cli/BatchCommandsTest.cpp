@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "LazFile.h"
+#include "LazRandomRecords.h"
 #include "core/common/NumberText.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
@@ -282,14 +284,29 @@ void WriteLongLas(const std::string& path, std::uint32_t points) {
   for (std::uint32_t i = 0; i < points; ++i) out << record;
 }
 
+// A LAZ file of `points` records of format 1 with every field random but the position,
+// inside the demo grid (at 0.01 degrees a unit, as the codec's MakeLas scales them), so
+// that the chunks our encoder writes are not small.
+void WriteLongLaz(const std::string& path, std::size_t points) {
+  CBytes records = RandomRecords(1, 0, points, 99);
+  for (std::size_t i = 0; i < points; ++i) {
+    const std::int32_t xy[2] = {15171 + static_cast<std::int32_t>(i % 17), -3338 + static_cast<std::int32_t>(i % 26)};
+    std::memcpy(&records[i * 28], xy, sizeof xy);
+  }
+  const CBytes laz = LasToLaz(MakeLas(1, 28, records));
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(laz.data()), laz.size());
+}
+
 // A run killed part way through a file (SIGKILL: an out-of-memory kill, a cluster's time
 // limit) leaves no file under an output's final name, only the temporary beside it; the
 // next run removes that and writes what an uninterrupted run writes. A text file, a LAS
-// file and (where GDAL's tools are) a raster, each big enough to be under way a while.
+// file, a LAZ file and (where GDAL's tools are) a raster, each big enough to be under way
+// a while.
 TEST_F(BatchCommandsTest, KilledRunLeavesOnlyTemporariesAndTheNextRunWritesTheWholeFile) {
-  std::vector<std::string> inputs = {"a.xyz", "b.las"};
+  std::vector<std::string> inputs = {"a.xyz", "b.las", "d.laz"};
   WriteLongSurvey(Work("a.xyz"), 600000);
   WriteLongLas(Work("b.las"), 600000);
+  WriteLongLaz(Work("d.laz"), 600000);
 #ifdef MAREVERT_WITH_GDAL
   const std::string raster =
       "gdal_create -q -of GTiff -outsize 2400 2400 -ot Float32 -burn 2.5 -a_srs EPSG:4283 "

@@ -59,8 +59,8 @@ TEST_F(TransformCommandTest, DepthsPositiveTurnTheShiftAround) {
 }
 
 TEST_F(TransformCommandTest, SamplesOnTheDemoGrid) {
-  const char* samples[] = {"sample_grid.asc",      "sample_latlon.xyz", "sample_mga56.xyz",
-                           "sample_soundings.htf", "sample_v12.las",    "sample_v14.las"};
+  const char* samples[] = {"sample_grid.asc", "sample_latlon.xyz", "sample_mga56.xyz", "sample_soundings.htf",
+                           "sample_v12.las",  "sample_v14.las",    "sample_v14.laz"};
   std::string names;
   for (const char* sample : samples) {
     CopySample(sample);
@@ -68,7 +68,7 @@ TEST_F(TransformCommandTest, SamplesOnTheDemoGrid) {
   }
   const CCliRun run = Cli("--grid '" + kDemoGrid + "' --from lat --to AHD --zone 56 --depths-positive" + names);
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find("Files OK: 6, files with errors: 0\nProcessed 6 file(s) of 6\n"), std::string::npos)
+  EXPECT_NE(run.out.find("Files OK: 7, files with errors: 0\nProcessed 7 file(s) of 7\n"), std::string::npos)
       << run.out;
   for (const char* sample : samples) {
     const std::string stem = fs::path(sample).stem().string(), ext = fs::path(sample).extension().string();

@@ -2,9 +2,11 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <set>
 
 #include "BadInput.h"
+#include "core/common/ByteOrder.h"
 #include "core/files/FileESRIGrid.h"
 #include "core/files/FileHTF.h"
 #include "core/files/FileLAS.h"
@@ -333,6 +335,35 @@ TEST_F(BadSurveyFileTest, TextCutsAndDamagedLines) {
   EmptyAndRandom(text, "p.xyz", true);
 }
 
+// ---- LAZ ----
+
+// Real LAZ files of both coders, one of them COPC, cut anywhere and with a byte changed
+// anywhere: cut before the chunk table, an input error (the table no longer fits);
+// otherwise, whatever the handler answers (the table may be whole, a changed chunk may
+// still decode), never a crash, a hang or a changed input.
+TEST_F(BadSurveyFileTest, LazCutsAndChangedBytes) {
+  CFileLAS las;
+  for (const std::string name : {"f1_point-time.laz", "f6_1_4_w_evlr.laz", "f7_autzen_clip.copc.laz"}) {
+    const std::string whole = bad_input::SourceFile("tests/data/real/laz/" + name);
+    ASSERT_FALSE(whole.empty()) << name;
+    const auto table =
+        ReadLittleEndian<std::uint64_t>(whole.data() + ReadLittleEndian<std::uint32_t>(whole.data() + 96));
+    for (const std::size_t cut : bad_input::CutOffsets(whole.size())) {
+      const FileResult result = Run(las, "c.laz", whole.substr(0, cut), name + " cut").result;
+      if (cut < table) {
+        EXPECT_EQ(result, kFileInputError) << name << " cut at " << cut;
+      }
+    }
+    std::mt19937 random(7);
+    for (int change = 0; change < 300; ++change) {
+      std::string bytes = whole;
+      const std::size_t at = random() % bytes.size();
+      bytes[at] = static_cast<char>(bytes[at] ^ (1 + random() % 255));
+      Run(las, "c.laz", bytes, name + " changed at " + std::to_string(at));
+    }
+  }
+}
+
 // ---- the project's own samples, cut ----
 
 TEST_F(BadSurveyFileTest, SampleFilesCutAnywhereNeverChangeTheInput) {
@@ -341,8 +372,9 @@ TEST_F(BadSurveyFileTest, SampleFilesCutAnywhereNeverChangeTheInput) {
   CFileESRIGrid esri;
   CFileText text;
   const std::vector<std::pair<std::string, CFileBase*>> samples = {
-      {"sample_v12.las", &las},   {"sample_v14.las", &las},     {"sample_soundings.htf", &htf},
-      {"sample_grid.asc", &esri}, {"sample_latlon.xyz", &text}, {"sample_mga56.xyz", &text}};
+      {"sample_v12.las", &las},      {"sample_v14.las", &las},     {"sample_v14.laz", &las},
+      {"sample_grid.asc", &esri},    {"sample_latlon.xyz", &text}, {"sample_mga56.xyz", &text},
+      {"sample_soundings.htf", &htf}};
   for (const auto& [name, handler] : samples) {
     const std::string whole = bad_input::SourceFile("data/samples/" + name);
     if (whole.empty()) continue;  // samples not present in this tree

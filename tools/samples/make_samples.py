@@ -8,11 +8,16 @@ placed outside it on purpose so that the excluded files and the "points were out
 the grid" warnings can be seen as well. Every value is a depth, positive down
 (transform them with "Depths positive/Heights negative", --depths-positive).
 
-Usage: tools/samples/make_samples.py [OUTPUT_FOLDER]   (default: data/samples)
+The LAZ sample is the 1.4 LAS sample compressed by Marevert's own LAZ encoder
+(laz_tool, built with the tests: make build), in LASzip's chunks of 50,000 points.
+
+Usage: tools/samples/make_samples.py [OUTPUT_FOLDER [LAZ_TOOL]]
+       (default: data/samples, and build/tools/laz_tool)
 """
 
 import os
 import struct
+import subprocess
 import sys
 
 # Inside the demo grid: latitudes -33.10 to -33.40, longitudes 151.70 to 151.90.
@@ -139,8 +144,9 @@ def write_htf(path):
 
 
 def main():
-    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "samples")
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "samples")
+    laz_tool = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "build", "tools", "laz_tool")
     os.makedirs(folder, exist_ok=True)
     write_xyz_latlon(os.path.join(folder, "sample_latlon.xyz"))
     write_xyz_mga(os.path.join(folder, "sample_mga56.xyz"))
@@ -148,6 +154,10 @@ def main():
     write_las(os.path.join(folder, "sample_v12.las"), 2)
     write_las(os.path.join(folder, "sample_v14.las"), 4)
     write_htf(os.path.join(folder, "sample_soundings.htf"))
+    if not os.access(laz_tool, os.X_OK):
+        sys.exit("No %s to write sample_v14.laz with: build it first (make build)" % laz_tool)
+    subprocess.run([laz_tool, "compress", os.path.join(folder, "sample_v14.las"),
+                    os.path.join(folder, "sample_v14.laz")], check=True)
 
 
 if __name__ == "__main__":

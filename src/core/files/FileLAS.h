@@ -1,20 +1,34 @@
 #pragma once
-// LAS point clouds (ASPRS LAS 1.0 to 1.4). Only the Z of each point record changes;
-// every other byte is copied. Each output receives the header and variable-length
-// records, its share of the point records in input order and everything after the
-// points; afterwards its header's counts, extent and points by return are made to
-// describe the records it holds.
+// LAS point clouds (ASPRS LAS 1.0 to 1.4), uncompressed or compressed (LAZ, and COPC,
+// which is LAZ). Only the Z of each point record changes; every other byte is copied.
+// Each output receives the header and variable-length records, its share of the point
+// records in input order and everything after the points; afterwards its header's
+// counts, extent and points by return are made to describe the records it holds.
+//
+// A LAZ file's outputs are LAZ with the input's LASzip record (items, versions, chunk
+// size): its chunks are decoded, their records go through the same per-point step, and
+// each output's records are coded into chunks of its own (CLazRecordPipeline; what
+// surrounds the chunks: CLazFraming). A COPC file's outputs are plain LAZ, with a note.
 //
 // Before any output is created the header and its records are looked at: a file whose
-// records run past its point data, or whose points are compressed (LAZ), is refused
-// with a note; a CRS the file declares decides how its X and Y are read (an MGA or UTM
-// zone of its own, or latitude and longitude), else the batch's rule applies.
+// records run past its point data, or a LAZ file whose chunks the handler cannot
+// decode, is refused with a note; a CRS the file declares decides how its X and Y are
+// read (an MGA or UTM zone of its own, or latitude and longitude), else the batch's rule
+// applies.
+
+#include <memory>
 
 #include "core/files/FileBase.h"
 #include "core/files/LasRecordSummary.h"
 
+class CLasHeader;
+class CLazFraming;
+
 class CFileLAS : public CFileBase {
  public:
+  CFileLAS();
+  ~CFileLAS() override;
+
   bool CanRead(const std::string& path) override;
   std::string GetFormatName() const override { return "LAS"; }
 
@@ -39,9 +53,14 @@ class CFileLAS : public CFileBase {
  private:
   // Reads the header and variable-length records of the input before any output is
   // created: kFileInputError with a note when they do not describe a LAS file the
-  // handler can copy (or describe a compressed one); else notes what the file's CRS
-  // decides, and the zone and the reading of positions for Run.
+  // handler can copy (or a LAZ file whose chunks it can decode); else notes what the
+  // file's CRS decides, and the zone and the reading of positions for Run.
   FileResult Examine(const std::string& path, int batchZone);
+  // Run for a LAZ input: its chunks, and what surrounds them.
+  FileResult RunLaz(Streams& files, const Task& task, const CLasHeader& header);
+  // Carries a block of the records' heights (CLasPointStep::Transform).
+  void TransformHeights(std::size_t count, double* a, double* b, double* z, bool* transformed, double* given,
+                        CDataPt& point, CSeparationStats& separation, const Task& task) const;
 
   // How Run reads positions: the map-grid zone, and whether X and Y are always a
   // longitude and a latitude (a geographic CRS).
@@ -51,4 +70,8 @@ class CFileLAS : public CFileBase {
   // records that went to each output hold.
   std::uint64_t m_pointCount = 0, m_recordLength = 0;
   CLasRecordSummary m_transformedRecords, m_excludedRecords;
+  // A LAZ input's framing (from Examine), and where each output's chunk table and what
+  // follows it start (from RunLaz): [0] the excluded file's, [1] the transformed file's.
+  std::unique_ptr<CLazFraming> m_laz;
+  std::uint64_t m_tableOffsets[2] = {}, m_tableEnds[2] = {};
 };

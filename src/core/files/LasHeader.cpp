@@ -11,9 +11,12 @@ namespace {
 
 constexpr int kLegacyReturns = 5, kReturns64 = 15;
 
-// Return-number bits of a point format's return byte; 0 for a format not known here
-// (above 10, or with the compression bits that LAZ files set in this byte).
-int ReturnBits(int pointFormat) { return pointFormat <= 5 ? 3 : pointFormat <= 10 ? 4 : 0; }
+// Return-number bits of a point format's return byte (less the bits 7 and 6 that LAZ
+// files set in it); 0 for a format not known here (above 10).
+int ReturnBits(unsigned formatByte) {
+  const unsigned format = formatByte & 0x3F;
+  return format <= 5 ? 3 : format <= 10 ? 4 : 0;
+}
 
 }  // namespace
 
@@ -149,6 +152,23 @@ void CLasHeader::SetSummary(const CLasRecordSummary& records) {
     for (int number = 1; number <= kReturns64; ++number)
       WriteLittleEndian(h + kByReturn64 + 8 * (number - 1), records.Returns(number, bits));
   }
+}
+
+bool CLasHeader::SetLayout(std::uint32_t pointDataOffset, std::uint32_t vlrCount, std::uint64_t oldTail,
+                           std::uint64_t newTail, std::uint32_t extendedCount) {
+  if (m_size < FieldsEnd()) return false;
+  char* h = m_bytes.data();
+  WriteLittleEndian(h + kPointDataOffset, pointDataOffset);
+  WriteLittleEndian(h + kVlrCount, vlrCount);
+  if (Is13()) {
+    const auto waveform = ReadLittleEndian<std::uint64_t>(h + kWaveformStart);
+    if (waveform != 0 && waveform >= oldTail) WriteLittleEndian(h + kWaveformStart, waveform - oldTail + newTail);
+  }
+  if (Is14() && ExtendedVlrStart() != 0 && ExtendedVlrCount() != 0) {
+    WriteLittleEndian(h + kExtendedVlrStart, extendedCount ? newTail : std::uint64_t{0});
+    WriteLittleEndian(h + kExtendedVlrCount, extendedCount);
+  }
+  return true;
 }
 
 bool CLasHeader::Save() {

@@ -100,6 +100,15 @@ class CLasHeader {
   // return of a point format other than 0 to 10, whose return number is not known here.
   void SetSummary(const CLasRecordSummary& records);
 
+  // For an output whose point data differs in size from the input's (LAZ): where the
+  // point data starts and how many variable-length records lie before it; and for a tail
+  // (what follows the point data) that started at `oldTail` and now starts at `newTail`
+  // with `extendedCount` extended records, from 1.4 their start (0 when none is left)
+  // and count, when the input had any, and from 1.3 a waveform start that lay in the
+  // tail. False, nothing changed, when the header is too short for its version.
+  bool SetLayout(std::uint32_t pointDataOffset, std::uint32_t vlrCount, std::uint64_t oldTail, std::uint64_t newTail,
+                 std::uint32_t extendedCount);
+
   // Writes the header back and closes the file; false when that fails.
   bool Save();
 

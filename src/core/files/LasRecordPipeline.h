@@ -3,39 +3,26 @@
 // two buffers of CBlockPipeline, so that the files are read and written while the
 // points are transformed. Each new Z is written over the old one in its buffer; then
 // runs of records bound for the same output are copied in one piece. Every other byte
-// of a record is copied as it is.
-//
-// A record's new Z is its stored Z plus the metres its height was given, in units of
-// the Z scale rounded to the nearest (halves away from zero): the file keeps its own Z
-// resolution (millimetres stay millimetres), and neither the offset nor the height
-// passes through a rounding of its own, so no point can come out one unit off.
+// of a record is copied as it is (CLasPointStep).
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "core/files/FileBase.h"
+#include "core/files/LasPointStep.h"
 #include "core/files/LasRecordSummary.h"
 #include "core/files/SeparationStats.h"
 
-class CDataPt;
 class CInputStream;
 class CLasHeader;
 class COutputStream;
 
 class CLasRecordPipeline {
  public:
-  // Carries the heights z[0..count) at positions (a, b) to the output reference in
-  // place; transformed[i] tells whether z[i] was carried, given[i] then the metres it
-  // was given. The positions are scratch that the transform may change. Called on two
-  // threads at once, each with a point of its own for the interpolated surfaces and a
-  // tally of its own for the separation applied.
-  using Transform = std::function<void(std::size_t count, double* a, double* b, double* z, bool* transformed,
-                                       double* given, CDataPt& point, CSeparationStats& separation)>;
-  // Sends the percentage of records done; true when the user asked to cancel.
-  using Progress = std::function<bool(long long percent)>;
+  using Transform = CLasPointStep::Transform;
+  using Progress = CLasPointStep::Progress;
 
   // What went to one output: its records and (after a complete pass) what they hold.
   struct Output {
@@ -71,18 +58,15 @@ class CLasRecordPipeline {
     std::size_t records = 0;            // whole records read
     bool whole = true;                  // false: the input ended before the block did
   };
-  struct Scratch;
 
   void ReadBlock(CInputStream& input, Block& block, std::uint64_t first) const;
-  // Transforms piece `piece` of `block` with the scratch of thread `part`.
-  void TransformPiece(Block& block, std::size_t piece, Scratch& work, const Transform& transform) const;
   FileResult WriteBlock(const Block& block, COutputStream* outputs[2], const Progress& progress);
 
   std::size_t m_recordLength;
   std::uint64_t m_count;
-  double m_scale[3], m_offset[3];
   std::size_t m_blockRecords;
   Block m_blocks[2];
+  CLasPointStep m_step;
   Output m_outputs[2];  // [0] the excluded file's, [1] the transformed file's
   CSeparationStats m_separation;
 };

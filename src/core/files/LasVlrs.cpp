@@ -43,10 +43,18 @@ bool CLasVlrs::ReadAt(std::uint64_t offset, char* out, std::size_t count) {
   return m_file.gcount() == static_cast<std::streamsize>(count);
 }
 
-void CLasVlrs::Keep(const char* header, const Record& record, bool extended) {
+void CLasVlrs::Keep(const char* header, const Record& record, std::size_t headerSize, bool extended) {
   const std::string_view user = UserId(header);
   const auto id = ReadLittleEndian<std::uint16_t>(header + kRecordIdAt);
-  if (user == "laszip encoded" && id == 22204) m_laszip = true;
+  if (user == "laszip encoded" && id == 22204) {
+    m_laszip = true;
+    if (!m_laszipRecord) m_laszipRecord = record;
+  }
+  if (user == "copc") {
+    constexpr std::uint16_t kCopcInfo = 1;
+    if (id == kCopcInfo && !extended) m_copcInfo = true;
+    m_copc.push_back({record.offset - headerSize, headerSize + record.length});
+  }
   if (user != "LASF_Projection") return;
   if (id == 34735 && !m_geoKeys) m_geoKeys = record;
   if (id == 34737 && !m_geoAscii) m_geoAscii = record;
@@ -68,11 +76,13 @@ bool CLasVlrs::IsCompressed(const CLasHeader& header) const {
 }
 
 bool CLasVlrs::Read(const std::string& path, std::uint64_t fileSize, const CLasHeader& header, std::string& why) {
-  m_laszip = false;
+  m_laszip = m_copcInfo = false;
   m_uncounted = 0;
   m_geoKeys.reset();
   m_geoAscii.reset();
   m_wkt.reset();
+  m_laszipRecord.reset();
+  m_copc.clear();
   m_file.close();
   m_file.open(path, std::ios::binary);
   if (!m_file) {
@@ -93,7 +103,7 @@ bool CLasVlrs::Read(const std::string& path, std::uint64_t fileSize, const CLasH
       return false;
     }
     const Record data{position + kVlrHeader, ReadLittleEndian<std::uint16_t>(record + kLengthAt)};
-    Keep(record, data, false);
+    Keep(record, data, kVlrHeader, false);
     position = data.offset + data.length;
   }
   CountUncounted(position, end);
@@ -105,7 +115,7 @@ bool CLasVlrs::Read(const std::string& path, std::uint64_t fileSize, const CLasH
     if (fileSize - extended < kEvlrHeader || !ReadAt(extended, record, kEvlrHeader)) break;
     const Record data{extended + kEvlrHeader, ReadLittleEndian<std::uint64_t>(record + kLengthAt)};
     if (data.length > fileSize - data.offset) break;
-    Keep(record, data, true);
+    Keep(record, data, kEvlrHeader, true);
     extended = data.offset + data.length;
   }
   return true;

@@ -5,16 +5,17 @@
 // after the point data ("Extended Variable Length Records": a 60-byte header each, a
 // 64-bit length at byte 20). Record headers are read one at a time, each length checked
 // against the bytes that remain, and only the records the handler uses are kept (those
-// that declare the file's CRS, and LASzip's), so a count read from the file never sizes
-// an allocation.
+// that declare the file's CRS, LASzip's and COPC's), so a count read from the file never
+// sizes an allocation beyond the records kept.
 //
-// This is also where a LAS file is found to be compressed (LAZ, and COPC, which is LAZ):
-// a reader of compressed points would take over from IsCompressed.
+// This is also where a LAS file is found to be compressed (LAZ, and COPC, which is LAZ),
+// and where its LASzip record and its COPC records lie.
 
 #include <cstdint>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CLasHeader;
 
@@ -23,6 +24,10 @@ class CLasVlrs {
   // Where the bytes of one record (after its header) lie in the file.
   struct Record {
     std::uint64_t offset = 0, length = 0;
+  };
+  // Where one whole record, its header included, lies in the file.
+  struct Span {
+    std::uint64_t start = 0, size = 0;
   };
 
   // Walks the records of the file at `path`, whose header is `header` and which holds
@@ -50,13 +55,20 @@ class CLasVlrs {
   const std::optional<Record>& GeoAscii() const { return m_geoAscii; }
   const std::optional<Record>& Wkt() const { return m_wkt; }
 
+  // LASzip's record (user "laszip encoded", ID 22204), the first one.
+  const std::optional<Record>& Laszip() const { return m_laszipRecord; }
+  // The records of user "copc" (COPC's info record before the points, its hierarchy
+  // after them), in file order, and whether the file has the info record (it is COPC).
+  const std::vector<Span>& Copc() const { return m_copc; }
+  bool HasCopcInfo() const { return m_copcInfo; }
+
   // The bytes of `record` (as read by the last Read), or "" when it holds more than
   // `limit` bytes or cannot be read.
   std::string Bytes(const std::optional<Record>& record, std::size_t limit);
 
  private:
-  // Takes note of a record the handler uses.
-  void Keep(const char* header, const Record& record, bool extended);
+  // Takes note of a record the handler uses; its header is `headerSize` bytes.
+  void Keep(const char* header, const Record& record, std::size_t headerSize, bool extended);
   // Counts the whole records that lie from `position` up to `end`.
   void CountUncounted(std::uint64_t position, std::uint64_t end);
   bool ReadAt(std::uint64_t offset, char* out, std::size_t count);
@@ -64,5 +76,7 @@ class CLasVlrs {
   std::ifstream m_file;
   bool m_laszip = false;
   std::uint64_t m_uncounted = 0;
-  std::optional<Record> m_geoKeys, m_geoAscii, m_wkt;
+  std::optional<Record> m_geoKeys, m_geoAscii, m_wkt, m_laszipRecord;
+  std::vector<Span> m_copc;
+  bool m_copcInfo = false;
 };

@@ -96,7 +96,7 @@ std::uint32_t CLazPoint14Decoder::Start(const std::uint8_t* first, const CLazLay
     m_present[i] = i == kXy || layers[i].size > 0;
     if (m_present[i]) m_layers[i].Init(layers[i].data, layers[i].size);
   }
-  for (CLazPoint14Channel& channel : m_channels) channel.m_used = false;
+  m_channels.Unuse();
   m_current = point.channel;
   m_channels[m_current].Start(point, false);
   return m_current;
@@ -116,7 +116,7 @@ std::uint32_t CLazPoint14Decoder::Decode(std::uint8_t* record) {
   std::uint32_t context = 0;
   if (changed & (1u << 6)) {
     const std::uint32_t channel = (m_current + xy.DecodeSymbol(c->m_channelStep) + 1) & 3;
-    if (!m_channels[channel].m_used) m_channels[channel].Start(c->m_last, false);
+    if (!m_channels.Used(channel)) m_channels[channel].Start(c->m_last, false);
     m_current = context = channel;
     c = &m_channels[channel];
     c->m_last.channel = static_cast<std::uint8_t>(channel);
@@ -284,7 +284,7 @@ std::uint32_t CLazPoint14Encoder::Start(const std::uint8_t* first) {
     // X, Y and Z are always stored; the other layers only when a point changes them.
     m_changed[i] = i == kXy || i == kZ;
   }
-  for (CLazPoint14Channel& channel : m_channels) channel.m_used = false;
+  m_channels.Unuse();
   m_current = point.channel;
   m_channels[m_current].Start(point, true);
   return m_current;
@@ -310,7 +310,7 @@ std::uint32_t CLazPoint14Encoder::Encode(const std::uint8_t* record) {
   // channel before when the chunk has not reached the point's channel yet.
   const std::uint32_t channel = point.channel;
   const CLazPoint14Fields& reference =
-      channel != m_current && m_channels[channel].m_used ? m_channels[channel].m_last : c->m_last;
+      channel != m_current && m_channels.Used(channel) ? m_channels[channel].m_last : c->m_last;
   const bool pointSourceChanged = point.pointSource != reference.pointSource;
   const bool gpsChanged = GpsTimeDiffers(point.gpsTime, reference.gpsTime);
   const bool scanAngleChanged = point.scanAngle != reference.scanAngle;
@@ -325,7 +325,7 @@ std::uint32_t CLazPoint14Encoder::Encode(const std::uint8_t* record) {
   if (channel != m_current) {
     const std::int32_t step = static_cast<std::int32_t>(channel) - static_cast<std::int32_t>(m_current);
     xy.EncodeSymbol(c->m_channelStep, static_cast<std::uint32_t>(step > 0 ? step - 1 : step + 3));
-    if (!m_channels[channel].m_used) m_channels[channel].Start(c->m_last, true);
+    if (!m_channels.Used(channel)) m_channels[channel].Start(c->m_last, true);
     m_current = context = channel;
     c = &m_channels[channel];
   }

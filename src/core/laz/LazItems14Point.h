@@ -41,7 +41,7 @@ class CLazPoint14Decoder {
  private:
   void DecodeGpsTime(CLazPoint14Channel& c);
 
-  CLazPoint14Channel m_channels[4];
+  CLazPoint14Channels m_channels;
   std::uint32_t m_current = 0;  // the channel of the last point
   CLazArithmeticDecoder m_layers[s_layerCount];
   bool m_present[s_layerCount] = {};  // the layer holds bytes
@@ -63,7 +63,7 @@ class CLazPoint14Encoder {
  private:
   void EncodeGpsTime(CLazPoint14Channel& c, std::uint64_t gpsTime);
 
-  CLazPoint14Channel m_channels[4];
+  CLazPoint14Channels m_channels;
   std::uint32_t m_current = 0;
   CLazArithmeticEncoder m_layers[s_layerCount];
   std::vector<std::uint8_t> m_bytes[s_layerCount];  // reused chunk after chunk

@@ -6,6 +6,7 @@
 // decoder, which use it identically (LASzip's LAScontextPOINT14).
 
 #include <cstdint>
+#include <memory>
 
 #include "core/laz/LazArithmeticCoder.h"
 #include "core/laz/LazIntegerCompressor.h"
@@ -72,4 +73,27 @@ class CLazPoint14Channel {
   CLazIntegerCompressor m_gpsTime;
 
   std::uint32_t m_era = 0;  // bumped by Start: the lazily reset models' chunk
+};
+
+// The four scanner channels of the POINT14 coder, each made when a chunk first reaches it:
+// most files use one channel, and each holds megabytes of models (so a coder made for a
+// small file, or one per thread, costs a quarter).
+class CLazPoint14Channels {
+ public:
+  // The channel, made when it never was.
+  CLazPoint14Channel& operator[](std::uint32_t channel) {
+    std::unique_ptr<CLazPoint14Channel>& made = m_channels[channel];
+    if (!made) made = std::make_unique<CLazPoint14Channel>();
+    return *made;
+  }
+  // Whether the chunk has reached the channel.
+  bool Used(std::uint32_t channel) const { return m_channels[channel] && m_channels[channel]->m_used; }
+  // A chunk starts: it has reached no channel.
+  void Unuse() {
+    for (const std::unique_ptr<CLazPoint14Channel>& channel : m_channels)
+      if (channel) channel->m_used = false;
+  }
+
+ private:
+  std::unique_ptr<CLazPoint14Channel> m_channels[4];
 };

@@ -47,9 +47,10 @@ QStringList ChooseFiles(QWidget* parent, const QString& folder) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters(
-      {QStringLiteral("Supported (*.txt *.xyz *.dat *.asc *.las *.htf)"),
+      {QStringLiteral("Supported (*.txt *.xyz *.dat *.asc *.las *.laz *.htf)"),
        QStringLiteral("ASCII xyz (*.txt *.xyz *.dat)"), QStringLiteral("ESRI ASCII Raster (*.asc *.txt)"),
-       QStringLiteral("Common Lidar Data Exchange (*.las)"), QStringLiteral("Hydrographic Transfer Format (*.htf)"),
+       QStringLiteral("Common Lidar Data Exchange (*.las *.laz)"),
+       QStringLiteral("Hydrographic Transfer Format (*.htf)"),
        QStringLiteral("Rasters (*.tif *.tiff *.bag *.nc *.img *.vrt)"), QStringLiteral("All Files (*)")});
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles();

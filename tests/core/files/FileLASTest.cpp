@@ -417,9 +417,10 @@ TEST_F(FileLASTest, TheFilesCrsDecidesHowPositionsAreRead) {
   }
 }
 
-// A compressed file (LAZ, and COPC, which is LAZ) would be copied as if its bytes were
-// point records: it is refused before any output is created, and left as it was.
-TEST_F(FileLASTest, CompressedFilesAreRefusedWithoutOutputs) {
+// A file marked compressed (LAZ) without a LASzip record the codec reads would be copied
+// as if its bytes were point records: it is refused before any output is created, and
+// left as it was. (LAZ files proper: FileLAZTest.)
+TEST_F(FileLASTest, CompressedFilesThatCannotBeDecodedAreRefusedWithoutOutputs) {
   std::string bit7 = MakeLas(2, kPoints, 0.01, 3), bit6 = bit7;
   bit7[104] = static_cast<char>(0x83);
   bit6[104] = static_cast<char>(0x43);
@@ -429,7 +430,8 @@ TEST_F(FileLASTest, CompressedFilesAreRefusedWithoutOutputs) {
     EXPECT_EQ(run.result, kFileInputError);
     EXPECT_EQ(run.transformed + run.outside, 0u);
     ASSERT_EQ(m_handler.GetNotes().size(), 1u);
-    EXPECT_NE(m_handler.GetNotes()[0].find("compressed LAS (LAZ)"), std::string::npos) << m_handler.GetNotes()[0];
+    EXPECT_NE(m_handler.GetNotes()[0].find("compressed points (LAZ) cannot be read"), std::string::npos)
+        << m_handler.GetNotes()[0];
     EXPECT_FALSE(Exists(m_dir.File("cloud_LAT.las")));
     EXPECT_FALSE(Exists(m_dir.File("cloud_MSL.las")));
     EXPECT_EQ(ReadFileBytes(m_dir.File("cloud.las")), input);

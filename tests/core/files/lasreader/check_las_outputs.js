@@ -6,7 +6,13 @@
 // formats 1, 3 and 6 to 10 (some points outside the grid, every return number), one of
 // them wholly inside the grid, so that its transformed file holds every point.
 //
-// Usage: node check_las_outputs.js MAREVERT_CLI DATA_FOLDER WORK_FOLDER
+// The same points as LAZ (the demo's LAZ sample, and the files made here of formats 1, 3
+// and 6 to 8 coded by our encoder, laz_tool, in chunks of several sizes): copc reads
+// their outputs through laz-perf, and their records must be those of the LAS outputs,
+// byte for byte, their headers the same counts and extent. The LAZ sample itself must
+// decode to the records of the LAS sample it was made from.
+//
+// Usage: node check_las_outputs.js MAREVERT_CLI LAZ_TOOL DATA_FOLDER WORK_FOLDER
 // (NODE_PATH must reach the installed copc). Exit status 0 when every check holds.
 
 'use strict';
@@ -17,11 +23,11 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { Las } = require('copc');
 
-if (process.argv.length !== 5) {
-  console.error('usage: node check_las_outputs.js MAREVERT_CLI DATA_FOLDER WORK_FOLDER');
+if (process.argv.length !== 6) {
+  console.error('usage: node check_las_outputs.js MAREVERT_CLI LAZ_TOOL DATA_FOLDER WORK_FOLDER');
   process.exit(2);
 }
-const [cliSource, dataDir, workDir] = process.argv.slice(2).map((arg) => path.resolve(arg));
+const [cliSource, lazTool, dataDir, workDir] = process.argv.slice(2).map((arg) => path.resolve(arg));
 
 // ---- Inputs ------------------------------------------------------------------------
 
@@ -95,15 +101,18 @@ function makeLas({ minor, format, count, outsideEvery, legacyCount }) {
 
 // ---- Reading back --------------------------------------------------------------------
 
-// What the reader takes the file's header to say, and what it reads from its records.
-function readBack(file) {
+// What the reader takes the file's header to say, and what it reads from its records
+// (decoded by laz-perf when the file is LAZ).
+async function readBack(file) {
   const bytes = fs.readFileSync(file);
   // The header reader wants 375 bytes whatever the version; a short 1.2 file is padded.
   const first = Buffer.concat([bytes.subarray(0, 375), Buffer.alloc(Math.max(0, 375 - bytes.length))]);
   const header = Las.Header.parse(first);
   const count = Number(header.pointCount);
   const start = header.pointDataOffset;
-  const records = bytes.subarray(start, start + count * header.pointDataRecordLength);
+  const records = (bytes[104] & 0x80) !== 0
+    ? Buffer.from(await Las.PointData.decompressFile(bytes))
+    : bytes.subarray(start, start + count * header.pointDataRecordLength);
   assert.equal(records.length, count * header.pointDataRecordLength, `${file}: records cut short`);
   const readAs = FORMATS[header.pointDataRecordFormat]?.readAs ?? header.pointDataRecordFormat;
   const view = Las.View.create(records, { ...header, pointDataRecordFormat: readAs });
@@ -121,7 +130,7 @@ function readBack(file) {
   }
   const legacyCount = bytes.readUInt32LE(107);
   const legacyByReturn = [0, 1, 2, 3, 4].map((k) => bytes.readUInt32LE(111 + 4 * k));
-  return { header, count, low, high, returns, legacyCount, legacyByReturn };
+  return { header, count, low, high, returns, legacyCount, legacyByReturn, records };
 }
 
 let checks = 0;
@@ -131,9 +140,9 @@ function check(condition, message) {
 }
 
 // The header of `file` against its records.
-function checkOutput(file) {
+async function checkOutput(file) {
   const name = path.basename(file);
-  const got = readBack(file);
+  const got = await readBack(file);
   const { header } = got;
   for (let axis = 0; axis < 3; ++axis) {
     const [min, max] = [header.min[axis], header.max[axis]];
@@ -159,62 +168,101 @@ function checkOutput(file) {
 
 // ---- The batch -----------------------------------------------------------------------
 
-fs.rmSync(workDir, { recursive: true, force: true });
-fs.mkdirSync(workDir, { recursive: true });
-// A copy of the program, so that its application log stays in the work folder.
-const cli = path.join(workDir, 'marevert-cli');
-fs.copyFileSync(cliSource, cli);
-fs.chmodSync(cli, 0o755);
+async function main() {
 
-const inputs = {};
-for (const sample of ['sample_v12.las', 'sample_v14.las']) {
-  fs.copyFileSync(path.join(dataDir, 'samples', sample), path.join(workDir, sample));
-  inputs[sample] = null;
-}
-const made = {
-  'f1_v12.las': { minor: 2, format: 1, count: 50, outsideEvery: 6 },
-  'f3_v14_legacy.las': { minor: 4, format: 3, count: 50, outsideEvery: 6, legacyCount: true },
-  'f6_v14_inside.las': { minor: 4, format: 6, count: 40, outsideEvery: 0 },
-};
-for (const format of [6, 7, 8, 9, 10]) {
-  made[`f${format}_v14.las`] = { minor: 4, format, count: 50, outsideEvery: format - 2 };
-}
-for (const [name, layout] of Object.entries(made)) {
-  fs.writeFileSync(path.join(workDir, name), makeLas(layout));
-  inputs[name] = layout;
-}
+  fs.rmSync(workDir, { recursive: true, force: true });
+  fs.mkdirSync(workDir, { recursive: true });
+  // A copy of the program, so that its application log stays in the work folder.
+  const cli = path.join(workDir, 'marevert-cli');
+  fs.copyFileSync(cliSource, cli);
+  fs.chmodSync(cli, 0o755);
 
-const grid = path.join(dataDir, 'Marevert_Demo_Synthetic_NotForNavigation.MRGGrid');
-execFileSync(
-  cli,
-  ['transform', '--grid', grid, '--from', 'LAT', '--to', 'AHD', '--zone', '56', '--depths-positive']
-    .concat(Object.keys(inputs)),
-  { cwd: workDir, stdio: ['ignore', 'ignore', 'inherit'] },
-);
-
-for (const [name, layout] of Object.entries(inputs)) {
-  const input = readBack(path.join(workDir, name));
-  const stem = path.join(workDir, name.replace(/\.las$/, ''));
-  const transformedFile = `${stem}_AHD.las`;
-  const excludedFile = `${stem}_LAT.las`;
-  const transformed = checkOutput(transformedFile);
-  const excluded = fs.existsSync(excludedFile) ? checkOutput(excludedFile) : null;
-  check(transformed.count + (excluded ? excluded.count : 0) === input.count, `${name}: points lost or added`);
-  // Depths moved, so a header copied from the input would not describe the records.
-  check(transformed.header.min[2] !== input.header.min[2], `${name}: Z minimum as in the input`);
-  if (layout && layout.outsideEvery === 0) {
-    check(excluded === null && transformed.count === input.count, `${name}: not every point transformed`);
-  } else if (layout) {
-    const expected = Math.floor(layout.count / layout.outsideEvery);
-    check(excluded !== null && excluded.count === expected, `${name}: excluded points`);
+  const inputs = {};
+  for (const sample of ['sample_v12.las', 'sample_v14.las']) {
+    fs.copyFileSync(path.join(dataDir, 'samples', sample), path.join(workDir, sample));
+    inputs[sample] = null;
   }
+  const made = {
+    'f1_v12.las': { minor: 2, format: 1, count: 50, outsideEvery: 6 },
+    'f3_v14_legacy.las': { minor: 4, format: 3, count: 50, outsideEvery: 6, legacyCount: true },
+    'f6_v14_inside.las': { minor: 4, format: 6, count: 40, outsideEvery: 0 },
+  };
+  for (const format of [6, 7, 8, 9, 10]) {
+    made[`f${format}_v14.las`] = { minor: 4, format, count: 50, outsideEvery: format - 2 };
+  }
+  for (const [name, layout] of Object.entries(made)) {
+    fs.writeFileSync(path.join(workDir, name), makeLas(layout));
+    inputs[name] = layout;
+  }
+  // The same points as LAZ, in chunks of LASzip's size, of a few points (each output's
+  // chunks then cut across the input's) and of varying sizes (as COPC's).
+  const CHUNKS = ['50000', '7', 'variable:3,9,1,20', '7', '50000', '11'];
+  const lazOf = {};
+  Object.keys(made).filter((name) => ![9, 10].includes(made[name].format)).forEach((name, i) => {
+    const laz = name.replace(/\.las$/, '.laz');
+    execFileSync(lazTool, ['compress', path.join(workDir, name), path.join(workDir, laz), CHUNKS[i % CHUNKS.length]]);
+    inputs[laz] = made[name];
+    lazOf[laz] = name;
+  });
+  fs.copyFileSync(path.join(dataDir, 'samples', 'sample_v14.laz'), path.join(workDir, 'sample_v14.laz'));
+  inputs['sample_v14.laz'] = null;
+  lazOf['sample_v14.laz'] = 'sample_v14.las';
+  // The LAZ sample holds the LAS sample's records.
+  const sample = [await readBack(path.join(workDir, 'sample_v14.laz')), await readBack(path.join(workDir, 'sample_v14.las'))];
+  check(sample[0].records.equals(sample[1].records) && sample[0].count === 30, 'sample_v14.laz: not the records of sample_v14.las');
+
+  const grid = path.join(dataDir, 'Marevert_Demo_Synthetic_NotForNavigation.MRGGrid');
+  execFileSync(
+    cli,
+    ['transform', '--grid', grid, '--from', 'LAT', '--to', 'AHD', '--zone', '56', '--depths-positive']
+      .concat(Object.keys(inputs)),
+    { cwd: workDir, stdio: ['ignore', 'ignore', 'inherit'] },
+  );
+
+  const outputsOf = {};
+  for (const [name, layout] of Object.entries(inputs)) {
+    const input = await readBack(path.join(workDir, name));
+    const [stem, extension] = [path.join(workDir, name.slice(0, -4)), name.slice(-4)];
+    const transformedFile = `${stem}_AHD${extension}`;
+    const excludedFile = `${stem}_LAT${extension}`;
+    const transformed = await checkOutput(transformedFile);
+    const excluded = fs.existsSync(excludedFile) ? await checkOutput(excludedFile) : null;
+    outputsOf[name] = [transformed, excluded];
+    check(transformed.count + (excluded ? excluded.count : 0) === input.count, `${name}: points lost or added`);
+    // Depths moved, so a header copied from the input would not describe the records.
+    check(transformed.header.min[2] !== input.header.min[2], `${name}: Z minimum as in the input`);
+    if (layout && layout.outsideEvery === 0) {
+      check(excluded === null && transformed.count === input.count, `${name}: not every point transformed`);
+    } else if (layout) {
+      const expected = Math.floor(layout.count / layout.outsideEvery);
+      check(excluded !== null && excluded.count === expected, `${name}: excluded points`);
+    }
+  }
+
+  // Each LAZ file's outputs hold the records of the same points' LAS outputs, and their
+  // headers say the same.
+  for (const [laz, las] of Object.entries(lazOf)) {
+    for (const [ours, expected] of outputsOf[laz].map((output, i) => [output, outputsOf[las][i]])) {
+      check((ours === null) === (expected === null), `${laz}: not the outputs of ${las}`);
+      if (ours === null) continue;
+      check(ours.records.equals(expected.records), `${laz}: records not those of ${las}'s output`);
+      check(ours.count === expected.count, `${laz}: count`);
+      check(JSON.stringify([ours.header.min, ours.header.max]) === JSON.stringify([expected.header.min, expected.header.max]),
+        `${laz}: extent`);
+    }
+  }
+
+  // The demo's 1.2 sample: 27 points transformed, depths 12.20 to 21.77 m below AHD.
+  const demo = await readBack(path.join(workDir, 'sample_v12_AHD.las'));
+  check(demo.count === 27, `sample_v12_AHD.las holds ${demo.count} points`);
+  check(demo.header.min[2].toFixed(2) === '12.20', `sample_v12_AHD.las: min Z ${demo.header.min[2]}`);
+  check(demo.header.max[2].toFixed(2) === '21.77', `sample_v12_AHD.las: max Z ${demo.header.max[2]}`);
+  check(demo.header.pointCountByReturn[0] === 27, `sample_v12_AHD.las: first returns ${demo.header.pointCountByReturn}`);
+
+  console.log(`LAS and LAZ outputs read back with copc: ${checks} passed, 0 failed (${Object.keys(lazOf).length} LAZ files)`);
 }
 
-// The demo's 1.2 sample: 27 points transformed, depths 12.20 to 21.77 m below AHD.
-const demo = readBack(path.join(workDir, 'sample_v12_AHD.las'));
-check(demo.count === 27, `sample_v12_AHD.las holds ${demo.count} points`);
-check(demo.header.min[2].toFixed(2) === '12.20', `sample_v12_AHD.las: min Z ${demo.header.min[2]}`);
-check(demo.header.max[2].toFixed(2) === '21.77', `sample_v12_AHD.las: max Z ${demo.header.max[2]}`);
-check(demo.header.pointCountByReturn[0] === 27, `sample_v12_AHD.las: first returns ${demo.header.pointCountByReturn}`);
-
-console.log(`LAS outputs read back with copc: ${checks} passed, 0 failed`);
+main().catch((error) => {
+  console.error(error.stack || error);
+  process.exit(1);
+});
