@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTempDir.h"
 #include "BenchGridFile.h"
 #include "ProgramRun.h"
 
@@ -49,9 +50,7 @@ void WriteSurveyFile(const std::string& path, long points, unsigned seed) {
 int main() {
   const double scale = std::getenv("MAREVERT_BENCH_SCALE") ? std::atof(std::getenv("MAREVERT_BENCH_SCALE")) : 1.0;
   const long points = static_cast<long>(1000000 * scale);
-  char pattern[] = "/tmp/marevert-bench-jobs-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path dir = pattern;
+  const fs::path dir = MakeBenchDir("marevert-bench-jobs");
   const std::string grid = (dir / "grid.MRGGrid").string();
   WriteBenchGridFile(grid, kLattice);
   std::vector<std::string> files;

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTempDir.h"
 #include "BenchGridFile.h"
 #include "core/grid/GridInt.h"
 #include "core/grid/ShiftLattice.h"
@@ -77,9 +78,7 @@ void WriteRawFile(const std::string& stem) {
 }  // namespace
 
 int main() {
-  char pattern[] = "/tmp/marevert-bench-export-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path dir = pattern;
+  const fs::path dir = MakeBenchDir("marevert-bench-export");
   const std::string grid = (dir / "grid.MRGGrid").string();
   WriteBenchGridFile(grid, kLattice);
   WriteRawFile((dir / "raw").string());

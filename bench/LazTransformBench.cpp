@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTempDir.h"
 #include "BenchGridFile.h"
 #include "LazFile.h"
 #include "LazPerfDecode.h"
@@ -110,9 +111,7 @@ void Transform(const fs::path& dir, const std::string& grid, CSize& size, int ru
 
 int main() {
   const double scale = std::getenv("MAREVERT_BENCH_SCALE") ? std::atof(std::getenv("MAREVERT_BENCH_SCALE")) : 1.0;
-  char pattern[] = "/tmp/marevert-bench-laz-transform-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path dir = pattern;
+  const fs::path dir = MakeBenchDir("marevert-bench-laz-transform");
   const std::string grid = (dir / "grid.MRGGrid").string();
   WriteBenchGridFile(grid, kLattice);
   std::printf("load average before the runs (1, 5, 15 minutes): %s; %u cores\n", LoadAverage().c_str(),

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchTempDir.h"
+
 extern char** environ;
 
 struct CProgramRun {
@@ -28,10 +30,7 @@ struct CProgramRun {
 // Runs the program (its standard output dropped) and waits for it; ends the benchmark
 // when it fails.
 inline void MeasureProgram(const std::vector<std::string>& program, CProgramRun& run) {
-  char peakFile[] = "/tmp/marevert-bench-peak-XXXXXX";
-  const int peakFd = mkstemp(peakFile);
-  if (peakFd < 0) std::exit(1);
-  close(peakFd);
+  const std::string peakFile = MakeBenchFile("marevert-bench-peak");
   std::vector<std::string> arguments = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
   arguments.insert(arguments.end(), program.begin(), program.end());
   std::vector<char*> argv;
@@ -55,6 +54,6 @@ inline void MeasureProgram(const std::vector<std::string>& program, CProgramRun&
   run.seconds = std::min(run.seconds, seconds);
   long peakKiB = 0;
   std::ifstream(peakFile) >> peakKiB;
-  std::remove(peakFile);
+  std::remove(peakFile.c_str());
   run.peakKiB = std::max(run.peakKiB, peakKiB);
 }
