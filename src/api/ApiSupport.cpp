@@ -1,6 +1,5 @@
 #include "api/ApiSupport.h"
 
-#include <filesystem>
 #include <mutex>
 
 #include "core/trans/CoordConv.h"
@@ -35,13 +34,6 @@ void CheckZone(int zone) {
   if (!CCoordConv::IsZone(zone))
     throw CError("The MGA zone must be between " + std::to_string(CCoordConv::kFirstZone) + " and " +
                  std::to_string(CCoordConv::kLastZone) + ", not " + std::to_string(zone));
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(path, ec);
-  return ec ? path : absolute.lexically_normal().string();
 }
 
 std::string JoinMessages(const CRecordingMessenger& messenger) {

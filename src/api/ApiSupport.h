@@ -33,9 +33,6 @@ double SignFactor(Sign sign);
 // Throws CError unless `zone` is an MGA zone of the coast (49 to 56).
 void CheckZone(int zone);
 
-// The path made absolute, so that messages and results name the folder.
-std::string AbsolutePath(const std::string& path);
-
 // Every message box text recorded, joined by "\n".
 std::string JoinMessages(const CRecordingMessenger& messenger);
 

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "api/ApiSupport.h"
+#include "core/batch/BatchReferences.h"
 #include "core/batch/FileProc.h"
+#include "core/common/PathUtil.h"
 #include "core/files/FileBase.h"
-#include "core/trans/TransBase.h"
 
 namespace marevert {
 
@@ -82,18 +83,12 @@ class CBatchWindow final : public CProcessWindow {
 CBatchResult TransformFiles(const std::vector<std::string>& paths, const CGrid* grid, const CBatchOptions& options) {
   EnsureSharedObjects();
   CheckZone(options.zone);
-  // The references as the command line checks them, with its messages.
-  std::optional<CTrans_NULL> nullRef;
-  std::optional<CTrans_BlockShift> shiftRef;
-  const CTransBase* inputRef = nullptr;
-  const CTransBase* outputRef = nullptr;
+  CBatchReferences references;
   if (options.blockShift) {
-    inputRef = &nullRef.emplace();
-    outputRef = &shiftRef.emplace(*options.blockShift);
+    references.SetBlockShift(*options.blockShift);
   } else {
-    inputRef = &FindReference(options.from);
-    outputRef = &FindReference(options.to);
-    if (inputRef == outputRef) throw CError("The input and output vertical references must be different");
+    if (const std::string refused = references.SetListed(options.from, options.to); !refused.empty())
+      throw CError(refused);
     if (!grid) throw CError("A grid is needed unless a block shift is given");
   }
 
@@ -102,7 +97,8 @@ CBatchResult TransformFiles(const std::vector<std::string>& paths, const CGrid* 
   for (const std::string& path : paths) files.push_back(AbsolutePath(path));
 
   const std::lock_guard<std::mutex> batchLock(g_batchMutex);
-  CFileProc job(grid ? &CGridAccess::Model(*grid) : nullptr, &files, inputRef, outputRef, options.zone);
+  CFileProc job(grid ? &CGridAccess::Model(*grid) : nullptr, &files, references.Input(), references.Output(),
+                options.zone);
   job.SetSign(SignFactor(options.sign));
   job.SetWriteApplicationLog(false);  // the program folder here is the calling program's
   CBatchWindow window;

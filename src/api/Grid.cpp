@@ -1,4 +1,5 @@
 #include "api/ApiSupport.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridRead.h"
 #include "marevert/Transform.h"
 

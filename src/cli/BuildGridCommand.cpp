@@ -2,22 +2,15 @@
 // desktop program's grid generation settings dialog. Exit status 0 when the grid file
 // was written, 1 when the job stopped or was not completed, 2 for a usage error.
 
-#include <cerrno>
-#include <cfloat>
-#include <cmath>
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/CliCommands.h"
-#include "core/common/ClassicText.h"
-#include "core/common/NumberText.h"
-#include "core/common/TextLine.h"
+#include "core/common/PathUtil.h"
+#include "core/grid/GridGenLimits.h"
 #include "core/grid/GridProc.h"
 #include "core/jobs/JobRunner.h"
 
@@ -27,73 +20,18 @@ struct CBuildGridOptions {
   std::string input, output, date, major = "0", minor = "0", gridSize = "60";
 };
 
-// An argument's whole text as a 32-bit integer, white space around it allowed.
-std::optional<int> ToInteger(std::string_view text) {
-  const std::string t(Trim(text));
-  if (t.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long long value = ClassicStrtoll(t.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-// An argument's whole text as a finite number, white space around it allowed.
-std::optional<double> ToNumber(std::string_view text) {
-  const std::string_view t = Trim(text);
-  double value = 0;
-  if (t.empty() || ParseNumber(t.data(), t.data() + t.size(), value) != t.data() + t.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
-// The dialog's messages: "Enter an integer." or the range message with its bounds.
-bool CheckInteger(const std::string& text, int low, int high, bool ranged, int& value) {
-  const auto parsed = ToInteger(text);
-  if (!parsed) {
-    std::fprintf(stderr, "Enter an integer.\n");
-    return false;
-  }
-  if (ranged && (*parsed < low || *parsed > high)) {
-    std::fprintf(stderr, "Enter an integer between %d and %d.\n", low, high);
-    return false;
-  }
-  value = *parsed;
-  return true;
-}
-
-bool CheckNumber(const std::string& text, double low, double high, double& value) {
-  const auto parsed = ToNumber(text);
-  if (!parsed) {
-    std::fprintf(stderr, "Enter a number.\n");
-    return false;
-  }
-  if (*parsed < low || *parsed > high) {
-    std::fprintf(stderr, "Enter a number between %s and %s.\n", ClassicGeneral(low, DBL_DIG).c_str(),
-                 ClassicGeneral(high, DBL_DIG).c_str());
-    return false;
-  }
-  value = *parsed;
-  return true;
-}
-
 int RunBuildGrid(const CBuildGridOptions& options) {
   CGridProc::Settings settings;
   settings.inputPath = AbsolutePath(options.input);
   settings.outputPath = AbsolutePath(options.output);
 
   // Date: D/M/Y, today (local time) when not given.
-  std::string day, month, year;
+  CGridGenLimits::Texts texts{"", "", "", options.major, options.minor, options.gridSize};
   if (options.date.empty()) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (now != static_cast<std::time_t>(-1) && localtime_r(&now, &local)) {
-      day = std::to_string(local.tm_mday);
-      month = std::to_string(local.tm_mon + 1);
-      year = std::to_string(local.tm_year + 1900);
-    } else {
-      day = month = year = "0";
-    }
+    CGridGenLimits::SetToday(settings);
+    texts[0] = std::to_string(settings.day);
+    texts[1] = std::to_string(settings.month);
+    texts[2] = std::to_string(settings.year);
   } else {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -104,18 +42,13 @@ int RunBuildGrid(const CBuildGridOptions& options) {
       std::fprintf(stderr, "Enter the date as D/M/Y.\n");
       return kExitUsage;
     }
-    day = parts[0];
-    month = parts[1];
-    year = parts[2];
+    std::copy(parts.begin(), parts.end(), texts.begin());
   }
-
-  // Same checks, same order and same messages as the settings dialog.
-  if (!CheckInteger(day, 1, 31, true, settings.day) || !CheckInteger(month, 1, 12, true, settings.month) ||
-      !CheckInteger(year, 1970, 3000, true, settings.year) ||
-      !CheckInteger(options.major, 0, 0, false, settings.majorVersion) ||
-      !CheckInteger(options.minor, 0, 0, false, settings.minorVersion) ||
-      !CheckNumber(options.gridSize, 1e-7, 10000000, settings.gridSizeSeconds))
+  // The settings dialog's checks, in its order and with its messages.
+  if (const auto refusal = CGridGenLimits::Take(texts, settings)) {
+    std::fprintf(stderr, "%s\n", refusal->message.c_str());
     return kExitUsage;
+  }
 
   CGridProc job(settings);
   job.SetCancel(false);

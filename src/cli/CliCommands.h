@@ -7,10 +7,6 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-// Turns a path given on the command line into an absolute path, so that messages and
-// details show a folder and a file name whatever the working folder was.
-std::string AbsolutePath(const std::string& path);
-
 // Exit statuses, as the commands' help texts document them.
 enum CliExit : int {
   kExitDone = 0,

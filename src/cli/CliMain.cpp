@@ -3,7 +3,6 @@
 // standard error.
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "cli/CliCommands.h"
@@ -13,13 +12,6 @@
 #ifdef MAREVERT_WITH_GDAL
 #include "gdal/GdalHandlers.h"
 #endif
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(path, ec);
-  return ec ? path : absolute.lexically_normal().string();
-}
 
 void AddDepthsPositiveFlag(CLI::App& command, bool& depthsPositive) {
   command.add_flag("--depths-positive", depthsPositive,

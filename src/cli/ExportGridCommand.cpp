@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridInt.h"
 #include "core/jobs/JobRunner.h"
 #include "core/trans/ShiftGridDefinition.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridInt.h"
 
 void AddInfoCommand(CLI::App& app, int& exitCode) {

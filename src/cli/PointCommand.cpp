@@ -11,6 +11,7 @@
 
 #include "cli/CliCommands.h"
 #include "core/common/NumberText.h"
+#include "core/common/PathUtil.h"
 #include "core/grid/GridInt.h"
 #include "core/trans/PointTransform.h"
 #include "core/trans/TransBase.h"

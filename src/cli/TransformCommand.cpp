@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "cli/CancelOnInterrupt.h"
 #include "cli/CliCommands.h"
 #include "cli/ResultJson.h"
+#include "core/batch/BatchReferences.h"
 #include "core/batch/FileProc.h"
 #include "core/common/PathUtil.h"
 #include "core/grid/GridInt.h"
@@ -42,11 +42,11 @@ int CoreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_con
 
 // Writes the run's result file; false, with the reason on standard error, when it cannot.
 bool WriteResult(const CTransformOptions& options, const CFileProc& job, const std::vector<std::string>& files,
-                 const CTransBase& inputRef, const CTransBase& outputRef) {
+                 const CBatchReferences& references) {
   CTransformResult result;
-  result.from = inputRef.GetName();
-  result.to = outputRef.GetName();
-  if (!options.blockShift.empty()) result.blockShift = TextToDouble(options.blockShift);
+  result.from = references.Input()->GetName();
+  result.to = references.Output()->GetName();
+  result.blockShift = references.BlockShift();
   result.grid = AbsolutePath(options.grid);
   result.sign = CTransBase::s_sign < 0 ? -1 : 1;
   result.files = files;
@@ -65,38 +65,20 @@ int RunTransform(const CTransformOptions& options) {
     std::fprintf(stderr, "Give either --from and --to, or --block-shift\n");
     return kExitUsage;
   }
-
-  std::optional<CTrans_NULL> nullRef;
-  std::optional<CTrans_BlockShift> shiftRef;
-  const CTransBase* inputRef = nullptr;
-  const CTransBase* outputRef = nullptr;
-  if (blockShift) {
-    if (!IsNumberText(options.blockShift)) {
-      std::fprintf(stderr, "Invalid block shift (not a number)\n");
-      return kExitUsage;
-    }
-    nullRef.emplace();
-    shiftRef.emplace(TextToDouble(options.blockShift));
-    inputRef = &*nullRef;
-    outputRef = &*shiftRef;
-  } else {
-    if (options.from.empty() || options.to.empty()) {
-      std::fprintf(stderr, "Both --from and --to are needed\n");
-      return kExitUsage;
-    }
-    inputRef = LookUpReference(options.from);
-    if (inputRef == nullptr) return kExitUsage;
-    outputRef = LookUpReference(options.to);
-    if (outputRef == nullptr) return kExitUsage;
-    // The same reference would give the transformed and the excluded file one name.
-    if (inputRef == outputRef) {
-      std::fprintf(stderr, "The input and output vertical references must be different\n");
-      return kExitUsage;
-    }
-    if (options.grid.empty()) {
-      std::fprintf(stderr, "--grid is needed unless --block-shift is given\n");
-      return kExitUsage;
-    }
+  if (!blockShift && (options.from.empty() || options.to.empty())) {
+    std::fprintf(stderr, "Both --from and --to are needed\n");
+    return kExitUsage;
+  }
+  CBatchReferences references;
+  const std::string refused =
+      blockShift ? references.SetBlockShiftText(options.blockShift) : references.SetListed(options.from, options.to);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "%s\n", refused.c_str());
+    return kExitUsage;
+  }
+  if (!blockShift && options.grid.empty()) {
+    std::fprintf(stderr, "--grid is needed unless --block-shift is given\n");
+    return kExitUsage;
   }
 
   if (options.depthsPositive) CTransBase::s_sign = -1.0;
@@ -111,7 +93,7 @@ int RunTransform(const CTransformOptions& options) {
   files.reserve(options.files.size());
   for (const std::string& file : options.files) files.push_back(AbsolutePath(file));
 
-  CFileProc job(&grid, &files, inputRef, outputRef, options.zone);
+  CFileProc job(&grid, &files, references.Input(), references.Output(), options.zone);
   job.SetJobs(options.jobs);
   if (!options.log.empty()) job.SetLogPath(AbsolutePath(options.log));
   job.SetCancel(false);
@@ -119,7 +101,7 @@ int RunTransform(const CTransformOptions& options) {
     const CCancelOnInterrupt interrupt(job);
     GetJobRunner().RunModal(job, "Processing files ...", true);
   }
-  const bool resultWritten = options.resultJson.empty() || WriteResult(options, job, files, *inputRef, *outputRef);
+  const bool resultWritten = options.resultJson.empty() || WriteResult(options, job, files, references);
   return job.GetFilesWithErrors() > 0 || !resultWritten ? kExitFailed : kExitDone;
 }
 

@@ -7,7 +7,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/common/StagedFile.h"
 #include "core/grid/GtxWriter.h"

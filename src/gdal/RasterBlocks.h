@@ -31,6 +31,8 @@ class CRasterWindows {
   // The next window, in order; false after the last. `endsUnit` tells that the window
   // is the last of its unit, which `unit` then is.
   bool Next(CCellRect& window, bool& endsUnit, CCellRect& unit);
+  // True once Next has given the last window (at once for a raster without cells).
+  bool Done() const { return m_done; }
 
  private:
   // Window sizes along one axis of a unit of `unit` cells: windows of `window` cells.

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/files/BlockPipeline.h"
 #include "core/grid/DataPt.h"
 #include "core/jobs/SharedJob.h"
 #include "gdal/RasterBlocks.h"
@@ -78,9 +79,8 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
   };
   const auto scratch = std::make_unique<Scratch[]>(CSharedJob::kParts);
   CWindowBuffers buffers[2];
-  CWindowBuffers* current = &buffers[0];
-  const auto transformPiece = [&](std::size_t piece, int part) {
-    CWindowBuffers& window = *current;
+  const auto transformPiece = [&](int buffer, std::size_t piece, int part) {
+    CWindowBuffers& window = buffers[buffer];
     const CCellWindow cells{window.input.data(),
                             window.transformed.data(),
                             window.excluded.data(),
@@ -140,27 +140,19 @@ FileResult RunRaster(const CRasterRunSetup& setup, std::uint64_t& transformed, s
     const long long percent = static_cast<long long>(windowsWritten * 100 / windows.WindowCount());
     return setup.progress && setup.progress(percent) ? kFileCancelled : kFileDone;
   };
-  const auto next = [&](CWindowBuffers& buffers) {
-    return windows.Next(buffers.window, buffers.endsUnit, buffers.unit);
-  };
 
-  // Declared after everything its pieces use, so that on an early return it stops
-  // (skipping the pieces not yet taken) before any of that goes away.
-  CSharedJob job;
-  if (!next(*current)) return kFileDone;
-  if (!read(*current)) return kFileException;
-  for (bool first = true;; first = false) {
-    CWindowBuffers& other = current == &buffers[0] ? buffers[1] : buffers[0];  // holds the previous window
-    job.Start(current->Pieces(), transformPiece);
-    FileResult stop = first ? kFileDone : write(other);
-    const bool more = stop == kFileDone && next(other);
-    if (more && !read(other)) stop = kFileException;
-    job.Finish();
-    if (!more || stop != kFileDone) {
-      for (int part = 0; part < CSharedJob::kParts; ++part) separation.Merge(scratch[part].cells.separation);
-    }
-    if (stop != kFileDone) return stop;
-    if (!more) return write(*current);
-    current = &other;
-  }
+  if (windows.Done()) return kFileDone;
+  CBlockPipeline::Stages stages;
+  stages.read = [&](int buffer) -> CBlockPipeline::ReadResult {
+    CWindowBuffers& window = buffers[buffer];
+    windows.Next(window.window, window.endsUnit, window.unit);
+    if (!read(window)) return CBlockPipeline::ReadResult::Failed(kFileException);
+    return !windows.Done();
+  };
+  stages.pieces = [&](int buffer) { return buffers[buffer].Pieces(); };
+  stages.transform = transformPiece;
+  stages.write = [&](int buffer) { return write(buffers[buffer]); };
+  const FileResult result = CBlockPipeline::Run(stages);
+  for (int part = 0; part < CSharedJob::kParts; ++part) separation.Merge(scratch[part].cells.separation);
+  return result;
 }

@@ -1,9 +1,8 @@
 #pragma once
-// The block-by-block transformation of one raster into its two outputs. Windows of the
-// input (RasterBlocks.h) go through two sets of buffers, so that the files are read
-// and written while the cells are carried over: while window k is transformed (by a
-// helper thread as well, which this one joins once it is done with the files), window
-// k-1 is written and window k+1 read. All GDAL calls stay on the calling thread.
+// The block-by-block transformation of one raster into its two outputs: the windows of
+// the input (RasterBlocks.h) are the blocks of a CBlockPipeline, so the files are read
+// and written while the cells of the window between are carried over. All GDAL calls
+// stay on the calling thread.
 
 #include <gdal_priv.h>
 

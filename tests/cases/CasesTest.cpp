@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 #include "core/grid/GridInt.h"
 #include "core/trans/PointTransform.h"
 #include "core/trans/TransFactory.h"

@@ -60,20 +60,16 @@ TEST_F(BuildGridCli, DefaultsAreTodayVersionZeroAndSixtySeconds) {
   EXPECT_NE(r.out.find("Grid size (seconds): 60.00000\n"), std::string::npos);
 }
 
+// Each argument reaches its check (the limits themselves: GridGenLimitsTest).
 TEST_F(BuildGridCli, RefusesValuesTheSettingsDialogRefuses) {
   const std::pair<const char*, const char*> cases[] = {
-      {"--date 0/3/2026", "Enter an integer between 1 and 31.\n"},
       {"--date 32/3/2026", "Enter an integer between 1 and 31.\n"},
       {"--date 7/13/2026", "Enter an integer between 1 and 12.\n"},
       {"--date 7/3/1969", "Enter an integer between 1970 and 3000.\n"},
-      {"--date 7/3/3001", "Enter an integer between 1970 and 3000.\n"},
-      {"--date x/3/2026", "Enter an integer.\n"},
       {"--date 7/3", "Enter the date as D/M/Y.\n"},
       {"--major 1.5", "Enter an integer.\n"},
       {"--minor abc", "Enter an integer.\n"},
       {"--grid-size 0", "Enter a number between 1e-07 and 10000000.\n"},
-      {"--grid-size 10000001", "Enter a number between 1e-07 and 10000000.\n"},
-      {"--grid-size sixty", "Enter a number.\n"},
       // The first failing field in the dialog's order is the one reported.
       {"--date 40/13/1 --grid-size 0", "Enter an integer between 1 and 31.\n"},
   };

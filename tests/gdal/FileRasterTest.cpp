@@ -102,6 +102,28 @@ TEST(FileRasterTest, CancelKeepsTheWindowsWrittenAndDeletesAnEmptyOutput) {
   EXPECT_TRUE(std::isnan(values[256 * 64]));  // not reached: no-data
 }
 
+TEST(FileRasterTest, AWindowThatCannotBeReadEndsTheFileWithTheWindowsBeforeItWritten) {
+  CFilesTestGrid g;
+  CScratchDir dir;
+  const std::string input = MakeRaster(dir, "dem.tif", "-co COMPRESS=DEFLATE");
+  // Garbles the compressed bytes of the tile at row 128, in the third window.
+  std::uint64_t offset = 0, size = 0;
+  {
+    const GDALDatasetUniquePtr dataset = Open(input);
+    GDALRasterBand* band = dataset->GetRasterBand(1);
+    offset = std::stoull(band->GetMetadataItem("BLOCK_OFFSET_0_8", "TIFF"));
+    size = std::stoull(band->GetMetadataItem("BLOCK_SIZE_0_8", "TIFF"));
+  }
+  std::string bytes = ReadFileBytes(input);
+  std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), size, '\x5a');
+  WriteFileBytes(input, bytes);
+
+  CFileRaster handler;
+  const CRunResult run = RunHandler(handler, input, g.Grid(), g.Msl(), g.Lat());
+  EXPECT_EQ(run.result, kFileException);
+  EXPECT_EQ(run.transformed, 256u * 64u);  // the second window was transformed, not written
+}
+
 TEST(FileRasterTest, OutputThatCannotBeCreatedLeavesNothingBehind) {
   CFilesTestGrid g;
   for (const char* blocked : {"dem_LAT.tif", "dem_MSL.tif"}) {

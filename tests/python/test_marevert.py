@@ -1,5 +1,6 @@
 """The module against marevert-cli: the same numbers, the same files."""
 
+import datetime
 import json
 import signal
 import subprocess
@@ -180,6 +181,10 @@ def test_errors_raise_with_the_programs_messages(tmp_path, grid):
     with pytest.raises(marevert.Error, match="There are < 4 valid data points"):
         (tmp_path / "empty.txt").write_text("no data\n")
         marevert.build_grid(tmp_path / "empty.txt", tmp_path / "empty.MRGGrid")
+    with pytest.raises(marevert.Error, match=r"^Enter an integer between 1970 and 3000\.$"):
+        marevert.build_grid(tmp_path / "empty.txt", tmp_path / "old.MRGGrid", date=datetime.date(1969, 12, 31))
+    with pytest.raises(marevert.Error, match=r"^Enter a number between 1e-07 and 10000000\.$"):
+        marevert.build_grid(tmp_path / "empty.txt", tmp_path / "fine.MRGGrid", grid_size=0)
 
 
 def test_a_million_points_without_a_python_call_per_point(grid):

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/common/ClassicText.h"
+#include "core/common/ClassicTime.h"
 #include "core/common/FileHandle.h"
 #include "core/common/PathUtil.h"
 #include "core/files/FileBase.h"

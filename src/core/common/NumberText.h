@@ -1,12 +1,35 @@
 #pragma once
-// Number reading and writing for the text survey formats. Both give exactly what the C
-// library gives in the "C" locale (strtod, printf "%.2f"), whatever the process locale
-// is; the common plain decimal forms take a faster path through std::from_chars and
-// std::to_chars, which round correctly just as glibc does, and everything else goes to
-// strtod itself.
+// Numbers as text and back, giving the "C" locale's bytes whatever the process locale
+// is. A program that calls setlocale(LC_ALL, "") (as QApplication does) under a
+// comma-decimal locale must still read "151.45" as 151.45 and write "0.50", never
+// "0,50": survey files, output names and logs go to other programs and machines. The
+// Classic* functions are their C library namesakes with the "C" locale passed
+// explicitly (the POSIX *_l forms) or std::to_chars, which formats exactly as printf
+// does in the "C" locale. ParseNumber and FormatFixed2, which every record of a text
+// survey file goes through, take a faster path through std::from_chars and
+// std::to_chars for the common plain decimal forms (they round correctly, as glibc
+// does) and hand everything else to strtod. No global or per-thread locale is changed.
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// strtod, strtof and strtoll in the "C" locale (hexadecimal, "inf", "nan", a leading
+// "+", ERANGE and the huge or tiny results out of range all as the C library does).
+double ClassicStrtod(const char* text, char** end);
+float ClassicStrtof(const char* text, char** end);
+long long ClassicStrtoll(const char* text, char** end, int base);
+
+// atof and atoi in the "C" locale: the leading numeric part, 0 when there is none.
+double ClassicAtof(const char* text);
+int ClassicAtoi(const char* text);
+
+// printf "%.<decimals>f" and "%.<precision>g" of `value` in the "C" locale, as long
+// as the text needs ("%.2f" of 1e300 is over 300 characters).
+std::string ClassicFixed(double value, int decimals);
+std::string ClassicGeneral(double value, int precision);
 
 // Reads a number from [begin, end) as strtod would from the same text followed by a NUL
 // (leading white space skipped; sign, decimal point, exponent, "inf" and "nan"
@@ -53,3 +76,18 @@ inline double RoundFixed2(double value) {
   // A zero keeps the sign printf writes ("-0.00" for a small negative value).
   return n == 0 ? std::copysign(0.0, value) : n / 100.0;
 }
+
+// Whether an edit text may be converted to a number: after trimming white space it
+// is made only of "1234567890.-", with at most one "." and at most one "-", the "-"
+// only in front. "12.5", "-3", "-", "." and "-." pass; "", "1e3", "+2", "2-" fail.
+bool IsNumberText(const std::string& text);
+
+// The C library's text-to-double conversion of the leading numeric part (atof in the
+// "C" locale): 0 when there is none.
+double TextToDouble(const std::string& text);
+
+// A whole text (white space around it allowed) as a 32-bit integer in decimal, or as a
+// finite number as strtod reads it; none when anything else is there or the value is
+// out of range.
+std::optional<int> ParseWholeInteger(std::string_view text);
+std::optional<double> ParseWholeNumber(std::string_view text);

@@ -1,6 +1,7 @@
 #include "core/common/OutputStream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 COutputStream::~COutputStream() { Close(); }  // what was written so far reaches the file
@@ -9,6 +10,7 @@ bool COutputStream::Open(const std::string& path) {
   Close();
   m_path = path;
   m_failed = false;
+  m_error = 0;
   m_created = false;
   if (path.empty()) return false;
   if (!m_file.Open(path, "wb")) return false;
@@ -22,9 +24,17 @@ bool COutputStream::Open(const std::string& path) {
   return true;
 }
 
+void COutputStream::Fail(int error) {
+  if (!m_failed) m_error = error;
+  m_failed = true;
+}
+
 bool COutputStream::Flush() {
   if (m_used == 0) return !m_failed;
-  if (!m_failed && std::fwrite(m_buffer.get(), 1, m_used, m_file.Get()) != m_used) m_failed = true;
+  if (!m_failed) {
+    errno = 0;
+    if (std::fwrite(m_buffer.get(), 1, m_used, m_file.Get()) != m_used) Fail(errno);
+  }
   m_used = 0;
   return !m_failed;
 }
@@ -46,7 +56,8 @@ bool COutputStream::WriteSlow(const char* data, std::size_t count) {
   if (!m_file.IsOpen() || m_failed) return false;
   if (count >= kDirectWrite) {
     if (!Flush()) return false;
-    if (std::fwrite(data, 1, count, m_file.Get()) != count) m_failed = true;
+    errno = 0;
+    if (std::fwrite(data, 1, count, m_file.Get()) != count) Fail(errno);
     return !m_failed;
   }
   if (!MakeRoom(count)) return false;
@@ -66,6 +77,7 @@ char* COutputStream::Reserve(std::size_t count) {
 bool COutputStream::Close() {
   if (!m_file.IsOpen()) return !m_failed;
   Flush();
-  if (!m_file.Close()) m_failed = true;
+  errno = 0;
+  if (!m_file.Close()) Fail(errno);
   return !m_failed;
 }

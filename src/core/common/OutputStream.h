@@ -1,9 +1,10 @@
 #pragma once
 // Buffered binary writing of one output file, owned for the object's life. The file
 // is created (or truncated) by Open and closed by Close or the destructor. A write
-// that fails sticks: every later Write answers false. The buffer starts small and
-// grows with what is written up to kBlockSize: a small output costs no megabyte, and
-// a large one is still written out a whole block at a time.
+// that fails sticks: every later Write answers false, and Error keeps the system's
+// reason for the first failure. The buffer starts small and grows with what is
+// written up to kBlockSize: a small output costs no megabyte, and a large one is still
+// written out a whole block at a time.
 
 #include <cstddef>
 #include <cstring>
@@ -50,6 +51,9 @@ class COutputStream {
   // file that is not open succeeds.
   bool Close();
   bool Failed() const { return m_failed; }
+  // The errno of the first write or close that failed; 0 when none failed, or when the
+  // system gave no reason.
+  int Error() const { return m_error; }
 
  private:
   bool WriteSlow(const char* data, std::size_t count);
@@ -57,11 +61,14 @@ class COutputStream {
   // it holds stays within a block, else it is written out first.
   bool MakeRoom(std::size_t count);
   bool Flush();
+  // Marks the stream failed, keeping `error` when it is the first failure.
+  void Fail(int error);
 
   CFileHandle m_file;
   std::string m_path;
   std::unique_ptr<char[]> m_buffer;
   std::size_t m_capacity = 0, m_used = 0;
   bool m_failed = false;
+  int m_error = 0;
   bool m_created = false;
 };

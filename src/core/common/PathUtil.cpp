@@ -1,12 +1,9 @@
 #include "core/common/PathUtil.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
-
-#include "core/common/ClassicText.h"
 
 namespace {
 
@@ -89,21 +86,9 @@ std::string GetFolderPart(const std::string& path) {
   return path.substr(0, pos + 1);
 }
 
-bool IsNumberText(const std::string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsClassicSpace(text[first])) ++first;
-  while (last > first && IsClassicSpace(text[last - 1])) --last;
-  const std::string copy = text.substr(first, last - first);
-
-  const auto dots = std::count(copy.begin(), copy.end(), '.');
-  const auto minuses = std::count(copy.begin(), copy.end(), '-');
-  if (dots >= 2 || minuses >= 2) return false;
-  if (minuses == 1 && copy.front() != '-') return false;
-
-  const std::size_t prefix = copy.find_first_not_of("1234567890.-");
-  if (prefix == 0 || copy.empty()) return false;
-  return prefix == std::string::npos;
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
 }
-
-double TextToDouble(const std::string& text) { return ClassicAtof(text.c_str()); }

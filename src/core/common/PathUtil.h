@@ -1,5 +1,5 @@
 #pragma once
-// Path and number-text helpers shared by every subsystem.
+// Paths: the program's and the user's folders, the parts of a path, absolute paths.
 
 #include <string>
 
@@ -23,11 +23,7 @@ std::string GetFileNamePart(const std::string& path);
 // The text up to and including the last backslash, else the last slash, else "".
 std::string GetFolderPart(const std::string& path);
 
-// Whether an edit text may be converted to a number: after trimming white space it
-// is made only of "1234567890.-", with at most one "." and at most one "-", the "-"
-// only in front. "12.5", "-3", "-", "." and "-." pass; "", "1e3", "+2", "2-" fail.
-bool IsNumberText(const std::string& text);
-
-// The C library's text-to-double conversion of the leading numeric part (atof in the
-// "C" locale, whatever the process locale): 0 when there is none.
-double TextToDouble(const std::string& text);
+// `path` made absolute against the working folder and normalised, so that messages and
+// details show a folder and a file name whatever the working folder was; "" stays "",
+// and a path the system cannot make absolute stays as given.
+std::string AbsolutePath(const std::string& path);

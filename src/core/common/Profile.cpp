@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 
 namespace {
 std::atomic<CProfile*> g_profile{nullptr};

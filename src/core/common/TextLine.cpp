@@ -10,11 +10,9 @@ std::string_view FirstToken(std::string_view line) {
 std::string_view AfterFirstToken(std::string_view line) { return line.substr(FirstToken(line).size()); }
 
 std::string_view Trim(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\r\n\v\f";
-  const std::size_t first = text.find_first_not_of(kSpace);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(kSpace);
-  return text.substr(first, last - first + 1);
+  while (!text.empty() && IsClassicSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsClassicSpace(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

@@ -12,10 +12,26 @@
 
 class CBlockPipeline {
  public:
+  // What the read stage answers: whether another block follows the one it read, or,
+  // from Failed, the result that ends the pass because the block could not be read (the
+  // blocks before it are still written; this one is neither transformed nor written).
+  // A stage that cannot fail answers a bool.
+  struct ReadResult {
+    ReadResult(bool more) : more(more) {}  // NOLINT(google-explicit-constructor)
+    ReadResult(FileResult) = delete;       // a failure goes through Failed, never as "more"
+    static ReadResult Failed(FileResult result) {
+      ReadResult failed(false);
+      failed.failure = result;
+      return failed;
+    }
+    bool more;
+    FileResult failure = kFileDone;
+  };
+
   // Each stage is told which of the two buffers (0 or 1) it works on.
   struct Stages {
-    // Fills the buffer with the next block; false when nothing follows that block.
-    std::function<bool(int buffer)> read;
+    // Fills the buffer with the next block.
+    std::function<ReadResult(int buffer)> read;
     // The pieces of a block read, and one of them done by thread `part` (0 this
     // thread, 1 the helper; see CSharedJob). Pieces of one block run at once.
     std::function<std::size_t(int buffer)> pieces;
@@ -25,8 +41,8 @@ class CBlockPipeline {
   };
 
   // Runs every block through the stages: kFileDone when the last block was written,
-  // else the result that stopped the pass. Every piece started has finished when Run
-  // returns; an exception from a piece is passed on once the block being written with
-  // it is done.
+  // else the result that stopped the pass (a write's, or a failed read's). Every piece
+  // started has finished when Run returns; an exception from a piece is passed on once
+  // the block being written with it is done.
   static FileResult Run(const Stages& stages);
 };

@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include "core/common/ClassicText.h"
 #include "core/common/InputStream.h"
 #include "core/common/NumberText.h"
 #include "core/common/OutputStream.h"

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "core/common/ClassicText.h"
 #include "core/common/FileHandle.h"
 #include "core/common/InputStream.h"
 #include "core/common/NumberText.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/grid/GridRead.h"
 #include "core/jobs/JobRunner.h"

@@ -11,7 +11,8 @@
 #include <new>
 #include <vector>
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
+#include "core/common/TextLine.h"
 #include "core/grid/GridTextReader.h"
 #include "core/grid/GridWriter.h"
 #include "core/jobs/Messenger.h"

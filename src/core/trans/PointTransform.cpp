@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/common/PathUtil.h"
+#include "core/common/NumberText.h"
 #include "core/grid/DataPt.h"
 #include "core/grid/GridInt.h"
 #include "core/trans/TransBase.h"

@@ -1,6 +1,6 @@
 #include "core/trans/TransBase.h"
 
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 
 double CTransBase::s_sign = 1.0;
 

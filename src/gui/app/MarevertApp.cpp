@@ -59,16 +59,7 @@ int CMarevertApp::RunGridBuilding() {
 }
 
 void CMarevertApp::BuildGrid(const CGridGenDlg& settings) {
-  CGridProc::Settings jobSettings;
-  jobSettings.inputPath = settings.GetInputPath();
-  jobSettings.outputPath = settings.GetOutputPath();
-  jobSettings.day = settings.GetDay();
-  jobSettings.month = settings.GetMonth();
-  jobSettings.year = settings.GetYear();
-  jobSettings.majorVersion = settings.GetMajorVersion();
-  jobSettings.minorVersion = settings.GetMinorVersion();
-  jobSettings.gridSizeSeconds = settings.GetGridSizeSeconds();
-  CGridProc job(jobSettings);
+  CGridProc job(settings.GetSettings());
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Building grid file", true);
 }

@@ -11,14 +11,14 @@
 #include <memory>
 #include <set>
 
+#include "core/batch/BatchReferences.h"
 #include "core/batch/FileProc.h"
-#include "core/common/ClassicText.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
 #include "core/jobs/JobRunner.h"
 #include "core/trans/CoordConv.h"
-#include "core/trans/TransBase.h"
 #include "core/trans/TransFactory.h"
 #include "gui/qt/DialogUnits.h"
 #include "gui/qt/FitText.h"
@@ -241,23 +241,17 @@ void CDlgFileTransform::OnRemoveAll() {
 
 void CDlgFileTransform::OnProcess() {
   const bool blockShift = m_useShift->isChecked();
-  const std::string shiftText = m_shift->text().toStdString();
-  const QString from = m_input->currentText(), to = m_output->currentText();
-
-  if (blockShift) {
-    if (!IsNumberText(shiftText)) {
-      m_messageBox(this, QStringLiteral("Invalid block shift (not a number)"));
-      return;
-    }
-  } else {
-    if (from == to) {
-      m_messageBox(this, QStringLiteral("The input and output vertical references must be different"));
-      return;
-    }
-    if (m_pGrid == nullptr || !m_pGrid->IsLoaded()) {
-      m_messageBox(this, QStringLiteral("No grid file available\nGo to the 'Grid file' tab to load a grid file"));
-      return;
-    }
+  CBatchReferences references;
+  const std::string refused =
+      blockShift ? references.SetBlockShiftText(m_shift->text().toStdString())
+                 : references.SetListed(m_input->currentText().toStdString(), m_output->currentText().toStdString());
+  if (!refused.empty()) {
+    m_messageBox(this, QString::fromStdString(refused));
+    return;
+  }
+  if (!blockShift && (m_pGrid == nullptr || !m_pGrid->IsLoaded())) {
+    m_messageBox(this, QStringLiteral("No grid file available\nGo to the 'Grid file' tab to load a grid file"));
+    return;
   }
   if (m_files->count() == 0) {
     m_messageBox(this, QStringLiteral("No files for transformation\nUse the 'Add files' button"));
@@ -265,19 +259,8 @@ void CDlgFileTransform::OnProcess() {
   }
 
   const std::vector<std::string> paths = GetFilePaths();
-  const double shift = TextToDouble(shiftText);
-  CTrans_NULL nullRef;
-  CTrans_BlockShift shiftRef(shift);
-  const CTransBase* inputRef = &nullRef;
-  const CTransBase* outputRef = &shiftRef;
-  if (!blockShift) {
-    inputRef = CTransFactory::Instance().Find(from.toStdString());
-    outputRef = CTransFactory::Instance().Find(to.toStdString());
-    if (inputRef == nullptr || outputRef == nullptr) return;  // the lists hold only factory names
-  }
   const int zone = ClassicAtoi(m_zone->currentText().toStdString().c_str());
-
-  CFileProc job(m_pGrid, &paths, inputRef, outputRef, zone);
+  CFileProc job(m_pGrid, &paths, references.Input(), references.Output(), zone);
   job.SetCancel(false);
   GetJobRunner().RunModal(job, "Processing files ...", true);
 }

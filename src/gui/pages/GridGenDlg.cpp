@@ -5,22 +5,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <ctime>
 
 #include "core/common/PathUtil.h"
+#include "core/grid/GridGenLimits.h"
 #include "gui/qt/DialogUnits.h"
 #include "gui/qt/FitText.h"
 #include "gui/qt/MessageBox.h"
 
 namespace {
-// Bounds of the checked fields.
-constexpr int kDayMin = 1, kDayMax = 31;
-constexpr int kMonthMin = 1, kMonthMax = 12;
-constexpr int kYearMin = 1970, kYearMax = 3000;
-constexpr double kGridSizeMin = 1e-7, kGridSizeMax = 10000000.0;  // seconds of arc
-
-QString FormatBound(double value) { return QString::number(value, 'g', 15); }
-
 QString DefaultOpen(QWidget* parent, const QString& caption, const QString& filter) {
   QFileDialog dialog(parent, caption, QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -48,14 +40,7 @@ CGridGenDlg::CGridGenDlg(QWidget* parent)
   setWindowTitle(QStringLiteral("Grid generation settings"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
-  // Today's local date; 0/0/0 when the platform cannot tell.
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (now != static_cast<std::time_t>(-1) && localtime_r(&now, &local) != nullptr) {
-    m_day = local.tm_mday;
-    m_month = local.tm_mon + 1;
-    m_year = local.tm_year + 1900;
-  }
+  CGridGenLimits::SetToday(m_settings);
 
   const CDialogUnits du(font());
   setFixedSize(du.X(266), du.Y(114));
@@ -88,15 +73,15 @@ CGridGenDlg::CGridGenDlg(QWidget* parent)
   m_stOutput->setObjectName(QStringLiteral("outputName"));
 
   QLabel* day = label(QStringLiteral("Day:"), 7, 46, 18, 8);
-  m_editDay = edit(QStringLiteral("day"), m_day, 37, 42);
+  m_editDay = edit(QStringLiteral("day"), m_settings.day, 37, 42);
   QLabel* month = label(QStringLiteral("Month:"), 7, 60, 26, 8);
-  m_editMonth = edit(QStringLiteral("month"), m_month, 37, 57);
+  m_editMonth = edit(QStringLiteral("month"), m_settings.month, 37, 57);
   QLabel* year = label(QStringLiteral("Year:"), 7, 74, 21, 8);
-  m_editYear = edit(QStringLiteral("year"), m_year, 37, 72);
+  m_editYear = edit(QStringLiteral("year"), m_settings.year, 37, 72);
   QLabel* major = label(QStringLiteral("Major version:"), 119, 45, 51, 8);
-  m_editMajor = edit(QStringLiteral("major"), m_major, 187, 42);
+  m_editMajor = edit(QStringLiteral("major"), m_settings.majorVersion, 187, 42);
   QLabel* minor = label(QStringLiteral("Minor version:"), 119, 60, 51, 8);
-  m_editMinor = edit(QStringLiteral("minor"), m_minor, 187, 57);
+  m_editMinor = edit(QStringLiteral("minor"), m_settings.minorVersion, 187, 57);
   QLabel* gridSize = label(QStringLiteral("Grid size (seconds):"), 119, 74, 66, 8);
   m_editGridSize = new QLineEdit(QStringLiteral("60"), this);
   m_editGridSize->setObjectName(QStringLiteral("gridSize"));
@@ -122,16 +107,16 @@ void CGridGenDlg::OnInputFile() {
   const QString path =
       m_openChooser(this, QStringLiteral("Input file"), QStringLiteral("Text grid files (*.txt);;All Files (*)"));
   if (path.isEmpty()) return;
-  m_inputPath = path.toStdString();
-  m_stInput->setText(QString::fromStdString(GetFileNamePart(m_inputPath)));
+  m_settings.inputPath = path.toStdString();
+  m_stInput->setText(QString::fromStdString(GetFileNamePart(m_settings.inputPath)));
 }
 
 void CGridGenDlg::OnOutputFile() {
   const QString path =
       m_saveChooser(this, QStringLiteral("Output file"), QStringLiteral("Grid files (*.MRGGrid);;All Files (*)"));
   if (path.isEmpty()) return;
-  m_outputPath = path.toStdString();
-  m_stOutput->setText(QString::fromStdString(GetFileNamePart(m_outputPath)));
+  m_settings.outputPath = path.toStdString();
+  m_stOutput->setText(QString::fromStdString(GetFileNamePart(m_settings.outputPath)));
 }
 
 void CGridGenDlg::Fail(QLineEdit* edit, const QString& message) {
@@ -140,43 +125,15 @@ void CGridGenDlg::Fail(QLineEdit* edit, const QString& message) {
   edit->selectAll();
 }
 
-bool CGridGenDlg::TakeInt(QLineEdit* edit, int& value, bool ranged, int low, int high) {
-  bool ok = false;
-  const int parsed = edit->text().trimmed().toInt(&ok);  // fails on empty text and on overflow
-  if (!ok) {
-    Fail(edit, QStringLiteral("Enter an integer."));
-    return false;
-  }
-  if (ranged && (parsed < low || parsed > high)) {
-    Fail(edit, QStringLiteral("Enter an integer between %1 and %2.").arg(low).arg(high));
-    return false;
-  }
-  value = parsed;
-  return true;
-}
-
-bool CGridGenDlg::TakeDouble(QLineEdit* edit, double& value, double low, double high) {
-  bool ok = false;
-  const double parsed = edit->text().trimmed().toDouble(&ok);
-  if (!ok) {
-    Fail(edit, QStringLiteral("Enter a number."));
-    return false;
-  }
-  if (!(parsed >= low && parsed <= high)) {
-    Fail(edit, QStringLiteral("Enter a number between %1 and %2.").arg(FormatBound(low), FormatBound(high)));
-    return false;
-  }
-  value = parsed;
-  return true;
-}
-
 bool CGridGenDlg::Validate() {
-  // Fields are taken one by one, so a later failure keeps the earlier values taken.
-  return TakeInt(m_editDay, m_day, true, kDayMin, kDayMax) &&
-         TakeInt(m_editMonth, m_month, true, kMonthMin, kMonthMax) &&
-         TakeInt(m_editYear, m_year, true, kYearMin, kYearMax) && TakeInt(m_editMajor, m_major, false, 0, 0) &&
-         TakeInt(m_editMinor, m_minor, false, 0, 0) &&
-         TakeDouble(m_editGridSize, m_gridSize, kGridSizeMin, kGridSizeMax);
+  // In the order of CGridGenLimits::Field.
+  QLineEdit* const edits[] = {m_editDay, m_editMonth, m_editYear, m_editMajor, m_editMinor, m_editGridSize};
+  CGridGenLimits::Texts texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = edits[i]->text().toStdString();
+  const std::optional<CGridGenLimits::Refusal> refusal = CGridGenLimits::Take(texts, m_settings);
+  if (!refusal) return true;
+  Fail(edits[static_cast<std::size_t>(refusal->field)], QString::fromStdString(refusal->message));
+  return false;
 }
 
 void CGridGenDlg::accept() {

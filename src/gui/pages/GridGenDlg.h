@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "core/grid/GridProc.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,22 +26,25 @@ class CGridGenDlg : public QDialog {
 
   explicit CGridGenDlg(QWidget* parent = nullptr);
 
-  const std::string& GetInputPath() const { return m_inputPath; }
-  const std::string& GetOutputPath() const { return m_outputPath; }
-  int GetDay() const { return m_day; }
-  int GetMonth() const { return m_month; }
-  int GetYear() const { return m_year; }
-  int GetMajorVersion() const { return m_major; }
-  int GetMinorVersion() const { return m_minor; }
-  double GetGridSizeSeconds() const { return m_gridSize; }
+  // The settings taken, for the generation job.
+  const CGridProc::Settings& GetSettings() const { return m_settings; }
+  const std::string& GetInputPath() const { return m_settings.inputPath; }
+  const std::string& GetOutputPath() const { return m_settings.outputPath; }
+  int GetDay() const { return m_settings.day; }
+  int GetMonth() const { return m_settings.month; }
+  int GetYear() const { return m_settings.year; }
+  int GetMajorVersion() const { return m_settings.majorVersion; }
+  int GetMinorVersion() const { return m_settings.minorVersion; }
+  double GetGridSizeSeconds() const { return m_settings.gridSizeSeconds; }
 
   // Replace the platform dialogs (tests, scripted runs).
   void SetOpenFileChooser(FileChooser chooser) { m_openChooser = std::move(chooser); }
   void SetSaveFileChooser(FileChooser chooser) { m_saveChooser = std::move(chooser); }
   void SetMessageSink(MessageSink sink) { m_showMessage = std::move(sink); }
 
-  // Takes and checks the edit fields in order; on the first failure shows its message,
-  // focuses the field and answers false (the dialog stays open).
+  // Takes and checks the edit fields in order (CGridGenLimits); on the first failure
+  // shows its message, focuses the field and answers false (the dialog stays open). The
+  // fields before it keep the values taken.
   bool Validate();
 
   void accept() override;
@@ -47,15 +52,9 @@ class CGridGenDlg : public QDialog {
  private:
   void OnInputFile();
   void OnOutputFile();
-  bool TakeInt(QLineEdit* edit, int& value, bool ranged, int low, int high);
-  bool TakeDouble(QLineEdit* edit, double& value, double low, double high);
   void Fail(QLineEdit* edit, const QString& message);
 
-  std::string m_inputPath;
-  std::string m_outputPath;
-  int m_day = 0, m_month = 0, m_year = 0;
-  int m_major = 0, m_minor = 0;
-  double m_gridSize = 60.0;  // seconds of arc
+  CGridProc::Settings m_settings;  // a grid size of 60 seconds at first
 
   QPushButton* m_btnInput;
   QLabel* m_stInput;

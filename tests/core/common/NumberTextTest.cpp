@@ -1,8 +1,12 @@
-// The fast number reading and writing must give exactly what strtod and "%.2f" give in
-// the "C" locale, whatever the process locale is.
+// Numbers as text: the "C" locale conversions answer what the C library answers in the
+// "C" locale, also while the process runs under a locale whose decimal separator is a
+// comma; the fast reading and writing give exactly what strtod and "%.2f" give; the edit
+// box and whole-text checks accept what they say.
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +14,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/common/NumberText.h"
 #include "support/TestSupport.h"
@@ -41,6 +46,25 @@ void ExpectLikePrintf(double value) {
   }
   const std::size_t length = FormatFixed2(value, actual);
   EXPECT_EQ(std::string(actual, length), expected) << value;
+}
+
+// Every reading of `text` (value bits and characters consumed, errno last), through
+// ClassicText or through the C library in this thread's locale.
+std::string Readings(const char* text, bool classic) {
+  std::string r;
+  const auto add = [&r](auto number) { (r += std::to_string(number)) += ' '; };
+  char* end = nullptr;
+  errno = 0;
+  add(std::bit_cast<std::uint64_t>(classic ? ClassicStrtod(text, &end) : std::strtod(text, &end)));
+  add(end - text);
+  add(std::bit_cast<std::uint32_t>(classic ? ClassicStrtof(text, &end) : std::strtof(text, &end)));
+  add(end - text);
+  add(classic ? ClassicStrtoll(text, &end, 10) : std::strtoll(text, &end, 10));
+  add(end - text);
+  add(std::bit_cast<std::uint64_t>(classic ? ClassicAtof(text) : std::atof(text)));
+  add(classic ? ClassicAtoi(text) : std::atoi(text));
+  add(errno);
+  return r;
 }
 
 }  // namespace
@@ -174,4 +198,100 @@ TEST(NumberTextTest, RoundsAsThePrintedTextReadsBack) {
     std::memcpy(&value, &b, sizeof value);
     if (std::isfinite(value)) expectRoundTrip(value);
   }
+}
+
+TEST(NumberTextTest, ClassicReadsAsTheCLibraryInTheCLocaleWhateverTheProcessLocale) {
+  const char* const texts[] = {"151.45",
+                               "+12.00",
+                               "1.2e1",
+                               " \t-0.5x",
+                               "0x1.8p3",
+                               "inf",
+                               "-nan",
+                               "NaN(7)",
+                               "1e400",
+                               "-1e400",
+                               "1e-400",
+                               "1,5",
+                               "0,5",
+                               ".",
+                               "",
+                               "abc",
+                               "1e",
+                               "12 34",
+                               "99999999999999999999",
+                               "-42"};
+  std::vector<std::string> expected;
+  {
+    const CClassicThreadLocale classic;
+    for (const char* text : texts) expected.push_back(Readings(text, false));
+  }
+  const CScopedLocale comma(kCommaLocale);
+  EXPECT_EQ(std::strtod("0.5", nullptr), 0.0);  // the comma locale is in force for the C library
+  for (std::size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(Readings(texts[i], true), expected[i]) << texts[i];
+}
+
+TEST(NumberTextTest, ClassicWritesAsPrintfInTheCLocaleWhateverTheProcessLocale) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const double values[] = {0.5,
+                           -0.0,
+                           0.125,
+                           2.675,
+                           -0.005,
+                           151.45,
+                           1e300,
+                           -std::numeric_limits<double>::max(),
+                           1e-5,
+                           123456789012345678.0,
+                           std::numeric_limits<double>::denorm_min(),
+                           kInf,
+                           -kInf,
+                           std::nan(""),
+                           -std::nan("")};
+  std::vector<std::string> expected;
+  {
+    const CClassicThreadLocale classic;
+    char text[512];
+    for (const double value : values) {
+      for (const int precision : {0, 2, 5, 10, 15, 17}) {
+        std::snprintf(text, sizeof text, "%.*f %.*g", precision, value, precision, value);
+        expected.push_back(text);
+      }
+    }
+  }
+  const CScopedLocale comma(kCommaLocale);
+  std::size_t i = 0;
+  for (const double value : values) {
+    for (const int precision : {0, 2, 5, 10, 15, 17})
+      EXPECT_EQ(ClassicFixed(value, precision) + " " + ClassicGeneral(value, precision), expected[i++])
+          << value << " with " << precision << " digits";
+  }
+}
+
+TEST(NumberTextTest, IsNumberTextAcceptsPlainDecimalsAndLoneSigns) {
+  for (const char* text : {"12.5", "-3", "0", "-", ".", "-.", "  7.25\t", "-0.5", "5."})
+    EXPECT_TRUE(IsNumberText(text)) << '"' << text << '"';
+}
+
+TEST(NumberTextTest, IsNumberTextRefusesEverythingElse) {
+  for (const char* text : {"", "   ", "1e3", "+2", "1.2.3", "--1", "2-", "1 2", "12abc", "abc", "-1-", "1,5"})
+    EXPECT_FALSE(IsNumberText(text)) << '"' << text << '"';
+}
+
+TEST(NumberTextTest, TextToDoubleTakesTheLeadingNumericPart) {
+  EXPECT_DOUBLE_EQ(TextToDouble("-"), 0.0);
+  EXPECT_DOUBLE_EQ(TextToDouble("."), 0.0);
+  EXPECT_DOUBLE_EQ(TextToDouble("12.5"), 12.5);
+  EXPECT_DOUBLE_EQ(TextToDouble(" -3.25xyz"), -3.25);
+}
+
+TEST(NumberTextTest, WholeTextsAreOneIntegerOrOneFiniteNumber) {
+  EXPECT_EQ(ParseWholeInteger(" 7\t"), 7);
+  EXPECT_EQ(ParseWholeInteger("-2147483648"), -2147483647 - 1);
+  for (const char* text : {"", " ", "x", "1.5", "7 8", "2147483648", "99999999999", "0x10"})
+    EXPECT_EQ(ParseWholeInteger(text), std::nullopt) << '"' << text << '"';
+  EXPECT_EQ(ParseWholeNumber(" 1e-7 "), 1e-7);
+  EXPECT_EQ(ParseWholeNumber("60"), 60.0);
+  for (const char* text : {"", "sixty", "60s", "inf", "nan", "1e400"})
+    EXPECT_EQ(ParseWholeNumber(text), std::nullopt) << '"' << text << '"';
 }

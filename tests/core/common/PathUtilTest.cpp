@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/common/PathUtil.h"
 #include "support/TestSupport.h"
 
@@ -29,21 +31,10 @@ TEST(ProgramFolder, EndsWithSeparatorAndHonoursOverride) {
   EXPECT_NE(folder, "/tmp/elsewhere/");
 }
 
-TEST(IsNumberText, AcceptsPlainDecimalsAndLoneSigns) {
-  for (const char* text : {"12.5", "-3", "0", "-", ".", "-.", "  7.25\t", "-0.5", "5."})
-    EXPECT_TRUE(IsNumberText(text)) << '"' << text << '"';
-}
-
-TEST(IsNumberText, RefusesEverythingElse) {
-  for (const char* text : {"", "   ", "1e3", "+2", "1.2.3", "--1", "2-", "1 2", "12abc", "abc", "-1-", "1,5"})
-    EXPECT_FALSE(IsNumberText(text)) << '"' << text << '"';
-}
-
-TEST(TextToDouble, TakesTheLeadingNumericPart) {
-  EXPECT_DOUBLE_EQ(TextToDouble("-"), 0.0);
-  EXPECT_DOUBLE_EQ(TextToDouble("."), 0.0);
-  EXPECT_DOUBLE_EQ(TextToDouble("12.5"), 12.5);
-  EXPECT_DOUBLE_EQ(TextToDouble(" -3.25xyz"), -3.25);
+TEST(AbsolutePath, AgainstTheWorkingFolderAndNormalised) {
+  EXPECT_EQ(AbsolutePath(""), "");
+  EXPECT_EQ(AbsolutePath("/data/./a/../run1.xyz"), "/data/run1.xyz");
+  EXPECT_EQ(AbsolutePath("a/run1.xyz"), (std::filesystem::current_path() / "a/run1.xyz").string());
 }
 
 TEST(UserStateFolder, XdgStateHomeWhenAbsoluteElseUnderHomeCreatedForTheUserAlone) {

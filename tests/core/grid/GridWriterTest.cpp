@@ -1,7 +1,10 @@
 // The binary grid writer gives the bytes of the independent test writer, for rows that
-// fill its buffer in small steps and a row larger than a whole block.
+// fill its buffer in small steps and a row larger than a whole block, and names the file
+// and the system's reason when a write fails.
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "core/grid/GridWriter.h"
 #include "support/GridFileWriter.h"
@@ -35,4 +38,13 @@ TEST(GridWriter, BytesFollowTheFormatAcrossBufferGrowthAndBlocks) {
   }
   ASSERT_TRUE(writer.Close());
   EXPECT_EQ(ReadFileBytes(dir.File("g.MRGGrid")), expected.Bytes());
+}
+
+TEST(GridWriter, AFailedWriteNamesTheFileAndTheSystemsReason) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  CGridWriter writer;
+  ASSERT_TRUE(writer.Open("/dev/full"));
+  writer.WriteHeader(CGridWriter::Header{});
+  EXPECT_FALSE(writer.Close());
+  EXPECT_EQ(writer.ErrorReport(), "An error occurred while writing /dev/full: No space left on device.");
 }

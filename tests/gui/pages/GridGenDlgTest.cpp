@@ -68,20 +68,15 @@ struct CBadField {
   const char* message;
 };
 
+// Each field reaches its check (the limits themselves: GridGenLimitsTest).
 TEST_F(GridGenDlgTest, RefusesEachBadFieldWithItsMessageAndStaysOpen) {
   const CBadField cases[] = {
-      {"day", "0", "Enter an integer between 1 and 31."},
       {"day", "32", "Enter an integer between 1 and 31."},
-      {"day", "", "Enter an integer."},
-      {"month", "0", "Enter an integer between 1 and 12."},
       {"month", "13", "Enter an integer between 1 and 12."},
-      {"year", "1969", "Enter an integer between 1970 and 3000."},
       {"year", "3001", "Enter an integer between 1970 and 3000."},
       {"major", "", "Enter an integer."},
       {"minor", "99999999999", "Enter an integer."},
       {"gridSize", "0", "Enter a number between 1e-07 and 10000000."},
-      {"gridSize", "10000001", "Enter a number between 1e-07 and 10000000."},
-      {"gridSize", "", "Enter a number."},
   };
   for (const CBadField& c : cases) {
     CGridGenDlg dlg;
