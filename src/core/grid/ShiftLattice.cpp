@@ -21,9 +21,10 @@ double LastLine(double extent, double spacing) {
 
 }  // namespace
 
-CShiftLattice::CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface)
-    : m_grid(grid), m_add(addSurface), m_subtract(subtractSurface) {
+CShiftLattice::CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface, PositionHeight gda2020)
+    : m_grid(grid), m_add(addSurface), m_subtract(subtractSurface), m_gda2020(gda2020) {
   if (!grid.IsLoaded()) return;
+  if (!gda2020 && (addSurface == CDataPt::kEllipsoidGda2020 || subtractSurface == CDataPt::kEllipsoidGda2020)) return;
   const double g = grid.GetGridSize();
   const double lastRow =
       std::min(LastLine(grid.GetMaxLat() - grid.GetMinLat(), g), static_cast<double>(grid.GetRowCount()) - 1);
@@ -50,9 +51,12 @@ void CShiftLattice::MarkPairs(std::int32_t row, unsigned char* pairs) const {
   }
 }
 
-float CShiftLattice::Value(const CDataPt& point) const {
-  const auto height = [this, &point](int surface) {
-    return surface == kEllipsoid ? 0.0 : static_cast<double>(m_grid.DecodeValue(point.m_codes[surface]));
+float CShiftLattice::Value(const CDataPt& point, std::int32_t row, std::int32_t column) const {
+  const auto height = [&](int surface) {
+    if (surface == kEllipsoid) return 0.0;
+    if (surface == CDataPt::kEllipsoidGda2020)
+      return m_gda2020(m_geometry.south + row * m_geometry.spacing, m_geometry.west + column * m_geometry.spacing);
+    return static_cast<double>(m_grid.DecodeValue(point.m_codes[surface]));
   };
   return static_cast<float>(height(m_add) - height(m_subtract));
 }
@@ -77,7 +81,7 @@ std::int64_t CShiftLattice::FillRow(std::int32_t row, float* values) const {
     const bool cornerOfCompleteCell =
         (here[west] && (below[west] || above[west])) || (here[east] && (below[east] || above[east]));
     if (!cornerOfCompleteCell) continue;
-    values[c] = Value(node.point);
+    values[c] = Value(node.point, row, c);
     ++count;
   }
   return count;
