@@ -37,7 +37,7 @@ std::optional<CShiftGridDefinition> DefinitionFromOptions(const CExportGridOptio
   if (!between) {
     const CTransBase* surface = LookUpReference(options.surface);
     if (surface == nullptr) return std::nullopt;
-    if (surface->GetSurfaceRead() == CTransBase::kNoSurface) {
+    if (surface->GetSurfaceRead() == CDataPt::kEllipsoid) {
       std::fprintf(stderr, "--surface needs one of the fourteen surfaces, not the ellipsoid\n");
       return std::nullopt;
     }

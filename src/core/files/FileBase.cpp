@@ -118,7 +118,7 @@ void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outR
   m_allSurfaces = false;
   // Any other answer reads no surface (the ellipsoids read the position at most).
   for (const CTransBase* ref : {inRef, outRef}) {
-    const int surface = ref ? ref->GetSurfaceRead() : CTransBase::kNoSurface;
+    const int surface = ref ? ref->GetSurfaceRead() : CDataPt::kEllipsoid;
     if (surface >= 0 && surface < CDataPt::kSurfaceCount)
       m_surfaces[m_surfaceCount++] = surface;
     else if (surface == CTransBase::kAllSurfaces)

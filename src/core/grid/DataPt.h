@@ -11,6 +11,9 @@
 class CDataPt {
  public:
   static constexpr int kSurfaceCount = 14;
+  // The (GDA94) ellipsoid as a surface index: every height is measured from it, so it
+  // has no code and lies at height 0 everywhere.
+  static constexpr int kEllipsoid = -1;
   // The GDA2020 ellipsoid as a surface index: it has no code; its height above the GDA94
   // ellipsoid depends on the position alone (CGda2020Helmert, core/trans).
   static constexpr int kEllipsoidGda2020 = -3;

@@ -54,17 +54,28 @@ std::shared_ptr<const float[]> DecodeTableFor(float offset, float scale) {
   return last;
 }
 
+// Whether a position `distance` lattice spacings from a line (`spacing` degrees apart)
+// lies on it.
+bool OnLine(double distance, double spacing) { return distance * spacing < kOnLineTolerance; }
+
 // The lattice line at or below a fractional index (0 <= index < kMaxCellIndex), or the
-// one above when the position lies within kOnLineTolerance of it; true when the
-// position lies on the line found. `spacing` is the lattice spacing in degrees.
+// one above when the position lies on it; true when the position lies on the line found.
 bool SnapToLine(double index, double spacing, std::int32_t& line) {
   line = static_cast<std::int32_t>(index);
-  if ((index - line) * spacing < kOnLineTolerance) return true;
-  if ((static_cast<double>(line + 1) - index) * spacing < kOnLineTolerance) {
+  if (OnLine(index - line, spacing)) return true;
+  if (OnLine(static_cast<double>(line + 1) - index, spacing)) {
     ++line;
     return true;
   }
   return false;
+}
+
+// The last line SnapToLine reaches along an axis whose far edge lies at fractional
+// index `edge`: the line at or below it when the edge lies on that line, else the line
+// above it (the edge snapped onto it, or the far side of the edge's cell).
+double LastLine(double edge, double spacing) {
+  const double below = std::floor(edge);
+  return OnLine(edge - below, spacing) ? below : below + 1;
 }
 
 }  // namespace
@@ -76,12 +87,7 @@ void CGridInt::LoadFile(const std::string& path) {
 }
 
 void CGridInt::Reset() {
-  m_rows.clear();
-  m_rows.shrink_to_fit();
-  m_refs.clear();
-  m_refs.shrink_to_fit();
-  m_moreRuns.clear();
-  m_moreRuns.shrink_to_fit();
+  SetRowCount(0);
   m_decoded.reset();
   m_filePath.clear();
   SetHeader(Header{});
@@ -207,6 +213,72 @@ CGridInt& CGridInt::operator=(const CGridInt& other) {
   }
   return *this;
 }
+
+const CGridInt::Run* CGridInt::RunsOf(std::size_t r, std::vector<Run>& scratch, std::int32_t& count,
+                                      const Node*& nodes) const {
+  const RowRef& ref = m_refs[r];
+  if (ref.runCount != kUnindexed) {
+    count = ref.runCount;
+    nodes = ref.nodes;
+    return Runs(r);
+  }
+  const Row& row = m_rows[r];
+  scratch.clear();
+  for (std::size_t i = 0; i < row.size(); ++i)
+    if (i == 0 || row[i].column != row[i - 1].column + 1)
+      scratch.push_back({row[i].column, static_cast<std::int32_t>(i)});
+  count = static_cast<std::int32_t>(scratch.size());
+  nodes = row.data();
+  return scratch.data();
+}
+
+void CGridInt::FindCompleteCells(std::int32_t row, std::int32_t first, std::int32_t last,
+                                 std::vector<CellSpan>& spans) const {
+  spans.clear();
+  if (row < 0 || static_cast<std::size_t>(row) + 1 >= m_rows.size() || first > last) return;
+  const std::size_t r = static_cast<std::size_t>(row);
+  std::vector<Run> southScratch, northScratch;
+  std::int32_t southCount = 0, northCount = 0;
+  const Node *southNodes = nullptr, *northNodes = nullptr;
+  const Run* south = RunsOf(r, southScratch, southCount, southNodes);
+  const Run* north = RunsOf(r + 1, northScratch, northCount, northNodes);
+  // Run k of a row holds the nodes from its index up to the next run's (or the row's
+  // end): consecutive columns, so a run of columns a..b holds the cells a..b-1.
+  const auto lastColumn = [](const Run* runs, std::int32_t count, std::int32_t k, std::int32_t size) {
+    const std::int32_t end = k + 1 < count ? runs[k + 1].index : size;
+    return static_cast<std::int64_t>(runs[k].column) + (end - runs[k].index) - 1;
+  };
+  // The first run of each row that may reach `first`: the last one starting at or before it.
+  const auto firstRun = [first](const Run* runs, std::int32_t count) {
+    const Run* after =
+        std::upper_bound(runs, runs + count, first, [](std::int32_t c, const Run& run) { return c < run.column; });
+    return static_cast<std::int32_t>(std::max<std::ptrdiff_t>(after - runs - 1, 0));
+  };
+  const std::int32_t southSize = static_cast<std::int32_t>(m_rows[r].size());
+  const std::int32_t northSize = static_cast<std::int32_t>(m_rows[r + 1].size());
+  for (std::int32_t p = firstRun(south, southCount), q = firstRun(north, northCount);
+       p < southCount && q < northCount;) {
+    const std::int64_t southLast = lastColumn(south, southCount, p, southSize);
+    const std::int64_t northLast = lastColumn(north, northCount, q, northSize);
+    const std::int64_t from = std::max<std::int64_t>({south[p].column, north[q].column, first});
+    if (from > last) break;
+    const std::int64_t to = std::min<std::int64_t>({southLast - 1, northLast - 1, last});
+    if (from <= to)
+      spans.push_back({static_cast<std::int32_t>(from), static_cast<std::int32_t>(to),
+                       southNodes + south[p].index + (from - south[p].column),
+                       northNodes + north[q].index + (from - north[q].column)});
+    if (southLast < northLast)
+      ++p;
+    else
+      ++q;
+  }
+}
+
+double CGridInt::LastRow() const {
+  return std::min(LastLine((m_maxLat - m_minLat) / m_gridSize, m_gridSize), static_cast<double>(m_rows.size()) - 1);
+}
+
+double CGridInt::LastColumn() const { return LastLine((m_maxLon - m_minLon) / m_gridSize, m_gridSize); }
 
 const CDataPt* CGridInt::GetNode(std::int32_t row, std::int32_t column) const {
   if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return nullptr;

@@ -73,6 +73,25 @@ class CGridInt {
   // after a call that answered false (which leaves `cell` as it was): it is read before
   // `cell` is written.
   bool LocateCell(double latitude, double longitude, Cell& cell, const Cell* previous = nullptr) const;
+  // The last lattice row and column the model answers on, where LocateCell snaps the
+  // far extents: the line an extent lies on (within kOnLineTolerance), else the first
+  // line beyond it, whose cell holds the edge; rows no further than the row table. In
+  // double, as a damaged header may give any value (NaN included); for a loaded model.
+  double LastRow() const;
+  double LastColumn() const;
+
+  // The complete cells (all four corners stored: the cells LocateCell answers from) of
+  // cell row `row`, between lattice rows `row` and `row` + 1, whose columns lie in
+  // first..last: spans of consecutive cells in column order. `south` is the south-west
+  // corner of cell `first`, and the corners of the cells after it follow it in its row;
+  // `north` is its north-west corner, likewise. Valid while the model is not changed.
+  struct CellSpan {
+    std::int32_t first, last;
+    const Node* south;
+    const Node* north;
+  };
+  void FindCompleteCells(std::int32_t row, std::int32_t first, std::int32_t last, std::vector<CellSpan>& spans) const;
+
   // All fourteen surfaces of a located cell.
   void InterpolateCell(const Cell& cell, CDataPt& result) const;
   // Only the `count` listed surfaces (indices 0..13; others are ignored); the other
@@ -166,6 +185,9 @@ class CGridInt {
     const RowRef& ref = m_refs[r];
     return ref.runCount <= kInlineRuns ? ref.inlineRuns : m_moreRuns[r].data();
   }
+  // The runs of row r and its nodes, also while the row is filled through MutableRow
+  // (its runs are then found into `scratch`).
+  const Run* RunsOf(std::size_t r, std::vector<Run>& scratch, std::int32_t& count, const Node*& nodes) const;
   // The position in row r of `column`, or -1. With `pair`, only when column + 1 is
   // present too (the next node then holds it).
   std::ptrdiff_t FindNode(std::size_t r, std::int32_t column, bool pair) const;

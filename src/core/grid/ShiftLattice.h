@@ -6,8 +6,8 @@
 // row 0 at the south edge and column 0 at the west edge: exactly the model's lattice
 // nodes (CGridInt). Its value is S_add - S_subtract in metres, the heights of two of
 // the fourteen surfaces above the ellipsoid as the model decodes them (a surface given
-// as kEllipsoid is the ellipsoid itself, height 0; CDataPt::kEllipsoidGda2020 the
-// GDA2020 ellipsoid, its height at the node's position), rounded to float.
+// as CDataPt::kEllipsoid is the ellipsoid itself, height 0; CDataPt::kEllipsoidGda2020
+// the GDA2020 ellipsoid, its height at the node's position), rounded to float.
 //
 // A node carries a value only where the model answers: it is stored and is a corner of
 // at least one complete cell (all four corners stored), the cells the model
@@ -23,7 +23,6 @@ class CShiftLattice {
  public:
   // The no-data value of GTX files, used for GeoTIFF too.
   static constexpr float kNoData = -88.8888f;
-  static constexpr int kEllipsoid = -1;
 
   struct Geometry {
     std::int32_t columns = 0, rows = 0;
@@ -36,7 +35,7 @@ class CShiftLattice {
   using PositionHeight = double (*)(double latitude, double longitude);
 
   // `grid` must stay unchanged while this object is used. Surfaces are 0..13,
-  // kEllipsoid or CDataPt::kEllipsoidGda2020, whose heights `gda2020` gives (a lattice
+  // CDataPt::kEllipsoid or CDataPt::kEllipsoidGda2020, whose heights `gda2020` gives (a lattice
   // of that surface without it is not valid).
   CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface, PositionHeight gda2020 = nullptr);
 
@@ -50,9 +49,6 @@ class CShiftLattice {
   std::int64_t FillRow(std::int32_t row, float* values) const;
 
  private:
-  // Where row `row` holds a node at column c and at c + 1, for c = -1 .. columns - 1:
-  // pairs[c + 1] (pairs has columns + 2 entries; the last stays 0).
-  void MarkPairs(std::int32_t row, unsigned char* pairs) const;
   float Value(const CDataPt& point, std::int32_t row, std::int32_t column) const;
 
   const CGridInt& m_grid;

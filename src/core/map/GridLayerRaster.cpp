@@ -14,28 +14,10 @@ namespace {
 
 constexpr float kNotCovered = std::numeric_limits<float>::quiet_NaN();
 
-// Extents are whole multiples of the grid size up to the file's rounding.
-constexpr double kIndexTolerance = 1e-6;
-
 // Degrees (about 1 m) from a lattice line beyond which a position certainly lies in
 // its own cell: well beyond the grid's on-line tolerance (about 0.1 m), within which
 // the grid may answer with the cell across the line.
 constexpr double kInsideMargin = 1e-5;
-
-// A run of consecutive columns of one grid row: its first and last column and the
-// position of its first node in the row.
-struct CRun {
-  std::int32_t first, last;
-  std::size_t index;
-};
-
-// Complete cells of one cell row: consecutive columns first..last, with the positions of
-// the south-west corner of `first` in the south row and of its north-west corner in the
-// north row (each corner's east neighbour follows it).
-struct CCellSpan {
-  std::int32_t first, last;
-  std::size_t south, north;
-};
 
 bool IsSurface(int k) { return k >= 0 && k < CDataPt::kSurfaceCount; }
 
@@ -50,54 +32,6 @@ double PositionTerm(int from, int to, double latitude, double longitude) {
 
 bool ReadsPosition(const CGridLayerRaster::Request& request) {
   return request.from == CDataPt::kEllipsoidGda2020 || request.to == CDataPt::kEllipsoidGda2020;
-}
-
-// The runs of `row` from its first column at or after `lo` up to column `hi`.
-void FindRuns(const CGridInt::Row& row, std::int32_t lo, std::int32_t hi, std::vector<CRun>& runs) {
-  runs.clear();
-  std::size_t i = static_cast<std::size_t>(
-      std::lower_bound(row.begin(), row.end(), lo,
-                       [](const CGridInt::Node& node, std::int32_t column) { return node.column < column; }) -
-      row.begin());
-  // Columns are unique and ascending, so column - position never decreases along the
-  // row and stays the same within a run: the run ends before it first grows.
-  const auto key = [&row](std::size_t at) {
-    return static_cast<std::int64_t>(row[at].column) - static_cast<std::int64_t>(at);
-  };
-  while (i < row.size() && row[i].column <= hi) {
-    std::size_t end = i + 1, limit = row.size();
-    while (end < limit) {
-      const std::size_t mid = end + (limit - end) / 2;
-      if (key(mid) > key(i))
-        limit = mid;
-      else
-        end = mid + 1;
-    }
-    runs.push_back({row[i].column, row[end - 1].column, i});
-    i = end;
-  }
-}
-
-// The complete cells of the cell row between grid rows `south` and `north` (the runs of
-// each), in column order.
-void FindCellSpans(const std::vector<CRun>& south, const std::vector<CRun>& north, std::vector<CCellSpan>& spans) {
-  spans.clear();
-  std::size_t p = 0, q = 0;
-  while (p < south.size() && q < north.size()) {
-    const CRun& s = south[p];
-    const CRun& n = north[q];
-    // A run of columns a..b holds the cells a..b-1.
-    const std::int32_t first = std::max(s.first, n.first);
-    const std::int32_t last = std::min(s.last, n.last) - 1;
-    if (first <= last) {
-      spans.push_back({first, last, s.index + static_cast<std::size_t>(first - s.first),
-                       n.index + static_cast<std::size_t>(first - n.first)});
-    }
-    if (s.last < n.last)
-      ++p;
-    else
-      ++q;
-  }
 }
 
 // The map position the status line reports for a pixel of the drawing rectangle, by
@@ -221,10 +155,9 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
   const double g = grid.GetGridSize();
   const double minLat = grid.GetMinLat(), minLon = grid.GetMinLon();
   const bool readsPosition = ReadsPosition(request);
-  // Cells lie wholly within the extents and their rows within the stored ones.
-  const std::int32_t rowLimit = std::min(ClampToIndex(std::floor((grid.GetMaxLat() - minLat) / g + kIndexTolerance)),
-                                         static_cast<std::int32_t>(grid.GetRowCount() - 1));
-  const std::int32_t columnLimit = ClampToIndex(std::floor((grid.GetMaxLon() - minLon) / g + kIndexTolerance));
+  // The cells up to the last lattice lines the grid answers on.
+  const std::int32_t rowLimit = ClampToIndex(grid.LastRow());
+  const std::int32_t columnLimit = ClampToIndex(grid.LastColumn());
 
   // The cells whose centres may fall in the drawing rectangle, with a cell to spare.
   const CMapRect shown = view.ViewRect();
@@ -255,27 +188,19 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
 
   const std::vector<float> longitudes = ColumnLongitudes(view);
 
-  std::vector<CRun> southRuns, northRuns;
-  std::vector<CCellSpan> spans;
+  std::vector<CGridInt::CellSpan> spans;
   for (const RowOnScreen& on : rows) {
-    const CGridInt::Row& south = grid.GetRow(static_cast<std::size_t>(on.row));
-    const CGridInt::Row& north = grid.GetRow(static_cast<std::size_t>(on.row) + 1);
-    FindRuns(south, columnFirst, columnLast + 1, southRuns);
-    FindRuns(north, columnFirst, columnLast + 1, northRuns);
-    FindCellSpans(southRuns, northRuns, spans);
+    grid.FindCompleteCells(on.row, columnFirst, columnLast, spans);
     float* out = m_values.data() + static_cast<std::size_t>(on.y) * m_width;
     const auto centre = static_cast<float>(minLat + (on.row + 0.5) * g);
-    for (const CCellSpan& span : spans) {
-      const std::int32_t first = std::max(span.first, columnFirst);
-      const std::int32_t last = std::min(span.last, columnLast);
-      if (first > last) continue;
+    for (const CGridInt::CellSpan& span : spans) {
       const auto pixelOf = [&](std::int32_t c) {
         return view.MapToClient(CMapPt(static_cast<float>(minLon + (c + 0.5) * g), centre)).x - draw.left;
       };
       // Centres lie less than a pixel apart: every pixel from the first centre's to the
       // last one's holds at least one.
-      const int x0 = std::max(0, pixelOf(first));
-      const int x1 = std::min(m_width - 1, pixelOf(last));
+      const int x0 = std::max(0, pixelOf(span.first));
+      const int x1 = std::min(m_width - 1, pixelOf(span.last));
       for (int x = x0; x <= x1; ++x) {
         if (!std::isnan(out[x])) continue;  // a nearer cell row was here first
         if (!request.separation) {
@@ -286,15 +211,15 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
         const double index = std::floor((longitudes[static_cast<std::size_t>(x)] - minLon) / g);
         const auto c = static_cast<std::int32_t>(
             std::clamp(index, static_cast<double>(span.first), static_cast<double>(span.last)));
-        const std::size_t s = span.south + static_cast<std::size_t>(c - span.first);
-        const std::size_t n = span.north + static_cast<std::size_t>(c - span.first);
+        const CGridInt::Node* south = span.south + (c - span.first);
+        const CGridInt::Node* north = span.north + (c - span.first);
         // The value at the cell's centre: the mean of its four corners.
         const auto height = [&](int k) {
           if (!IsSurface(k)) return 0.0;
           const auto at = static_cast<std::size_t>(k);
-          return (static_cast<double>(grid.DecodeValue(south[s].point.m_codes[at])) +
-                  grid.DecodeValue(south[s + 1].point.m_codes[at]) + grid.DecodeValue(north[n].point.m_codes[at]) +
-                  grid.DecodeValue(north[n + 1].point.m_codes[at])) /
+          return (static_cast<double>(grid.DecodeValue(south[0].point.m_codes[at])) +
+                  grid.DecodeValue(south[1].point.m_codes[at]) + grid.DecodeValue(north[0].point.m_codes[at]) +
+                  grid.DecodeValue(north[1].point.m_codes[at])) /
                  4.0;
         };
         const double term =

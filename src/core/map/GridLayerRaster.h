@@ -11,30 +11,30 @@
 //   CGridInt::LocateCell. A pixel is covered exactly when the cursor there reads
 //   "Inside grid", and its separation is interpolated as the point page's is, without
 //   the page's rounding of each surface to the grid's code step.
-// - g * s < 1 (several cells per pixel): every complete cell marks the pixel that holds
-//   its centre (the pixel a coastline point there is drawn on), so no cell is lost
-//   however far out the view is. Such a pixel takes the separation at the centre of the
+// - g * s < 1 (several cells per pixel): every complete cell up to the grid's last
+//   lattice lines (CGridInt::LastRow, LastColumn) marks the pixel that holds its centre
+//   (the pixel a coastline point there is drawn on), so no cell is lost however far out
+//   the view is. Such a pixel takes the separation at the centre of the
 //   complete cell nearest to its own position.
 // In both cases every complete cell in view covers at least one pixel.
 
 #include <cstddef>
 #include <vector>
 
+#include "core/grid/DataPt.h"
 #include "core/map/MapView.h"
 
-class CDataPt;
 class CGridInt;
 
 class CGridLayerRaster {
  public:
-  // The surface index (as CTransBase::GetSurfaceRead answers) of the ellipsoid, whose
-  // height is 0 everywhere.
-  static constexpr int kEllipsoid = -1;
+  // CDataPt::kEllipsoid under the name the map's layers use.
+  static constexpr int kEllipsoid = CDataPt::kEllipsoid;
 
   // What to compute: with `separation`, the height of surface `to` above surface `from`
-  // (surface indices 0..13, kEllipsoid or CDataPt::kEllipsoidGda2020), in metres,
-  // without the sign convention; without it only the coverage (covered pixels then hold
-  // 0).
+  // (surface indices 0..13, CDataPt::kEllipsoid or CDataPt::kEllipsoidGda2020), in
+  // metres, without the sign convention; without it only the coverage (covered pixels
+  // then hold 0).
   struct Request {
     bool separation = false;
     int from = 0;

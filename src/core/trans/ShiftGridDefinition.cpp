@@ -44,7 +44,7 @@ CShiftGridDefinition CShiftGridDefinition::Between(const CTransBase& from, const
   const int fromSurface = from.GetSurfaceRead();
   const int toSurface = to.GetSurfaceRead();
   const auto isEllipsoid = [](int surface) {
-    return surface == CTransBase::kNoSurface || surface == CDataPt::kEllipsoidGda2020;
+    return surface == CDataPt::kEllipsoid || surface == CDataPt::kEllipsoidGda2020;
   };
   const bool fromEllipsoid = isEllipsoid(fromSurface);
   const bool toEllipsoid = isEllipsoid(toSurface);

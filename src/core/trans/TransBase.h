@@ -9,7 +9,7 @@
 
 #include <string>
 
-class CDataPt;
+#include "core/grid/DataPt.h"
 
 class CTransBase {
  public:
@@ -27,14 +27,15 @@ class CTransBase {
   // Used where the name becomes part of an output file name.
   virtual std::string GetShortName() const = 0;
 
-  // Which surface of a data point GetSeparation reads: 0..13, kNoSurface when it reads
-  // none (the GDA94 ellipsoid, the block shift's pair), kAllSurfaces when the reference
-  // does not say (callers then provide all fourteen), CDataPt::kEllipsoidGda2020 for the
-  // GDA2020 ellipsoid (which reads no surface either, but the position). Lets a caller
-  // interpolate only what the separation needs, and name the surface to tools that
-  // compute it themselves (the export for PROJ, the map).
-  static constexpr int kNoSurface = -1;
+  // Which surface of a data point GetSeparation reads: 0..13, CDataPt::kEllipsoid when
+  // it reads none (the GDA94 ellipsoid, and the block shift's two references),
+  // kAllSurfaces when the reference does not say (callers then provide all fourteen),
+  // CDataPt::kEllipsoidGda2020 for the GDA2020 ellipsoid (which reads no surface either,
+  // but the position). Lets a caller interpolate only what the separation needs, and
+  // name the surface to tools that compute it themselves (the export for PROJ, the map).
   static constexpr int kAllSurfaces = -2;
+  // CDataPt::kEllipsoid under the name the map's layers use.
+  static constexpr int kNoSurface = CDataPt::kEllipsoid;
   virtual int GetSurfaceRead() const { return kAllSurfaces; }
 
   // +1.0 "Depths negative/Heights positive", -1.0 "Depths positive/Heights negative".
@@ -48,7 +49,7 @@ class CTrans_NULL : public CTransBase {
   double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const override;
   std::string GetName() const override;       // "NULL"
   std::string GetShortName() const override;  // "NULL"
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
 };
 
 // Output reference of block-shift mode: every value changes by shift times the sign factor.
@@ -60,7 +61,7 @@ class CTrans_BlockShift : public CTransBase {
   double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const override;
   std::string GetName() const override;       // "Block Shift"
   std::string GetShortName() const override;  // "Block Shift_%.2fm"
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
   double GetShift() const { return m_shift; }
 
  private:

@@ -101,7 +101,7 @@ class CTrans_Ellipsoid_GDA94 final : public CTransBase {
   double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const override;
   std::string GetName() const override { return "Ellipsoid (GDA94/WGS84)"; }
   std::string GetShortName() const override { return "Ellipsoid (GDA94)"; }
-  int GetSurfaceRead() const override { return kNoSurface; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
 };
 
 // The GDA2020 ellipsoid: the reference of today's GNSS heights (CORS, AUSPOS). It lies

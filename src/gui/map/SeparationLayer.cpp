@@ -19,7 +19,7 @@ constexpr int kBarHeight = 100;  // pixels of the legend's colour bar
 // ellipsoid's for every other answer.
 int SurfaceOf(const std::string& name) {
   const CTransBase* ref = CTransFactory::Instance().Find(name);
-  const int surface = ref ? ref->GetSurfaceRead() : CTransBase::kNoSurface;
+  const int surface = ref ? ref->GetSurfaceRead() : CDataPt::kEllipsoid;
   return surface >= 0 || surface == CDataPt::kEllipsoidGda2020 ? surface : CGridLayerRaster::kEllipsoid;
 }
 

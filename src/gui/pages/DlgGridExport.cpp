@@ -20,7 +20,7 @@ QComboBox* ReferenceBox(const char* name, const char* selected, bool surfacesOnl
   const CTransFactory& factory = CTransFactory::Instance();
   for (std::size_t i = 0; i < factory.GetCount(); ++i) {
     const CTransBase* ref = factory.GetAt(i);
-    if (surfacesOnly && ref->GetSurfaceRead() == CTransBase::kNoSurface) continue;
+    if (surfacesOnly && ref->GetSurfaceRead() == CDataPt::kEllipsoid) continue;
     box->addItem(QString::fromStdString(ref->GetName()));
   }
   box->setCurrentText(QString::fromLatin1(selected));

@@ -49,7 +49,7 @@ void ExpectLikePrintf(double value) {
 }
 
 // Every reading of `text` (value bits and characters consumed, errno last), through
-// ClassicText or through the C library in this thread's locale.
+// the Classic functions or through the C library in this thread's locale.
 std::string Readings(const char* text, bool classic) {
   std::string r;
   const auto add = [&r](auto number) { (r += std::to_string(number)) += ' '; };

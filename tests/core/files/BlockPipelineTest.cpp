@@ -1,6 +1,6 @@
-// The two-buffer loop: blocks are written in the order read, each once and after all its
-// pieces; a write or read that fails ends the pass with its result, the blocks before it
-// written and none after.
+// The two-buffer loop: blocks are written in the order read, each after all its pieces;
+// a write or read that fails ends the pass with its result, the blocks before it written
+// and none after, and no piece still running.
 
 #include <gtest/gtest.h>
 
@@ -51,32 +51,26 @@ struct CPipelineRun {
   }
 };
 
-TEST(BlockPipelineTest, WritesEveryBlockInOrderAfterItsPieces) {
-  // Reading block k + 1 waits for the write of block k - 1.
-  const std::pair<int, const char*> cases[] = {
-      {1, "r0 w0 "}, {2, "r0 r1 w0 w1 "}, {5, "r0 r1 w0 r2 w1 r3 w2 r4 w3 w4 "}};
-  for (const auto& [count, events] : cases) {
-    CPipelineRun run{count};
-    EXPECT_EQ(run.Run(), kFileDone);
-    EXPECT_EQ(run.events, events) << count;
+TEST(BlockPipelineTest, WritesInOrderAndStopsAtAFailedReadOrWrite) {
+  const struct {
+    int blocks, failRead, failWrite;
+    FileResult result;
+    const char* events;
+  } cases[] = {
+      {1, -1, -1, kFileDone, "r0 w0 "},
+      {5, -1, -1, kFileDone, "r0 r1 w0 r2 w1 r3 w2 r4 w3 w4 "},  // block k + 1 is read after k - 1 is written
+      {4, 0, -1, kFileInputError, "r0 "},
+      {4, 2, -1, kFileInputError, "r0 r1 w0 r2 "},  // block 1, transformed meanwhile, is not written
+      {4, -1, 1, kFileOutputError, "r0 r1 w0 r2 w1 "},
+  };
+  for (const auto& c : cases) {
+    CPipelineRun run(c.blocks, c.failRead, c.failWrite);
+    EXPECT_EQ(run.Run(), c.result) << c.events;
+    EXPECT_EQ(run.events, c.events);
+    // Each block read has had all its pieces done by the time Run returns.
+    for (int block = 0; block < run.next; ++block)
+      EXPECT_EQ(run.piecesDone[block].load(), block == c.failRead ? 0 : block + 1) << c.events << block;
   }
-}
-
-TEST(BlockPipelineTest, AFailedReadOrWriteEndsThePassWithItsResult) {
-  CPipelineRun firstRead{4, 0};
-  EXPECT_EQ(firstRead.Run(), kFileInputError);
-  EXPECT_EQ(firstRead.events, "r0 ");
-  EXPECT_EQ(firstRead.piecesDone[0].load(), 0);
-
-  // Block 2 cannot be read: block 0 is written, block 1 (transformed meanwhile) is not.
-  CPipelineRun laterRead{4, 2};
-  EXPECT_EQ(laterRead.Run(), kFileInputError);
-  EXPECT_EQ(laterRead.events, "r0 r1 w0 r2 ");
-  EXPECT_EQ(laterRead.piecesDone[1].load(), 2);
-
-  CPipelineRun write{4, -1, 1};
-  EXPECT_EQ(write.Run(), kFileOutputError);
-  EXPECT_EQ(write.events, "r0 r1 w0 r2 w1 ");
 }
 
 }  // namespace

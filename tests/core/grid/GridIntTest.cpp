@@ -241,6 +241,77 @@ TEST_F(GridIntTest, NodeLookupMatchesAReferenceMapForEveryWayOfFilling) {
   }
 }
 
+TEST_F(GridIntTest, CompleteCellsAreFoundInSpansWhicheverWayTheRowsWereFilled) {
+  // Two rows with random gaps, filled node by node or in bulk (not yet indexed); every
+  // range of columns in and around them.
+  std::mt19937 random(13);
+  std::vector<CGridInt::CellSpan> spans;
+  for (int trial = 0; trial < 200; ++trial) {
+    m_grid.SetRowCount(2);
+    for (int r = 0; r < 2; ++r)
+      for (int c = -3; c < 40; ++c)
+        if (random() % 4 != 0) {
+          if (trial % 2)
+            m_grid.MutableRow(static_cast<std::size_t>(r))
+                .push_back({c, Flat(static_cast<std::uint16_t>(r * 100 + c + 3))});
+          else
+            m_grid.SetNode(r, c, Flat(static_cast<std::uint16_t>(r * 100 + c + 3)));
+        }
+    const int first = static_cast<int>(random() % 30) - 6, last = first + static_cast<int>(random() % 40) - 2;
+    std::vector<int> expected, found;
+    for (int c = first; c <= last; ++c)
+      if (m_grid.GetNode(0, c) && m_grid.GetNode(0, c + 1) && m_grid.GetNode(1, c) && m_grid.GetNode(1, c + 1))
+        expected.push_back(c);
+    m_grid.FindCompleteCells(0, first, last, spans);
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+      const CGridInt::CellSpan& span = spans[i];
+      ASSERT_LE(span.first, span.last);
+      if (i > 0) {
+        ASSERT_GT(span.first, spans[i - 1].last + 1) << "spans are as long as they go";
+      }
+      for (int c = span.first; c <= span.last; ++c) {
+        found.push_back(c);
+        const CGridInt::Node* south = span.south + (c - span.first);
+        const CGridInt::Node* north = span.north + (c - span.first);
+        ASSERT_EQ(south[0].column, c);
+        ASSERT_EQ(south[1].point.m_codes[0], c + 4);
+        ASSERT_EQ(north[0].point.m_codes[0], 100 + c + 3);
+        ASSERT_EQ(north[1].column, c + 1);
+      }
+    }
+    ASSERT_EQ(found, expected) << "trial " << trial << ", columns " << first << ".." << last;
+  }
+  m_grid.FindCompleteCells(1, -100, 100, spans);  // no row above
+  EXPECT_TRUE(spans.empty());
+  m_grid.FindCompleteCells(-1, -100, 100, spans);
+  EXPECT_TRUE(spans.empty());
+}
+
+TEST_F(GridIntTest, LastLinesAreWhereTheFarExtentsSnap) {
+  // The line an extent ends on, within the on-line tolerance on either side (a header
+  // written with ten decimals), else the far side of the cell holding the edge; rows no
+  // further than the table holds. Ten cells of 1 minute from (-30, 150).
+  const double g = 1.0 / 60;
+  const std::pair<double, double> cases[] = {{0, 10},         {3e-11, 10},    {-3e-11, 10},    {0.9 * kT, 10},
+                                             {-0.9 * kT, 10}, {1.1 * kT, 11}, {-1.1 * kT, 10}, {0.5 * g, 11}};
+  for (const auto& [beyond, last] : cases) {
+    BuildFull(12, 11, g);
+    CGridInt::Header h;
+    h.gridSize = g, h.minLat = -30, h.maxLat = -30 + 10 * g + beyond, h.minLon = 150, h.maxLon = 150 + 10 * g + beyond;
+    m_grid.SetHeader(h);
+    EXPECT_EQ(m_grid.LastRow(), last) << beyond;
+    EXPECT_EQ(m_grid.LastColumn(), last) << beyond;
+    // The model answers up to the edge and no further.
+    EXPECT_NE(At(h.maxLat, h.maxLon - g / 2), -1) << beyond;
+    EXPECT_EQ(At(h.maxLat + 2 * kT, h.maxLon - g / 2), -1) << beyond;
+  }
+  BuildFull(3, 3, g);
+  CGridInt::Header h;
+  h.gridSize = g, h.minLat = -30, h.maxLat = -30 + 5 * g, h.minLon = 150, h.maxLon = 150 + 2 * g;
+  m_grid.SetHeader(h);
+  EXPECT_EQ(m_grid.LastRow(), 2);  // the table's last row
+}
+
 TEST_F(GridIntTest, CopiesAndMovesAnswerOnTheirOwn) {
   BuildFull(3, 3);
   CGridInt copy(m_grid);

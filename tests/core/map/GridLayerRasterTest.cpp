@@ -86,6 +86,30 @@ TEST(GridLayerRasterTest, ACellSmallerThanAPixelShowsInThePixelOfItsCentre) {
   EXPECT_FALSE(raster.HasRange());
 }
 
+// The grid's last lattice lines decide which cells a far-out view shows: a cell that
+// the extents end in (here a little short of its north and east lines) is shown, as the
+// grid answers in it.
+TEST(GridLayerRasterTest, ACellTheExtentsEndInShowsInThePixelOfItsCentre) {
+  const CClassWideValues restore;  // CLayerTestGrid sets the coding values
+  CLayerTestGrid lattice{-40, 140, 0.01, 50, 50, 10};
+  lattice.present = [](int r, int c) { return r >= 48 && c >= 48; };  // cell (48, 48) alone
+  CGridInt grid;
+  lattice.Build(grid);
+  CGridInt::Header header;
+  header.gridSize = 0.01, header.minLat = -40, header.minLon = 140;
+  header.maxLat = -40 + 0.49 - 2 * CGridInt::kOnLineTolerance;  // twice the tolerance short of line 49
+  header.maxLon = 140 + 0.49 - 2 * CGridInt::kOnLineTolerance;
+  grid.SetHeader(header);
+  CDataPt point;
+  ASSERT_TRUE(grid.Interpolate(-39.515, 140.485, point));  // the cell's centre
+
+  const CMapView view = MakeView(100, 100, 25, 140.25f, -39.75f);  // a quarter of a pixel per cell
+  CGridLayerRaster raster;
+  raster.Compute(grid, view, {true, kLAT, kAHD});
+  const CPixelPt centre = view.MapToClient(CMapPt(140.485f, -39.515f));
+  EXPECT_TRUE(raster.IsCovered(centre.x - view.GetDrawRect().left, centre.y - view.GetDrawRect().top));
+}
+
 TEST(GridLayerRasterTest, AFullGridLeavesNoGapAndNoOverhangAtAnyScale) {
   const CClassWideValues restore;  // CLayerTestGrid sets the coding values
   // 2 x 3 degrees in cells of 0.05 degrees, AHD 1 m per degree above LAT; the scales put
@@ -138,7 +162,7 @@ TEST(GridLayerRasterTest, SeparationIsTheHeightOfTheSecondSurfaceAboveTheFirst) 
 
   raster.Compute(grid, view, {true, kAHD, kLAT});
   EXPECT_NEAR(raster.Value(x, y), -4.0, tolerance);
-  raster.Compute(grid, view, {true, CGridLayerRaster::kEllipsoid, kAHD});
+  raster.Compute(grid, view, {true, CDataPt::kEllipsoid, kAHD});
   EXPECT_NEAR(raster.Value(x, y), -16.0, tolerance);
   raster.Compute(grid, view, {false, kLAT, kAHD});  // coverage alone
   EXPECT_EQ(raster.Value(x, y), 0.0f);
