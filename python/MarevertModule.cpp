@@ -155,14 +155,15 @@ py::object GridDate(const CGrid& grid) {
 PYBIND11_MODULE(marevert, m) {
   m.doc() =
       "Vertical datum transformation for hydrographic survey data.\n\n"
-      "Carries heights and depths between the tidal datums (LAT ... HAT), AHD and the GDA94 ellipsoid with a\n"
-      "Marevert grid file (*.MRGGrid), giving the numbers and files of marevert-cli exactly.";
+      "Carries heights and depths between the tidal datums (LAT ... HAT), AHD and the GDA94 and GDA2020\n"
+      "ellipsoids with a Marevert grid file (*.MRGGrid), giving the numbers and files of marevert-cli exactly.";
   RegisterFileHandlers();
   py::register_exception<CError>(m, "Error", PyExc_RuntimeError);
 
   m.def("references", &GetReferenceNames,
-        "The vertical references by display name, in list order (HAT first, the ellipsoid last). Names are\n"
-        "matched ignoring case; \"ellipsoid\" also names the ellipsoid.");
+        "The vertical references by display name, in list order (HAT first, the GDA94 and GDA2020 ellipsoids\n"
+        "last). Names are matched ignoring case; \"ellipsoid\" also names the GDA94 ellipsoid, \"gda2020\" the\n"
+        "GDA2020 one.");
 
   py::class_<CGrid::Extent>(m, "Extent", "Inclusive bounds of a grid's lattice and its spacing, decimal degrees.")
       .def_readonly("min_lat", &CGrid::Extent::minLatitude)

@@ -14,7 +14,7 @@ class Error(RuntimeError):
     """A failure, with Marevert's own message text."""
 
 def references() -> list[str]:
-    """The vertical references by display name, HAT first, the ellipsoid last."""
+    """The vertical references by display name, HAT first, the GDA94 and GDA2020 ellipsoids last."""
 
 class Extent:
     """Inclusive bounds of a grid's lattice and its spacing, decimal degrees."""

@@ -18,8 +18,9 @@ class CError : public std::runtime_error {
 enum class Sign { HeightsPositive, DepthsPositive };
 
 // The vertical references by display name, in the programs' list order: the thirteen
-// tidal surfaces and AHD, HAT first, then "Ellipsoid (GDA94/WGS84)". Every function
-// that takes a reference name matches these ignoring case, and also "ellipsoid".
+// tidal surfaces and AHD, HAT first, then "Ellipsoid (GDA94/WGS84)" and "Ellipsoid
+// (GDA2020)". Every function that takes a reference name matches these ignoring case,
+// and also "ellipsoid" (the GDA94 one) and "gda2020".
 std::vector<std::string> GetReferenceNames();
 
 }  // namespace marevert

@@ -24,8 +24,9 @@ struct CGridAccess {
 // caller may ask for them at the same time (the core creates them on first use).
 void EnsureSharedObjects();
 
-// The listed reference with this display name ignoring case, or the ellipsoid for
-// "ellipsoid"; throws CError naming the known references otherwise.
+// The listed reference with this display name ignoring case, or the GDA94 ellipsoid for
+// "ellipsoid" and the GDA2020 one for "gda2020"; throws CError naming the known
+// references otherwise.
 const CTransBase& FindReference(const std::string& name);
 
 double SignFactor(Sign sign);

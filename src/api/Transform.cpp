@@ -86,7 +86,7 @@ void BlockShift(double metres, std::size_t count, const double* z, double* zOut,
   // reference's separation.
   const CTrans_BlockShift shift(metres);
   const CDataPt none;
-  const double separation = shift.GetSeparation(none, SignFactor(sign));
+  const double separation = shift.GetSeparation(none, 0.0, 0.0, SignFactor(sign));  // anywhere the same
   for (std::size_t i = 0; i < count; ++i) {
     const double value = z[i] - separation;
     zOut[i] = std::isfinite(z[i]) && std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();

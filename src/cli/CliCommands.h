@@ -21,8 +21,8 @@ void AddDepthsPositiveFlag(CLI::App& command, bool& depthsPositive);
 
 class CTransBase;
 // A listed vertical reference by display name ignoring case, or "ellipsoid" for the
-// ellipsoid. When none matches: null, with "Unknown vertical reference: NAME" and the
-// known names on standard error.
+// GDA94 ellipsoid and "gda2020" for the GDA2020 one. When none matches: null, with "Unknown vertical reference: NAME"
+// and the known names on standard error.
 const CTransBase* LookUpReference(const std::string& name);
 
 // info GRID: loads a grid file and prints its details (exit 0 loaded, 1 not).

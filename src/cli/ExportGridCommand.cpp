@@ -85,13 +85,16 @@ void AddExportGridCommand(CLI::App& app, int& exitCode) {
   CLI::App* command = app.add_subcommand(
       "export-grid",
       "Write a separation of the grid as a vertical-shift grid for PROJ (+proj=vgridshift), GDAL, PDAL and QGIS:\n"
-      "GeoTIFF (Float32, deflate, EPSG:4283) or GTX, whose nodes are exactly the grid's lattice nodes. Nodes where\n"
-      "Marevert cannot interpolate (missing, or in no complete cell) hold no-data, -88.8888.\n"
+      "GeoTIFF (Float32, deflate, GDA94 EPSG:4283, or GDA2020 EPSG:7844 with the GDA2020 ellipsoid) or GTX, whose\n"
+      "nodes are exactly the grid's lattice nodes. Nodes where Marevert cannot interpolate (missing, or in no\n"
+      "complete cell) hold no-data, -88.8888.\n"
       "Sign convention. vgridshift adds multiplier x value to the third coordinate.\n"
       "  --from A --to B: each node holds S_A - S_B (surface heights above the ellipsoid), the offset to add to a\n"
       "    height above A to get the height above B: +proj=vgridshift +grids=FILE +multiplier=1.\n"
       "  --surface R (also --from/--to with the ellipsoid on one side): each node holds R's height above the\n"
       "    ellipsoid, like a geoid model: +multiplier=-1 carries ellipsoidal heights to R, +multiplier=1 back.\n"
+      "    With the GDA2020 ellipsoid on one side, R's height above that ellipsoid, for GDA2020 ellipsoidal heights.\n"
+      "    --surface \"Ellipsoid (GDA2020)\" is --from ellipsoid --to gda2020: an offset between the two ellipsoids.\n"
       "  --depths-positive: values are depths, positive down; the file is the same and the multiplier changes sign.\n"
       "Prints what was written, the PROJ pipeline and a cct line that checks the file at one node.\n"
       "Exit status: 0 written, 1 not written, 2 usage error.\n"
@@ -100,7 +103,7 @@ void AddExportGridCommand(CLI::App& app, int& exitCode) {
   command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid)")->required();
   command->add_option("--from", options->from,
                       "Vertical reference of the values PROJ is given: a display name such as LAT, MSL or AHD "
-                      "(any case), or \"ellipsoid\"");
+                      "(any case), or \"ellipsoid\" (GDA94) or \"gda2020\"");
   command->add_option("--to", options->to, "Vertical reference PROJ is to carry them to (as --from)");
   command->add_option("--surface", options->surface,
                       "Instead of --from/--to: one surface, exported as its height above the ellipsoid");

@@ -87,7 +87,7 @@ void AddPointCommand(CLI::App& app, int& exitCode) {
   command
       ->add_option("--from", options->from,
                    "Vertical reference of the height: a display name such as AHD, MSL or LAT (any case), "
-                   "or \"ellipsoid\"")
+                   "or \"ellipsoid\" (GDA94) or \"gda2020\"")
       ->required();
   AddDepthsPositiveFlag(*command, options->depthsPositive);
   command->add_flag("--json", options->json, "Print the rows as JSON, values in metres rounded to the centimetre");

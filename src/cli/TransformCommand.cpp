@@ -133,7 +133,7 @@ void AddTransformCommand(CLI::App& app, int& exitCode) {
   command->add_option("--grid", options->grid, "Binary grid file (.MRGGrid); not needed with --block-shift");
   command->add_option("--from", options->from,
                       "Vertical reference of the input data: a display name such as LAT, MSL or AHD (any case), "
-                      "or \"ellipsoid\"");
+                      "or \"ellipsoid\" (GDA94) or \"gda2020\"");
   command->add_option("--to", options->to, "Vertical reference wanted for the output data (as --from)");
   command->add_option("--block-shift", options->blockShift,
                       "Instead of --from/--to: add this many metres to every value (no grid used)");

@@ -12,8 +12,6 @@ namespace {
 constexpr double kNoData = -88.8888;
 static_assert(static_cast<float>(kNoData) == CShiftLattice::kNoData);
 
-constexpr int kGda94 = 4283;  // EPSG code of GDA94 geographic coordinates
-
 // GDAL writes a pixel-is-point tie point half a cell away from its geotransform's origin
 // unless told to take the origin as it is; adding the half cell back could move the
 // node by a rounding step, so the writer sets this option on its thread while it works.
@@ -65,10 +63,10 @@ bool CGeoTiffShiftWriter::Create(const std::string& path, const CShiftLattice::G
   std::array<double, 6> transform = {geometry.west, geometry.spacing, 0, north, 0, -geometry.spacing};
   m_dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
   m_dataset->SetGeoTransform(transform.data());
-  OGRSpatialReference gda94;
-  gda94.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-  if (gda94.importFromEPSG(kGda94) != OGRERR_NONE) return false;
-  m_dataset->SetSpatialRef(&gda94);
+  OGRSpatialReference geographic;
+  geographic.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  if (geographic.importFromEPSG(metadata.geographicEpsg) != OGRERR_NONE) return false;
+  m_dataset->SetSpatialRef(&geographic);
 
   m_dataset->SetMetadataItem("TYPE", metadata.type.c_str());
   m_dataset->SetMetadataItem("area_of_use", metadata.areaOfUse.c_str());

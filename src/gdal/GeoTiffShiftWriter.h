@@ -1,6 +1,7 @@
 #pragma once
 // Writes a vertical-shift grid as a GeoTIFF that PROJ reads as its own grid files: one
-// Float32 band, deflate, GDA94 geographic coordinates (EPSG:4283), pixel-is-point
+// Float32 band, deflate, geographic coordinates (GDA94, EPSG:4283, or GDA2020,
+// EPSG:7844), pixel-is-point
 // registration with the tie point on the north-west node (so the sample positions are
 // exactly the lattice nodes), no-data -88.8888, and the metadata PROJ reads: TYPE, the
 // band's description and its unit, "metre". GDAL's messages are collected for
@@ -43,6 +44,7 @@ class CGeoTiffShiftWriter {
     std::string dateTime;           // TIFF DateTime, "YYYY:MM:DD HH:MM:SS"
     std::string software;           // TIFF Software
     std::string areaOfUse;          // PROJ's area_of_use item
+    int geographicEpsg = 4283;      // the CRS of the nodes' latitudes and longitudes
   };
 
   CGeoTiffShiftWriter();

@@ -13,6 +13,7 @@
 #include "core/grid/GtxWriter.h"
 #include "core/grid/ShiftLattice.h"
 #include "core/jobs/Messenger.h"
+#include "core/trans/Gda2020Helmert.h"
 #include "gdal/GeoTiffShiftWriter.h"
 
 namespace {
@@ -66,7 +67,8 @@ void CGridExport::Run() {
   m_summary.clear();
   m_rowCounts.clear();
   CMessenger& messenger = GetMessenger();
-  const CShiftLattice lattice(m_grid, m_definition.GetAddSurface(), m_definition.GetSubtractSurface());
+  const CShiftLattice lattice(m_grid, m_definition.GetAddSurface(), m_definition.GetSubtractSurface(),
+                              &CGda2020Helmert::EllipsoidHeight);
   if (!lattice.IsValid()) {
     messenger.ShowMessage("The grid holds no lattice of at least one cell to export");
     return;
@@ -135,6 +137,7 @@ bool CGridExport::WriteGeoTiff(const CShiftLattice& lattice, const std::string& 
   const CShiftLattice::Geometry& geometry = lattice.GetGeometry();
   CGeoTiffShiftWriter::Metadata metadata;
   metadata.type = m_definition.GetTypeName();
+  metadata.geographicEpsg = m_definition.GetGeographicEpsg();
   metadata.sampleDescription = m_definition.GetSampleDescription();
   metadata.description = m_definition.GetMeaning() + ". From the Marevert grid file " +
                          GetFileNamePart(m_grid.GetFilePath()) + " dated " + DateAndVersion(m_grid) +
@@ -240,7 +243,8 @@ void CGridExport::MakeSummary(const CShiftLattice& lattice) {
   const double longitude = geometry.west + node.column * geometry.spacing;
   CDataPt point;
   if (!m_grid.Interpolate(latitude, longitude, point)) return;
-  const auto height = [&point](int surface) {
+  const auto height = [&](int surface) {
+    if (surface == CDataPt::kEllipsoidGda2020) return CGda2020Helmert::EllipsoidHeight(latitude, longitude);
     return surface < 0 ? 0.0 : static_cast<double>(point.GetValue(surface));
   };
   const double expected =

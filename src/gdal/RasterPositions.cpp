@@ -3,12 +3,12 @@
 #include <ogr_spatialref.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <vector>
 
 #include "core/files/FileBase.h"
 #include "gdal/GdalSession.h"
+#include "gdal/HorizontalDatum.h"
 
 namespace {
 
@@ -16,30 +16,6 @@ constexpr int kGda94Geographic = 4283;
 // Radians per degree as the EPSG database gives it; a CRS in other angle units is
 // converted like any other.
 constexpr double kDegree = 0.0174532925199433;
-
-enum class Datum { kOther, kGda94, kGda2020, kWgs84 };
-
-bool Contains(const char* text, const char* part) { return text && std::strstr(text, part); }
-
-// The horizontal datum, by its EPSG code, or by its name where a file (a hand-made
-// GeoTIFF, an ESRI-written projection) gives none.
-Datum DatumOf(const OGRSpatialReference& crs) {
-  const char* authority = crs.GetAuthorityName("DATUM");
-  const char* code = crs.GetAuthorityCode("DATUM");
-  if (authority && code && EQUAL(authority, "EPSG")) {
-    if (std::strcmp(code, "6283") == 0) return Datum::kGda94;
-    if (std::strcmp(code, "1168") == 0) return Datum::kGda2020;
-    if (std::strcmp(code, "6326") == 0) return Datum::kWgs84;
-    return Datum::kOther;
-  }
-  const char* name = crs.GetAttrValue("DATUM");
-  if (Contains(name, "2020")) return Datum::kGda2020;
-  if (Contains(name, "GDA94") || Contains(name, "Australia_1994") || Contains(name, "Australia 1994"))
-    return Datum::kGda94;
-  if (Contains(name, "WGS_1984") || Contains(name, "WGS84") || Contains(name, "World Geodetic System 1984"))
-    return Datum::kWgs84;
-  return Datum::kOther;
-}
 
 bool IsDegrees(const OGRSpatialReference& crs) {
   return std::fabs(crs.GetAngularUnits() - kDegree) < 1e-12 && crs.GetPrimeMeridian() == 0.0;
@@ -73,14 +49,14 @@ bool CRasterPositions::Prepare(const OGRSpatialReference* crs, const std::array<
   if (horizontal.IsCompound()) horizontal.StripVertical();
   horizontal.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   m_crsName = NameOf(horizontal);
-  const Datum datum = DatumOf(horizontal);
-  if (horizontal.IsGeographic() && datum != Datum::kOther && IsDegrees(horizontal)) {
+  const HorizontalDatum datum = DatumOf(horizontal);
+  if (horizontal.IsGeographic() && datum != HorizontalDatum::kOther && IsDegrees(horizontal)) {
     m_kind = Kind::kGeographic;
     return true;
   }
   int north = 0;
   const int zone = horizontal.IsProjected() ? horizontal.GetUTMZone(&north) : 0;
-  if (CCoordConv::IsZone(zone) && !north && datum != Datum::kOther && horizontal.GetLinearUnits() == 1.0) {
+  if (CCoordConv::IsZone(zone) && !north && datum != HorizontalDatum::kOther && horizontal.GetLinearUnits() == 1.0) {
     m_kind = Kind::kMapGrid;
     m_zone = zone;
     return true;

@@ -2,8 +2,10 @@
 
 #include <ogr_spatialref.h>
 
+#include "core/grid/DataPt.h"
 #include "core/trans/TransBase.h"
 #include "core/trans/TransSurface.h"
+#include "gdal/HorizontalDatum.h"
 
 namespace {
 
@@ -72,7 +74,8 @@ CRasterVertical DescribeVertical(const OGRSpatialReference* inputCrs, const CTra
     return statement;
   }
   statement.metadata = {{"VERTICAL_REFERENCE", name}, {"VERTICAL_DIRECTION", direction}};
-  const bool ellipsoid = dynamic_cast<const CTrans_Ellipsoid_GDA94*>(ref) != nullptr;
+  const bool gda2020 = ref->GetSurfaceRead() == CDataPt::kEllipsoidGda2020;
+  const bool ellipsoid = gda2020 || dynamic_cast<const CTrans_Ellipsoid_GDA94*>(ref) != nullptr;
   statement.vertical = VerticalCrs(name, ellipsoid, depths);
   if (!hasCrs) return statement;
 
@@ -81,8 +84,11 @@ CRasterVertical DescribeVertical(const OGRSpatialReference* inputCrs, const CTra
   horizontal->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   if (ellipsoid) {
     // Ellipsoidal heights: the horizontal CRS in three dimensions. Depths below the
-    // ellipsoid have no CRS of their own; the metadata says what they are.
-    if (!depths && horizontal->PromoteTo3D(nullptr) != OGRERR_NONE) horizontal->StripVertical();
+    // ellipsoid have no CRS of their own; the metadata says what they are. So do heights
+    // above the GDA2020 ellipsoid on a horizontal CRS of another datum: only a GDA2020
+    // CRS in three dimensions (EPSG:7843, or an MGA2020 zone on it) means them.
+    const bool promote = !depths && (!gda2020 || DatumOf(*horizontal) == HorizontalDatum::kGda2020);
+    if (promote && horizontal->PromoteTo3D(nullptr) != OGRERR_NONE) horizontal->StripVertical();
     statement.crs = std::move(horizontal);
     return statement;
   }

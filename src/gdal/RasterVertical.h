@@ -9,7 +9,8 @@
 // The CRS keeps the input's horizontal part and gets a vertical part: the EPSG vertical
 // CRS where one exists for the reference and direction (AHD height 5711, MSL height
 // 5714, LAT depth 5861, ...), otherwise a vertical CRS named after the reference; the
-// ellipsoid with heights makes the horizontal CRS three-dimensional. Formats that store
+// GDA94 ellipsoid with heights makes the horizontal CRS three-dimensional, and so does
+// the GDA2020 ellipsoid on a GDA2020 horizontal CRS (7844 becomes 7843). Formats that store
 // only coded vertical CRSs keep a named one by its name alone (a GeoTIFF's citation, its
 // datum read back as unknown), or not at all; the metadata items say it either way.
 // In block-shift mode nothing is known about the datum: the input's CRS stays as it is

@@ -39,6 +39,7 @@ TEST_F(PointCommandTest, HeightsPositiveRowsLargestSeparationFirst) {
             "MHHW\t0.65\t0.75\n"
             "MHW\t0.40\t1.00\n"
             "MHWN\t0.15\t1.25\n"
+            "Ellipsoid (GDA2020)\t0.08\t1.32\n"  // 0.0847 m above the GDA94 ellipsoid there
             "Ellipsoid (GDA94/WGS84)\t0.00\t1.40\n"
             "MLHW\t-0.10\t1.50\n"
             "MSL\t-0.35\t1.75\n"
@@ -65,7 +66,7 @@ TEST_F(PointCommandTest, JsonGivesTheCentimetreValuesOfTheTextRows) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const nlohmann::json result = nlohmann::json::parse(run.out);
   EXPECT_EQ(result["inside"], true);
-  ASSERT_EQ(result["rows"].size(), 15u);
+  ASSERT_EQ(result["rows"].size(), 16u);
   // HAT's decoded surface value is the float 1.15f (1.1499999761581421 as a double) and
   // its height 0.623456...: the JSON says what the text row "HAT 1.15 0.62" says.
   EXPECT_NE(run.out.find(R"({"height":0.62,"reference":"HAT","separation":1.15})"), std::string::npos) << run.out;

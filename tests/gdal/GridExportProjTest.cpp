@@ -30,6 +30,7 @@
 #include "core/grid/GridInt.h"
 #include "core/grid/ShiftLattice.h"
 #include "core/jobs/Messenger.h"
+#include "core/trans/Gda2020Helmert.h"
 #include "core/trans/ShiftGridDefinition.h"
 #include "core/trans/TransBase.h"
 #include "core/trans/TransFactory.h"
@@ -153,6 +154,7 @@ CMarevertAnswer Answer(const CGridInt& grid, const CPosition& p, const CTransBas
   // The interpolation of one surface before coding, as the model computes it.
   const auto uncoded = [&](const CTransBase& ref) {
     const int k = ref.GetSurfaceRead();
+    if (k == CDataPt::kEllipsoidGda2020) return CGda2020Helmert::EllipsoidHeight(p.latitude, p.longitude);
     if (k < 0) return 0.0;
     const auto v = [&](const CGridInt::Node& node) {
       return static_cast<double>(grid.DecodeValue(node.point.m_codes[k]));
@@ -165,7 +167,8 @@ CMarevertAnswer Answer(const CGridInt& grid, const CPosition& p, const CTransBas
   CDataPt point;
   grid.Interpolate(p.latitude, p.longitude, point);
   CTransBase::s_sign = sign;
-  answer.coded = p.value + from.GetSeparation(point) - to.GetSeparation(point);
+  answer.coded =
+      p.value + from.GetSeparation(point, p.latitude, p.longitude) - to.GetSeparation(point, p.latitude, p.longitude);
   return answer;
 }
 
@@ -242,7 +245,8 @@ void GridExportProjTest::Check(const CShiftGridDefinition& definition, const cha
   EXPECT_TRUE(messenger.Entries().empty());
 
   // The lattice's own values, for the cells with missing corners.
-  const CShiftLattice lattice(*s_grid, definition.GetAddSurface(), definition.GetSubtractSurface());
+  const CShiftLattice lattice(*s_grid, definition.GetAddSurface(), definition.GetSubtractSurface(),
+                              &CGda2020Helmert::EllipsoidHeight);
   const CShiftLattice::Geometry& geometry = lattice.GetGeometry();
   std::vector<float> values(static_cast<std::size_t>(geometry.columns) * geometry.rows);
   for (int r = 0; r < geometry.rows; ++r)
@@ -333,6 +337,19 @@ TEST_F(GridExportProjTest, HatToEllipsoidGeoTiffHeights) {
   const CTransFactory& factory = CTransFactory::Instance();
   Check(CShiftGridDefinition::Between(*factory.Find("HAT"), *factory.Find("Ellipsoid (GDA94/WGS84)"), 1.0), "HAT",
         "Ellipsoid (GDA94/WGS84)", 1.0, CGridExport::Format::GeoTiff, *s_sample);
+}
+
+// The GDA2020 ellipsoid: LAT's height above it (a geoid-like grid for GDA2020 heights),
+// and the offset between the two ellipsoids, which --surface gives for it.
+TEST_F(GridExportProjTest, LatToGda2020GeoTiffHeights) {
+  const CTransFactory& factory = CTransFactory::Instance();
+  Check(CShiftGridDefinition::Between(*factory.Find("LAT"), *factory.Find("Ellipsoid (GDA2020)"), 1.0), "LAT",
+        "Ellipsoid (GDA2020)", 1.0, CGridExport::Format::GeoTiff, *s_sample);
+}
+
+TEST_F(GridExportProjTest, SurfaceGda2020GtxDepths) {
+  Check(CShiftGridDefinition::Surface(*CTransFactory::Instance().Find("Ellipsoid (GDA2020)"), -1.0),
+        "Ellipsoid (GDA94/WGS84)", "Ellipsoid (GDA2020)", -1.0, CGridExport::Format::Gtx, *s_sample);
 }
 
 }  // namespace

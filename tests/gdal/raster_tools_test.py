@@ -131,7 +131,7 @@ def point(lat, lon, value, frm, to, depths):
     assert result.returncode == 0, result.stderr
     for line in result.stdout.splitlines():
         name, _, height = line.split("\t")
-        if name.lower() == to.lower() or (to == "ellipsoid" and name.startswith("Ellipsoid")):
+        if name.lower() == {"ellipsoid": "ellipsoid (gda94/wgs84)", "gda2020": "ellipsoid (gda2020)"}.get(to, to.lower()):
             return float(height)
     raise AssertionError("no row for " + to)
 
@@ -269,6 +269,41 @@ def case_map_grid(ws):
         counts = check_cells(raster, stem + "_AHD.tif", stem + "_MSL.tif", positions, "MSL", "AHD",
                              tolerance=CM_STEP)
         assert counts[0] > 0 and counts[1] > 0, counts
+
+
+def case_gda2020(ws):
+    """GDA2020 latitude/longitude and MGA2020 zone 56, read as GDA94 ones are, carried
+    from LAT to heights above the GDA2020 ellipsoid: the CRS becomes GDA2020 in three
+    dimensions (EPSG:7843, an MGA2020 zone on it), and carried back the cells are the
+    input's again."""
+    heights = [[-v if v != -9999 else v for v in row] for row in GEO_ROWS]
+    geo = ws.translate(ws.asc("geo2020.asc", 151.45, -33.40, 0.1, heights), "gda2020.tif", "-a_srs", "EPSG:7844",
+                       "-ot", "Float32")
+    mga = ws.translate(ws.asc("mga2020.asc", 340000.0, 6310000.0, 10000.0, heights), "mga2020.tif", "-a_srs",
+                       "EPSG:7856", "-ot", "Float32")
+    status, out = ws.transform([geo, mga], "LAT", "gda2020")
+    assert status == 0, out
+    assert "Note for file" not in out, out  # no conversion note: GDA2020 positions taken as they are
+    for raster, crs in ((geo, "EPSG:7844"), (mga, "EPSG:7856")):
+        stem = raster[:-4]
+        output = stem + "_Ellipsoid (GDA2020).tif"
+        meta, kept = check_kept(raster, output, None, "Ellipsoid (GDA2020)")
+        assert "GDA2020" in crs_wkt(kept) and "ellipsoidal height" in crs_wkt(kept), crs_wkt(kept)
+        three_d = tool("gdalsrsinfo", "-o", "epsg", output).stdout if crs == "EPSG:7844" else ""
+        assert crs != "EPSG:7844" or "7843" in three_d, three_d
+        positions = [(y, x) for x, y in centres(meta)] if crs == "EPSG:7844" else to_latlon(centres(meta), crs)
+        counts = check_cells(raster, output, stem + "_LAT.tif", positions, "LAT", "gda2020",
+                             tolerance=0 if crs == "EPSG:7844" else CM_STEP)
+        assert counts[0] > 0 and counts[1] > 0, counts
+    back = [os.path.basename(stem[:-4]) for stem in (geo, mga)]
+    for name in back:
+        os.rename(ws.path(name + "_Ellipsoid (GDA2020).tif"), ws.path(name + "_h2020.tif"))
+    status, out = ws.transform([ws.path(name + "_h2020.tif") for name in back], "gda2020", "LAT")
+    assert status == 0, out
+    for name, raster in zip(back, (geo, mga)):
+        again, original = cells(ws.path(name + "_h2020_LAT.tif")), cells(raster)
+        inside = [(a, b) for a, b, kept in zip(again, original, cells(ws.path(name + "_h2020.tif"))) if kept != -9999]
+        assert inside and all(abs(a - b) <= CM_STEP for a, b in inside), (name, inside)
 
 
 def case_converted(ws):

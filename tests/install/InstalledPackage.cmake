@@ -45,6 +45,6 @@ get_filename_component(moduledir "${module}" DIRECTORY)
 run(${CMAKE_COMMAND} -E env PYTHONPATH=${moduledir} ${PYTHON} -c
     "import marevert, sys\nassert marevert.__file__.startswith(sys.argv[1]), marevert.__file__\nprint(len(marevert.references()))"
     ${prefix})
-if(NOT out STREQUAL "15\n" OR NOT EXISTS ${moduledir}/marevert.pyi)
+if(NOT out STREQUAL "16\n" OR NOT EXISTS ${moduledir}/marevert.pyi)
   message(FATAL_ERROR "The installed module did not load as expected: ${out}")
 endif()

@@ -116,11 +116,12 @@ void CFileBase::PrepareTransform(const CTransBase* inRef, const CTransBase* outR
   m_outSurface = dynamic_cast<const CTransSurface*>(outRef);
   m_surfaceCount = 0;
   m_allSurfaces = false;
+  // Any other answer reads no surface (the ellipsoids read the position at most).
   for (const CTransBase* ref : {inRef, outRef}) {
     const int surface = ref ? ref->GetSurfaceRead() : CDataPt::kEllipsoid;
     if (surface >= 0 && surface < CDataPt::kSurfaceCount)
       m_surfaces[m_surfaceCount++] = surface;
-    else if (surface != CDataPt::kEllipsoid)
+    else if (surface == CTransBase::kAllSurfaces)
       m_allSurfaces = true;
   }
 }
@@ -136,6 +137,9 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
                                 const CGridInt* grid, const CTransBase* inRef, int zone, const CTransBase* outRef,
                                 CDataPt& point, CSeparationStats* separation, double* given) const {
   const bool prepared = inRef == m_preparedIn && outRef == m_preparedOut && !m_allSurfaces;
+  constexpr std::size_t kBatch = 16;
+  // Where each point of a batch was interpolated, for the references that read it.
+  double latitudes[kBatch], longitudes[kBatch];
   // The class-wide value is read only when needed: a caller with its own sign must not
   // touch it.
   const double sign = GetSign();
@@ -143,11 +147,10 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
   // also decodes under the model's own coding values, when it has them).
   const CTransSurface* inSurface = prepared ? m_inSurface : dynamic_cast<const CTransSurface*>(inRef);
   const CTransSurface* outSurface = prepared ? m_outSurface : dynamic_cast<const CTransSurface*>(outRef);
-  const auto separationOf = [&](const CTransBase* ref, const CTransSurface* surface) {
+  const auto separationOf = [&](const CTransBase* ref, const CTransSurface* surface, std::size_t i) {
     return surface ? CTransSurface::SeparationOf(grid->DecodeValue(point.m_codes[surface->GetSurface()]), sign)
-                   : ref->GetSeparation(point, sign);
+                   : ref->GetSeparation(point, latitudes[i], longitudes[i], sign);
   };
-  constexpr std::size_t kBatch = 16;
   CGridInt::Cell cells[kBatch];
   // Gathered here, in registers, and handed over once: `separation` may alias anything.
   CSeparationStats applied;
@@ -169,6 +172,8 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
         }
         ok = grid && grid->LocateCell(latitude, longitude, cells[i], last);
         if (ok) last = &cells[i];
+        latitudes[i] = latitude;
+        longitudes[i] = longitude;
       }
       transformed[p] = ok;
     }
@@ -183,12 +188,12 @@ void CFileBase::TransformPoints(std::size_t count, const double* a, const double
           grid->InterpolateCell(cells[i], m_surfaces, m_surfaceCount, point);
         else
           grid->InterpolateCell(cells[i], point);
-        const double in = separationOf(inRef, inSurface), out = separationOf(outRef, outSurface);
+        const double in = separationOf(inRef, inSurface, i), out = separationOf(outRef, outSurface, i);
         value += in;
         value -= out;
         added = in - out;
       } else {
-        const double shift = outRef->GetSeparation(point, sign);
+        const double shift = outRef->GetSeparation(point, 0.0, 0.0, sign);  // a shift reads no position
         value -= shift;
         added = -shift;
       }

@@ -11,9 +11,12 @@
 class CDataPt {
  public:
   static constexpr int kSurfaceCount = 14;
-  // The ellipsoid as a surface index: every height is measured from it, so it has no
-  // code and lies at height 0 everywhere.
+  // The (GDA94) ellipsoid as a surface index: every height is measured from it, so it
+  // has no code and lies at height 0 everywhere.
   static constexpr int kEllipsoid = -1;
+  // The GDA2020 ellipsoid as a surface index: it has no code; its height above the GDA94
+  // ellipsoid depends on the position alone (CGda2020Helmert, core/trans).
+  static constexpr int kEllipsoidGda2020 = -3;
 
   // Class-wide coding values, set by the grid reader from the file header and by the
   // grid generator before it creates data points.

@@ -13,9 +13,10 @@ constexpr double kMaxNodesAlongAxis = std::numeric_limits<std::int32_t>::max() -
 
 }  // namespace
 
-CShiftLattice::CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface)
-    : m_grid(grid), m_add(addSurface), m_subtract(subtractSurface) {
+CShiftLattice::CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface, PositionHeight gda2020)
+    : m_grid(grid), m_add(addSurface), m_subtract(subtractSurface), m_gda2020(gda2020) {
   if (!grid.IsLoaded()) return;
+  if (!gda2020 && (addSurface == CDataPt::kEllipsoidGda2020 || subtractSurface == CDataPt::kEllipsoidGda2020)) return;
   const double lastRow = grid.LastRow();
   const double lastColumn = grid.LastColumn();
   // Also false for a non-finite extent or spacing.
@@ -29,9 +30,12 @@ CShiftLattice::CShiftLattice(const CGridInt& grid, int addSurface, int subtractS
   m_valid = true;
 }
 
-float CShiftLattice::Value(const CDataPt& point) const {
-  const auto height = [this, &point](int surface) {
-    return surface == CDataPt::kEllipsoid ? 0.0 : static_cast<double>(m_grid.DecodeValue(point.m_codes[surface]));
+float CShiftLattice::Value(const CDataPt& point, std::int32_t row, std::int32_t column) const {
+  const auto height = [&](int surface) {
+    if (surface == CDataPt::kEllipsoid) return 0.0;
+    if (surface == CDataPt::kEllipsoidGda2020)
+      return m_gda2020(m_geometry.south + row * m_geometry.spacing, m_geometry.west + column * m_geometry.spacing);
+    return static_cast<double>(m_grid.DecodeValue(point.m_codes[surface]));
   };
   return static_cast<float>(height(m_add) - height(m_subtract));
 }
@@ -54,7 +58,7 @@ std::int64_t CShiftLattice::FillRow(std::int32_t row, float* values) const {
       for (std::int32_t c = span.first; c <= span.last + 1; ++c, ++corner) {
         if (c < 0 || c >= columns || valued[static_cast<std::size_t>(c)]) continue;
         valued[static_cast<std::size_t>(c)] = 1;
-        values[c] = Value(corner->point);
+        values[c] = Value(corner->point, row, c);
         ++count;
       }
     }

@@ -6,7 +6,8 @@
 // row 0 at the south edge and column 0 at the west edge: exactly the model's lattice
 // nodes (CGridInt). Its value is S_add - S_subtract in metres, the heights of two of
 // the fourteen surfaces above the ellipsoid as the model decodes them (a surface given
-// as CDataPt::kEllipsoid is the ellipsoid itself, height 0), rounded to float.
+// as CDataPt::kEllipsoid is the ellipsoid itself, height 0; CDataPt::kEllipsoidGda2020
+// the GDA2020 ellipsoid, its height at the node's position), rounded to float.
 //
 // A node carries a value only where the model answers: it is stored and is a corner of
 // at least one complete cell (all four corners stored), the cells the model
@@ -29,9 +30,14 @@ class CShiftLattice {
     double spacing = 0;          // decimal degrees, the same along both axes
   };
 
-  // `grid` must stay unchanged while this object is used. Surfaces are 0..13 or
-  // CDataPt::kEllipsoid.
-  CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface);
+  // The height above the GDA94 ellipsoid, in metres, of a surface that has no code but
+  // follows from the position alone, at a latitude and longitude in decimal degrees.
+  using PositionHeight = double (*)(double latitude, double longitude);
+
+  // `grid` must stay unchanged while this object is used. Surfaces are 0..13,
+  // CDataPt::kEllipsoid or CDataPt::kEllipsoidGda2020, whose heights `gda2020` gives (a lattice
+  // of that surface without it is not valid).
+  CShiftLattice(const CGridInt& grid, int addSurface, int subtractSurface, PositionHeight gda2020 = nullptr);
 
   // False when the model holds no grid or its extents do not span at least one cell
   // (or span more nodes than 32-bit indices reach).
@@ -43,10 +49,11 @@ class CShiftLattice {
   std::int64_t FillRow(std::int32_t row, float* values) const;
 
  private:
-  float Value(const CDataPt& point) const;
+  float Value(const CDataPt& point, std::int32_t row, std::int32_t column) const;
 
   const CGridInt& m_grid;
   int m_add, m_subtract;
+  PositionHeight m_gda2020;
   bool m_valid = false;
   Geometry m_geometry;
 };

@@ -8,6 +8,7 @@
 
 #include "core/grid/DataPt.h"
 #include "core/grid/GridInt.h"
+#include "core/trans/Gda2020Helmert.h"
 
 namespace {
 
@@ -19,6 +20,19 @@ constexpr float kNotCovered = std::numeric_limits<float>::quiet_NaN();
 constexpr double kInsideMargin = 1e-5;
 
 bool IsSurface(int k) { return k >= 0 && k < CDataPt::kSurfaceCount; }
+
+// What the separation of `to` above `from` takes from the position alone: the GDA2020
+// ellipsoid's height above the GDA94 one, for the side that is that ellipsoid.
+double PositionTerm(int from, int to, double latitude, double longitude) {
+  const auto height = [&](int k) {
+    return k == CDataPt::kEllipsoidGda2020 ? CGda2020Helmert::EllipsoidHeight(latitude, longitude) : 0.0;
+  };
+  return height(to) - height(from);
+}
+
+bool ReadsPosition(const CGridLayerRaster::Request& request) {
+  return request.from == CDataPt::kEllipsoidGda2020 || request.to == CDataPt::kEllipsoidGda2020;
+}
 
 // The map position the status line reports for a pixel of the drawing rectangle, by
 // column and by row (see CMapView::ClientToMap).
@@ -54,11 +68,12 @@ std::int32_t ClampToIndex(double index) {
 
 }  // namespace
 
-double CGridLayerRaster::SeparationAt(const CGridInt& grid, const CDataPt& point, int from, int to) {
+double CGridLayerRaster::SeparationAt(const CGridInt& grid, const CDataPt& point, double latitude, double longitude,
+                                      int from, int to) {
   const auto height = [&](int k) {
     return IsSurface(k) ? static_cast<double>(grid.DecodeValue(point.m_codes[static_cast<std::size_t>(k)])) : 0.0;
   };
-  return height(to) - height(from);
+  return height(to) - height(from) + PositionTerm(from, to, latitude, longitude);
 }
 
 bool CGridLayerRaster::IsCovered(int x, int y) const { return !std::isnan(Value(x, y)); }
@@ -84,6 +99,7 @@ void CGridLayerRaster::Compute(const CGridInt& grid, const CMapView& view, const
 
 void CGridLayerRaster::ComputeByPixel(const CGridInt& grid, const CMapView& view, const Request& request) {
   const double g = grid.GetGridSize();
+  const bool readsPosition = ReadsPosition(request);
   const std::vector<float> longitudes = ColumnLongitudes(view);
   CGridInt::Cell cell{};
   bool located = false;
@@ -128,7 +144,8 @@ void CGridLayerRaster::ComputeByPixel(const CGridInt& grid, const CMapView& view
       const auto at = [&w, area](const std::array<double, 4>& h) {
         return (w[1] * h[1] + w[0] * h[0] + w[2] * h[2] + w[3] * h[3]) / area;
       };
-      out[x] = static_cast<float>(at(to) - at(from));
+      const double term = readsPosition ? PositionTerm(request.from, request.to, latitude, longitude) : 0.0;
+      out[x] = static_cast<float>(at(to) - at(from) + term);
     }
   }
 }
@@ -137,6 +154,7 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
   const CPixelRect& draw = view.GetDrawRect();
   const double g = grid.GetGridSize();
   const double minLat = grid.GetMinLat(), minLon = grid.GetMinLon();
+  const bool readsPosition = ReadsPosition(request);
   // The cells up to the last lattice lines the grid answers on.
   const std::int32_t rowLimit = ClampToIndex(grid.LastRow());
   const std::int32_t columnLimit = ClampToIndex(grid.LastColumn());
@@ -204,7 +222,9 @@ void CGridLayerRaster::ComputeByCell(const CGridInt& grid, const CMapView& view,
                   grid.DecodeValue(north[1].point.m_codes[at])) /
                  4.0;
         };
-        out[x] = static_cast<float>(height(request.to) - height(request.from));
+        const double term =
+            readsPosition ? PositionTerm(request.from, request.to, centre, minLon + (c + 0.5) * g) : 0.0;
+        out[x] = static_cast<float>(height(request.to) - height(request.from) + term);
       }
     }
   }

@@ -32,17 +32,19 @@ class CGridLayerRaster {
   static constexpr int kEllipsoid = CDataPt::kEllipsoid;
 
   // What to compute: with `separation`, the height of surface `to` above surface `from`
-  // (surface indices 0..13 or CDataPt::kEllipsoid), in metres, without the sign convention;
-  // without it only the coverage (covered pixels then hold 0).
+  // (surface indices 0..13, CDataPt::kEllipsoid or CDataPt::kEllipsoidGda2020), in
+  // metres, without the sign convention; without it only the coverage (covered pixels
+  // then hold 0).
   struct Request {
     bool separation = false;
     int from = 0;
     int to = 0;
   };
 
-  // The height of surface `to` above `from` at a data point interpolated from `grid`, in
-  // metres.
-  static double SeparationAt(const CGridInt& grid, const CDataPt& point, int from, int to);
+  // The height of surface `to` above `from` at a data point interpolated from `grid` at
+  // `latitude`, `longitude` (decimal degrees), in metres.
+  static double SeparationAt(const CGridInt& grid, const CDataPt& point, double latitude, double longitude, int from,
+                             int to);
 
   // Rasterises `grid` for the drawing rectangle and view of `view`. Without a view, or
   // without a loaded grid, nothing is covered.

@@ -51,7 +51,7 @@ CPointTransform::Outcome CPointTransform::Compute(const std::string& latitudeTex
   // Without a from reference the height cannot be placed: an empty list, not a crash.
   if (from == nullptr) return m_outcome = Outcome::NoReference;
 
-  m_ellipsoidHeight = m_height + from->GetSeparation(point);
+  m_ellipsoidHeight = m_height + from->GetSeparation(point, m_latitude, m_longitude);
 
   // Insert by ascending separation, a new row after those with an equal separation
   // (a comparison that is never true, as with a NaN, simply appends), then list the
@@ -60,7 +60,7 @@ CPointTransform::Outcome CPointTransform::Compute(const std::string& latitudeTex
   m_rows.reserve(factory.GetCount());
   for (std::size_t i = 0; i < factory.GetCount(); ++i) {
     const CTransBase* ref = factory.GetAt(i);
-    const double separation = ref->GetSeparation(point);
+    const double separation = ref->GetSeparation(point, m_latitude, m_longitude);
     auto at = std::find_if(m_rows.begin(), m_rows.end(),
                            [separation](const CPointRow& row) { return separation < row.m_separation; });
     m_rows.insert(at, CPointRow{ref->GetName(), m_ellipsoidHeight - separation, separation});

@@ -43,13 +43,17 @@ CShiftGridDefinition CShiftGridDefinition::Between(const CTransBase& from, const
   const double direction = definition.m_depths ? -1.0 : 1.0;
   const int fromSurface = from.GetSurfaceRead();
   const int toSurface = to.GetSurfaceRead();
-  const bool fromEllipsoid = fromSurface == CDataPt::kEllipsoid;
-  const bool toEllipsoid = toSurface == CDataPt::kEllipsoid;
+  const auto isEllipsoid = [](int surface) {
+    return surface == CDataPt::kEllipsoid || surface == CDataPt::kEllipsoidGda2020;
+  };
+  const bool fromEllipsoid = isEllipsoid(fromSurface);
+  const bool toEllipsoid = isEllipsoid(toSurface);
   if (fromEllipsoid != toEllipsoid) {
-    // One surface and the ellipsoid: store the surface's height, as geoid models do.
+    // One surface and an ellipsoid: store the surface's height above that ellipsoid, as
+    // geoid models do.
     definition.m_kind = Kind::GeographicToVertical;
     definition.m_add = fromEllipsoid ? toSurface : fromSurface;
-    definition.m_subtract = CDataPt::kEllipsoid;
+    definition.m_subtract = fromEllipsoid ? fromSurface : toSurface;
     definition.m_multiplier = fromEllipsoid ? -direction : direction;
     definition.m_surface = fromEllipsoid ? definition.m_to : definition.m_from;
   } else {
@@ -82,7 +86,7 @@ std::string CShiftGridDefinition::GetMeaning() const {
   if (m_kind == Kind::VerticalToVertical)
     return "Offset from " + m_from + " to " + m_to + " in metres: add it to a height above " + m_from +
            " to get the height above " + m_to;
-  return "Height of " + m_surface + " above the GDA94 ellipsoid in metres";
+  return "Height of " + m_surface + " above the " + (InvolvesGda2020() ? "GDA2020" : "GDA94") + " ellipsoid in metres";
 }
 
 std::string CShiftGridDefinition::GetDirection() const {

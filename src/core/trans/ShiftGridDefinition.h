@@ -15,8 +15,18 @@
 // | R to ellipsoid          |  S_R       | ("geoid_undulation")                      | +sign      |
 //
 // So the stored values never depend on the sign convention; only the multiplier does.
+//
+// "The ellipsoid" is either of the two: S_R is the height of R above the ellipsoid named
+// (the GDA2020 ellipsoid's S being its height above the GDA94 one), so a grid of R for
+// the GDA2020 ellipsoid holds R's height above that ellipsoid, as AUSGeoid2020 holds the
+// geoid's. The two ellipsoids between themselves are an offset like any other pair. A
+// grid that involves the GDA2020 ellipsoid is given in GDA2020 coordinates (EPSG:7844),
+// every other one in GDA94 coordinates (EPSG:4283): 1.5 m apart, which moves no value
+// of the grid.
 
 #include <string>
+
+#include "core/grid/DataPt.h"
 
 class CTransBase;
 
@@ -31,7 +41,8 @@ class CShiftGridDefinition {
   // that carries values from the ellipsoid to that surface.
   static CShiftGridDefinition Surface(const CTransBase& surface, double sign);
 
-  // Node value = S_add - S_subtract (CShiftLattice; -1 is the ellipsoid).
+  // Node value = S_add - S_subtract (CShiftLattice: -1 is the GDA94 ellipsoid,
+  // CDataPt::kEllipsoidGda2020 the GDA2020 one).
   int GetAddSurface() const { return m_add; }
   int GetSubtractSurface() const { return m_subtract; }
   Kind GetKind() const { return m_kind; }
@@ -41,6 +52,13 @@ class CShiftGridDefinition {
   const std::string& GetToName() const { return m_to; }
   // The one surface of a geographic-to-vertical grid; "" for an offset between two.
   const std::string& GetSurfaceName() const { return m_surface; }
+  // Whether the GDA2020 ellipsoid is one of the two references.
+  bool InvolvesGda2020() const {
+    return m_add == CDataPt::kEllipsoidGda2020 || m_subtract == CDataPt::kEllipsoidGda2020;
+  }
+  // The EPSG code of the geographic CRS the grid's nodes are given in: 7844 (GDA2020)
+  // when it involves the GDA2020 ellipsoid, else 4283 (GDA94).
+  int GetGeographicEpsg() const { return InvolvesGda2020() ? 7844 : 4283; }
 
   // PROJ's TYPE metadata item and its sample description.
   std::string GetTypeName() const;

@@ -32,7 +32,7 @@ CTransFactory& CTransFactory::Instance() {
 void CTransFactory::Release() { Holder().reset(); }
 
 // The surface order reversed, except that MHHW/MHWS, MHLW/MLWN and MLLW/MLWS keep
-// their surface order; the ellipsoid comes last.
+// their surface order; then the GDA94 ellipsoid, and the GDA2020 one last.
 CTransFactory::CTransFactory() {
   m_refs.push_back(std::make_unique<CTrans_HAT>());
   m_refs.push_back(std::make_unique<CTrans_MHHW>());
@@ -49,6 +49,7 @@ CTransFactory::CTransFactory() {
   m_refs.push_back(std::make_unique<CTrans_MLWS>());
   m_refs.push_back(std::make_unique<CTrans_LAT>());
   m_refs.push_back(std::make_unique<CTrans_Ellipsoid_GDA94>());
+  m_refs.push_back(std::make_unique<CTrans_Ellipsoid_GDA2020>());
 }
 
 std::vector<std::string> CTransFactory::GetNames() const {
@@ -66,11 +67,12 @@ CTransBase* CTransFactory::Find(const std::string& name) const {
 
 CTransBase* CTransFactory::LookUp(const std::string& name) const {
   if (CTransBase* ref = Find(name)) return ref;
-  return EqualsIgnoringCase(name, "ellipsoid") ? Find("Ellipsoid (GDA94/WGS84)") : nullptr;
+  if (EqualsIgnoringCase(name, "ellipsoid")) return Find("Ellipsoid (GDA94/WGS84)");
+  return EqualsIgnoringCase(name, "gda2020") ? Find("Ellipsoid (GDA2020)") : nullptr;
 }
 
 std::string CTransFactory::UnknownReferenceMessage(const std::string& name) const {
   std::string text = "Unknown vertical reference: " + name + "\nKnown references:";
   for (const std::string& known : GetNames()) text += " \"" + known + "\"";
-  return text + " (or \"ellipsoid\")";
+  return text + " (or \"ellipsoid\", \"gda2020\")";
 }

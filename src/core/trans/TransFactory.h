@@ -1,6 +1,7 @@
 #pragma once
-// The fifteen listed vertical references in their fixed order, HAT first and the
-// ellipsoid last. That order is the order of every reference list the user sees.
+// The sixteen listed vertical references in their fixed order, HAT first and the two
+// ellipsoids last (GDA94, then GDA2020). That order is the order of every reference
+// list the user sees.
 
 #include <memory>
 #include <string>
@@ -19,8 +20,8 @@ class CTransFactory {
   std::vector<std::string> GetNames() const;
   // The listed reference whose display name equals `name` ignoring case; null if none.
   CTransBase* Find(const std::string& name) const;
-  // Find, and the ellipsoid for "ellipsoid" in any case: how the command line and the
-  // library let their callers name a reference.
+  // Find, and in any case the GDA94 ellipsoid for "ellipsoid" and the GDA2020 one for
+  // "gda2020": how the command line and the library let their callers name a reference.
   CTransBase* LookUp(const std::string& name) const;
   // What to say when LookUp finds nothing: "Unknown vertical reference: NAME", then
   // the known names.

@@ -1,11 +1,14 @@
 #pragma once
 // The listed vertical references. Fourteen of them are surfaces of the grid: their
 // separation is the surface's height above the ellipsoid at the data point times the
-// sign factor. The ellipsoid itself is the fifteenth, with separation 0 everywhere.
+// sign factor. The GDA94 ellipsoid itself is the fifteenth, with separation 0
+// everywhere; the GDA2020 ellipsoid the sixteenth, whose separation follows from the
+// position alone.
 //
 // Each reference is its own small class (so code and tests can name it), all sharing
 // CTransSurface, which holds the surface index and the names.
 
+#include "core/grid/DataPt.h"
 #include "core/trans/TransBase.h"
 
 // A reference whose surface is one of the fourteen surfaces of a data point.
@@ -14,7 +17,7 @@ class CTransSurface : public CTransBase {
   // The surface's decoded value (CDataPt::GetValue) times the sign factor. Final, so
   // that a caller holding the decoded value may use SeparationOf instead.
   using CTransBase::GetSeparation;
-  double GetSeparation(const CDataPt& point, double sign) const final;
+  double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const final;
   static double SeparationOf(float surfaceValue) { return SeparationOf(surfaceValue, s_sign); }
   static double SeparationOf(float surfaceValue, double sign) { return static_cast<double>(surfaceValue) * sign; }
   std::string GetName() const override { return m_name; }
@@ -95,8 +98,21 @@ class CTrans_LAT final : public CTransSurface {
 class CTrans_Ellipsoid_GDA94 final : public CTransBase {
  public:
   using CTransBase::GetSeparation;
-  double GetSeparation(const CDataPt& point, double sign) const override;
+  double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const override;
   std::string GetName() const override { return "Ellipsoid (GDA94/WGS84)"; }
   std::string GetShortName() const override { return "Ellipsoid (GDA94)"; }
   int GetSurfaceRead() const override { return CDataPt::kEllipsoid; }
+};
+
+// The GDA2020 ellipsoid: the reference of today's GNSS heights (CORS, AUSPOS). It lies
+// 6 to 12 cm above the GDA94 one around Australia, so its separation is that height at
+// the position (EPSG:8048, CGda2020Helmert) times the sign factor. The short name is
+// built as the GDA94 ellipsoid's is, so that output names say an ellipsoidal height.
+class CTrans_Ellipsoid_GDA2020 final : public CTransBase {
+ public:
+  using CTransBase::GetSeparation;
+  double GetSeparation(const CDataPt& point, double latitude, double longitude, double sign) const override;
+  std::string GetName() const override { return "Ellipsoid (GDA2020)"; }
+  std::string GetShortName() const override { return "Ellipsoid (GDA2020)"; }
+  int GetSurfaceRead() const override { return CDataPt::kEllipsoidGda2020; }
 };

@@ -384,7 +384,8 @@ void CDlgMap::UpdateStatus(const CPixelPt& pt, bool takeFocus) {
   const bool inside = m_pGrid && m_pGrid->Interpolate(p.m_y, p.m_x, scratch);
   const CSeparationLayer& separation = m_layers.Separation();
   if (inside && separation.IsOn())
-    ShowSeparationStatus(separation.Text(*m_pGrid, scratch, true), separation.Text(*m_pGrid, scratch));
+    ShowSeparationStatus(separation.Text(*m_pGrid, scratch, p.m_y, p.m_x, true),
+                         separation.Text(*m_pGrid, scratch, p.m_y, p.m_x));
   else
     ShowSeparationStatus(QString(), QString());
   m_stGridState->setText(inside ? tr("Inside grid") : tr("Outside grid"));

@@ -15,11 +15,12 @@ namespace {
 
 constexpr int kBarHeight = 100;  // pixels of the legend's colour bar
 
-// The surface a reference reads, or the ellipsoid's index for every other answer.
+// The surface a reference reads, the GDA2020 ellipsoid's index, or the GDA94
+// ellipsoid's for every other answer.
 int SurfaceOf(const std::string& name) {
   const CTransBase* ref = CTransFactory::Instance().Find(name);
-  const int surface = ref ? ref->GetSurfaceRead() : CTransBase::kNoSurface;
-  return surface >= 0 ? surface : CGridLayerRaster::kEllipsoid;
+  const int surface = ref ? ref->GetSurfaceRead() : CDataPt::kEllipsoid;
+  return surface >= 0 || surface == CDataPt::kEllipsoidGda2020 ? surface : CGridLayerRaster::kEllipsoid;
 }
 
 // The reference list's spelling of `name`, or "" when no reference has it.
@@ -28,8 +29,8 @@ std::string ListedName(const std::string& name) {
   return ref ? ref->GetName() : std::string();
 }
 
-// A reference's name in the map's labels; the ellipsoid's display name, which says its
-// datums, is too long for them.
+// A reference's name in the map's labels; the GDA94 ellipsoid's display name, which
+// says its datums, is too long for them (the GDA2020 one's is short enough).
 QString LabelName(const std::string& name, bool shortName) {
   if (shortName && SurfaceOf(name) == CGridLayerRaster::kEllipsoid) return QStringLiteral("Ellipsoid");
   return QString::fromStdString(name);
@@ -62,8 +63,10 @@ QString CSeparationLayer::FormatMetres(double metres) {
   return QString::asprintf("%.2f", metres);
 }
 
-QString CSeparationLayer::Text(const CGridInt& grid, const CDataPt& point, bool shortNames) const {
-  const double separation = CGridLayerRaster::SeparationAt(grid, point, SurfaceOf(m_from), SurfaceOf(m_to));
+QString CSeparationLayer::Text(const CGridInt& grid, const CDataPt& point, double latitude, double longitude,
+                               bool shortNames) const {
+  const double separation =
+      CGridLayerRaster::SeparationAt(grid, point, latitude, longitude, SurfaceOf(m_from), SurfaceOf(m_to));
   return Title(shortNames) + QStringLiteral(": ") + FormatMetres(separation) + QStringLiteral(" m");
 }
 

@@ -31,10 +31,12 @@ class CSeparationLayer : public CMapLayer {
   void SetTo(const std::string& name);
 
   // "AHD above LAT": the `to` surface's height above the `from` one. Short names call
-  // the ellipsoid "Ellipsoid", for labels that must fit the window.
+  // the GDA94 ellipsoid "Ellipsoid", for labels that must fit the window.
   QString Title(bool shortNames = false) const;
-  // "AHD above LAT: 1.23 m", the separation at a data point interpolated from `grid`.
-  QString Text(const CGridInt& grid, const CDataPt& point, bool shortNames = false) const;
+  // "AHD above LAT: 1.23 m", the separation at a data point interpolated from `grid` at
+  // `latitude`, `longitude` (decimal degrees).
+  QString Text(const CGridInt& grid, const CDataPt& point, double latitude, double longitude,
+               bool shortNames = false) const;
   // Metres as the map shows them: two decimals, never "-0.00".
   static QString FormatMetres(double metres);
 

@@ -12,6 +12,7 @@
 #include "core/jobs/JobRunner.h"
 #include "core/jobs/Messenger.h"
 #include "core/trans/TransBase.h"
+#include "core/trans/TransSurface.h"
 #include "gui/pages/DlgGridExport.h"
 #include "gui/qt/DialogUnits.h"
 #include "gui/qt/ListBoxExtent.h"
@@ -63,10 +64,17 @@ void ShowExportSummary(QWidget* parent, const std::vector<std::string>& summary,
   if (box.clickedButton() == copy) QApplication::clipboard()->setText(QString::fromStdString(pipeline));
 }
 
-// A file name for the export: "LAT_to_AHD.tif", or "AHD.tif" for one surface.
+// A file name for the export: "LAT_to_AHD.tif", or "AHD.tif" for one surface; the
+// GDA2020 ellipsoid shows ("LAT_to_Ellipsoid_GDA2020.tif", "AHD_GDA2020.tif" for AHD
+// above it).
 QString SuggestedName(const CShiftGridDefinition& definition) {
-  const auto word = [](const std::string& name) { return QString::fromStdString(name.substr(0, name.find(' '))); };
-  if (!definition.GetSurfaceName().empty()) return word(definition.GetSurfaceName()) + QStringLiteral(".tif");
+  const auto word = [](const std::string& name) {
+    if (name == CTrans_Ellipsoid_GDA2020().GetName()) return QStringLiteral("Ellipsoid_GDA2020");
+    return QString::fromStdString(name.substr(0, name.find(' ')));
+  };
+  if (!definition.GetSurfaceName().empty())
+    return word(definition.GetSurfaceName()) +
+           (definition.InvolvesGda2020() ? QStringLiteral("_GDA2020.tif") : QStringLiteral(".tif"));
   return word(definition.GetFromName()) + QStringLiteral("_to_") + word(definition.GetToName()) +
          QStringLiteral(".tif");
 }

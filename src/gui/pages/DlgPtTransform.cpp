@@ -13,6 +13,7 @@
 #include "core/common/PathUtil.h"
 #include "core/common/Profile.h"
 #include "core/grid/GridInt.h"
+#include "core/trans/Gda2020Helmert.h"
 #include "core/trans/TransFactory.h"
 #include "gui/qt/DialogUnits.h"
 #include "gui/qt/FitText.h"
@@ -85,6 +86,24 @@ QLineEdit* MakeEdit(QWidget* parent, const CDialogUnits& du, const char* name, Q
   edit->setObjectName(QString::fromLatin1(name));
   edit->setGeometry(du.Rect(units.x(), units.y(), units.width(), units.height()));
   return edit;
+}
+
+// Which ellipsoid each of the two ellipsoid names means, and how far apart they lie at
+// the position typed (or around Australia, before a position is valid).
+QString EllipsoidsTip(bool hasPosition, double latitude, double longitude) {
+  QString where = QStringLiteral("Around Australia the GDA2020 ellipsoid lies 0.06 to 0.12 m above the GDA94 one");
+  QString lower = QStringLiteral("0.06 to 0.12 m");
+  if (hasPosition) {
+    lower = QString::asprintf("%.3f m", CGda2020Helmert::EllipsoidHeight(latitude, longitude));
+    where = QString::asprintf("At %.6f, %.6f the GDA2020 ellipsoid lies ", latitude, longitude) + lower +
+            QStringLiteral(" above the GDA94 one");
+  }
+  return QStringLiteral(
+             "Ellipsoid (GDA94/WGS84): heights above the GDA94 ellipsoid, as GNSS gave them in GDA94 (or "
+             "WGS84).\nEllipsoid (GDA2020): heights above the GDA2020 ellipsoid, as today's GNSS, CORS and AUSPOS "
+             "give them.\n") +
+         where + QStringLiteral(": a point's GDA2020 ellipsoidal height is ") + lower +
+         QStringLiteral(" lower than its GDA94 one.");
 }
 
 QTableWidgetItem* MakeCell(const QString& text, Qt::Alignment alignment) {
@@ -258,6 +277,10 @@ void CDlgPtTransform::UpdateResults() {
   const Outcome outcome =
       m_point.Compute(m_strLat.toStdString(), m_strLon.toStdString(), m_strHt.toStdString(), m_pFrom, m_pGrid);
   const QString message = QString::fromLatin1(CPointTransform::GetMessage(outcome));
+  const bool hasPosition = outcome == Outcome::Done || outcome == Outcome::Outside || outcome == Outcome::BadHeight;
+  const QString tip = EllipsoidsTip(hasPosition, m_point.GetLatitude(), m_point.GetLongitude());
+  m_cbFrom->setToolTip(tip);
+  m_list->setToolTip(tip);
   switch (outcome) {
     case Outcome::BadLatitude:
       m_stLatMsg->setText(message);

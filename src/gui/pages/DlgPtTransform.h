@@ -2,7 +2,9 @@
 // The point transformation page: a typed latitude, longitude and height in a chosen
 // vertical reference, listed at once in every reference of the factory with each
 // surface's separation from the ellipsoid, largest separation first. Every change of an
-// input recomputes; there is no button.
+// input recomputes; there is no button. The reference list and the results carry a
+// tooltip that says which ellipsoid each of the two ellipsoid names means and how far
+// apart the two lie at the position typed.
 //
 // The coast map window lives exactly as long as the page: the page creates it while it
 // is set up and deletes it with itself. A double right click on the map calls

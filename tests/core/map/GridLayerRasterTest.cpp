@@ -50,7 +50,7 @@ TEST(GridLayerRasterTest, CellsWiderThanAPixelCoverExactlyWhereTheCursorReadsIns
       ++covered;
       // The point page's separation at that position, but for its rounding of each
       // surface to the code step (1 cm).
-      ASSERT_NEAR(raster.Value(x, y), CGridLayerRaster::SeparationAt(grid, point, kLAT, kAHD), 0.0101);
+      ASSERT_NEAR(raster.Value(x, y), CGridLayerRaster::SeparationAt(grid, point, p.m_y, p.m_x, kLAT, kAHD), 0.0101);
     }
   }
   EXPECT_GT(covered, 0);

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
+#include "core/grid/DataPt.h"
 #include "core/trans/ShiftGridDefinition.h"
 #include "core/trans/TransBase.h"
 #include "core/trans/TransFactory.h"
@@ -16,7 +18,10 @@ TEST(ShiftGridDefinition, PipelineCarriesEveryPairAsMarevertDoes) {
   // Arbitrary heights of the fourteen surfaces above the ellipsoid.
   std::array<double, 14> heights;
   for (int k = 0; k < 14; ++k) heights[k] = -20.0 + 1.37 * k - 0.11 * k * k;
-  const auto height = [&heights](int surface) { return surface < 0 ? 0.0 : heights[surface]; };
+  // The GDA2020 ellipsoid at some position, above the GDA94 one.
+  const auto height = [&heights](int surface) {
+    return surface == CDataPt::kEllipsoidGda2020 ? 0.0913 : surface < 0 ? 0.0 : heights[surface];
+  };
   const CTransFactory& factory = CTransFactory::Instance();
   for (std::size_t a = 0; a < factory.GetCount(); ++a) {
     for (std::size_t b = 0; b < factory.GetCount(); ++b) {
@@ -29,11 +34,11 @@ TEST(ShiftGridDefinition, PipelineCarriesEveryPairAsMarevertDoes) {
             definition.GetMultiplier() * (height(definition.GetAddSurface()) - height(definition.GetSubtractSurface()));
         const double marevert = sign * (height(from.GetSurfaceRead()) - height(to.GetSurfaceRead()));
         EXPECT_DOUBLE_EQ(proj, marevert) << from.GetName() << " to " << to.GetName() << " sign " << sign;
-        // A grid against the ellipsoid always stores the surface's own height.
+        // A grid against an ellipsoid always stores the surface's own height above it.
         const bool oneEllipsoid = (from.GetSurfaceRead() < 0) != (to.GetSurfaceRead() < 0);
         EXPECT_EQ(definition.GetKind() == CShiftGridDefinition::Kind::GeographicToVertical, oneEllipsoid);
         if (oneEllipsoid) {
-          EXPECT_EQ(definition.GetSubtractSurface(), CDataPt::kEllipsoid);
+          EXPECT_EQ(definition.GetSubtractSurface(), std::min(from.GetSurfaceRead(), to.GetSurfaceRead()));
         }
       }
     }

@@ -56,7 +56,7 @@ TEST_F(PointPageTabTest, SignChangeRecomputesThePointPageOnce) {
   m_dlg->TabBar()->setCurrentIndex(1);
   ASSERT_NE(PointPage(), nullptr);
   ASSERT_NE(PointPage()->Map(), nullptr);
-  ASSERT_EQ(PointPage()->ResultsList()->rowCount(), 15);
+  ASSERT_EQ(PointPage()->ResultsList()->rowCount(), 16);
   const std::vector<QString> names = Column(0);
   const std::vector<QString> separations = Column(1);
 
@@ -90,7 +90,7 @@ TEST_F(PointPageTabTest, ChosenReferenceAndInputsSurviveAnotherTab) {
   EXPECT_EQ(PointPage()->FromCombo()->currentText(), "MLW");
   EXPECT_EQ(PointPage()->LatitudeEdit()->text(), "-12.495");
   EXPECT_EQ(PointPage()->HeightEdit()->text(), "-3.25");
-  EXPECT_EQ(PointPage()->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(PointPage()->ResultsList()->rowCount(), 16);
 }
 
 }  // namespace

@@ -34,9 +34,11 @@ TEST(DlgGridExport, ChoicesGiveTheDefinition) {
   depths.SurfaceButton()->setChecked(true);
   EXPECT_TRUE(depths.SurfaceBox()->isEnabled());
   EXPECT_FALSE(depths.FromBox()->isEnabled());
-  // Surfaces only: the ellipsoid is not offered.
-  EXPECT_EQ(depths.SurfaceBox()->count(), 14);
-  EXPECT_EQ(depths.FromBox()->count(), 15);
+  // Surfaces only: the GDA94 ellipsoid is not offered, the GDA2020 one is (its height
+  // above the GDA94 one).
+  EXPECT_EQ(depths.SurfaceBox()->count(), 15);
+  EXPECT_EQ(depths.SurfaceBox()->itemText(14), "Ellipsoid (GDA2020)");
+  EXPECT_EQ(depths.FromBox()->count(), 16);
   depths.SurfaceBox()->setCurrentText("MSL");
   const CShiftGridDefinition msl = depths.GetDefinition();
   EXPECT_EQ(msl.GetKind(), CShiftGridDefinition::Kind::GeographicToVertical);

@@ -37,8 +37,10 @@ const QString kOutside = "* The requested position is not within the current gri
 const char* const kEllipsoid = "Ellipsoid (GDA94/WGS84)";
 
 // The computation's order with DistinctSurfaces and the sign +1.
-const std::vector<QString> kOrderPlus = {"HAT", "MHWS", "MHHW", "MHW", "MHWN", kEllipsoid, "MLHW", "MSL",
-                                         "AHD", "MLWN", "MHLW", "MLW", "MLWS", "MLLW",     "LAT"};
+// The GDA2020 ellipsoid lies 0.09 m above the GDA94 one there, between MHWN and it.
+const char* const kGda2020 = "Ellipsoid (GDA2020)";
+const std::vector<QString> kOrderPlus = {"HAT", "MHWS", "MHHW", "MHW",  "MHWN", kGda2020, kEllipsoid, "MLHW",
+                                         "MSL", "AHD",  "MLWN", "MHLW", "MLW",  "MLWS",   "MLLW",     "LAT"};
 
 // A square island over 40 S..30 S, 140 E..150 E, the same as the grid below.
 std::string SmallCoast() {
@@ -125,7 +127,7 @@ TEST_F(DlgPtTransformTest, EachFailedCheckShowsItsMessageBesideItsInputOnly) {
   // Correcting the input clears the message and lists the results.
   Type("-35", "145", "1");
   EXPECT_EQ(Messages(), (std::vector<QString>{"", "", "", "Transformation results:"}));
-  EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(m_page->ResultsList()->rowCount(), 16);
 }
 
 TEST_F(DlgPtTransformTest, RowsShowTheComputationInItsOrderWithTwoDecimals) {
@@ -141,6 +143,13 @@ TEST_F(DlgPtTransformTest, RowsShowTheComputationInItsOrderWithTwoDecimals) {
   EXPECT_EQ(Cell(RowOf(kEllipsoid), 2), "0.98");
   EXPECT_EQ(Cell(RowOf("HAT"), 1), "1.25");
   EXPECT_EQ(Cell(RowOf("HAT"), 2), "-0.27");  // 0.984 - 1.25
+  EXPECT_EQ(Cell(RowOf(kGda2020), 1), "0.09");
+  EXPECT_EQ(Cell(RowOf(kGda2020), 2), "0.89");
+  // The tooltip tells the two ellipsoids apart, with their distance at the position typed.
+  const QString tip = m_page->ResultsList()->toolTip();
+  EXPECT_TRUE(tip.contains("Ellipsoid (GDA2020): heights above the GDA2020 ellipsoid")) << tip.toStdString();
+  EXPECT_TRUE(tip.contains("At -35.200000, 145.700000 the GDA2020 ellipsoid lies 0.09")) << tip.toStdString();
+  EXPECT_EQ(m_page->FromCombo()->toolTip(), tip);
 
   // A lone minus is a height of 0, shown without a sign.
   m_page->HeightEdit()->setText("-");
@@ -159,10 +168,11 @@ TEST_F(DlgPtTransformTest, StatusColumnHeadersAndReferencesInFactoryOrder) {
   EXPECT_EQ(list->horizontalHeaderItem(2)->text(), "Height/Depth (m)");
   // Not sorted: the factory's order, MHHW before MHWS, the ellipsoid last.
   QComboBox* from = m_page->FromCombo();
-  ASSERT_EQ(from->count(), 15);
+  ASSERT_EQ(from->count(), 16);
   EXPECT_EQ(from->itemText(0), "HAT");
   EXPECT_EQ(from->itemText(1), "MHHW");
   EXPECT_EQ(from->itemText(14), kEllipsoid);
+  EXPECT_EQ(from->itemText(15), kGda2020);
 }
 
 TEST_F(DlgPtTransformTest, WithoutGridTheStatusWarnsAndEveryValidInputIsOutside) {
@@ -206,7 +216,7 @@ TEST_F(DlgPtTransformTest, PositionFromTheMapWritesSixDecimalsAndRecomputesOnce)
   EXPECT_EQ(m_page->LatitudeEdit()->text(), "-36.123457");
   EXPECT_EQ(m_page->LongitudeEdit()->text(), "147.500000");
   EXPECT_EQ(m_page->HeightEdit()->text(), "7.5");
-  EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(m_page->ResultsList()->rowCount(), 16);
   EXPECT_TRUE(View().IsMarkerInside());
 
   // A double right click on the map comes the same way, as latitude then longitude.
@@ -283,7 +293,7 @@ TEST_F(DlgPtTransformTest, InputsAndColumnWidthsSurviveThroughTheProfile) {
   EXPECT_EQ(m_page->HeightEdit()->text(), "4.2");
   EXPECT_EQ(m_page->ResultsList()->columnWidth(1), 123);
   // The restored inputs are computed at once, from the restored reference.
-  ASSERT_EQ(m_page->ResultsList()->rowCount(), 15);
+  ASSERT_EQ(m_page->ResultsList()->rowCount(), 16);
   EXPECT_EQ(Cell(RowOf("MHW"), 2), "4.20");
 }
 
@@ -310,7 +320,7 @@ TEST_F(DlgPtTransformTest, WithoutAProfileThePageStillWorks) {
   CScopedProfile none(nullptr);
   Open();
   Type("-35", "145", "1");
-  EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(m_page->ResultsList()->rowCount(), 16);
   m_page.reset();  // writes nothing, and does not fail
   EXPECT_FALSE(m_profile.Has("Point Transform", "From"));
 }
@@ -333,11 +343,11 @@ TEST_F(DlgPtTransformTest, MissingCoastDataLeavesAWorkingPageWithoutMap) {
   EXPECT_EQ(m_page->Map(), nullptr);
   EXPECT_EQ(m_mapMessages, std::vector<QString>{"Cannot load coast map data"});
   Type("-35", "145", "1");
-  EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(m_page->ResultsList()->rowCount(), 16);
   Type("-20", "145", "1");
   EXPECT_EQ(m_page->ResultsCaption()->text(), kOutside);
   m_page->SetPosition(-36, 146);  // no map, still a position
-  EXPECT_EQ(m_page->ResultsList()->rowCount(), 15);
+  EXPECT_EQ(m_page->ResultsList()->rowCount(), 16);
   EXPECT_EQ(m_mapMessages.size(), 1u);
 }
 
