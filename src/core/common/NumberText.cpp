@@ -138,3 +138,5 @@ std::optional<double> ParseWholeNumber(std::string_view text) {
   if (trimmed.empty() || ParseNumber(trimmed.data(), end, value) != end || !std::isfinite(value)) return std::nullopt;
   return value;
 }
+
+std::string ClassicStrerror(int error) { return strerror_l(error, CLocale()); }

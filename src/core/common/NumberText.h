@@ -31,6 +31,10 @@ int ClassicAtoi(const char* text);
 std::string ClassicFixed(double value, int decimals);
 std::string ClassicGeneral(double value, int precision);
 
+// strerror in the "C" locale: the system's reason in English, as the rest of every
+// message is, whatever language the process locale would give it.
+std::string ClassicStrerror(int error);
+
 // Reads a number from [begin, end) as strtod would from the same text followed by a NUL
 // (leading white space skipped; sign, decimal point, exponent, "inf" and "nan"
 // accepted). Returns the position after the number, or `begin` when there is none

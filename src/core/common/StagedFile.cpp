@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/common/NumberText.h"
+
 namespace {
 
 std::atomic<unsigned> g_counter{0};
@@ -66,7 +68,7 @@ bool CStagedFile::CanReplaceFinal(std::string& error) const {
     return true;
   }
   if (errno == ENOENT) return true;
-  error = std::strerror(errno);
+  error = ClassicStrerror(errno);
   return false;
 }
 
@@ -74,7 +76,7 @@ bool CStagedFile::Commit(std::string& error) {
   std::error_code ec;
   std::filesystem::rename(m_tempPath, m_finalPath, ec);
   if (ec) {
-    error = ec.message();
+    error = ClassicStrerror(ec.value());
     return false;
   }
   m_committed = true;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/common/FileHandle.h"
+#include "core/common/NumberText.h"
 #include "core/common/PathUtil.h"
 #include "core/grid/GridFileHeader.h"
 #include "core/grid/GridInt.h"
@@ -56,7 +57,7 @@ class CBoundedReader {
     const std::size_t got = std::fread(data, 1, static_cast<std::size_t>(bytes), m_file);
     if (got != bytes) {
       if (std::ferror(m_file))
-        throw CGridReadError(std::string("Error reading the grid file: ") + std::strerror(errno));
+        throw CGridReadError("Error reading the grid file: " + ClassicStrerror(errno));
       throw CGridReadError("The grid file ends unexpectedly.");
     }
     m_remaining -= bytes;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/common/NumberText.h"
+
 bool CGridWriter::Open(const std::string& path) {
   m_error.clear();
   return m_out.Open(path);
@@ -27,6 +29,6 @@ bool CGridWriter::Close() {
   if (m_out.Close()) return true;
   const int error = m_out.Error();
   m_error = "An error occurred while writing " + m_out.GetPath() + ": " +
-            (error != 0 ? std::strerror(error) : "unknown error") + ".";
+            (error != 0 ? ClassicStrerror(error) : "unknown error") + ".";
   return false;
 }
