@@ -56,8 +56,7 @@ class CBoundedReader {
     if (bytes > m_remaining) throw CGridReadError("The grid file ends unexpectedly.");
     const std::size_t got = std::fread(data, 1, static_cast<std::size_t>(bytes), m_file);
     if (got != bytes) {
-      if (std::ferror(m_file))
-        throw CGridReadError("Error reading the grid file: " + ClassicStrerror(errno));
+      if (std::ferror(m_file)) throw CGridReadError("Error reading the grid file: " + ClassicStrerror(errno));
       throw CGridReadError("The grid file ends unexpectedly.");
     }
     m_remaining -= bytes;
