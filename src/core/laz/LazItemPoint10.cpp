@@ -34,65 +34,7 @@ std::uint32_t ScanDirection(std::uint8_t flags) { return (flags >> 6) & 1u; }
 std::uint32_t YContext(std::uint32_t single, std::uint32_t kx) { return single + (kx < 20 ? (kx & ~1u) : 20); }
 std::uint32_t ZContext(std::uint32_t single, std::uint32_t kxy) { return single + (kxy < 18 ? (kxy & ~1u) : 18); }
 
-std::int32_t Wrapped(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t WrappedDifference(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
 }  // namespace
-
-void CLazPoint10Coder::CMedian5::Add(std::int32_t v) {
-  std::array<std::int32_t, 5>& s = m_values;
-  if (m_high) {
-    if (v < s[2]) {
-      s[4] = s[3];
-      s[3] = s[2];
-      if (v < s[0]) {
-        s[2] = s[1];
-        s[1] = s[0];
-        s[0] = v;
-      } else if (v < s[1]) {
-        s[2] = s[1];
-        s[1] = v;
-      } else {
-        s[2] = v;
-      }
-    } else {
-      if (v < s[3]) {
-        s[4] = s[3];
-        s[3] = v;
-      } else {
-        s[4] = v;
-      }
-      m_high = false;
-    }
-  } else {
-    if (s[2] < v) {
-      s[0] = s[1];
-      s[1] = s[2];
-      if (s[4] < v) {
-        s[2] = s[3];
-        s[3] = s[4];
-        s[4] = v;
-      } else if (s[3] < v) {
-        s[2] = s[3];
-        s[3] = v;
-      } else {
-        s[2] = v;
-      }
-    } else {
-      if (s[1] < v) {
-        s[0] = s[1];
-        s[1] = v;
-      } else {
-        s[0] = v;
-      }
-      m_high = true;
-    }
-  }
-}
 
 CLazPoint10Coder::CLazPoint10Coder() = default;
 
@@ -110,8 +52,8 @@ CLazSymbolModel& CLazPoint10Coder::ByValue(CByValue& group, std::uint8_t previou
 void CLazPoint10Coder::Init(const std::uint8_t* first) {
   m_lastIntensity.fill(0);
   m_lastHeight.fill(0);
-  for (CMedian5& median : m_xDiffs) median.Reset();
-  for (CMedian5& median : m_yDiffs) median.Reset();
+  for (CLazMedianOfFive& median : m_xDiffs) median.Reset();
+  for (CLazMedianOfFive& median : m_yDiffs) median.Reset();
   m_changed.Reset();
   m_intensity.Reset();
   m_scanAngle[0].Reset();
@@ -180,10 +122,10 @@ void CLazPoint10Coder::Decode(CLazArithmeticDecoder& decoder, std::uint8_t* item
 
   const std::uint32_t single = n == 1;
   const std::int32_t dx = m_dx.Decompress(decoder, m_xDiffs[m].Get(), single);
-  m_last.x = Wrapped(m_last.x, dx);
+  m_last.x = LazWrapAdd(m_last.x, dx);
   m_xDiffs[m].Add(dx);
   const std::int32_t dy = m_dy.Decompress(decoder, m_yDiffs[m].Get(), YContext(single, m_dx.GetK()));
-  m_last.y = Wrapped(m_last.y, dy);
+  m_last.y = LazWrapAdd(m_last.y, dy);
   m_yDiffs[m].Add(dy);
   m_last.z = m_z.Decompress(decoder, m_lastHeight[l], ZContext(single, (m_dx.GetK() + m_dy.GetK()) / 2));
   m_lastHeight[l] = m_last.z;
@@ -226,10 +168,10 @@ void CLazPoint10Coder::Encode(CLazArithmeticEncoder& encoder, const std::uint8_t
   const std::int32_t x = ReadLittleEndian<std::int32_t>(item + kX);
   const std::int32_t y = ReadLittleEndian<std::int32_t>(item + kY);
   const std::int32_t z = ReadLittleEndian<std::int32_t>(item + kZ);
-  const std::int32_t dx = WrappedDifference(x, m_last.x);
+  const std::int32_t dx = LazWrapSub(x, m_last.x);
   m_dx.Compress(encoder, m_xDiffs[m].Get(), dx, single);
   m_xDiffs[m].Add(dx);
-  const std::int32_t dy = WrappedDifference(y, m_last.y);
+  const std::int32_t dy = LazWrapSub(y, m_last.y);
   m_dy.Compress(encoder, m_yDiffs[m].Get(), dy, YContext(single, m_dx.GetK()));
   m_yDiffs[m].Add(dy);
   m_z.Compress(encoder, m_lastHeight[l], z, ZContext(single, (m_dx.GetK() + m_dy.GetK()) / 2));

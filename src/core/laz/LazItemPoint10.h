@@ -21,6 +21,7 @@
 
 #include "core/laz/LazArithmeticCoder.h"
 #include "core/laz/LazIntegerCompressor.h"
+#include "core/laz/LazPrediction.h"
 
 class CLazPoint10Coder {
  public:
@@ -33,22 +34,6 @@ class CLazPoint10Coder {
   void Encode(CLazArithmeticEncoder& encoder, const std::uint8_t* item);
 
  private:
-  // The median of the last five values, kept sorted as they come (LASzip's
-  // StreamingMedian5: a new value replaces from the top or the bottom alternately).
-  class CMedian5 {
-   public:
-    void Reset() {
-      m_values = {0, 0, 0, 0, 0};
-      m_high = true;
-    }
-    std::int32_t Get() const { return m_values[2]; }
-    void Add(std::int32_t v);
-
-   private:
-    std::array<std::int32_t, 5> m_values{};
-    bool m_high = true;
-  };
-
   // The fields of the previous point.
   struct CLast {
     std::int32_t x, y, z;
@@ -69,8 +54,8 @@ class CLazPoint10Coder {
   CLast m_last{};
   std::array<std::uint16_t, 16> m_lastIntensity{};
   std::array<std::int32_t, 8> m_lastHeight{};
-  std::array<CMedian5, 16> m_xDiffs;
-  std::array<CMedian5, 16> m_yDiffs;
+  std::array<CLazMedianOfFive, 16> m_xDiffs;
+  std::array<CLazMedianOfFive, 16> m_yDiffs;
 
   CLazSymbolModel m_changed{64};
   CLazIntegerCompressor m_intensity{16, 4};
